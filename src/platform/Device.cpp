@@ -1,0 +1,122 @@
+#include "platform/Device.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+thread_local Device* tCurrent = nullptr;
+Device* gProcessDefault = nullptr;
+
+constexpr int kBusyTimeoutMs = 15'000;
+
+bool Execute(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+}  // namespace
+
+Device::Device(const QString& folder) : folder_(QDir(folder).absolutePath()) {}
+
+Device::~Device() {
+  sqlite3_close_v2(objectStore_);
+  sqlite3_close_v2(registry_);
+  if (tCurrent == this) {
+    tCurrent = nullptr;
+  }
+  if (gProcessDefault == this) {
+    gProcessDefault = nullptr;
+  }
+}
+
+bool Device::Prepare(QString* error) {
+  for (const QString& sub : {QString(), QStringLiteral("windows"), QStringLiteral("spool"),
+                             QStringLiteral("extensions")}) {
+    const QString path = sub.isEmpty() ? folder_ : PathOf(sub);
+    if (!QDir().mkpath(path)) {
+      if (error) {
+        *error = QStringLiteral("cannot create the device folder %1").arg(path);
+      }
+      return false;
+    }
+    ::chmod(QFile::encodeName(path).constData(), 0700);
+  }
+  return true;
+}
+
+QString Device::PathOf(const QString& relative) const { return folder_ + QLatin1Char('/') + relative; }
+
+sqlite3* Device::ObjectStore() { return OpenConnection(kObjectStoreFile, objectStore_); }
+
+sqlite3* Device::Registry() { return OpenConnection(kRegistryFile, registry_); }
+
+sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
+  if (slot) {
+    return slot;
+  }
+  if (!Prepare()) {
+    return nullptr;
+  }
+  const QString path = PathOf(QString::fromLatin1(file));
+  // The WAL and shared-memory files take the main file's permissions, so 0600 here covers them.
+  if (!EnsurePrivateFile(path)) {
+    return nullptr;
+  }
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
+    sqlite3_close_v2(db);
+    return nullptr;
+  }
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  if (!Execute(db, "PRAGMA journal_mode=WAL") || !Execute(db, "PRAGMA synchronous=FULL") ||
+      !Execute(db, "PRAGMA foreign_keys=ON")) {
+    sqlite3_close_v2(db);
+    return nullptr;
+  }
+  slot = db;
+  return db;
+}
+
+Device* Device::Current() { return tCurrent ? tCurrent : gProcessDefault; }
+
+void Device::SetProcessDefault(Device* device) { gProcessDefault = device; }
+
+QString Device::ResolveFolder(const QString& fromCommandLine) {
+  if (!fromCommandLine.isEmpty()) {
+    return QDir(fromCommandLine).absolutePath();
+  }
+  const QString fromEnvironment = qEnvironmentVariable("OVELIN_DEVICE");
+  if (!fromEnvironment.isEmpty()) {
+    return QDir(fromEnvironment).absolutePath();
+  }
+  QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+  if (dataHome.isEmpty()) {
+    dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+  }
+  return dataHome + QStringLiteral("/ovelin/device");
+}
+
+DeviceScope::DeviceScope(Device& device) : previous_(tCurrent) { tCurrent = &device; }
+
+DeviceScope::~DeviceScope() { tCurrent = previous_; }
+
+bool EnsurePrivateFile(const QString& path) {
+  const QByteArray native = QFile::encodeName(path);
+  const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    return false;
+  }
+  const bool ok = ::fchmod(fd, 0600) == 0;
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace platform

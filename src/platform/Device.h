@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+namespace platform {
+
+// One device folder is one hand-held: it holds the object store (the property databases), the
+// registry, the help files, the printer spool and the extensions. The folder is created 0700 and
+// the files in it 0600 because they hold patient data.
+//
+// The platform services (property databases, registry) work on the current device of the calling
+// thread: the one made current by a DeviceScope, or else the process default. A Device and the
+// connections it opens belong to one thread at a time.
+class Device {
+ public:
+  explicit Device(const QString& folder);
+  ~Device();
+  Device(const Device&) = delete;
+  Device& operator=(const Device&) = delete;
+
+  // Creates the folder and its subfolders; false with a reason when that fails.
+  bool Prepare(QString* error = nullptr);
+
+  const QString& Folder() const { return folder_; }
+  QString PathOf(const QString& relative) const;
+
+  // Open SQLite connections to the device's two files, opened on first use (nullptr on failure).
+  sqlite3* ObjectStore();
+  sqlite3* Registry();
+
+  // The device of the calling thread.
+  static Device* Current();
+  static void SetProcessDefault(Device* device);
+
+  // --device DIR, else $OVELIN_DEVICE, else $XDG_DATA_HOME/ovelin/device (~/.local/share/...).
+  static QString ResolveFolder(const QString& fromCommandLine);
+
+  static constexpr const char* kObjectStoreFile = "objectstore.db";
+  static constexpr const char* kRegistryFile = "registry.db";
+
+ private:
+  sqlite3* OpenConnection(const char* file, sqlite3*& slot);
+
+  QString folder_;
+  sqlite3* objectStore_ = nullptr;
+  sqlite3* registry_ = nullptr;
+};
+
+// Makes a device current for the calling thread for the lifetime of the scope.
+class DeviceScope {
+ public:
+  explicit DeviceScope(Device& device);
+  ~DeviceScope();
+  DeviceScope(const DeviceScope&) = delete;
+  DeviceScope& operator=(const DeviceScope&) = delete;
+
+ private:
+  Device* previous_;
+};
+
+// Creates a file readable by its owner only (0600) when it is missing, and tightens an existing one.
+bool EnsurePrivateFile(const QString& path);
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+using RecordId = uint32_t;
+using PropId = uint16_t;
+
+// One property of a record. Every value the program stores is a UTF-16 text. A property read by
+// an explicit list comes back with notFound set when the record does not have it.
+struct Property {
+  PropId id = 0;
+  QString value;
+  bool notFound = false;
+};
+
+// A record as a list of properties, in the order read or to be written.
+class Record {
+ public:
+  Record() = default;
+  Record(std::initializer_list<Property> properties) : properties_(properties) {}
+
+  void Add(PropId id, const QString& value) { properties_.push_back({id, value, false}); }
+  void Clear() { properties_.clear(); }
+  // The property when the record has it and it is not marked as not found.
+  const Property* Find(PropId id) const;
+  const std::vector<Property>& Properties() const { return properties_; }
+  std::vector<Property>& Properties() { return properties_; }
+
+ private:
+  std::vector<Property> properties_;
+};
+
+// One sort order of a database: a property, ascending, compared case-insensitively or not.
+// Records that lack the property sort as if it held the empty text.
+struct SortOrder {
+  PropId property = 0;
+  bool caseInsensitive = true;
+};
+
+// A property database on the current device (Device::Current()), over SQLite. A handle opens one
+// database sorted on one of its sort orders and keeps a current record. Every seek answers the
+// record id reached, or 0 when there is none (the current record then stays where it was). Seeks
+// are index lookups. Every change is one transaction, durable when the call returns.
+//
+// The current position is kept as (sort key, record id), so a move after the current record was
+// deleted still reaches the record that followed it.
+class PropertyDatabase {
+ public:
+  PropertyDatabase() = default;
+  ~PropertyDatabase();
+  PropertyDatabase(const PropertyDatabase&) = delete;
+  PropertyDatabase& operator=(const PropertyDatabase&) = delete;
+
+  // Creates a database with one or two sort orders; false when it exists or cannot be made.
+  static bool Create(const QString& name, const std::vector<SortOrder>& sortOrders);
+  static bool Exists(const QString& name);
+  // Names of every database on the current device, in creation order.
+  static std::vector<QString> Names();
+
+  // Opens the named database sorted on sort order sortIndex (0 = first); false when missing.
+  bool Open(const QString& name, int sortIndex = 0);
+  void Close();
+  bool IsOpen() const { return volume_ != 0; }
+  const QString& Name() const { return name_; }
+
+  RecordId SeekFirst();
+  RecordId SeekLast();
+  RecordId SeekNext();
+  RecordId SeekPrevious();
+  RecordId SeekById(RecordId id);
+  RecordId SeekEqual(const QString& key);
+  RecordId SeekGreaterOrEqual(const QString& key);
+  RecordId SeekLastLessThan(const QString& key);
+  RecordId CurrentId() const { return currentId_; }
+
+  // Reads every property of the current record, in property id order.
+  bool Read(Record& out);
+  // Reads the listed properties of the current record; missing ones come back marked notFound.
+  bool Read(Record& out, const std::vector<PropId>& properties);
+
+  // Adds a record; answers its new id (0 on failure). The current record does not change.
+  RecordId Add(const Record& record);
+  // Writes the given properties over the current record; the record's other properties stay.
+  bool WriteCurrent(const Record& record);
+  bool Delete(RecordId id);
+  uint32_t RecordCount();
+
+ private:
+  struct Position {
+    QString key;
+    RecordId id = 0;
+  };
+  RecordId MoveTo(const std::optional<Position>& position);
+
+  QString name_;
+  int64_t volume_ = 0;  // the database's number on the device; 0 = closed
+  int sortIndex_ = 0;
+  RecordId currentId_ = 0;
+  QString currentKey_;
+};
+
+}  // namespace platform
