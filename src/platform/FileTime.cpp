@@ -29,7 +29,9 @@ void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) 
   year = static_cast<int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-bool IsLeap(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeap(unsigned year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 unsigned DaysInMonth(unsigned year, unsigned month) {
   static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -46,7 +48,9 @@ FILETIME FromTicks(uint64_t ticks) {
   return FILETIME{static_cast<uint32_t>(ticks & 0xFFFF'FFFFu), static_cast<uint32_t>(ticks >> 32)};
 }
 
-bool IsZero(const FILETIME& time) { return time.dwLowDateTime == 0 && time.dwHighDateTime == 0; }
+bool IsZero(const FILETIME& time) {
+  return time.dwLowDateTime == 0 && time.dwHighDateTime == 0;
+}
 
 bool ToSystemTime(const FILETIME& time, SYSTEMTIME& out) {
   const uint64_t ticks = ToTicks(time);

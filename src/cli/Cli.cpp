@@ -1,0 +1,153 @@
+#include "cli/Cli.h"
+
+#include <memory>
+
+#include "cli/Command.h"
+#include "common/MessageService.h"
+#include "platform/Device.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: ovelin-cli [--device DIR] COMMAND ...\n"
+    "\n"
+    "The device folder is DIR, else $OVELIN_DEVICE, else $XDG_DATA_HOME/ovelin/device.\n"
+    "\n"
+    "Commands:\n"
+    "  patient add --first F --last L --type T [--mr M] [--room R] [--doctor D] [--age A]\n"
+    "              [--sex S] [--race R] [--code C] [--dx D] [--allergies A] [--problems P]\n"
+    "              [--dob YYYY-MM-DD] [--admit YYYY-MM-DD]\n"
+    "  patient list [--type T]\n"
+    "  reg get HKCU|HKLM KEY VALUE\n"
+    "  reg set HKCU|HKLM KEY VALUE sz|dword|binary DATA\n"
+    "  dump [VOLUME...]\n"
+    "\n"
+    "Options:\n"
+    "  --device DIR   use the device folder DIR\n"
+    "  --help         show this text\n"
+    "  --version      show the version\n";
+
+// Messages that a command would show in a dialog are printed; they are answered with OK.
+class PrintingMessages : public messages::IMessageService {
+ public:
+  explicit PrintingMessages(QTextStream& err) : err_(err) {}
+  messages::Answer Show(const messages::Shown& message) override {
+    err_ << message.caption << ": " << message.text.trimmed() << Qt::endl;
+    return message.buttons == messages::Buttons::YesNo ||
+                   message.buttons == messages::Buttons::YesNoCancel
+               ? messages::Answer::Yes
+               : messages::Answer::Ok;
+  }
+
+ private:
+  QTextStream& err_;
+};
+
+struct Group {
+  const char* name;
+  int (*run)(Context&, const QStringList&);
+};
+
+constexpr Group kGroups[] = {
+    {"patient", RunPatient},
+    {"reg", RunRegistry},
+    {"dump", RunDump},
+};
+
+}  // namespace
+
+int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+  Context context{out, err};
+  QStringList rest = arguments;
+  QString deviceFolder;
+  while (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--"))) {
+    const QString option = rest.takeFirst();
+    if (option == QLatin1String("--help")) {
+      out << kUsage;
+      return kSuccess;
+    }
+    if (option == QLatin1String("--version")) {
+      out << "ovelin-cli " << OVELIN_VERSION << Qt::endl;
+      return kSuccess;
+    }
+    if (option != QLatin1String("--device") || rest.isEmpty()) {
+      return BadInput(context, option == QLatin1String("--device")
+                                   ? QStringLiteral("--device needs a folder")
+                                   : QStringLiteral("unknown option %1").arg(option));
+    }
+    deviceFolder = rest.takeFirst();
+  }
+  if (rest.isEmpty()) {
+    err << kUsage;
+    return kBadInput;
+  }
+  const QString command = rest.takeFirst();
+  for (const Group& group : kGroups) {
+    if (command != QLatin1String(group.name)) {
+      continue;
+    }
+    platform::Device device(platform::Device::ResolveFolder(deviceFolder));
+    QString error;
+    if (!device.Prepare(&error)) {
+      return Failure(context, error);
+    }
+    platform::DeviceScope scope(device);
+    PrintingMessages printing(err);
+    messages::Install(&printing);
+    const int code = group.run(context, rest);
+    messages::Install(nullptr);
+    return code;
+  }
+  return BadInput(context, QStringLiteral("unknown command %1 (see --help)").arg(command));
+}
+
+int BadInput(Context& context, const QString& message) {
+  context.err << "ovelin-cli: " << message << Qt::endl;
+  return kBadInput;
+}
+
+int Failure(Context& context, const QString& message) {
+  context.err << "ovelin-cli: " << message << Qt::endl;
+  return kFailure;
+}
+
+bool Arguments::Parse(const QStringList& arguments, const QStringList& known, QString& error,
+                      const QStringList& valueless) {
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (!argument.startsWith(QLatin1String("--"))) {
+      words_.append(argument);
+      continue;
+    }
+    const QString name = argument.mid(2);
+    if (!known.contains(name) && !valueless.contains(name)) {
+      error = QStringLiteral("unknown option %1").arg(argument);
+      return false;
+    }
+    if (valueless.contains(name)) {
+      options_.insert(name, QString());
+      continue;
+    }
+    if (i + 1 >= arguments.size()) {
+      error = QStringLiteral("%1 needs a value").arg(argument);
+      return false;
+    }
+    options_.insert(name, arguments[++i]);
+  }
+  return true;
+}
+
+std::optional<QString> Arguments::Option(const QString& name) const {
+  const auto found = options_.constFind(name);
+  if (found == options_.constEnd()) {
+    return std::nullopt;
+  }
+  return found.value();
+}
+
+QString Arguments::OptionOr(const QString& name, const QString& fallback) const {
+  return options_.value(name, fallback);
+}
+
+}  // namespace cli

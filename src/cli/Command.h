@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+#include <optional>
+
+#include "cli/Cli.h"
+
+namespace cli {
+
+// A command's arguments after the command words: options "--name value" and plain words.
+class Arguments {
+ public:
+  // Splits arguments; flags named in valueless take no value. Fails on an unknown option.
+  bool Parse(const QStringList& arguments, const QStringList& known, QString& error,
+             const QStringList& valueless = {});
+
+  std::optional<QString> Option(const QString& name) const;
+  QString OptionOr(const QString& name, const QString& fallback) const;
+  bool Has(const QString& name) const { return options_.contains(name); }
+  const QStringList& Words() const { return words_; }
+
+ private:
+  QHash<QString, QString> options_;
+  QStringList words_;
+};
+
+struct Context {
+  QTextStream& out;
+  QTextStream& err;
+};
+
+// Reports bad input the one way every command does: one line on stderr, exit code 2.
+int BadInput(Context& context, const QString& message);
+int Failure(Context& context, const QString& message);
+
+// The command groups; each answers an exit code.
+int RunPatient(Context& context, const QStringList& arguments);
+int RunRegistry(Context& context, const QStringList& arguments);
+int RunDump(Context& context, const QStringList& arguments);
+
+}  // namespace cli

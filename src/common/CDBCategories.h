@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "common/CDBBaseDatabase.h"
+
+class CListItem;
+class IComboBox;
+
+// The category lists: short pick lists of ready-made entries (patient types, rooms, doctors,
+// routes, test names, ...), each list named by a numeric id. Entries of one list keep the order in
+// which they were added.
+class CDBCategories : public CDBBaseDatabase {
+ public:
+  static constexpr const char* kVolumeName = "CMCategories";
+  static constexpr PropId kTextProp = 102;
+  // Item data of the entry that opens the category editor at the end of a drop-down.
+  static constexpr uint32_t kEditEntryData = 0xFFFF;
+
+  enum ListId : int {
+    kDoseList = 10,
+    kRouteList = 11,
+    kFrequencyList = 12,
+    kDaysList = 14,
+    kDispensedList = 15,
+    kRefillsList = 16,
+    kTestNameList = 20,
+    kFirstNameList = 40,
+    kLastNameList = 41,
+    kPatientTypeList = 42,
+    kRoomList = 43,
+    kDoctorList = 44,
+    kRaceList = 45,
+    kCodeStatusList = 46,
+    kDiagnosisList = 47,
+    kAllergiesList = 48,
+    kProblemsList = 49,
+    kAgeUnitList = 50,
+    kHpiList = 51,
+  };
+
+  CDBCategories();
+  ~CDBCategories() override;
+
+  // Creates the store and seeds the lists that come with factory entries; only the call that
+  // really creates the store seeds, so the entries are added once.
+  bool CreateDB() override;
+  void UnpackRecord(const platform::Record& record) override;
+  QString OwnerName() const override { return ListKey(type); }
+
+  // The entries of a list, with an "Edit Categories..." entry (item data 0xFFFF) at the end when
+  // withEditEntry; item data of an entry = its record id.
+  using CDBBaseDatabase::PopulateComboBox;
+  void PopulateComboBox(int listId, IComboBox& combo, bool withEditEntry);
+  QStringList GetListItems(int listId);
+  // Makes the entries of a list, then the edit entry, the choices of a row.
+  void GetListItems(int listId, CListItem& item);
+  // Adds text to list listId (-1 = the list in type) unless the list has that entry already
+  // (letter case ignored). True when the entry is on the list afterwards.
+  bool AddNew(int listId = -1);
+  // Replaces the whole list by the one entry text.
+  bool Update(int listId, const QString& entry);
+  bool Rename(RecordId id, const QString& entry);
+
+  // Store-order walk for category beaming: the count, then First and Next unpack each record in
+  // turn; the walk leaves the store open until Next finds no more or Close is called.
+  uint32_t GetRecordCount();
+  bool First();
+  bool Next();
+  void Close() { m_db.Close(); }
+
+  static QString ListKey(int listId);
+
+  uint16_t type = 0;  // the list id
+  QString text;
+  RecordId recordId = 0;
+
+ private:
+  void Seed();
+  bool ContainsEntry(int listId, const QString& entry);
+};

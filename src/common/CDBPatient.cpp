@@ -1,0 +1,297 @@
+#include "common/CDBPatient.h"
+
+#include "common/Controls.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+
+using platform::Record;
+
+thread_local QHash<QString, int> CDBPatient::m_ReadOnlyMap;
+thread_local QString CDBPatient::m_LastPatientWritten;
+
+namespace {
+
+QString DateText(const FILETIME& time) {
+  return filetime::IsZero(time) ? QString() : CDBBaseDatabase::TimeToDayHourString(time);
+}
+
+}  // namespace
+
+CDBPatient::CDBPatient() : CDBBaseDatabase(QString::fromLatin1(kVolumeName)) {}
+
+bool CDBPatient::ReadPatient(const QString& patientName, bool keepOpen) {
+  if (!OpenByName()) {
+    return false;
+  }
+  Record record;
+  const bool found = m_db.SeekEqual(patientName) != 0 && ReadCurrent(record);
+  if (!keepOpen || !found) {
+    m_db.Close();
+  }
+  return found;
+}
+
+bool CDBPatient::FindByName(const QString& patientName) {
+  return ReadPatient(patientName, false);
+}
+
+void CDBPatient::UnpackRecord(const Record& record) {
+  CDBBaseDatabase::UnpackRecord(record);
+  recordId = m_db.CurrentId();
+  name = TextProp(record, kKeyProp);
+  firstName = TextProp(record, kFirstNameProp);
+  lastName = TextProp(record, kLastNameProp);
+  mrNumber = TextProp(record, kMrNumberProp);
+  doctor = TextProp(record, kDoctorProp);
+  ageValue = TextProp(record, kAgeValueProp);
+  ageUnit = TextProp(record, kAgeUnitProp);
+  race = TextProp(record, kRaceProp);
+  sex = TextProp(record, kSexProp);
+  admitDate = StringToTime(TextProp(record, kAdmitDateProp));
+  codeStatus = TextProp(record, kCodeStatusProp);
+  room = TextProp(record, kRoomProp);
+  diagnosis = TextProp(record, kDiagnosisProp);
+  allergies = TextProp(record, kAllergiesProp);
+  problems = TextProp(record, kProblemsProp);
+  patientType = TextProp(record, kPatientTypeProp);
+  dateOfBirth = StringToTime(TextProp(record, kDateOfBirthProp));
+  todo = TextProp(record, kLegacyTodoProp);
+  timeStamp = TextProp(record, kTimeStampProp);
+}
+
+Record CDBPatient::BuildProperties(bool received) const {
+  Record record;
+  record.Add(kKeyProp, name);
+  record.Add(kFirstNameProp, firstName);
+  record.Add(kLastNameProp, lastName);
+  record.Add(kMrNumberProp, mrNumber);
+  record.Add(kDoctorProp, doctor);
+  record.Add(kAgeValueProp, ageValue);
+  record.Add(kAgeUnitProp, ageUnit);
+  record.Add(kRaceProp, race);
+  record.Add(kSexProp, sex);
+  record.Add(kAdmitDateProp, DateText(admitDate));
+  record.Add(kCodeStatusProp, codeStatus);
+  record.Add(kRoomProp, room);
+  record.Add(kDiagnosisProp, diagnosis);
+  record.Add(kAllergiesProp, allergies);
+  record.Add(kProblemsProp, problems);
+  record.Add(kPatientTypeProp, patientType);
+  record.Add(kDateOfBirthProp, DateText(dateOfBirth));
+  record.Add(kLegacyTodoProp, todo);
+  record.Add(kTimeStampProp, received && !timeStamp.isEmpty() ? timeStamp : GetCurrentTimeStamp());
+  if (received) {
+    AddSyncProps(record);
+  }
+  return record;
+}
+
+bool CDBPatient::CreateRecord(bool received) {
+  name = MakeFullName(firstName, lastName);
+  if (!OpenByName()) {
+    return false;
+  }
+  bool added = false;
+  if (m_db.SeekEqual(name) == 0) {
+    recordId = m_db.Add(BuildProperties(received));
+    added = recordId != 0;
+  }
+  m_db.Close();
+  m_ReadOnlyMap.remove(name);
+  return added;
+}
+
+bool CDBPatient::UpdateRecord(const QString& patientName, bool received) {
+  if (!OpenByName()) {
+    return false;
+  }
+  bool written = false;
+  const RecordId id = m_db.SeekEqual(patientName);
+  if (id != 0) {
+    // The stored name stays: it is the key that every chart record refers to.
+    Record record;
+    if (m_db.Read(record, {kKeyProp})) {
+      name = TextProp(record, kKeyProp);
+    }
+    written = m_db.WriteCurrent(BuildProperties(received));
+    recordId = id;
+  }
+  m_db.Close();
+  m_ReadOnlyMap.remove(patientName);
+  return written;
+}
+
+bool CDBPatient::WriteField(const QString& patientName, PropId id, const QString& value) {
+  if (!OpenByName()) {
+    return false;
+  }
+  bool written = false;
+  if (m_db.SeekEqual(patientName) != 0) {
+    written = m_db.WriteCurrent({{id, value}, {kTimeStampProp, GetCurrentTimeStamp()}});
+  }
+  m_db.Close();
+  return written;
+}
+
+QString CDBPatient::ReadField(const QString& patientName, PropId id) {
+  if (!OpenByName()) {
+    return {};
+  }
+  Record record;
+  QString value;
+  if (m_db.SeekEqual(patientName) != 0 && m_db.Read(record, {id})) {
+    value = TextProp(record, id);
+  }
+  m_db.Close();
+  return value;
+}
+
+bool CDBPatient::MovePatient(const QString& patientName, const QString& type) {
+  return WriteField(patientName, kPatientTypeProp, type);
+}
+
+QString CDBPatient::FindAllergiesByName(const QString& patientName) {
+  return ReadField(patientName, kAllergiesProp);
+}
+
+bool CDBPatient::UpdateAllergies(const QString& patientName, const QString& text) {
+  return WriteField(patientName, kAllergiesProp, text);
+}
+
+QString CDBPatient::FindTodoByName(const QString& patientName) {
+  return ReadField(patientName, kLegacyTodoProp);
+}
+
+bool CDBPatient::UpdateTodo(const QString& patientName, const QString& text) {
+  return WriteField(patientName, kLegacyTodoProp, text);
+}
+
+int CDBPatient::FindReadOnlyByName(const QString& patientName) {
+  const auto cached = m_ReadOnlyMap.constFind(patientName);
+  if (cached != m_ReadOnlyMap.constEnd()) {
+    return cached.value();
+  }
+  CDBPatient patient;
+  const int state = patient.FindByName(patientName) ? patient.accessState : 0;
+  m_ReadOnlyMap.insert(patientName, state);
+  return state;
+}
+
+void CDBPatient::PopulatePatientList(IListControl& list, const QString& type,
+                                     std::vector<QString>& names, std::vector<QString>& rooms,
+                                     std::vector<QString>& mrNumbers,
+                                     std::vector<uint8_t>& accessStates) {
+  list.DeleteAllItems();
+  names.clear();
+  rooms.clear();
+  mrNumbers.clear();
+  accessStates.clear();
+  if (!OpenByName()) {
+    return;
+  }
+  Record record;
+  for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
+    if (!ReadCurrent(record) ||
+        (!type.isEmpty() && patientType.compare(type, Qt::CaseInsensitive) != 0)) {
+      continue;
+    }
+    const auto index = static_cast<uint32_t>(names.size());
+    const int row = list.InsertItem(list.GetItemCount(), name);
+    list.SetItemText(row, 1, mrNumber);
+    list.SetItemText(row, 2, room);
+    list.SetItemData(row, index);
+    names.push_back(name);
+    rooms.push_back(room);
+    mrNumbers.push_back(mrNumber);
+    accessStates.push_back(static_cast<uint8_t>(accessState));
+  }
+  m_db.Close();
+}
+
+QString CDBPatient::MakeFullName(const QString& first, const QString& last) {
+  return QStringLiteral("%1, %2").arg(last, first);
+}
+
+int CDBPatient::SetAge(const FILETIME& dateOfBirth, QString& text) {
+  text.clear();
+  SYSTEMTIME born;
+  if (filetime::IsZero(dateOfBirth) || !filetime::ToSystemTime(dateOfBirth, born)) {
+    return 0;
+  }
+  FILETIME nowTime;
+  GetCurrentTime(nowTime);
+  SYSTEMTIME now;
+  filetime::ToSystemTime(nowTime, now);
+
+  int months = (now.wYear - born.wYear) * 12 + (now.wMonth - born.wMonth);
+  if (now.wDay < born.wDay) {
+    --months;  // the month is not complete until the day of birth comes round
+  }
+  // The age units lie in the string table as "Days", "Months", "Years".
+  constexpr int kDays = ids::kAgeUnitFirst;
+  constexpr int kMonths = ids::kAgeUnitFirst + 1;
+  constexpr int kYears = ids::kAgeUnitFirst + 2;
+  int value = 0;
+  int unitId = kDays;
+  if (months >= 24) {
+    value = months / 12;
+    unitId = kYears;
+  } else if (months >= 1) {
+    value = months;
+    unitId = kMonths;
+  } else {
+    const uint64_t nowTicks = filetime::ToTicks(nowTime);
+    const uint64_t bornTicks = filetime::ToTicks(dateOfBirth);
+    value = nowTicks > bornTicks ? static_cast<int>((nowTicks - bornTicks) / filetime::kTicksPerDay)
+                                 : 0;
+  }
+  text = QStringLiteral("%1 %2").arg(value).arg(strings::Load(unitId));
+  return value;
+}
+
+bool CDBPatient::Serialize(std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  bytes::Writer writer(bytes);
+  writer.WriteU8(kRecordType);
+  writer.WriteI32(desktopId);
+  writer.WriteI32(accessState != 0 ? 1 : 0);
+  writer.WriteFileTime(admitDate);
+  writer.WriteFileTime(dateOfBirth);
+  for (const QString* text :
+       {&name, &firstName, &lastName, &mrNumber, &doctor, &ageValue, &ageUnit, &race, &sex,
+        &codeStatus, &room, &diagnosis, &allergies, &problems, &patientType, &todo}) {
+    writer.WriteString(*text);
+  }
+  return true;
+}
+
+bool CDBPatient::Write(const uint8_t* bytes, size_t length) {
+  bytes::Reader reader(bytes, length);
+  uint8_t type = 0;
+  bool ok = reader.ReadU8(type) && type == kRecordType && reader.ReadI32(desktopId) &&
+            reader.ReadI32(accessState) && reader.ReadFileTime(admitDate) &&
+            reader.ReadFileTime(dateOfBirth);
+  for (QString* text :
+       {&name, &firstName, &lastName, &mrNumber, &doctor, &ageValue, &ageUnit, &race, &sex,
+        &codeStatus, &room, &diagnosis, &allergies, &problems, &patientType, &todo}) {
+    ok = ok && reader.ReadString(*text);
+  }
+  if (!ok || name.isEmpty()) {
+    return false;
+  }
+  timeStamp.clear();  // a received patient is stamped with the time it was filed
+  const QString receivedName = name;
+  bool filed = UpdateRecord(receivedName, true);
+  if (!filed && OpenByName()) {
+    if (m_db.SeekEqual(receivedName) == 0) {
+      recordId = m_db.Add(BuildProperties(true));
+      filed = recordId != 0;
+    }
+    m_db.Close();
+  }
+  if (filed) {
+    m_LastPatientWritten = name;
+    m_ReadOnlyMap.remove(name);
+  }
+  return filed;
+}

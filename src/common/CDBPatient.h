@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <vector>
+
+#include "common/CDBBaseDatabase.h"
+
+class IListControl;
+
+// The patient store: one record per patient, keyed and ordered case-insensitively by the full
+// name "Last, First". The full name is the only link between a patient and the records of every
+// chart store.
+class CDBPatient : public CDBBaseDatabase {
+ public:
+  static constexpr uint8_t kRecordType = 1;
+  static constexpr const char* kVolumeName = "CMPatients";
+
+  // Property identifiers of the patient fields.
+  enum Prop : PropId {
+    kFirstNameProp = 102,
+    kLastNameProp,
+    kMrNumberProp,
+    kDoctorProp,
+    kAgeValueProp,
+    kAgeUnitProp,
+    kRaceProp,
+    kSexProp,
+    kAdmitDateProp,
+    kCodeStatusProp,
+    kRoomProp,
+    kDiagnosisProp,
+    kAllergiesProp,
+    kProblemsProp,
+    kPatientTypeProp,
+    kDateOfBirthProp,
+    kLegacyTodoProp,
+    kTimeStampProp,
+  };
+
+  CDBPatient();
+
+  bool FindByName(const QString& name) override;
+  bool Serialize(std::vector<uint8_t>& bytes) override;
+  // Files a received patient: merged into the patient of the same name, else added. Remembers
+  // the name as the patient that the records received after it belong to.
+  bool Write(const uint8_t* bytes, size_t length) override;
+  void UnpackRecord(const platform::Record& record) override;
+  QString OwnerName() const override { return name; }
+
+  // Stores the filled fields as a new patient named MakeFullName(firstName, lastName); false when
+  // a patient of that name exists. received keeps desktopId and accessState as they are set.
+  bool CreateRecord(bool received);
+  // Writes the fields over the patient of that name (the name itself does not change).
+  bool UpdateRecord(const QString& patientName, bool received);
+  bool MovePatient(const QString& patientName, const QString& type);
+  // Fills the list with columns name, MR number and room of the patients of a type ("" = all) in
+  // store order; the arrays get each row's texts and access state; item data = index into them.
+  void PopulatePatientList(IListControl& list, const QString& type, std::vector<QString>& names,
+                           std::vector<QString>& rooms, std::vector<QString>& mrNumbers,
+                           std::vector<uint8_t>& accessStates);
+
+  static QString MakeFullName(const QString& first, const QString& last);
+  // The age on the device's today of someone born on dateOfBirth: value, one blank, unit
+  // ("45 Years", "18 Months", "12 Days"). Empty for a zero date. Answers the value.
+  static int SetAge(const FILETIME& dateOfBirth, QString& text);
+
+  QString FindAllergiesByName(const QString& patientName);
+  bool UpdateAllergies(const QString& patientName, const QString& text);
+  // The todo text that patients of the earlier release kept in their record.
+  QString FindTodoByName(const QString& patientName);
+  bool UpdateTodo(const QString& patientName, const QString& text);
+  // The patient's access state (0, 1 or 2), cached in m_ReadOnlyMap; 0 when not found.
+  static int FindReadOnlyByName(const QString& patientName);
+
+  // Forgets the patient of the previous transfer; the beam engine calls it as a transfer starts.
+  static void ResetLastPatientWritten() { m_LastPatientWritten.clear(); }
+
+  RecordId recordId = 0;
+  QString name;
+  QString firstName;
+  QString lastName;
+  QString mrNumber;
+  QString doctor;
+  QString ageValue;
+  QString ageUnit;
+  QString race;
+  QString sex;
+  FILETIME admitDate;
+  QString codeStatus;
+  QString room;
+  QString diagnosis;
+  QString allergies;
+  QString problems;
+  QString patientType;
+  FILETIME dateOfBirth;  // zero = none
+  QString todo;          // legacy todo text
+  QString timeStamp;
+
+  // Per thread, like the current device whose patients they describe.
+  static thread_local QHash<QString, int> m_ReadOnlyMap;
+  static thread_local QString m_LastPatientWritten;
+
+ private:
+  platform::Record BuildProperties(bool received) const;
+  bool WriteField(const QString& patientName, PropId id, const QString& value);
+  QString ReadField(const QString& patientName, PropId id);
+  bool ReadPatient(const QString& patientName, bool keepOpen);
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Runs ovelin-cli commands in-process against one temporary device folder.
+struct CliResult {
+  int code = -1;
+  QString out;
+  QString err;
+};
+
+class CliRunner {
+ public:
+  CliResult Run(QStringList arguments) const;
+  QString folder() const { return dir_.path(); }
+
+ private:
+  QTemporaryDir dir_;
+};
