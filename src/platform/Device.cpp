@@ -25,8 +25,16 @@ bool Execute(sqlite3* db, const char* sql) {
 Device::Device(const QString& folder) : folder_(QDir(folder).absolutePath()) {}
 
 Device::~Device() {
-  sqlite3_close_v2(objectStore_);
-  sqlite3_close_v2(registry_);
+  // Statements prepared for the connection's lifetime (the property database caches them) would
+  // keep it open as a zombie; finalize them so that it really closes.
+  for (sqlite3* db : {objectStore_, registry_}) {
+    if (db) {
+      while (sqlite3_stmt* statement = sqlite3_next_stmt(db, nullptr)) {
+        sqlite3_finalize(statement);
+      }
+      sqlite3_close_v2(db);
+    }
+  }
   if (tCurrent == this) {
     tCurrent = nullptr;
   }

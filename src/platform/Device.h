@@ -60,7 +60,8 @@ class DeviceScope {
   Device* previous_;
 };
 
-// Creates a file readable by its owner only (0600) when it is missing, and tightens an existing one.
+// Creates a file readable by its owner only (0600) when it is missing, and tightens an existing
+// one.
 bool EnsurePrivateFile(const QString& path);
 
 }  // namespace platform

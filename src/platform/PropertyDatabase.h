@@ -95,6 +95,8 @@ class PropertyDatabase {
     QString key;
     RecordId id = 0;
   };
+  // Runs one kind of seek (see PropertyDatabase.cpp) and moves to the record it finds.
+  RecordId Seek(int kind, const QString& key = QString(), RecordId id = 0);
   RecordId MoveTo(const std::optional<Position>& position);
 
   QString name_;
