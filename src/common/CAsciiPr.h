@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The ASCII printer driver: plain text laid out in pages of fixed lines and columns, sent to the
+// printer target when the job is closed. docs/printing.md describes the targets.
+//
+// A page holds linesPerPage lines: topMargin blank lines, the printable lines, and bottomMargin
+// lines left blank at the bottom. Each printed line starts with leftMargin blanks and holds at
+// most pageWidth - leftMargin characters; longer lines wrap at the last blank that fits (or are
+// cut when a word alone is longer). Pages end with a form feed.
+class CAsciiPr {
+ public:
+  // Where jobs go when neither SetTarget nor the registry names a target.
+  static constexpr const char* kDefaultTarget = "spool";
+  // HKEY_CURRENT_USER Software\Quillfen\Options, REG_SZ: the printer target.
+  static constexpr const char* kTargetValueName = "PrinterTarget";
+
+  CAsciiPr() = default;
+  ~CAsciiPr();
+  CAsciiPr(const CAsciiPr&) = delete;
+  CAsciiPr& operator=(const CAsciiPr&) = delete;
+
+  // Starts a job. 0 on success; nonzero when the settings leave no room for text or the
+  // printer target cannot be reached.
+  int OpenPort(int linesPerPage, int pageWidth, int leftMargin, int topMargin, int bottomMargin);
+  // Prints text from the current position; CR LF, LF and CR end lines, a form feed character
+  // ends the page, tabs advance to the next multiple of eight columns.
+  void PrintStringBuffer(const QString& text);
+  void CrLf();
+  // Ends the current page (a page with nothing on it is not ejected twice).
+  void FormFeed();
+  // Ends the job and delivers it. 0 when the printer target took the whole job; nonzero when no
+  // printer answered (or no job was open).
+  int ClosePort();
+
+  bool IsOpen() const { return open_; }
+  // The bytes of the job so far (text in Latin-1 with CR LF line ends and form feeds).
+  const QByteArray& JobBytes() const { return job_; }
+  // The spool file written by the last ClosePort to the spool target.
+  const QString& LastSpoolFile() const { return lastSpoolFile_; }
+
+  // The printer target of the process: "spool" (a text file per job in the device's spool
+  // folder), "file:PATH" (appended to that file), "tcp:HOST:PORT" (a raw network printer) or
+  // "lp" / "lp:QUEUE" (the system's print spooler). Empty = the registry value, else "spool".
+  static void SetTarget(const QString& target);
+  // The target that the next job will use.
+  static QString Target();
+
+ private:
+  void NewLine();
+  void StartPage();
+  void EndPage();
+  void PutLineText(const QString& text);
+  void FlushLine();
+  int Deliver();
+
+  bool open_ = false;
+  int linesPerPage_ = 0;
+  int pageWidth_ = 0;
+  int leftMargin_ = 0;
+  int topMargin_ = 0;
+  int bottomMargin_ = 0;
+  int lineOnPage_ = 0;  // printable lines used on the current page
+  bool pageStarted_ = false;
+  QString line_;  // the current line, not yet laid out
+  QByteArray job_;
+  QString target_;
+  int socket_ = -1;
+  QString lastSpoolFile_;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The category-list editor "Edit Categories": the entries of one category list with "OK", "New",
+// "Rename" and "Delete". Changes are stored at once through the category store; "OK" closes.
+class CEditCategoriesDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CEditCategoriesDlg(int listId, QWidget* parent = nullptr);
+
+  // Runs the dialog modally (through ui_seams::RunModal).
+  int DoModal();
+  int ListId() const { return listId_; }
+  // The entries shown, in list order.
+  QStringList Entries() const;
+  // How many times an editor dialog has run in this process (the list control uses it to know
+  // whether a receiver already opened the editor).
+  static int RunCount();
+
+ public slots:
+  void OnNew();
+  void OnRename();
+  void OnDelete();
+
+ private:
+  void Fill(int selectRow = -1);
+
+  int listId_;
+  QListWidget* list_;
+  QPushButton* ok_;
+  QPushButton* new_;
+  QPushButton* rename_;
+  QPushButton* delete_;
+};
+
+// The one-line name prompt of the category editor: a prompt text, a text box, "OK" and
+// "Cancel".
+class CNamePromptDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  CNamePromptDlg(const QString& prompt, const QString& text, QWidget* parent = nullptr);
+  QString Text() const;
+  QLineEdit* Edit() const { return edit_; }
+
+ private:
+  QLineEdit* edit_;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QIcon>
+#include <QString>
+
+// A command button drawn by pictures named after its caption: caption + "U" (up), "D" (down) and
+// "X" (disabled), SVG files under the resource folder ":/pictures/". A caption starting with "NO"
+// (for example "NOSAVE") makes the inert look-alike that stands in for the button while the
+// record is read-only: it shows its picture and does nothing when tapped.
+class CPictureButton : public QAbstractButton {
+  Q_OBJECT
+
+ public:
+  explicit CPictureButton(const QString& caption, QWidget* parent = nullptr);
+
+  // Loads the pictures of caption; false when its up picture does not exist.
+  bool LoadBitmaps(const QString& caption);
+  const QString& Caption() const { return caption_; }
+  bool IsInert() const { return inert_; }
+  // Shows the pushed picture while set (the sub-page buttons that stay pushed).
+  void SetPushed(bool pushed);
+  bool IsPushed() const { return pushed_; }
+
+  QSize sizeHint() const override;
+
+  // The picture file of caption and suffix ("U", "D" or "X").
+  static QString PicturePath(const QString& caption, const QString& suffix);
+  static bool HasPicture(const QString& caption);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString caption_;
+  QIcon up_;
+  QIcon down_;
+  QIcon disabled_;
+  bool inert_ = false;
+  bool pushed_ = false;
+};
