@@ -562,4 +562,9 @@ constexpr int kPictureShowVitals = 9526;
 constexpr int kPictureShowTests = 9527;
 constexpr int kPicturePopup = 9528;
 
+// Shared controls: input panel toggle, pop-up list
+constexpr int kInputPanelButton = 9600;
+constexpr int kInputPanelTip = 9601;
+constexpr int kPopupListTitle = 9602;
+
 }  // namespace ids
