@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QStringList>
 #include <QTextStream>
 #include <optional>
@@ -38,5 +39,6 @@ int Failure(Context& context, const QString& message);
 int RunPatient(Context& context, const QStringList& arguments);
 int RunRegistry(Context& context, const QStringList& arguments);
 int RunDump(Context& context, const QStringList& arguments);
+int RunPost(Context& context, const QStringList& arguments);
 
 }  // namespace cli

@@ -107,8 +107,9 @@ void CDBCategories::GetListItems(int listId, CListItem& item) {
 }
 
 bool CDBCategories::ContainsEntry(int listId, const QString& entry) {
-  const QStringList entries = GetListItems(listId);
-  return entries.contains(entry, Qt::CaseInsensitive);
+  // A separate reader, so that walking the list does not overwrite this object's members.
+  CDBCategories reader;
+  return reader.GetListItems(listId).contains(entry, Qt::CaseInsensitive);
 }
 
 bool CDBCategories::AddNew(int listId) {
