@@ -254,6 +254,15 @@ constexpr int kColumnMrNumber = 6104;
 constexpr int kColumnRoom = 6105;
 constexpr int kAskDeletePatient = 6106;
 
+// Toolbar buttons (tips, in toolbar order)
+constexpr int kToolNewPatient = 6110;
+constexpr int kToolAddMeds = 6111;
+constexpr int kToolAddLabs = 6112;
+constexpr int kToolAddVitals = 6113;
+constexpr int kToolAddTest = 6114;
+constexpr int kToolAddNote = 6115;
+constexpr int kToolReader = 6116;
+
 // Patient rows (fourteen consecutive labels)
 constexpr int kLabelFirstName = 6200;
 constexpr int kPatientLabelFirst = kLabelFirstName;
