@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "  reg get HKCU|HKLM KEY VALUE\n"
     "  reg set HKCU|HKLM KEY VALUE sz|dword|binary DATA\n"
     "  dump [VOLUME...]\n"
+    "  post MESSAGE   deliver a registered message to the program running on the device\n"
     "\n"
     "Options:\n"
     "  --device DIR   use the device folder DIR\n"
@@ -53,6 +54,7 @@ constexpr Group kGroups[] = {
     {"patient", RunPatient},
     {"reg", RunRegistry},
     {"dump", RunDump},
+    {"post", RunPost},
 };
 
 }  // namespace
