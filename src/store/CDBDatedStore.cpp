@@ -1,0 +1,128 @@
+#include "store/CDBDatedStore.h"
+
+#include <algorithm>
+
+using platform::Record;
+
+std::vector<packed::Pair> packed::SplitPairs(const QString& text) {
+  std::vector<Pair> pairs;
+  QStringView rest(text);
+  for (qsizetype nameEnd = rest.indexOf(u'\n'); nameEnd > 0; nameEnd = rest.indexOf(u'\n')) {
+    const QStringView afterName = rest.mid(nameEnd + 1);
+    const qsizetype valueEnd = afterName.indexOf(u'\n');
+    const QStringView value = valueEnd < 0 ? afterName : afterName.left(valueEnd);
+    pairs.push_back({rest.left(nameEnd).toString(), value.toString()});
+    rest = valueEnd < 0 ? QStringView() : afterName.mid(valueEnd + 1);
+  }
+  return pairs;
+}
+
+CDBDatedStore::CDBDatedStore(const QString& volumeName, PropId timeStampProp)
+    : CDBChartStore(volumeName), m_timeStampProp(timeStampProp) {}
+
+QString CDBDatedStore::DateText() const {
+  return TimeToDayString(date) + TimeToHourString(time);
+}
+
+QString CDBDatedStore::RecordKey() const {
+  return patient + DateText();
+}
+
+void CDBDatedStore::UnpackRecord(const Record& record) {
+  CDBChartStore::UnpackRecord(record);
+  const platform::Property* dateProp = record.Find(kDateProp);
+  if (dateProp) {
+    date = StringToTime(dateProp->value);
+    time = date;
+  }
+  const QString key = TextProp(record, m_keyProp);
+  const qsizetype dateLength = dateProp ? dateProp->value.size() : 0;
+  patient = key.left(std::max<qsizetype>(0, key.size() - dateLength));
+  if (const platform::Property* stamp = record.Find(m_timeStampProp)) {
+    timeStamp = StringToTime(stamp->value);
+  }
+  UnpackFields(record);
+}
+
+bool CDBDatedStore::AddNew(bool received) {
+  if (!OpenByName()) {
+    return false;
+  }
+  Record record;
+  record.Add(m_keyProp, RecordKey());
+  record.Add(kDateProp, DateText());
+  AddFieldProps(record);
+  if (received) {
+    // The sender's stamp is kept with its hour as well as its day, so that a record passed on
+    // again, or exported and imported, carries exactly the stamp it came with.
+    record.Add(m_timeStampProp, TimeToDayHourString(timeStamp));
+    AddSyncProps(record);
+  } else {
+    const QString now = GetCurrentTimeStamp();
+    record.Add(m_timeStampProp, now);
+    timeStamp = StringToTime(now);
+  }
+  const bool added = m_db.Add(record) != 0;
+  m_db.Close();
+  return added;
+}
+
+bool CDBDatedStore::FindLatestOfPatient(const QString& name) {
+  if (!OpenByName()) {
+    return false;
+  }
+  // Walking back from name + kAfterAllDates passes over any patient whose name extends this one
+  // with a digit ("Smith, J2") until the patient's own most recent record.
+  const bool found = ForEachOfPatient(name, false, [](RecordId, const Record&) { return true; });
+  m_db.Close();
+  return found;
+}
+
+bool CDBDatedStore::IsSameRecord(const Record&) const {
+  return true;
+}
+
+void CDBDatedStore::WriteFields(bytes::Writer& writer) const {
+  writer.WriteFileTime(timeStamp);
+  writer.WriteFileTime(date);
+  writer.WriteFileTime(time);
+  WriteTexts(writer);
+}
+
+bool CDBDatedStore::ReadFields(bytes::Reader& reader) {
+  FILETIME receivedStamp;
+  FILETIME receivedDate;
+  FILETIME receivedTime;
+  if (!reader.ReadFileTime(receivedStamp) || !reader.ReadFileTime(receivedDate) ||
+      !reader.ReadFileTime(receivedTime) || !ReadTexts(reader)) {
+    return false;
+  }
+  timeStamp = receivedStamp;
+  date = receivedDate;
+  time = receivedTime;
+  return true;
+}
+
+bool CDBDatedStore::MergeReceived() {
+  if (!OpenByName()) {
+    return false;
+  }
+  bool matched = false;
+  bool written = false;
+  ForEachWithKey(RecordKey(), [&](const Record& stored) {
+    if (!IsSameRecord(stored)) {
+      return false;
+    }
+    Record changes;
+    // As in AddNew(true): the received stamp with its hour.
+    changes.Add(m_timeStampProp, TimeToDayHourString(timeStamp));
+    AddSyncProps(changes);
+    AddMergedFieldProps(changes);
+    matched = true;
+    written = m_db.WriteCurrent(changes);
+    return true;
+  });
+  m_db.Close();
+  // A match whose write failed is reported as a failure, not filed a second time.
+  return matched ? written : AddNew(true);
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "store/CDBChartStore.h"
+
+// Packed values, as vital signs and lab results keep them: pairs of a name, a line feed, a value
+// and a line feed.
+namespace packed {
+
+struct Pair {
+  QString name;
+  QString value;
+};
+
+// The pairs of a packed text, names and values as they stand. Splitting goes on while the rest
+// holds a line feed after at least one character, so a text that begins with a line feed has no
+// pairs. A last value without its closing line feed runs to the end of the text.
+std::vector<Pair> SplitPairs(const QString& text);
+
+}  // namespace packed
+
+// What the four dated chart stores (vital signs, lab results, tests, notes) share: a record is one
+// entry of a patient at one date and time, keyed patient name + day string + hour string, with
+// the day and hour also kept in the date property 102 so that the patient can be told from the
+// key. The key, the date property, the time stamp, the serialised dates, the merge of a received
+// record and the walks over one patient's records are written here once.
+//
+// The patient's keys are name + 14 digits. They lie in the store's case-insensitive order among
+// the keys that begin with the name, where another patient whose name extends this one
+// ("Smith, Jo" after "Smith, J") may be interleaved, and all of them sort below
+// name + kAfterAllDates because every day string does.
+class CDBDatedStore : public CDBChartStore {
+ public:
+  // Day string + hour string of the entry, in every dated store.
+  static constexpr PropId kDateProp = 102;
+  // Sorts after every day string, so after every dated key of a patient.
+  static constexpr const char* kAfterAllDates = "99999999";
+  // Fixed part of the serialised form: head, timeStamp, date, time; the texts follow.
+  static constexpr size_t kFixedSize = kHeadSize + 3 * 8;
+
+  CDBDatedStore(const QString& volumeName, PropId timeStampProp);
+
+  // patient is the key less as many characters as the date property holds; date and time both
+  // take the date property's instant, and timeStamp its property's, only when present.
+  void UnpackRecord(const platform::Record& record) override;
+
+  // Adds the members as a new record. A record made here gets a fresh time stamp and no
+  // desktop-identifier or access-state property; a received one keeps the sender's time stamp,
+  // desktopId and accessState.
+  bool AddNew(bool received);
+  // Reads the patient's most recent record; true when there is one.
+  bool FindLatestOfPatient(const QString& name);
+
+  // The key and the date property text that the members make.
+  QString RecordKey() const;
+  QString DateText() const;
+
+  FILETIME date;
+  FILETIME time;
+  FILETIME timeStamp;
+
+ protected:
+  // The store's own text fields as properties, in the store's order (AddNew).
+  virtual void AddFieldProps(platform::Record& record) const = 0;
+  // The store's own text fields from a record; a missing property gives the empty text.
+  virtual void UnpackFields(const platform::Record& record) = 0;
+  // The store's texts of the serialised form, after the fixed part. ReadTexts changes the members
+  // only when every text was read.
+  virtual void WriteTexts(bytes::Writer& writer) const = 0;
+  virtual bool ReadTexts(bytes::Reader& reader) = 0;
+  // Whether a stored record with the received key is the received record (default: any is).
+  virtual bool IsSameRecord(const platform::Record& stored) const;
+  // The changeable fields that a received record writes over the record it matches.
+  virtual void AddMergedFieldProps(platform::Record& record) const = 0;
+
+  void WriteFields(bytes::Writer& writer) const final;
+  bool ReadFields(bytes::Reader& reader) final;
+  // Overwrites the first stored record with the received key that IsSameRecord accepts with the
+  // received time stamp, access state, desktop identifier and changeable fields; else adds it.
+  bool MergeReceived() override;
+
+  // Visits the records of patient name (its exact name) in key order, ascending or descending,
+  // each read and unpacked, until visit(id, record) answers true. The store must be open; the
+  // walk reaches the patient's records by a seek and stops at the first key that does not begin
+  // with the name. Answers whether a visit answered true.
+  template <typename Visit>
+  bool ForEachOfPatient(const QString& name, bool ascending, Visit visit);
+
+  PropId m_timeStampProp;
+};
+
+template <typename Visit>
+bool CDBDatedStore::ForEachOfPatient(const QString& name, bool ascending, Visit visit) {
+  platform::Record record;
+  RecordId id = ascending ? m_db.SeekGreaterOrEqual(name)
+                          : m_db.SeekLastLessThan(name + QLatin1String(kAfterAllDates));
+  for (; id != 0; id = ascending ? m_db.SeekNext() : m_db.SeekPrevious()) {
+    if (!ReadCurrent(record)) {
+      continue;
+    }
+    if (!TextProp(record, m_keyProp).startsWith(name, Qt::CaseInsensitive)) {
+      break;
+    }
+    if (patient == name && visit(id, record)) {
+      return true;
+    }
+  }
+  return false;
+}

@@ -1,0 +1,103 @@
+#include "store/CDBTest.h"
+
+#include <sqlite3.h>
+
+#include "common/Controls.h"
+#include "common/MessageService.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "platform/Device.h"
+
+using platform::Record;
+
+namespace {
+
+// The error code that the device's object store left with its last failure. It is the code of
+// the failing step when the database gave up before changing anything (a lock held too long);
+// after a change was rolled back it is 0.
+int LastDatabaseError() {
+  platform::Device* device = platform::Device::Current();
+  sqlite3* db = device ? device->ObjectStore() : nullptr;
+  return db ? sqlite3_extended_errcode(db) : 0;
+}
+
+}  // namespace
+
+CDBTest::CDBTest() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
+
+void CDBTest::AddFieldProps(Record& record) const {
+  record.Add(kTestProp, test);
+  record.Add(kResultProp, result);
+}
+
+void CDBTest::UnpackFields(const Record& record) {
+  test = TextProp(record, kTestProp);
+  result = TextProp(record, kResultProp);
+}
+
+void CDBTest::WriteTexts(bytes::Writer& writer) const {
+  writer.WriteString(test);
+  writer.WriteString(result);
+}
+
+bool CDBTest::ReadTexts(bytes::Reader& reader) {
+  QString receivedTest;
+  QString receivedResult;
+  if (!reader.ReadString(receivedTest) || !reader.ReadString(receivedResult)) {
+    return false;
+  }
+  test = receivedTest;
+  result = receivedResult;
+  return true;
+}
+
+bool CDBTest::IsSameRecord(const Record& stored) const {
+  return TextProp(stored, kTestProp) == test;
+}
+
+void CDBTest::AddMergedFieldProps(Record& record) const {
+  record.Add(kResultProp, result);
+}
+
+bool CDBTest::UpdateResult(RecordId id, const QString& newResult) {
+  if (id == 0 || !OpenByName()) {
+    return false;
+  }
+  if (m_db.SeekById(id) != id) {
+    m_db.Close();
+    return false;
+  }
+  // The test exists: from here on a refusal is the database's, and the user is told.
+  Record current;
+  const bool written =
+      m_db.Read(current, {kResultProp, kTimeStampProp}) &&
+      m_db.WriteCurrent({{kResultProp, newResult}, {kTimeStampProp, GetCurrentTimeStamp()}});
+  const int error = written ? 0 : LastDatabaseError();
+  m_db.Close();
+  if (!written) {
+    messages::Show(strings::FormatId(ids::kDatabaseError, error), messages::Buttons::Ok);
+  }
+  return written;
+}
+
+void CDBTest::FillList(IListControl& list, const QString& patientName, std::vector<QString>& dates,
+                       std::vector<QString>& tests, std::vector<RecordId>& ids, bool ascending) {
+  if (OpenByName()) {
+    list.DeleteAllItems();
+    dates.clear();
+    tests.clear();
+    ids.clear();
+    ForEachOfPatient(patientName, ascending, [&](RecordId id, const Record&) {
+      const int row = static_cast<int>(ids.size());
+      list.InsertItem(row, GetFormattedDateTime(date, true));
+      list.SetItemText(row, 1, test);
+      list.SetItemData(row, static_cast<uint32_t>(row));
+      dates.push_back(TimeToDayHourString(date));
+      tests.push_back(test);
+      ids.push_back(id);
+      return false;
+    });
+    m_db.Close();
+  }
+  list.SetFocus();
+}
