@@ -1,0 +1,91 @@
+#pragma once
+
+// Helpers of the dated chart stores' tests (vital signs, lab results, tests, notes).
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "common/CDBPatient.h"
+#include "common/MessageService.h"
+#include "platform/Clock.h"
+#include "platform/FileTime.h"
+#include "support/TempDevice.h"
+
+namespace dated_support {
+
+inline FILETIME At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour = 0,
+                   uint16_t minute = 0, uint16_t second = 0) {
+  SYSTEMTIME parts;
+  parts.wYear = year;
+  parts.wMonth = month;
+  parts.wDay = day;
+  parts.wHour = hour;
+  parts.wMinute = minute;
+  parts.wSecond = second;
+  FILETIME time;
+  filetime::FromSystemTime(parts, time);
+  return time;
+}
+
+// Files a patient on the current device the way a transfer does, so that records received after
+// it belong to it.
+inline void FilePatient(const QString& first, const QString& last) {
+  CDBPatient patient;
+  patient.firstName = first;
+  patient.lastName = last;
+  patient.patientType = QStringLiteral("Clinic");
+  ASSERT_TRUE(patient.CreateRecord(false));
+  CDBPatient::m_LastPatientWritten = patient.name;
+}
+
+// The serialised form written out by hand, independently of the program's writer.
+class ExpectedBytes {
+ public:
+  ExpectedBytes& U8(uint8_t value) {
+    bytes_.push_back(value);
+    return *this;
+  }
+  ExpectedBytes& U32(uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      bytes_.push_back(static_cast<uint8_t>(value >> shift));
+    }
+    return *this;
+  }
+  ExpectedBytes& Time(const FILETIME& time) {
+    return U32(time.dwLowDateTime).U32(time.dwHighDateTime);
+  }
+  ExpectedBytes& Text(const QString& text) {
+    U32(static_cast<uint32_t>(text.size() + 1));
+    for (const QChar unit : text) {
+      bytes_.push_back(static_cast<uint8_t>(unit.unicode() & 0xFF));
+      bytes_.push_back(static_cast<uint8_t>(unit.unicode() >> 8));
+    }
+    bytes_.push_back(0);
+    bytes_.push_back(0);
+    return *this;
+  }
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// A fresh device per test; the clock, the transfer's patient and the message recorder are put
+// back afterwards.
+class DatedStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { messages::DefaultRecorder().Clear(); }
+  void TearDown() override {
+    clock_source::UseSystemTime();
+    CDBPatient::ResetLastPatientWritten();
+    CDBPatient::m_ReadOnlyMap.clear();
+    messages::DefaultRecorder().Clear();
+  }
+
+  TempDevice device;
+};
+
+}  // namespace dated_support
