@@ -1,0 +1,239 @@
+#include "beam/CBeamEngine.h"
+
+#include <chrono>
+#include <new>
+#include <thread>
+
+#include "common/ByteStream.h"
+#include "common/CDBPatient.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "platform/Clock.h"
+
+namespace {
+
+// Paces the per-record status texts of every transfer run on this thread (the program runs its
+// transfers one after the other on its user-interface thread).
+thread_local uint64_t t_recordStatusStamp = 0;
+
+constexpr uint32_t kSearchRange = 100;
+constexpr uint32_t kNoProgressMs = 5000;
+constexpr uint32_t kProgressMs = 100;
+
+}  // namespace
+
+CBeamEngine::CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& transport)
+    : CBeamEngine(progress, transport, Timing{}) {}
+
+CBeamEngine::CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& transport,
+                         Timing timing)
+    : progress_(progress), transport_(transport), timing_(std::move(timing)) {}
+
+bool CBeamEngine::TimeElapsed(uint64_t& stamp, uint32_t milliseconds) {
+  const uint64_t now = filetime::ToTicks(clock_source::Now());
+  if (stamp == 0 || now < stamp) {
+    stamp = now;
+    return false;
+  }
+  if (now - stamp > milliseconds * filetime::kTicksPerMillisecond) {
+    stamp = now;
+    return true;
+  }
+  return false;
+}
+
+void CBeamEngine::Pause(int milliseconds) {
+  if (milliseconds <= 0) {
+    return;
+  }
+  if (timing_.sleep) {
+    timing_.sleep(milliseconds);
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+}
+
+// SendAll and ReceiveAll give up only after 5000 ms in which nothing moved; every byte that moves
+// starts the wait again. A failed move (the connection closed or broke) is retried like a move that
+// found nothing to do, after a short pause instead of at once.
+bool CBeamEngine::SendAll(platform::IBeamSocket& socket, const uint8_t* bytes, size_t length) {
+  uint64_t stamp = 0;
+  TimeElapsed(stamp, kProgressMs);
+  for (size_t done = 0; done < length;) {
+    const ptrdiff_t moved = socket.Send(bytes + done, length - done, timing_.ioWaitMs);
+    if (moved > 0) {
+      stamp = 0;
+      TimeElapsed(stamp, kProgressMs);
+      done += static_cast<size_t>(moved);
+      continue;
+    }
+    if (TimeElapsed(stamp, kNoProgressMs)) {
+      return false;
+    }
+    if (moved < 0) {
+      Pause(timing_.ioWaitMs);
+    }
+  }
+  return true;
+}
+
+bool CBeamEngine::ReceiveAll(platform::IBeamSocket& socket, uint8_t* bytes, size_t length) {
+  uint64_t stamp = 0;
+  TimeElapsed(stamp, kProgressMs);
+  for (size_t done = 0; done < length;) {
+    const ptrdiff_t moved = socket.Receive(bytes + done, length - done, timing_.ioWaitMs);
+    if (moved > 0) {
+      stamp = 0;
+      TimeElapsed(stamp, kProgressMs);
+      done += static_cast<size_t>(moved);
+      continue;
+    }
+    if (TimeElapsed(stamp, kNoProgressMs)) {
+      return false;
+    }
+    if (moved < 0) {
+      Pause(timing_.ioWaitMs);
+    }
+  }
+  return true;
+}
+
+bool CBeamEngine::SendU8(platform::IBeamSocket& socket, uint8_t value) {
+  return SendAll(socket, &value, 1);
+}
+
+bool CBeamEngine::SendU32(platform::IBeamSocket& socket, uint32_t value) {
+  std::vector<uint8_t> bytes;
+  bytes::Writer(bytes).WriteU32(value);
+  return SendAll(socket, bytes.data(), bytes.size());
+}
+
+bool CBeamEngine::ReceiveU8(platform::IBeamSocket& socket, uint8_t& value) {
+  return ReceiveAll(socket, &value, 1);
+}
+
+bool CBeamEngine::ReceiveU32(platform::IBeamSocket& socket, uint32_t& value) {
+  uint8_t bytes[4] = {};
+  if (!ReceiveAll(socket, bytes, sizeof bytes)) {
+    return false;
+  }
+  return bytes::Reader(bytes, sizeof bytes).ReadU32(value);
+}
+
+bool CBeamEngine::SendFrame(platform::IBeamSocket& socket, CBeamRecord& record) {
+  std::vector<uint8_t> bytes;
+  if (!record.SerializeRecord(bytes) || bytes.size() > beam::kMaxFrameLength) {
+    return false;
+  }
+  uint8_t acknowledgement[4] = {};
+  return SendU32(socket, static_cast<uint32_t>(bytes.size())) &&
+         SendAll(socket, bytes.data(), bytes.size()) &&
+         ReceiveAll(socket, acknowledgement, sizeof acknowledgement);
+}
+
+bool CBeamEngine::ReceiveFrame(platform::IBeamSocket& socket, CBeamRecord& record) {
+  uint32_t length = 0;
+  // A length beyond any record fails at once: nothing is allocated for it and no time is spent
+  // waiting for bytes that a sound sender would never send.
+  if (!ReceiveU32(socket, length) || length > beam::kMaxFrameLength) {
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(length);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (!ReceiveAll(socket, bytes.data(), bytes.size())) {
+    return false;
+  }
+  // A record that its store cannot decode or file is acknowledged all the same: the sender goes
+  // on with the next one.
+  record.WriteRecord(bytes.data(), bytes.size());
+  return SendU32(socket, 1);
+}
+
+CBeamEngine::Socket CBeamEngine::ConnectBeam() {
+  progress_.SetStatusId(ids::kBeamSearchingForReceiver, false);
+  progress_.SetItemProgress(0, kSearchRange);
+  std::unique_ptr<platform::IBeamConnector> connector = transport_.CreateConnector();
+  if (!connector) {
+    progress_.SetStatusId(ids::kBeamConnectError, true);
+    return nullptr;
+  }
+  for (uint32_t c = 0;;) {
+    const platform::IBeamConnector::Probe probe = connector->Discover();
+    if (probe == platform::IBeamConnector::Probe::kFailed) {
+      break;
+    }
+    if (probe == platform::IBeamConnector::Probe::kFound) {
+      progress_.SetStatusId(ids::kBeamReceiverContacted, false);
+      Socket socket = connector->Connect();
+      if (!socket) {
+        break;
+      }
+      return socket;
+    }
+    progress_.SetItemProgress(c, 0);
+    c = (c + 1) % kSearchRange;
+    if (progress_.IsCancelled()) {
+      break;
+    }
+    Pause(timing_.pollPauseMs);
+  }
+  progress_.SetStatusId(ids::kBeamConnectError, true);
+  return nullptr;
+}
+
+CBeamEngine::Socket CBeamEngine::OpenBeam(uint8_t kind, uint32_t count, bool showOverall,
+                                          std::optional<uint32_t> shownCount) {
+  finished_ = false;
+  CDBPatient::ResetLastPatientWritten();
+  progress_.Show();
+  if (showOverall) {
+    const uint32_t shown = shownCount.value_or(count);
+    progress_.SetOverallText(strings::FormatId(ids::kBeamSendingPatients, QString(), 0, shown));
+    progress_.SetOverallProgress(0, shown);
+  }
+  Socket socket = ConnectBeam();
+  if (!socket) {
+    FinishBeam();
+    return nullptr;
+  }
+  bool sent = SendU8(*socket, kind);
+  if (count != 0) {
+    progress_.SetItemProgress(0, showOverall ? 100 : count);
+  }
+  // The kinds that carry a count always send it, also 0: the receiver always reads one.
+  if (sent &&
+      (count != 0 || kind == beam::kCategoriesTransfer || kind == beam::kPatientsTransfer)) {
+    sent = SendU32(*socket, count);
+  }
+  if (!sent) {
+    progress_.SetStatusId(ids::kBeamSendError, true);
+    socket.reset();
+    FinishBeam();
+    return nullptr;
+  }
+  return socket;
+}
+
+void CBeamEngine::FinishBeam() {
+  if (finished_) {
+    return;
+  }
+  finished_ = true;
+  progress_.WaitForDone();
+}
+
+bool CBeamEngine::RecordProgress(int stringId, const QString& name, uint32_t index, uint32_t total,
+                                 uint32_t sectionIndex, uint32_t sectionCount,
+                                 const QString& label) {
+  progress_.SetItemProgress(index, 0);
+  if (!TimeElapsed(t_recordStatusStamp, kProgressMs)) {
+    return false;
+  }
+  const QString text =
+      strings::FormatId(stringId, index, total, name, sectionIndex, sectionCount, label);
+  return progress_.SetStatus(text, false);
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "beam/CBeamRecord.h"
+#include "beam/IBeamProgress.h"
+#include "platform/BeamTransport.h"
+
+// Transfer kinds: the first byte that a sender sends on a connection.
+namespace beam {
+
+enum TransferKind : uint8_t {
+  kCategoriesTransfer = 1,  // every category entry and every favourite medication
+  kRecordTransfer = 2,      // one record (not a patient) with its patient
+  kPatientTransfer = 3,     // one patient with all of its records
+  kPatientsTransfer = 4,    // several patients, each with all of its records
+};
+
+// A record frame longer than this is refused before anything is allocated for it; the largest
+// record a store makes is far smaller.
+constexpr uint32_t kMaxFrameLength = 16u * 1024 * 1024;
+// The six sections of a patient block, in wire order, by record type code; the section labels
+// are the string ids from kBeamSectionFirst on, in the same order.
+constexpr uint8_t kSectionOrder[6] = {kLabRecord,  kMedRecord,  kNoteRecord,
+                                      kTestRecord, kTodoRecord, kVitalsRecord};
+
+// The longest text of a category block that a receiver accepts, in UTF-16 units.
+constexpr uint32_t kMaxCategoryTextUnits = 1024 * 1024;
+
+}  // namespace beam
+
+// The beam engine: runs one transfer, sending or receiving, over a stream transport, and reports
+// through a progress object. Everything happens on the calling thread; the transfer waits for the
+// other device in short steps and looks for a cancel at every status update, at every discovery or
+// accept poll.
+//
+// On the wire every integer is little-endian; see docs/beam-protocol.md for the whole format.
+class CBeamEngine {
+ public:
+  using Socket = std::unique_ptr<platform::IBeamSocket>;
+
+  // The engine's waits. The defaults are the device's; tests shorten them.
+  struct Timing {
+    // Pause between two discovery probes and between two accept polls.
+    int pollPauseMs = 100;
+    // Longest wait of one socket move, and the pause after a move that failed, before the
+    // no-progress rule is checked again.
+    int ioWaitMs = 20;
+    // Sleeps for that many milliseconds; empty = the thread sleeps.
+    std::function<void(int)> sleep;
+  };
+
+  CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& transport);
+  CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& transport, Timing timing);
+
+  // The receiving side, whole: listens, accepts one sender, files what it sends and finishes.
+  // True when the transfer completed.
+  bool ReceiveBeam();
+  // The whole sending side of a category transfer. True when every entry was sent.
+  bool BeamCategories();
+  // Starts a sending transfer: shows the progress, finds the receiver, connects and sends the
+  // header. nullptr when that failed (the transfer is then finished).
+  Socket OpenBeam(uint8_t kind, uint32_t count, bool showOverall,
+                  std::optional<uint32_t> shownCount = std::nullopt);
+  // The body of a record or patient transfer after OpenBeam, then FinishBeam.
+  bool BeamRecord(platform::IBeamSocket& socket, CBeamRecord& record);
+  // One patient block: the patient held by record, then all six sections of its records. The
+  // holder walks the sections, so it no longer holds the patient afterwards.
+  bool BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record, bool finish);
+  // Ends the transfer: "Done", then waits for the user to close the progress.
+  void FinishBeam();
+
+  bool Finished() const { return finished_; }
+  IBeamProgress& Progress() { return progress_; }
+
+  // Internal steps, public so that the checkout sending loop and tests can drive them.
+  Socket ConnectBeam();
+  bool SendFrame(platform::IBeamSocket& socket, CBeamRecord& record);
+  bool ReceiveFrame(platform::IBeamSocket& socket, CBeamRecord& record);
+  bool SendAll(platform::IBeamSocket& socket, const uint8_t* bytes, size_t length);
+  bool ReceiveAll(platform::IBeamSocket& socket, uint8_t* bytes, size_t length);
+  bool SendPatientByName(platform::IBeamSocket& socket, const QString& name);
+  bool ReceiveCategories(platform::IBeamSocket& socket);
+  bool ReceiveRecord(platform::IBeamSocket& socket);
+  bool ReceivePatient(platform::IBeamSocket& socket);
+  bool ReceivePatients(platform::IBeamSocket& socket);
+
+  // Whether more than ms milliseconds of the device clock passed since stamp; stamp is then
+  // moved to now. A stamp of 0 is armed with now (not elapsed). A clock that went back re-arms the
+  // stamp, so a wait neither ends early nor hangs when the clock is set back.
+  static bool TimeElapsed(uint64_t& stamp, uint32_t milliseconds);
+
+ private:
+  bool SendU8(platform::IBeamSocket& socket, uint8_t value);
+  bool SendU32(platform::IBeamSocket& socket, uint32_t value);
+  bool ReceiveU8(platform::IBeamSocket& socket, uint8_t& value);
+  bool ReceiveU32(platform::IBeamSocket& socket, uint32_t& value);
+  bool ReceiveText(platform::IBeamSocket& socket, uint32_t units, QString& text);
+  bool ReceiveCountedText(platform::IBeamSocket& socket, QString& text);
+  bool SendText(platform::IBeamSocket& socket, const QString& text);
+  bool SendCategory(platform::IBeamSocket& socket, uint16_t type, const QString& text);
+  // The per-record progress step of a patient block; true when the user cancelled.
+  bool RecordProgress(int stringId, const QString& name, uint32_t index, uint32_t total,
+                      uint32_t sectionIndex, uint32_t sectionCount, const QString& label);
+  // One step of the category walks; true when the user cancelled (the cancel text is shown).
+  bool CategoryProgress(bool sending, uint64_t& stamp, uint64_t done, uint64_t total);
+  void Pause(int milliseconds);
+
+  IBeamProgress& progress_;
+  platform::IBeamTransport& transport_;
+  Timing timing_;
+  bool finished_ = false;
+};

@@ -1,0 +1,171 @@
+#include <array>
+
+#include "beam/CBeamEngine.h"
+#include "common/CDBPatient.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+
+namespace {
+
+constexpr size_t kSectionCount = std::size(beam::kSectionOrder);
+constexpr uint32_t kSearchRange = 100;
+
+QString SectionLabel(size_t section) {
+  return strings::Load(ids::kBeamSectionFirst + static_cast<int>(section));
+}
+
+// A section's expected count as the error text shows it: the number, or "unknown" when the
+// count never arrived.
+QString CountText(int64_t count) {
+  return count < 0 ? strings::Load(ids::kBeamUnknownCount)
+                   : strings::FormatId(ids::kBeamCount, count);
+}
+
+}  // namespace
+
+bool CBeamEngine::ReceiveBeam() {
+  finished_ = false;
+  CDBPatient::ResetLastPatientWritten();
+  progress_.Show();
+  progress_.SetStatusId(ids::kBeamSearchingForSender, false);
+
+  std::unique_ptr<platform::IBeamListener> listener = transport_.Listen();
+  if (!listener || progress_.IsCancelled()) {
+    progress_.SetStatusId(ids::kBeamConnectError, true);
+    listener.reset();
+    FinishBeam();
+    return false;
+  }
+  progress_.SetItemProgress(0, kSearchRange);
+  Socket socket;
+  for (uint32_t c = 0; !(socket = listener->Accept());) {
+    progress_.SetItemProgress(c, 0);
+    c = (c + 1) % kSearchRange;
+    if (progress_.IsCancelled()) {
+      progress_.SetStatusId(ids::kBeamConnectError, true);
+      listener.reset();
+      FinishBeam();
+      return false;
+    }
+    Pause(timing_.pollPauseMs);
+  }
+  listener.reset();  // one sender per transfer
+
+  bool received = false;
+  uint8_t kind = 0;
+  if (!ReceiveU8(*socket, kind)) {
+    progress_.SetStatusId(ids::kBeamReceiveError, true);
+  } else if (kind == beam::kCategoriesTransfer) {
+    received = ReceiveCategories(*socket);
+  } else if (kind == beam::kRecordTransfer) {
+    received = ReceiveRecord(*socket);
+  } else if (kind == beam::kPatientTransfer) {
+    received = ReceivePatient(*socket);
+  } else if (kind == beam::kPatientsTransfer) {
+    received = ReceivePatients(*socket);
+  }
+  socket.reset();
+  FinishBeam();
+  return received;
+}
+
+bool CBeamEngine::ReceiveRecord(platform::IBeamSocket& socket) {
+  progress_.SetItemProgress(0, 2);
+  progress_.SetStatusId(ids::kBeamReceivingPatientInfo, false);
+  CBeamRecord record;
+  bool received = ReceiveFrame(socket, record);
+  if (received) {
+    progress_.SetItemProgress(1, 0);
+    received = ReceiveFrame(socket, record);
+  }
+  progress_.SetStatusId(received ? ids::kBeamRecordReceived : ids::kBeamReceiveError, !received);
+  progress_.SetItemProgress(2, 0);
+  return received;
+}
+
+bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket) {
+  std::array<int64_t, kSectionCount> expected;
+  expected.fill(-1);
+  std::array<uint32_t, kSectionCount> received{};
+  uint32_t index = 0;
+  QString name;
+
+  const auto failEarly = [&] {
+    progress_.SetStatusId(ids::kBeamReceiveError, true);
+    return false;
+  };
+  const auto failLate = [&] {
+    progress_.SetStatus(
+        strings::FormatId(ids::kBeamPatientReceiveError, name, received[0], CountText(expected[0]),
+                          received[1], CountText(expected[1]), received[2], CountText(expected[2]),
+                          received[3], CountText(expected[3]), received[4], CountText(expected[4]),
+                          received[5], CountText(expected[5])),
+        true);
+    return false;
+  };
+
+  if (progress_.SetStatusId(ids::kBeamReceivingPatientInfo, false)) {
+    return failEarly();
+  }
+  progress_.SetItemProgress(0, 100);
+  // The records of this block belong to the patient of this block only: should the patient not be
+  // filed, its records are refused instead of landing with the patient received before it.
+  CDBPatient::ResetLastPatientWritten();
+  CBeamRecord record;
+  if (!ReceiveFrame(socket, record)) {
+    return failEarly();
+  }
+  name = record.GetPatientName();
+  uint32_t total = 0;
+  if (!ReceiveU32(socket, total)) {
+    return failEarly();
+  }
+  progress_.SetItemProgress(0, total);
+
+  for (size_t s = 0; s < kSectionCount; ++s) {
+    uint32_t count = 0;
+    if (!ReceiveU32(socket, count)) {
+      return failLate();
+    }
+    expected[s] = count;
+    const QString label = SectionLabel(s);
+    uint8_t marker = 0;
+    if (!ReceiveU8(socket, marker)) {
+      return failLate();
+    }
+    while (marker != 0) {
+      if (!ReceiveFrame(socket, record) || !ReceiveU8(socket, marker)) {
+        return failLate();
+      }
+      ++index;
+      ++received[s];
+      if (RecordProgress(ids::kBeamReceivingRecordsProgress, name, index, total, received[s], count,
+                         label)) {
+        return failLate();
+      }
+    }
+  }
+  progress_.SetStatus(strings::FormatId(ids::kBeamPatientReceived, name), false);
+  return true;
+}
+
+bool CBeamEngine::ReceivePatients(platform::IBeamSocket& socket) {
+  uint32_t count = 0;
+  if (!ReceiveU32(socket, count)) {
+    progress_.SetStatusId(ids::kBeamReceiveError, true);
+    return false;
+  }
+  progress_.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, 1, count));
+  progress_.SetOverallProgress(0, count);
+  for (uint64_t p = 1; p <= count; ++p) {
+    progress_.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, p, count));
+    progress_.SetOverallProgress(static_cast<uint32_t>(p), 0);
+    if (!ReceivePatient(socket)) {
+      progress_.SetOverallText(strings::FormatId(ids::kBeamReceiveFailedAfter, p - 1, count));
+      return false;
+    }
+  }
+  progress_.SetOverallText(strings::FormatId(ids::kBeamReceivedPatients, count, count));
+  progress_.SetStatusId(ids::kBeamSuccess, false);
+  return true;
+}

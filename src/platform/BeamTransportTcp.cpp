@@ -1,0 +1,307 @@
+#include "platform/BeamTransportTcp.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QRegularExpression>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Registry.h"
+
+namespace platform {
+namespace {
+
+// One resolved socket address.
+struct Endpoint {
+  sockaddr_storage address{};
+  socklen_t length = 0;
+  int family = AF_INET;
+};
+
+bool Resolve(const BeamAddress& where, bool passive, Endpoint& out) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
+  addrinfo* found = nullptr;
+  const QByteArray host = where.host.toUtf8();
+  const QByteArray port = QByteArray::number(where.port);
+  if (::getaddrinfo(host.constData(), port.constData(), &hints, &found) != 0 || !found) {
+    return false;
+  }
+  std::memcpy(&out.address, found->ai_addr, found->ai_addrlen);
+  out.length = found->ai_addrlen;
+  out.family = found->ai_family;
+  ::freeaddrinfo(found);
+  return true;
+}
+
+int OpenStreamSocket(int family) {
+  return ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
+
+void CloseFd(int& fd) {
+  if (fd >= 0) {
+    ::close(fd);
+    fd = -1;
+  }
+}
+
+bool WouldBlock(int error) {
+  return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
+
+// Waits up to waitMs for the socket to be ready for events; true when it is (or reports an error,
+// which the following call then sees).
+bool WaitReady(int fd, short events, int waitMs) {
+  pollfd entry{fd, events, 0};
+  const int ready = ::poll(&entry, 1, waitMs < 0 ? 0 : waitMs);
+  return ready > 0;
+}
+
+class TcpSocket : public IBeamSocket {
+ public:
+  explicit TcpSocket(int fd) : fd_(fd) {
+    // Every record waits for its acknowledgement: small segments must leave at once.
+    const int on = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  }
+  ~TcpSocket() override { CloseFd(fd_); }
+  TcpSocket(const TcpSocket&) = delete;
+  TcpSocket& operator=(const TcpSocket&) = delete;
+
+  ptrdiff_t Send(const uint8_t* data, size_t length, int waitMs) override {
+    if (length == 0) {
+      return 0;
+    }
+    if (!WaitReady(fd_, POLLOUT, waitMs)) {
+      return 0;
+    }
+    const ssize_t sent = ::send(fd_, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent > 0) {
+      return sent;
+    }
+    return sent < 0 && WouldBlock(errno) ? 0 : -1;
+  }
+
+  ptrdiff_t Receive(uint8_t* data, size_t length, int waitMs) override {
+    if (length == 0) {
+      return 0;
+    }
+    if (!WaitReady(fd_, POLLIN, waitMs)) {
+      return 0;
+    }
+    const ssize_t received = ::recv(fd_, data, length, MSG_DONTWAIT);
+    if (received > 0) {
+      return received;
+    }
+    // 0 is the peer's orderly close: nothing will ever arrive again.
+    return received < 0 && WouldBlock(errno) ? 0 : -1;
+  }
+
+ private:
+  int fd_;
+};
+
+class TcpListener : public IBeamListener {
+ public:
+  explicit TcpListener(int fd) : fd_(fd) {}
+  ~TcpListener() override { CloseFd(fd_); }
+  TcpListener(const TcpListener&) = delete;
+  TcpListener& operator=(const TcpListener&) = delete;
+
+  std::unique_ptr<IBeamSocket> Accept() override {
+    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    return fd < 0 ? nullptr : std::make_unique<TcpSocket>(fd);
+  }
+
+ private:
+  int fd_;
+};
+
+// Discovery starts a non-blocking connect to every peer that has none under way and then looks,
+// without waiting, which of them completed. A connect that completed is the peer that answered;
+// it is kept and becomes the connection, so the receiver sees exactly one connection.
+class TcpConnector : public IBeamConnector {
+ public:
+  explicit TcpConnector(std::vector<Endpoint> peers) : peers_(std::move(peers)) {
+    fds_.assign(peers_.size(), -1);
+  }
+  ~TcpConnector() override {
+    for (int& fd : fds_) {
+      CloseFd(fd);
+    }
+    CloseFd(found_);
+  }
+  TcpConnector(const TcpConnector&) = delete;
+  TcpConnector& operator=(const TcpConnector&) = delete;
+
+  Probe Discover() override {
+    if (found_ >= 0) {
+      return Probe::kFound;
+    }
+    for (size_t i = 0; i < peers_.size(); ++i) {
+      if (fds_[i] >= 0) {
+        continue;
+      }
+      fds_[i] = OpenStreamSocket(peers_[i].family);
+      if (fds_[i] < 0) {
+        return Probe::kFailed;
+      }
+      const auto* address = reinterpret_cast<const sockaddr*>(&peers_[i].address);
+      if (::connect(fds_[i], address, peers_[i].length) == 0) {
+        return Keep(i);
+      }
+      if (errno != EINPROGRESS) {
+        CloseFd(fds_[i]);  // refused or unreachable: asked again next round
+      }
+    }
+    for (size_t i = 0; i < peers_.size(); ++i) {
+      if (fds_[i] < 0 || !WaitReady(fds_[i], POLLOUT, 0)) {
+        continue;
+      }
+      int error = 0;
+      socklen_t size = sizeof error;
+      if (::getsockopt(fds_[i], SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0) {
+        return Keep(i);
+      }
+      CloseFd(fds_[i]);
+    }
+    return Probe::kNone;
+  }
+
+  std::unique_ptr<IBeamSocket> Connect() override {
+    if (found_ < 0) {
+      return nullptr;
+    }
+    const int fd = found_;
+    found_ = -1;
+    return std::make_unique<TcpSocket>(fd);
+  }
+
+ private:
+  Probe Keep(size_t index) {
+    found_ = fds_[index];
+    fds_[index] = -1;
+    for (int& fd : fds_) {
+      CloseFd(fd);
+    }
+    return Probe::kFound;
+  }
+
+  std::vector<Endpoint> peers_;
+  std::vector<int> fds_;
+  int found_ = -1;
+};
+
+}  // namespace
+
+bool ParseBeamAddress(const QString& text, BeamAddress& out) {
+  static const QRegularExpression pattern(
+      QStringLiteral("^(?:\\[([0-9A-Fa-f:.]+)\\]|([^:\\[\\]\\s]+)):([0-9]{1,5})$"));
+  const QRegularExpressionMatch match = pattern.match(text.trimmed());
+  if (!match.hasMatch()) {
+    return false;
+  }
+  const uint port = match.captured(3).toUInt();
+  if (port > 65535) {
+    return false;
+  }
+  out.host = match.captured(1).isEmpty() ? match.captured(2) : match.captured(1);
+  out.port = static_cast<uint16_t>(port);
+  return true;
+}
+
+QString FormatBeamAddress(const BeamAddress& address) {
+  const QString host = address.host.contains(QLatin1Char(':'))
+                           ? QStringLiteral("[%1]").arg(address.host)
+                           : address.host;
+  return QStringLiteral("%1:%2").arg(host).arg(address.port);
+}
+
+bool TcpBeamSettings::ParsePeers(const QString& text, std::vector<BeamAddress>& out) {
+  static const QRegularExpression separators(QStringLiteral("[,\\s]+"));
+  const QStringList parts = text.split(separators, Qt::SkipEmptyParts);
+  std::vector<BeamAddress> peers;
+  for (const QString& part : parts) {
+    BeamAddress address;
+    if (!ParseBeamAddress(part, address)) {
+      return false;
+    }
+    peers.push_back(address);
+  }
+  if (peers.empty()) {
+    return false;
+  }
+  out = std::move(peers);
+  return true;
+}
+
+TcpBeamSettings TcpBeamSettings::FromRegistry() {
+  TcpBeamSettings settings;
+  RegistryKey key;
+  if (!key.Open(Hive::LocalMachine, QString::fromLatin1(kRegistryKey))) {
+    return settings;
+  }
+  QString text;
+  BeamAddress address;
+  if (key.QueryString(QStringLiteral("Listen"), text) && ParseBeamAddress(text, address)) {
+    settings.listen = address;
+  }
+  if (key.QueryString(QStringLiteral("Peers"), text)) {
+    ParsePeers(text, settings.peers);
+  }
+  return settings;
+}
+
+TcpBeamTransport::TcpBeamTransport(TcpBeamSettings settings) : settings_(std::move(settings)) {}
+
+std::unique_ptr<IBeamConnector> TcpBeamTransport::CreateConnector() {
+  std::vector<Endpoint> peers;
+  for (const BeamAddress& peer : settings_.peers) {
+    Endpoint endpoint;
+    if (Resolve(peer, false, endpoint)) {
+      peers.push_back(endpoint);
+    }
+  }
+  if (peers.empty()) {
+    return nullptr;
+  }
+  return std::make_unique<TcpConnector>(std::move(peers));
+}
+
+std::unique_ptr<IBeamListener> TcpBeamTransport::Listen() {
+  Endpoint endpoint;
+  if (!Resolve(settings_.listen, true, endpoint)) {
+    return nullptr;
+  }
+  int fd = OpenStreamSocket(endpoint.family);
+  if (fd < 0) {
+    return nullptr;
+  }
+  const int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&endpoint.address), endpoint.length) != 0 ||
+      ::listen(fd, 1) != 0) {
+    CloseFd(fd);
+    return nullptr;
+  }
+  sockaddr_storage bound{};
+  socklen_t size = sizeof bound;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &size) == 0) {
+    const uint16_t port = bound.ss_family == AF_INET6
+                              ? reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_port
+                              : reinterpret_cast<const sockaddr_in*>(&bound)->sin_port;
+    listeningPort_.store(ntohs(port));
+  }
+  return std::make_unique<TcpListener>(fd);
+}
+
+}  // namespace platform
