@@ -1,0 +1,258 @@
+#include "store/CDBMeds.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "common/CDBPatient.h"
+#include "common/Controls.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+
+using platform::Record;
+
+namespace {
+
+// The leading decimal number of a text, as a person typed it: blanks, an optional sign, digits
+// ("7", " 7 days" -> 7); 0 when it does not start with a number. Saturates far beyond any
+// treatment length instead of overflowing.
+int64_t LeadingNumber(const QString& text) {
+  constexpr int64_t kCeiling = 1'000'000'000;
+  qsizetype i = 0;
+  while (i < text.size() && text[i].isSpace()) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+    negative = text[i] == u'-';
+    ++i;
+  }
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    value = std::min(kCeiling, value * 10 + (text[i].unicode() - u'0'));
+  }
+  return negative ? -value : value;
+}
+
+// Whole days of treatment elapsed at now for a medication started on the day of start: 0 on the
+// start day itself. None when the start is unknown (zero) or still to come: no day of treatment
+// can be told then. The start counts from the beginning of its day, as it is stored.
+std::optional<int64_t> ElapsedDays(const FILETIME& start, const FILETIME& now) {
+  if (filetime::IsZero(start)) {
+    return std::nullopt;
+  }
+  const uint64_t startTicks =
+      filetime::ToTicks(CDBBaseDatabase::StringToTime(CDBBaseDatabase::TimeToDayString(start)));
+  const uint64_t nowTicks = filetime::ToTicks(now);
+  if (nowTicks < startTicks) {
+    return std::nullopt;
+  }
+  return static_cast<int64_t>((nowTicks - startTicks) / filetime::kTicksPerDay);
+}
+
+}  // namespace
+
+CDBMeds::CDBMeds() : CDBChartStore(QString::fromLatin1(kVolumeName)) {}
+
+Record CDBMeds::BuildProperties(const QString& stamp) const {
+  return Record{{m_keyProp, patient},        {kDrugProp, drug},
+                {kDoseProp, dose},           {kRouteProp, route},
+                {kFrequencyProp, frequency}, {kTrackDaysProp, trackDays},
+                {kDaysProp, days},           {kStartDateProp, TimeToDayString(startDate)},
+                {kDispensedProp, dispensed}, {kRefillsProp, refills},
+                {kTimeStampProp, stamp}};
+}
+
+void CDBMeds::UnpackRecord(const Record& record) {
+  CDBChartStore::UnpackRecord(record);
+  patient = TextProp(record, m_keyProp);
+  drug = TextProp(record, kDrugProp);
+  dose = TextProp(record, kDoseProp);
+  route = TextProp(record, kRouteProp);
+  frequency = TextProp(record, kFrequencyProp);
+  trackDays = TextProp(record, kTrackDaysProp);
+  days = TextProp(record, kDaysProp);
+  dispensed = TextProp(record, kDispensedProp);
+  refills = TextProp(record, kRefillsProp);
+  if (const platform::Property* start = record.Find(kStartDateProp)) {
+    startDate = StringToTime(start->value);
+  }
+  if (const platform::Property* stamp = record.Find(kTimeStampProp)) {
+    timeStamp = StringToTime(stamp->value);
+  }
+  // A synchronised medication is as writable as its patient.
+  if (desktopId != 0) {
+    accessState = CDBPatient::FindReadOnlyByName(patient);
+  }
+  m_recordId = m_db.IsOpen() ? m_db.CurrentId() : 0;
+}
+
+bool CDBMeds::AddNew(bool received) {
+  if (!OpenByName()) {
+    return false;
+  }
+  QString stamp;
+  if (received) {
+    // The sender's stamp keeps its time of day, so that a record passed on again is unchanged.
+    stamp = TimeToDayHourString(timeStamp);
+  } else {
+    stamp = GetCurrentTimeStamp();
+    timeStamp = StringToTime(stamp);
+    desktopId = 0;
+    accessState = 0;
+  }
+  Record record = BuildProperties(stamp);
+  if (received) {
+    AddSyncProps(record);
+  }
+  m_recordId = m_db.Add(record);
+  m_db.Close();
+  return m_recordId != 0;
+}
+
+bool CDBMeds::UpdateByCEOID(RecordId id) {
+  if (id == 0 || !OpenByName()) {
+    return false;
+  }
+  bool written = false;
+  Record stored;
+  if (m_db.SeekById(id) == id && m_db.Read(stored, {m_keyProp})) {
+    // A medication never changes patient: the stored key stays, whatever patient holds.
+    patient = TextProp(stored, m_keyProp);
+    const QString stamp = GetCurrentTimeStamp();
+    written = m_db.WriteCurrent(BuildProperties(stamp));
+    if (written) {
+      timeStamp = StringToTime(stamp);
+      m_recordId = id;
+    }
+  }
+  m_db.Close();
+  return written;
+}
+
+template <typename Visit>
+void CDBMeds::ForEachOfPatient(const QString& patientName, Visit visit) {
+  // The patient's medications share one key. The order compares keys without regard to case, so
+  // the run that the seek reaches may hold keys that differ from the name in case only; only
+  // exact matches belong to the patient.
+  Record record;
+  for (RecordId id = m_db.SeekEqual(patientName); id != 0; id = m_db.SeekNext()) {
+    if (!m_db.Read(record)) {
+      continue;
+    }
+    const QString key = TextProp(record, m_keyProp);
+    if (key.compare(patientName, Qt::CaseInsensitive) != 0) {
+      break;
+    }
+    if (key != patientName) {
+      continue;
+    }
+    // A record without a start date or stamp must not inherit the previous record's.
+    startDate = FILETIME{};
+    timeStamp = FILETIME{};
+    UnpackRecord(record);
+    visit();
+  }
+}
+
+void CDBMeds::FillList(const QString& patientName, IListControl& list) {
+  if (!OpenByName()) {
+    return;
+  }
+  list.DeleteAllItems();
+  ForEachOfPatient(patientName, [this, &list] {
+    const RecordId id = m_recordId;
+    const QString line = FormatLine();
+    if (!line.isEmpty()) {
+      list.SetItemData(list.InsertItem(list.GetItemCount(), line), id);
+    }
+  });
+  m_db.Close();
+}
+
+QString CDBMeds::FormatLine() {
+  QString dayText;
+  if (trackDays == u"Yes") {
+    FILETIME now;
+    GetCurrentTime(now);
+    // A number of days that is not a positive number sets no end: it counts as no limit rather
+    // than making the medication vanish the first time it is listed.
+    const int64_t limit = LeadingNumber(days);
+    if (const std::optional<int64_t> elapsed = ElapsedDays(startDate, now)) {
+      if (limit > 0 && limit - *elapsed < 1) {
+        if (m_recordId != 0) {
+          if (m_db.IsOpen()) {
+            m_db.Delete(m_recordId);
+          } else {
+            DeleteByCEOID(m_recordId);
+          }
+          m_recordId = 0;
+        }
+        return QString();
+      }
+      dayText = strings::FormatId(ids::kDayOfTreatment, *elapsed + 1);
+    }
+  }
+  const QString line =
+      strings::FormatId(ids::kMedicationLine, drug, dose, route, frequency, dayText);
+  return line + u' ' + dispensed + u' ' + refills;
+}
+
+QString CDBMeds::FormatMedsSection(const QString& patientName) {
+  if (!OpenByName()) {
+    return QString();
+  }
+  QString lines;
+  ForEachOfPatient(patientName, [this, &lines] {
+    const QString line = FormatLine();
+    if (!line.isEmpty()) {
+      lines += line + QStringLiteral("\r\n");
+    }
+  });
+  m_db.Close();
+  return strings::FormatId(ids::kMedicationsSection, lines);
+}
+
+void CDBMeds::WriteFields(bytes::Writer& writer) const {
+  writer.WriteFileTime(timeStamp);
+  writer.WriteFileTime(startDate);
+  for (const QString* text :
+       {&drug, &dose, &route, &frequency, &trackDays, &dispensed, &refills, &days}) {
+    writer.WriteString(*text);
+  }
+}
+
+bool CDBMeds::ReadFields(bytes::Reader& reader) {
+  if (!reader.ReadFileTime(timeStamp) || !reader.ReadFileTime(startDate)) {
+    return false;
+  }
+  for (QString* text :
+       {&drug, &dose, &route, &frequency, &trackDays, &dispensed, &refills, &days}) {
+    if (!reader.ReadString(*text)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CDBMeds::SameMedication(const Record& stored) const {
+  // A property the stored medication lacks does not make it another one.
+  const auto agrees = [&stored](PropId id, const QString& value) {
+    const platform::Property* property = stored.Find(id);
+    return property == nullptr || property->value == value;
+  };
+  return agrees(kDrugProp, drug) && agrees(kDoseProp, dose) && agrees(kRouteProp, route) &&
+         agrees(kFrequencyProp, frequency) && agrees(kTrackDaysProp, trackDays) &&
+         agrees(kDaysProp, days) && agrees(kStartDateProp, TimeToDayString(startDate));
+}
+
+bool CDBMeds::MergeReceived() {
+  if (!OpenByName()) {
+    return false;
+  }
+  // Dispensed, refills, stamp and synchronisation marks do not tell medications apart; one already
+  // on file is left exactly as it is.
+  const bool onFile =
+      ForEachWithKey(patient, [this](const Record& stored) { return SameMedication(stored); });
+  m_db.Close();
+  return onFile || AddNew(true);
+}
