@@ -5,6 +5,7 @@
 #include "common/MemoryControls.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "store/PatientDeletion.h"
 
 namespace cli {
 namespace {
@@ -98,6 +99,16 @@ int ListPatients(Context& context, const QStringList& arguments) {
   return kSuccess;
 }
 
+int DeletePatient(Context& context, const QStringList& arguments) {
+  if (arguments.size() != 1) {
+    return BadInput(context, QStringLiteral("usage: patient delete NAME"));
+  }
+  if (!patient_records::DeletePatient(arguments[0])) {
+    return BadInput(context, QStringLiteral("no patient named %1").arg(arguments[0]));
+  }
+  return kSuccess;
+}
+
 }  // namespace
 
 int RunPatient(Context& context, const QStringList& arguments) {
@@ -109,7 +120,10 @@ int RunPatient(Context& context, const QStringList& arguments) {
   if (action == QLatin1String("list")) {
     return ListPatients(context, rest);
   }
-  return BadInput(context, QStringLiteral("patient needs add or list"));
+  if (action == QLatin1String("delete")) {
+    return DeletePatient(context, rest);
+  }
+  return BadInput(context, QStringLiteral("patient needs add, list or delete"));
 }
 
 }  // namespace cli

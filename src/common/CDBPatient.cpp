@@ -56,7 +56,7 @@ void CDBPatient::UnpackRecord(const Record& record) {
   patientType = TextProp(record, kPatientTypeProp);
   dateOfBirth = StringToTime(TextProp(record, kDateOfBirthProp));
   todo = TextProp(record, kLegacyTodoProp);
-  timeStamp = TextProp(record, kTimeStampProp);
+  timeStamp = StringToTime(TextProp(record, kTimeStampProp));
 }
 
 Record CDBPatient::BuildProperties(bool received) const {
@@ -79,7 +79,9 @@ Record CDBPatient::BuildProperties(bool received) const {
   record.Add(kPatientTypeProp, patientType);
   record.Add(kDateOfBirthProp, DateText(dateOfBirth));
   record.Add(kLegacyTodoProp, todo);
-  record.Add(kTimeStampProp, received && !timeStamp.isEmpty() ? timeStamp : GetCurrentTimeStamp());
+  record.Add(kTimeStampProp, received && !filetime::IsZero(timeStamp)
+                                 ? TimeToDayHourString(timeStamp)
+                                 : GetCurrentTimeStamp());
   if (received) {
     AddSyncProps(record);
   }
@@ -279,7 +281,11 @@ bool CDBPatient::Write(const uint8_t* bytes, size_t length) {
   if (!ok || name.isEmpty()) {
     return false;
   }
-  timeStamp.clear();  // a received patient is stamped with the time it was filed
+  timeStamp = FILETIME{};  // a received patient is stamped with the time it was filed
+  return FileReceived();
+}
+
+bool CDBPatient::FileReceived() {
   const QString receivedName = name;
   bool filed = UpdateRecord(receivedName, true);
   if (!filed && OpenByName()) {

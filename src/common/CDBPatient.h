@@ -47,6 +47,10 @@ class CDBPatient : public CDBBaseDatabase {
   bool Write(const uint8_t* bytes, size_t length) override;
   void UnpackRecord(const platform::Record& record) override;
   QString OwnerName() const override { return name; }
+  // Files the members as a received or restored patient: merged into the patient of the same
+  // name (the stored name stays), else added; keeps timeStamp when it is not zero, desktopId and
+  // accessState. Remembers the patient as the one that records received after it belong to.
+  bool FileReceived();
 
   // Stores the filled fields as a new patient named MakeFullName(firstName, lastName); false when
   // a patient of that name exists. received keeps desktopId and accessState as they are set.
@@ -95,7 +99,7 @@ class CDBPatient : public CDBBaseDatabase {
   QString patientType;
   FILETIME dateOfBirth;  // zero = none
   QString todo;          // legacy todo text
-  QString timeStamp;
+  FILETIME timeStamp;    // of the last change; zero = not known
 
   // Per thread, like the current device whose patients they describe.
   static thread_local QHash<QString, int> m_ReadOnlyMap;

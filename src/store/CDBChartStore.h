@@ -40,6 +40,11 @@ class CDBChartStore : public CDBBaseDatabase {
 
   virtual uint8_t RecordType() const = 0;
 
+  // Files the members, patient included, as a restored record (a backup read back): merged into
+  // the record that the store's match rule calls the same, else added with its own time stamp,
+  // desktop identifier and access state.
+  bool FileRestored() { return MergeReceived(); }
+
   QString patient;
 
  protected:

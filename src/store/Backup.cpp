@@ -1,0 +1,490 @@
+#include "store/Backup.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <functional>
+#include <memory>
+
+#include "common/CDBCategories.h"
+#include "common/CDBPatient.h"
+#include "common/MemoryControls.h"
+#include "store/CDBLabValues.h"
+#include "store/CDBLists.h"
+#include "store/CDBMeds.h"
+#include "store/CDBMedsFavorites.h"
+#include "store/CDBNotes.h"
+#include "store/CDBTest.h"
+#include "store/CDBToDo.h"
+#include "store/CDBVitals.h"
+
+namespace backup {
+namespace {
+
+constexpr const char* kFormatName = "ovelin-backup";
+constexpr int kFormatVersion = 1;
+
+// The members of one record, bound by name: the one description from which a record is written to
+// JSON and read back.
+struct Fields {
+  std::vector<std::pair<const char*, QString*>> texts;
+  std::vector<std::pair<const char*, FILETIME*>> times;  // zero = null
+  std::vector<std::pair<const char*, int32_t*>> numbers;
+  std::vector<std::pair<const char*, uint32_t*>> unsignedNumbers;
+};
+
+void AddSync(Fields& fields, CDBBaseDatabase& store) {
+  fields.numbers.push_back({"desktopId", &store.desktopId});
+  fields.numbers.push_back({"accessState", &store.accessState});
+}
+
+Fields Bind(CDBPatient& p) {
+  Fields f;
+  f.texts = {{"name", &p.name},
+             {"firstName", &p.firstName},
+             {"lastName", &p.lastName},
+             {"mrNumber", &p.mrNumber},
+             {"doctor", &p.doctor},
+             {"ageValue", &p.ageValue},
+             {"ageUnit", &p.ageUnit},
+             {"race", &p.race},
+             {"sex", &p.sex},
+             {"codeStatus", &p.codeStatus},
+             {"room", &p.room},
+             {"diagnosis", &p.diagnosis},
+             {"allergies", &p.allergies},
+             {"problems", &p.problems},
+             {"patientType", &p.patientType},
+             {"todo", &p.todo}};
+  f.times = {
+      {"admitDate", &p.admitDate}, {"dateOfBirth", &p.dateOfBirth}, {"timeStamp", &p.timeStamp}};
+  AddSync(f, p);
+  return f;
+}
+
+void BindDated(Fields& f, CDBDatedStore& r) {
+  f.times = {{"date", &r.date}, {"time", &r.time}, {"timeStamp", &r.timeStamp}};
+  AddSync(f, r);
+}
+
+Fields Bind(CDBLabValues& r) {
+  Fields f;
+  f.texts = {{"group", &r.group}, {"values", &r.values}};
+  BindDated(f, r);
+  return f;
+}
+
+Fields Bind(CDBMeds& r) {
+  Fields f;
+  f.texts = {{"drug", &r.drug},           {"dose", &r.dose},           {"route", &r.route},
+             {"frequency", &r.frequency}, {"trackDays", &r.trackDays}, {"days", &r.days},
+             {"dispensed", &r.dispensed}, {"refills", &r.refills}};
+  f.times = {{"startDate", &r.startDate}, {"timeStamp", &r.timeStamp}};
+  AddSync(f, r);
+  return f;
+}
+
+Fields Bind(CDBNotes& r) {
+  Fields f;
+  f.texts = {{"noteText", &r.noteText},
+             {"subjective", &r.subjective},
+             {"objective", &r.objective},
+             {"assessmentPlan", &r.assessmentPlan}};
+  BindDated(f, r);
+  return f;
+}
+
+Fields Bind(CDBTest& r) {
+  Fields f;
+  f.texts = {{"test", &r.test}, {"result", &r.result}};
+  BindDated(f, r);
+  return f;
+}
+
+Fields Bind(CDBToDo& r) {
+  Fields f;
+  f.texts = {{"text", &r.text}, {"note", &r.note}, {"timeStamp", &r.timeStamp}};
+  f.unsignedNumbers = {{"flags", &r.flags}};
+  AddSync(f, r);
+  return f;
+}
+
+Fields Bind(CDBVitals& r) {
+  Fields f;
+  f.texts = {{"values", &r.values}};
+  BindDated(f, r);
+  return f;
+}
+
+Fields Bind(CDBMedsFavorites& r) {
+  Fields f;
+  f.texts = {
+      {"drug", &r.drug}, {"dose", &r.dose}, {"route", &r.route}, {"frequency", &r.frequency}};
+  return f;
+}
+
+// Times as ISO 8601 local times; a fraction of a second only when there is one.
+QString IsoTime(const FILETIME& time) {
+  SYSTEMTIME parts;
+  if (!filetime::ToSystemTime(time, parts)) {
+    return {};
+  }
+  QString text = QString::asprintf("%04u-%02u-%02uT%02u:%02u:%02u", parts.wYear, parts.wMonth,
+                                   parts.wDay, parts.wHour, parts.wMinute, parts.wSecond);
+  const uint64_t fraction = filetime::ToTicks(time) % filetime::kTicksPerSecond;
+  if (fraction != 0) {
+    text += QString::asprintf(".%07llu", static_cast<unsigned long long>(fraction));
+  }
+  return text;
+}
+
+bool ParseIsoTime(const QString& text, FILETIME& out) {
+  static const QRegularExpression pattern(
+      QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})T(\d{2}):(\d{2}):(\d{2})(?:\.(\d{1,7}))?$)"));
+  const QRegularExpressionMatch match = pattern.match(text);
+  if (!match.hasMatch()) {
+    return false;
+  }
+  SYSTEMTIME parts;
+  parts.wYear = static_cast<uint16_t>(match.captured(1).toUInt());
+  parts.wMonth = static_cast<uint16_t>(match.captured(2).toUInt());
+  parts.wDay = static_cast<uint16_t>(match.captured(3).toUInt());
+  parts.wHour = static_cast<uint16_t>(match.captured(4).toUInt());
+  parts.wMinute = static_cast<uint16_t>(match.captured(5).toUInt());
+  parts.wSecond = static_cast<uint16_t>(match.captured(6).toUInt());
+  FILETIME whole;
+  if (!filetime::FromSystemTime(parts, whole)) {
+    return false;
+  }
+  const QString fraction = match.captured(7).leftJustified(7, QLatin1Char('0'));
+  out = filetime::FromTicks(filetime::ToTicks(whole) +
+                            (fraction.isEmpty() ? 0 : fraction.toULongLong()));
+  return true;
+}
+
+QJsonObject ToJson(const Fields& fields) {
+  QJsonObject object;
+  for (const auto& [name, value] : fields.texts) {
+    object.insert(QLatin1String(name), *value);
+  }
+  for (const auto& [name, value] : fields.times) {
+    object.insert(QLatin1String(name), filetime::IsZero(*value) ? QJsonValue(QJsonValue::Null)
+                                                                : QJsonValue(IsoTime(*value)));
+  }
+  for (const auto& [name, value] : fields.numbers) {
+    object.insert(QLatin1String(name), *value);
+  }
+  for (const auto& [name, value] : fields.unsignedNumbers) {
+    object.insert(QLatin1String(name), static_cast<qint64>(*value));
+  }
+  return object;
+}
+
+bool IsWholeNumber(const QJsonValue& value, double low, double high) {
+  const double number = value.toDouble();
+  return value.isDouble() && number >= low && number <= high &&
+         number == static_cast<qint64>(number);
+}
+
+// Fills the bound members from an object; every field must be present with the right type.
+bool FromJson(const QJsonObject& object, const Fields& fields, const QString& where,
+              QString& error) {
+  const auto fail = [&](const char* name, const char* expected) {
+    error = QStringLiteral("%1: field \"%2\" must be %3")
+                .arg(where, QLatin1String(name), QLatin1String(expected));
+    return false;
+  };
+  for (const auto& [name, value] : fields.texts) {
+    const QJsonValue field = object.value(QLatin1String(name));
+    if (!field.isString()) {
+      return fail(name, "a text");
+    }
+    *value = field.toString();
+  }
+  for (const auto& [name, value] : fields.times) {
+    const QJsonValue field = object.value(QLatin1String(name));
+    if (field.isNull()) {
+      *value = FILETIME{};
+    } else if (!field.isString() || !ParseIsoTime(field.toString(), *value)) {
+      return fail(name, "null or a time YYYY-MM-DDThh:mm:ss");
+    }
+  }
+  for (const auto& [name, value] : fields.numbers) {
+    const QJsonValue field = object.value(QLatin1String(name));
+    if (!IsWholeNumber(field, INT32_MIN, INT32_MAX)) {
+      return fail(name, "a 32-bit integer");
+    }
+    *value = static_cast<int32_t>(field.toDouble());
+  }
+  for (const auto& [name, value] : fields.unsignedNumbers) {
+    const QJsonValue field = object.value(QLatin1String(name));
+    if (!IsWholeNumber(field, 0, UINT32_MAX)) {
+      return fail(name, "an unsigned 32-bit integer");
+    }
+    *value = static_cast<uint32_t>(field.toDouble());
+  }
+  return true;
+}
+
+// The sections of a patient, in the order the beam protocol sends them.
+struct Section {
+  const char* name;
+  std::function<std::unique_ptr<CDBChartStore>()> make;
+  std::function<Fields(CDBChartStore&)> bind;
+};
+
+template <typename Store>
+Section MakeSection(const char* name) {
+  return Section{name, [] { return std::make_unique<Store>(); },
+                 [](CDBChartStore& store) { return Bind(static_cast<Store&>(store)); }};
+}
+
+const std::vector<Section>& Sections() {
+  static const std::vector<Section> sections = {
+      MakeSection<CDBLabValues>("labs"), MakeSection<CDBMeds>("meds"),
+      MakeSection<CDBNotes>("notes"),    MakeSection<CDBTest>("tests"),
+      MakeSection<CDBToDo>("todos"),     MakeSection<CDBVitals>("vitals")};
+  return sections;
+}
+
+QJsonObject ExportPatient(const QString& name) {
+  CDBPatient patient;
+  patient.FindByName(name);
+  QJsonObject object = ToJson(Bind(patient));
+  for (const Section& section : Sections()) {
+    QJsonArray records;
+    std::unique_ptr<CDBChartStore> store = section.make();
+    const Fields fields = section.bind(*store);
+    for (bool more = store->FindFirstOfPatient(patient.name); more;
+         more = store->FindNextOfPatient(patient.name)) {
+      records.append(ToJson(fields));
+    }
+    object.insert(QLatin1String(section.name), records);
+  }
+  return object;
+}
+
+QJsonArray ExportCategories() {
+  QJsonArray entries;
+  CDBCategories categories;
+  for (bool more = categories.First(); more; more = categories.Next()) {
+    entries.append(QJsonObject{{"list", categories.type}, {"text", categories.text}});
+  }
+  return entries;
+}
+
+QJsonArray ExportAutoTextLists() {
+  QJsonArray lists;
+  CDBLists store;
+  QStringList keys;
+  store.PopulateStringList(keys);
+  for (const QString& key : keys) {
+    if (store.FindByName(key)) {
+      lists.append(QJsonObject{{"list", store.patient}, {"content", store.content}});
+    }
+  }
+  return lists;
+}
+
+QJsonArray ExportFavorites() {
+  QJsonArray favorites;
+  CDBMedsFavorites store;
+  const Fields fields = Bind(store);
+  for (bool more = store.First(); more; more = store.Next()) {
+    favorites.append(ToJson(fields));
+  }
+  return favorites;
+}
+
+// What a document holds, checked and read into memory before anything is stored.
+struct PatientData {
+  QJsonObject patient;
+  std::vector<std::vector<QJsonObject>> sections;
+};
+
+bool ArrayOfObjects(const QJsonObject& parent, const char* name, const QString& where,
+                    QJsonArray& out, QString& error) {
+  const QJsonValue value = parent.value(QLatin1String(name));
+  if (!value.isArray()) {
+    error = QStringLiteral("%1: \"%2\" must be an array").arg(where, QLatin1String(name));
+    return false;
+  }
+  out = value.toArray();
+  for (qsizetype i = 0; i < out.size(); ++i) {
+    if (!out[i].isObject()) {
+      error = QStringLiteral("%1.%2[%3] must be an object").arg(where, QLatin1String(name)).arg(i);
+      return false;
+    }
+  }
+  return true;
+}
+
+// Checks every record of the document by reading it into a scratch store object.
+bool Check(const QJsonObject& document, QString& error) {
+  if (document.value("format").toString() != QLatin1String(kFormatName) ||
+      document.value("version").toInt() != kFormatVersion) {
+    error = QStringLiteral("not an Ovelin backup of version %1").arg(kFormatVersion);
+    return false;
+  }
+  QJsonArray patients;
+  if (!ArrayOfObjects(document, "patients", "document", patients, error)) {
+    return false;
+  }
+  for (qsizetype i = 0; i < patients.size(); ++i) {
+    const QString where = QStringLiteral("patients[%1]").arg(i);
+    const QJsonObject object = patients[i].toObject();
+    CDBPatient patient;
+    if (!FromJson(object, Bind(patient), where, error)) {
+      return false;
+    }
+    if (patient.name.isEmpty()) {
+      error = where + QStringLiteral(": the patient has no name");
+      return false;
+    }
+    for (const Section& section : Sections()) {
+      QJsonArray records;
+      if (!ArrayOfObjects(object, section.name, where, records, error)) {
+        return false;
+      }
+      std::unique_ptr<CDBChartStore> store = section.make();
+      for (qsizetype r = 0; r < records.size(); ++r) {
+        const QString recordWhere = QStringLiteral("%1.%2[%3]").arg(where).arg(section.name).arg(r);
+        if (!FromJson(records[r].toObject(), section.bind(*store), recordWhere, error)) {
+          return false;
+        }
+      }
+    }
+  }
+  QJsonArray entries;
+  if (!ArrayOfObjects(document, "categories", "document", entries, error)) {
+    return false;
+  }
+  for (qsizetype i = 0; i < entries.size(); ++i) {
+    const QJsonObject entry = entries[i].toObject();
+    if (!IsWholeNumber(entry.value("list"), 0, 65535) || !entry.value("text").isString()) {
+      error = QStringLiteral("categories[%1] needs a list number 0-65535 and a text").arg(i);
+      return false;
+    }
+  }
+  if (!ArrayOfObjects(document, "autoTextLists", "document", entries, error)) {
+    return false;
+  }
+  for (qsizetype i = 0; i < entries.size(); ++i) {
+    const QJsonObject entry = entries[i].toObject();
+    if (!entry.value("list").isString() || entry.value("list").toString().isEmpty() ||
+        !entry.value("content").isString()) {
+      error = QStringLiteral("autoTextLists[%1] needs a list id text and a content text").arg(i);
+      return false;
+    }
+  }
+  if (!ArrayOfObjects(document, "favorites", "document", entries, error)) {
+    return false;
+  }
+  CDBMedsFavorites favorite;
+  for (qsizetype i = 0; i < entries.size(); ++i) {
+    if (!FromJson(entries[i].toObject(), Bind(favorite), QStringLiteral("favorites[%1]").arg(i),
+                  error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool RestorePatient(const QJsonObject& object, QString& error) {
+  CDBPatient patient;
+  FromJson(object, Bind(patient), {}, error);
+  if (!patient.FileReceived()) {
+    error = QStringLiteral("the patient %1 could not be stored").arg(patient.name);
+    return false;
+  }
+  // Records are filed under the name on file, which may differ from the document's in letter case.
+  const QString owner = CDBPatient::m_LastPatientWritten;
+  for (const Section& section : Sections()) {
+    std::unique_ptr<CDBChartStore> store = section.make();
+    const Fields fields = section.bind(*store);
+    for (const QJsonValue& record : object.value(QLatin1String(section.name)).toArray()) {
+      FromJson(record.toObject(), fields, {}, error);
+      store->patient = owner;
+      if (!store->FileRestored()) {
+        error = QStringLiteral("a record of %1 could not be stored").arg(owner);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+void RestoreCategories(const QJsonArray& entries) {
+  CDBCategories categories;
+  for (const QJsonValue& entry : entries) {
+    categories.text = entry["text"].toString();
+    categories.AddNew(entry["list"].toInt());
+  }
+}
+
+void RestoreAutoTextLists(const QJsonArray& lists) {
+  CDBLists store;
+  for (const QJsonValue& list : lists) {
+    const QString id = list["list"].toString();
+    const QString content = list["content"].toString();
+    if (store.FindByName(id)) {
+      store.UpdateValues(store.recordId, content);
+    } else {
+      store.patient = id;
+      store.content = content;
+      store.AddNew();
+    }
+  }
+}
+
+void RestoreFavorites(const QJsonArray& favorites) {
+  CDBMedsFavorites store;
+  QString ignored;
+  for (const QJsonValue& favorite : favorites) {
+    FromJson(favorite.toObject(), Bind(store), {}, ignored);
+    store.AddNew();
+  }
+}
+
+}  // namespace
+
+bool Export(const QString& onlyPatient, QJsonObject& document, QString& error) {
+  memory_controls::List list;
+  std::vector<QString> names, rooms, mrNumbers;
+  std::vector<uint8_t> accessStates;
+  CDBPatient().PopulatePatientList(list, {}, names, rooms, mrNumbers, accessStates);
+  QJsonArray patients;
+  for (const QString& name : names) {
+    if (onlyPatient.isEmpty() || name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
+      patients.append(ExportPatient(name));
+    }
+  }
+  if (!onlyPatient.isEmpty() && patients.isEmpty()) {
+    error = QStringLiteral("no patient named %1").arg(onlyPatient);
+    return false;
+  }
+  document = QJsonObject{{"format", kFormatName},
+                         {"version", kFormatVersion},
+                         {"patients", patients},
+                         {"categories", ExportCategories()},
+                         {"autoTextLists", ExportAutoTextLists()},
+                         {"favorites", ExportFavorites()}};
+  return true;
+}
+
+bool Import(const QJsonObject& document, QString& error) {
+  if (!Check(document, error)) {
+    return false;
+  }
+  RestoreCategories(document.value("categories").toArray());
+  RestoreAutoTextLists(document.value("autoTextLists").toArray());
+  RestoreFavorites(document.value("favorites").toArray());
+  for (const QJsonValue& patient : document.value("patients").toArray()) {
+    if (!RestorePatient(patient.toObject(), error)) {
+      return false;
+    }
+  }
+  CDBPatient::ResetLastPatientWritten();
+  return true;
+}
+
+}  // namespace backup

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+// The user's backup of a device as one JSON document: every patient with all of its records, the
+// category lists, the auto-text lists and the favourite medications. Fields are named after the
+// stores' members, times are ISO 8601 local times, and record ids are left out because they belong
+// to one device. The format is described in docs/export-format.md.
+namespace backup {
+
+// The document for every patient, or only the named one (exact name, letter case ignored).
+// Answers false when a patient was named and is not on the device.
+bool Export(const QString& onlyPatient, QJsonObject& document, QString& error);
+
+// Restores a document through the stores: each record keeps its time stamp, desktop identifier
+// and access state; a record that matches one on the device by its store's match rule is merged
+// into it. The whole document is checked before anything is stored: a malformed one stores
+// nothing and answers false with a reason naming the offending place.
+bool Import(const QJsonObject& document, QString& error);
+
+}  // namespace backup

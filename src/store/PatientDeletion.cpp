@@ -1,0 +1,26 @@
+#include "store/PatientDeletion.h"
+
+#include "common/CDBPatient.h"
+#include "store/CDBLabValues.h"
+#include "store/CDBMeds.h"
+#include "store/CDBNotes.h"
+#include "store/CDBTest.h"
+#include "store/CDBToDo.h"
+#include "store/CDBVitals.h"
+
+namespace patient_records {
+
+bool DeletePatient(const QString& name) {
+  CDBPatient patients;
+  const bool found = patients.DeleteByName(name);
+  CDBPatient::m_ReadOnlyMap.remove(name);
+  CDBNotes().DeleteAllOfPatient(name);
+  CDBVitals().DeleteAllOfPatient(name);
+  CDBLabValues().DeleteAllOfPatient(name);
+  CDBMeds().DeleteAllOfPatient(name);
+  CDBTest().DeleteAllOfPatient(name);
+  CDBToDo().DeleteAllOfPatient(name);
+  return found;
+}
+
+}  // namespace patient_records

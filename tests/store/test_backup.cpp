@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "common/CDBCategories.h"
+#include "common/CDBPatient.h"
+#include "platform/Clock.h"
+#include "store/Backup.h"
+#include "store/CDBLabValues.h"
+#include "store/CDBLists.h"
+#include "store/CDBMeds.h"
+#include "store/CDBMedsFavorites.h"
+#include "store/CDBNotes.h"
+#include "store/CDBTest.h"
+#include "store/CDBToDo.h"
+#include "store/CDBVitals.h"
+#include "store/PatientDeletion.h"
+#include "support/TempDevice.h"
+
+namespace {
+
+FILETIME At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour = 0, uint16_t minute = 0) {
+  SYSTEMTIME parts;
+  parts.wYear = year;
+  parts.wMonth = month;
+  parts.wDay = day;
+  parts.wHour = hour;
+  parts.wMinute = minute;
+  FILETIME time;
+  filetime::FromSystemTime(parts, time);
+  return time;
+}
+
+void AddPatient(const QString& first, const QString& last) {
+  CDBPatient patient;
+  patient.firstName = first;
+  patient.lastName = last;
+  patient.patientType = "Clinic";
+  patient.dateOfBirth = At(1970, 5, 6);
+  ASSERT_TRUE(patient.CreateRecord(false));
+}
+
+// One record of every kind for the patient, and for one of them the marks of a record that came
+// from the desktop.
+void AddRecords(const QString& name) {
+  CDBMeds med;
+  med.patient = name;
+  med.drug = "Lasix";
+  med.dose = "40mg";
+  med.trackDays = "No";
+  med.startDate = At(2026, 12, 1);
+  ASSERT_TRUE(med.AddNew(false));
+  CDBVitals vitals;
+  vitals.patient = name;
+  vitals.date = vitals.time = At(2026, 12, 8, 9, 30);
+  vitals.values = "Temp\n37\nPulse\n80\n";
+  ASSERT_TRUE(vitals.AddNew(false));
+  CDBLabValues lab;
+  lab.patient = name;
+  lab.date = lab.time = At(2026, 12, 8, 6, 0);
+  lab.group = "CBC";
+  lab.values = "WBC\n7\n";
+  lab.timeStamp = At(2026, 12, 8, 7, 0);
+  lab.desktopId = 41;
+  lab.accessState = 2;
+  ASSERT_TRUE(lab.AddNew(true));
+  CDBTest test;
+  test.patient = name;
+  test.date = test.time = At(2026, 12, 7, 14, 0);
+  test.test = "CXR";
+  test.result = "clear";
+  ASSERT_TRUE(test.AddNew(false));
+  CDBNotes note;
+  note.patient = name;
+  note.date = note.time = At(2026, 12, 8, 10, 0);
+  note.noteText = "S: fine";
+  note.subjective = "fine";
+  ASSERT_TRUE(note.AddNew(false));
+  CDBToDo todo;
+  todo.patient = name;
+  todo.flags = 131;
+  todo.text = "call family";
+  todo.note = "after 5";
+  ASSERT_NE(todo.AddNew(false), 0u);
+}
+
+QJsonObject ExportAll() {
+  QJsonObject document;
+  QString error;
+  EXPECT_TRUE(backup::Export({}, document, error)) << error.toStdString();
+  return document;
+}
+
+class Backup : public ::testing::Test {
+ protected:
+  void SetUp() override { clock_source::Fix(At(2026, 12, 9, 8, 0)); }
+  void TearDown() override {
+    clock_source::UseSystemTime();
+    CDBPatient::m_ReadOnlyMap.clear();
+  }
+};
+
+TEST_F(Backup, ExportImportIntoAnEmptyDeviceReproducesEveryRecord) {
+  QJsonObject first;
+  {
+    TempDevice source;
+    AddPatient("Ann", "Smith");
+    AddPatient("Jo", "Smith");
+    AddRecords("Smith, Ann");
+    AddRecords("Smith, Jo");
+    CDBMedsFavorites favorite;
+    favorite.drug = "Tylenol";
+    favorite.dose = "650mg";
+    ASSERT_TRUE(favorite.AddNew());
+    CDBCategories room;
+    room.text = "ICU 4";
+    ASSERT_TRUE(room.AddNew(CDBCategories::kRoomList));
+    CDBLists lists;
+    ASSERT_TRUE(lists.FindByName("2103"));
+    ASSERT_TRUE(lists.UpdateValues(lists.recordId, "NKDA\nPCN\n"));
+    first = ExportAll();
+  }
+  const QJsonArray patients = first["patients"].toArray();
+  ASSERT_EQ(patients.size(), 2);
+  const QJsonObject ann = patients[0].toObject();
+  EXPECT_EQ(ann["dateOfBirth"].toString(), "1970-05-06T00:00:00");
+  for (const char* section : {"labs", "meds", "notes", "tests", "todos", "vitals"}) {
+    EXPECT_EQ(ann[section].toArray().size(), 1) << section;
+  }
+  const QJsonObject lab = ann["labs"].toArray()[0].toObject();
+  EXPECT_EQ(lab["timeStamp"].toString(), "2026-12-08T07:00:00");
+  EXPECT_EQ(lab["desktopId"].toInt(), 41);
+  EXPECT_EQ(lab["accessState"].toInt(), 2);
+  EXPECT_FALSE(lab.contains("id"));
+
+  TempDevice target;
+  clock_source::Advance(3600'000);  // a later "now" must not leak into the restored stamps
+  QString error;
+  ASSERT_TRUE(backup::Import(first, error)) << error.toStdString();
+  const QJsonObject second = ExportAll();
+  EXPECT_EQ(QJsonDocument(second).toJson().toStdString(),
+            QJsonDocument(first).toJson().toStdString());
+
+  // Importing again merges into what is there instead of doubling it.
+  ASSERT_TRUE(backup::Import(first, error)) << error.toStdString();
+  EXPECT_EQ(ExportAll(), first);
+}
+
+TEST_F(Backup, OnePatientOnly) {
+  TempDevice device;
+  AddPatient("Ann", "Smith");
+  AddPatient("Jo", "Smith");
+  QJsonObject document;
+  QString error;
+  ASSERT_TRUE(backup::Export("smith, jo", document, error));
+  ASSERT_EQ(document["patients"].toArray().size(), 1);
+  EXPECT_EQ(document["patients"].toArray()[0].toObject()["name"].toString(), "Smith, Jo");
+  EXPECT_FALSE(backup::Export("Nobody, X", document, error));
+  EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(Backup, MalformedDocumentsStoreNothing) {
+  QJsonObject good;
+  {
+    TempDevice source;
+    AddPatient("Ann", "Smith");
+    AddRecords("Smith, Ann");
+    good = ExportAll();
+  }
+  const auto breakRecord = [&](const char* section, const char* field, const QJsonValue& value) {
+    QJsonObject document = good;
+    QJsonArray patients = document["patients"].toArray();
+    QJsonObject patient = patients[0].toObject();
+    QJsonArray records = patient[section].toArray();
+    QJsonObject record = records[0].toObject();
+    if (value.isUndefined()) {
+      record.remove(field);
+    } else {
+      record[field] = value;
+    }
+    records[0] = record;
+    patient[section] = records;
+    patients[0] = patient;
+    document["patients"] = patients;
+    return document;
+  };
+  const std::vector<QJsonObject> broken = {
+      breakRecord("vitals", "date", "2026-13-01T00:00:00"),
+      breakRecord("todos", "flags", -1),
+      breakRecord("meds", "drug", 5),
+      breakRecord("notes", "noteText", QJsonValue(QJsonValue::Undefined)),
+      breakRecord("labs", "desktopId", 1.5),
+      QJsonObject{{"format", "something else"}},
+      QJsonObject{{"format", "ovelin-backup"}, {"version", 1}, {"patients", 3}},
+  };
+  for (const QJsonObject& document : broken) {
+    TempDevice target;
+    QString error;
+    EXPECT_FALSE(backup::Import(document, error));
+    EXPECT_FALSE(error.isEmpty());
+    CDBPatient patient;
+    EXPECT_FALSE(patient.FindByName("Smith, Ann")) << error.toStdString();
+  }
+}
+
+TEST_F(Backup, DeletingAPatientRemovesEveryRecordOfThatPatientOnly) {
+  TempDevice device;
+  AddPatient("J", "Smith");
+  AddPatient("Jo", "Smith");
+  AddRecords("Smith, J");
+  AddRecords("Smith, Jo");
+  EXPECT_TRUE(patient_records::DeletePatient("Smith, J"));
+  EXPECT_FALSE(patient_records::DeletePatient("Smith, J"));
+
+  QJsonObject document;
+  QString error;
+  ASSERT_TRUE(backup::Export({}, document, error));
+  const QJsonArray patients = document["patients"].toArray();
+  ASSERT_EQ(patients.size(), 1);
+  for (const char* section : {"labs", "meds", "notes", "tests", "todos", "vitals"}) {
+    EXPECT_EQ(patients[0].toObject()[section].toArray().size(), 1) << section;
+  }
+  for (const char* volume : {"OVMeds", "OVVitals", "OVLabValues", "OVTest", "OVNotes", "OVToDo"}) {
+    platform::PropertyDatabase db;
+    ASSERT_TRUE(db.Open(QString::fromLatin1(volume)));
+    EXPECT_EQ(db.RecordCount(), 1u) << volume;
+  }
+}
+
+}  // namespace
