@@ -19,9 +19,12 @@ constexpr const char* kUsage =
     "              [--sex S] [--race R] [--code C] [--dx D] [--allergies A] [--problems P]\n"
     "              [--dob YYYY-MM-DD] [--admit YYYY-MM-DD]\n"
     "  patient list [--type T]\n"
+    "  patient delete NAME\n"
     "  reg get HKCU|HKLM KEY VALUE\n"
     "  reg set HKCU|HKLM KEY VALUE sz|dword|binary DATA\n"
     "  dump [VOLUME...]\n"
+    "  export [--patient NAME] [--output FILE]\n"
+    "  import FILE\n"
     "  post MESSAGE   deliver a registered message to the program running on the device\n"
     "\n"
     "Options:\n"
@@ -51,10 +54,8 @@ struct Group {
 };
 
 constexpr Group kGroups[] = {
-    {"patient", RunPatient},
-    {"reg", RunRegistry},
-    {"dump", RunDump},
-    {"post", RunPost},
+    {"patient", RunPatient}, {"reg", RunRegistry},  {"dump", RunDump},
+    {"export", RunExport},   {"import", RunImport}, {"post", RunPost},
 };
 
 }  // namespace

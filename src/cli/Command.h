@@ -39,6 +39,8 @@ int Failure(Context& context, const QString& message);
 int RunPatient(Context& context, const QStringList& arguments);
 int RunRegistry(Context& context, const QStringList& arguments);
 int RunDump(Context& context, const QStringList& arguments);
+int RunExport(Context& context, const QStringList& arguments);
+int RunImport(Context& context, const QStringList& arguments);
 int RunPost(Context& context, const QStringList& arguments);
 
 }  // namespace cli
