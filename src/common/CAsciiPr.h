@@ -53,7 +53,6 @@ class CAsciiPr {
   void StartPage();
   void EndPage();
   void PutLineText(const QString& text);
-  void FlushLine();
   int Deliver();
 
   bool open_ = false;

@@ -135,7 +135,9 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   bool IsEditing() const;
   int EditingRow() const { return editRow_; }
   int EditingColumn() const { return editColumn_; }
-  // The open editor (QLineEdit, QComboBox, CMultiLineEditor, QDateEdit), nullptr when none.
+  // The open editor, nullptr when none: a QLineEdit (text rows), a QComboBox (fixed choices and
+  // date rows: not editable; pick-list rows: editable), a QDateEdit (the date picker), or for
+  // multi-line rows a frame holding a QPlainTextEdit and a QComboBox of the picks.
   QWidget* Editor() const;
   // Opens the row's editor as a tap would; false when the row cannot be edited.
   bool EditRow(int row, int column = kValueColumn);
@@ -191,7 +193,6 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -206,16 +207,16 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   QTreeWidgetItem* At(int row) const;
   RowData* DataOf(int row) const;
   bool CanEdit(int row, int column) const;
-  void OpenTextEditor(int row, int column, bool multiLine);
+  void OpenTextEditor(int row, int column);
   void OpenChoiceEditor(int row, int column);
   void OpenPickListEditor(int row, bool multiLine);
   void OpenDateChoices(int row);
   void PlaceEditor(QWidget* editor, int row, int column, int height = 0);
   void FinishEdit(bool take);
+  // Closes the editor without taking it and without notifications.
+  void DropEditor();
   void OnChoicePicked(int row, int column, int index);
-  void OnDatePicked();
   void LoadCategoryChoices(CListItem& item);
-  void CheckFocusLeft();
   void LayoutCompanions();
 
   unsigned styles_ = 0;
@@ -228,7 +229,6 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   int editRow_ = -1;
   int editColumn_ = -1;
   bool finishing_ = false;
-  int categoryEditorRunsAtNotify_ = 0;
   QPoint pressPos_;
   bool changingChecks_ = false;
 };

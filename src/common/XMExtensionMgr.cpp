@@ -1,0 +1,141 @@
+#include "common/XMExtensionMgr.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+
+#include "platform/Device.h"
+
+namespace {
+
+XMExtensionMgr*& Singleton() {
+  static XMExtensionMgr* manager = nullptr;
+  return manager;
+}
+
+// The manager's only maker: the constructor is protected.
+class Manager : public XMExtensionMgr {};
+
+}  // namespace
+
+XMExtensionMgr* XMExtensionMgr::Instance() {
+  if (Singleton() == nullptr) {
+    Singleton() = new Manager;
+  }
+  return Singleton();
+}
+
+void XMExtensionMgr::Destroy() {
+  delete Singleton();
+  Singleton() = nullptr;
+}
+
+XMExtensionMgr::~XMExtensionMgr() {
+  // Extensions go in the reverse order of loading; their libraries stay loaded (QLibrary does not
+  // unload when it is destroyed), so that windows they made stay valid until the process ends.
+  while (!extensions_.empty()) {
+    extensions_.pop_back();
+  }
+}
+
+void XMExtensionMgr::SetResourceMgr(XMResourceMgr* resources) {
+  resources_ = resources;
+}
+
+int XMExtensionMgr::LoadResources() {
+  const platform::Device* device = platform::Device::Current();
+  if (device == nullptr) {
+    return 0;
+  }
+  return LoadFolder(device->PathOf(QString::fromLatin1(kFolderName)));
+}
+
+int XMExtensionMgr::LoadFolder(const QString& folder) {
+  const QDir dir(folder);
+  int added = 0;
+  for (const QFileInfo& file :
+       dir.entryInfoList({QStringLiteral("*.so")}, QDir::Files | QDir::Readable, QDir::Name)) {
+    if (LoadLibrary(file.absoluteFilePath())) {
+      ++added;
+    }
+  }
+  return added;
+}
+
+bool XMExtensionMgr::LoadLibrary(const QString& path) {
+  const QString canonical = QFileInfo(path).canonicalFilePath();
+  for (const Loaded& loaded : extensions_) {
+    if (!loaded.path.isEmpty() && loaded.path == canonical) {
+      return false;
+    }
+  }
+  QLibrary library(path);
+  library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+  if (!library.load()) {
+    loadErrors_.append(library.errorString());
+    return false;
+  }
+  const auto factory =
+      reinterpret_cast<XMExtensionFactory>(library.resolve(kXMExtensionFactoryName));
+  if (factory == nullptr) {
+    loadErrors_.append(path + QStringLiteral(": no ") + QLatin1String(kXMExtensionFactoryName));
+    return false;
+  }
+  std::unique_ptr<XMExtension> extension(factory(kXMExtensionInterfaceVersion));
+  if (extension == nullptr) {
+    loadErrors_.append(path + QStringLiteral(": declined interface version ") +
+                       QString::number(kXMExtensionInterfaceVersion));
+    return false;
+  }
+  extension->Initialize(resources_);
+  extensions_.push_back({std::move(extension), canonical});
+  return true;
+}
+
+void XMExtensionMgr::AddExtension(std::unique_ptr<XMExtension> extension) {
+  if (extension == nullptr) {
+    return;
+  }
+  extension->Initialize(resources_);
+  extensions_.push_back({std::move(extension), QString()});
+}
+
+XMExtension* XMExtensionMgr::GetExtension(int index) const {
+  if (index < 0 || index >= GetSize()) {
+    return nullptr;
+  }
+  return extensions_[static_cast<size_t>(index)].extension.get();
+}
+
+bool XMExtensionMgr::OnCmdMsg(int commandId) {
+  if (commandId < kFirstCommandId || commandId > kLastCommandId) {
+    return false;
+  }
+  for (const Loaded& loaded : extensions_) {
+    if (loaded.extension->OnCmdMsg(commandId)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool XMExtensionMgr::OnRegisteredMsg(const QString& message) {
+  for (const Loaded& loaded : extensions_) {
+    if (loaded.extension->OnRegisteredMsg(message)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void XMExtensionMgr::AddChartPages(ITabHost* host) {
+  for (const Loaded& loaded : extensions_) {
+    loaded.extension->AddChartPages(host);
+  }
+}
+
+void XMExtensionMgr::AddPreferencePages(ITabHost* host) {
+  for (const Loaded& loaded : extensions_) {
+    loaded.extension->AddPreferencePages(host);
+  }
+}

@@ -1,0 +1,109 @@
+#include "common/ui/CPopupList.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QListWidget>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "common/CDBCategories.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/ui/CPictureButton.h"
+#include "common/ui/PickLists.h"
+#include "common/ui/UiSeams.h"
+
+namespace popup_list {
+
+int Run(QWidget* owner, const QStringList& entries, QPoint point) {
+  if (entries.isEmpty()) {
+    return -1;
+  }
+  QDialog popup(owner, Qt::Popup);
+  popup.setWindowTitle(strings::Load(ids::kPopupListTitle));
+  auto* list = new QListWidget(&popup);
+  list->setObjectName(QStringLiteral("entries"));
+  list->addItems(entries);
+  list->setCurrentRow(-1);
+  auto* layout = new QVBoxLayout(&popup);
+  layout->setContentsMargins(1, 1, 1, 1);
+  layout->addWidget(list);
+  QObject::connect(list, &QListWidget::itemClicked, &popup, &QDialog::accept);
+  QObject::connect(list, &QListWidget::itemActivated, &popup, &QDialog::accept);
+
+  const int rowHeight = list->sizeHintForRow(0) > 0 ? list->sizeHintForRow(0) : 18;
+  const int width = qMax(list->sizeHintForColumn(0) + 24, 120);
+  const int height = qMin(static_cast<int>(entries.size()), 10) * rowHeight + 6;
+  popup.resize(width, height);
+  if (point.isNull() && owner != nullptr) {
+    point = owner->mapToGlobal(QPoint(0, owner->height()));
+  }
+  if (const QScreen* screen = owner != nullptr ? owner->screen() : nullptr) {
+    const QRect area = screen->availableGeometry();
+    point.setX(qBound(area.left(), point.x(), qMax(area.left(), area.right() - width)));
+    point.setY(qBound(area.top(), point.y(), qMax(area.top(), area.bottom() - height)));
+  }
+  popup.move(point);
+  if (ui_seams::RunModal(popup) != QDialog::Accepted) {
+    return -1;
+  }
+  return list->currentRow();
+}
+
+}  // namespace popup_list
+
+CPopupList::CPopupList(QWidget* parent) : QToolButton(parent) {
+  setObjectName(QStringLiteral("POPUP"));
+  setFocusPolicy(Qt::NoFocus);
+  setAutoRaise(true);
+  setToolTip(strings::Load(ids::kPopupListTitle));
+  CPictureButton picture(QStringLiteral("POPUP"));
+  const QSize size = picture.sizeHint();
+  setFixedSize(size);
+  if (CPictureButton::HasPicture(QStringLiteral("POPUP"))) {
+    setIcon(QIcon(picture.grab()));
+    setIconSize(size);
+  } else {
+    setText(QStringLiteral("v"));
+  }
+  connect(this, &QToolButton::clicked, this, [this] { DoPopup(); });
+}
+
+void CPopupList::SetType(int listId) {
+  listId_ = listId;
+}
+
+QStringList CPopupList::Entries() const {
+  if (!entries_.isEmpty()) {
+    return entries_;
+  }
+  return pick_lists::Entries(listId_);
+}
+
+bool CPopupList::DoPopup() {
+  const QStringList entries = Entries();
+  const int index = popup_list::Run(this, entries, mapToGlobal(QPoint(0, height())));
+  if (index < 0 || index >= entries.size()) {
+    return false;
+  }
+  const QString text = entries.at(index);
+  emit notify(kNotifyPicked, text);
+  emit picked(text);
+  return true;
+}
+
+CPopupListCtrl::CPopupListCtrl(QObject* parent) : QObject(parent) {}
+
+QString CPopupListCtrl::DoPopup(int /*unused1*/, int /*unused2*/, int listId, QWidget* owner,
+                                QPoint point) {
+  CDBCategories categories;
+  const QStringList entries = categories.GetListItems(listId);
+  const int index = popup_list::Run(owner, entries, point);
+  if (index < 0 || index >= entries.size()) {
+    return {};
+  }
+  const QString text = entries.at(index);
+  emit notify(CPopupList::kNotifyPicked, text);
+  emit picked(text);
+  return text;
+}

@@ -1,0 +1,114 @@
+#include "common/ui/InputPanel.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QToolButton>
+#include <QWidget>
+
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+
+namespace input_panel {
+namespace {
+
+struct PanelState {
+  bool up = false;
+  int height = 80;
+  QRect desktop;  // null = the primary screen's available area
+};
+
+PanelState& State() {
+  static PanelState state;
+  return state;
+}
+
+}  // namespace
+
+SettingChangeEvent::SettingChangeEvent() : QEvent(EventType()) {}
+
+QEvent::Type SettingChangeEvent::EventType() {
+  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
+bool IsUp() {
+  return State().up;
+}
+
+void Show(bool up) {
+  if (State().up == up) {
+    return;
+  }
+  State().up = up;
+  emit Notifier::Instance().stateChanged(up);
+  NotifySettingChange();
+}
+
+bool GetInfo(SipInfo& info) {
+  info.up = State().up;
+  QRect visible = Desktop();
+  if (info.up) {
+    visible.setBottom(visible.bottom() - State().height);
+  }
+  info.visibleDesktop = visible;
+  return true;
+}
+
+void SetDesktop(const QRect& desktop) {
+  State().desktop = desktop;
+}
+
+QRect Desktop() {
+  if (!State().desktop.isNull()) {
+    return State().desktop;
+  }
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    return screen->availableGeometry();
+  }
+  return QRect(0, 0, 240, 320);
+}
+
+void SetPanelHeight(int height) {
+  State().height = height < 0 ? 0 : height;
+}
+
+int PanelHeight() {
+  return State().height;
+}
+
+void NotifySettingChange() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    SettingChangeEvent event;
+    QCoreApplication::sendEvent(window, &event);
+  }
+  emit Notifier::Instance().settingChanged();
+}
+
+QAbstractButton* CreateToggleButton(QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(QStringLiteral("inputPanelToggle"));
+  button->setText(strings::Load(ids::kInputPanelButton));
+  button->setToolTip(strings::Load(ids::kInputPanelTip));
+  button->setCheckable(true);
+  button->setChecked(IsUp());
+  QObject::connect(button, &QToolButton::toggled, button, [](bool on) { Show(on); });
+  QObject::connect(&Notifier::Instance(), &Notifier::stateChanged, button,
+                   [button](bool up) { button->setChecked(up); });
+  return button;
+}
+
+Notifier& Notifier::Instance() {
+  static Notifier notifier;
+  return notifier;
+}
+
+RaisedScope::RaisedScope() : wasUp_(IsUp()) {
+  Show(true);
+}
+
+RaisedScope::~RaisedScope() {
+  Show(wasUp_);
+}
+
+}  // namespace input_panel

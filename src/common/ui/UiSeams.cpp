@@ -1,0 +1,162 @@
+#include "common/ui/UiSeams.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <deque>
+
+namespace ui_seams {
+namespace {
+
+struct ModalState {
+  ModalHandler persistent;
+  std::deque<ModalHandler> scripted;
+  QStringList titles;
+};
+
+ModalState& Modal() {
+  static ModalState state;
+  return state;
+}
+
+SaveFileHandler& SaveHandler() {
+  static SaveFileHandler handler;
+  return handler;
+}
+
+}  // namespace
+
+int RunModal(QDialog& dialog) {
+  ModalState& state = Modal();
+  state.titles.append(dialog.windowTitle());
+  ModalHandler handler;
+  if (!state.scripted.empty()) {
+    handler = std::move(state.scripted.front());
+    state.scripted.pop_front();
+  } else {
+    handler = state.persistent;
+  }
+  if (!handler) {
+    return dialog.exec();
+  }
+  // The dialog is set up as exec() would leave it before showing, without a nested loop.
+  dialog.setModal(true);
+  const int result = handler(dialog);
+  dialog.setResult(result);
+  dialog.hide();
+  return result;
+}
+
+void SetModalHandler(ModalHandler handler) {
+  Modal().persistent = std::move(handler);
+}
+
+void PushModalHandler(ModalHandler handler) {
+  Modal().scripted.push_back(std::move(handler));
+}
+
+int PendingModalHandlers() {
+  return static_cast<int>(Modal().scripted.size());
+}
+
+void ClearModalHandlers() {
+  Modal().scripted.clear();
+}
+
+const QStringList& ModalTitles() {
+  return Modal().titles;
+}
+
+void ClearModalTitles() {
+  Modal().titles.clear();
+}
+
+QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                        const QString& filter, const QString& defaultSuffix) {
+  const SaveFileRequest request{parent, caption, directory, filter, defaultSuffix};
+  QString path;
+  if (SaveHandler()) {
+    path = SaveHandler()(request);
+  } else {
+    QFileDialog dialog(parent, caption, directory, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      path = dialog.selectedFiles().constFirst();
+    }
+  }
+  if (!path.isEmpty() && !defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+    path += QLatin1Char('.') + defaultSuffix;
+  }
+  return path;
+}
+
+void SetSaveFileHandler(SaveFileHandler handler) {
+  SaveHandler() = std::move(handler);
+}
+
+messages::Answer QtMessageService::Show(const messages::Shown& message) {
+  QMessageBox box;
+  box.setWindowTitle(message.caption);
+  box.setText(message.text);
+  switch (message.icon) {
+    case messages::Icon::None:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case messages::Icon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case messages::Icon::Exclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case messages::Icon::Stop:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case messages::Icon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+  }
+  QMessageBox::StandardButtons buttons;
+  QMessageBox::StandardButton preferred = QMessageBox::Ok;
+  switch (message.buttons) {
+    case messages::Buttons::Ok:
+      buttons = QMessageBox::Ok;
+      break;
+    case messages::Buttons::OkCancel:
+      buttons = QMessageBox::Ok | QMessageBox::Cancel;
+      break;
+    case messages::Buttons::YesNo:
+      buttons = QMessageBox::Yes | QMessageBox::No;
+      preferred = QMessageBox::Yes;
+      break;
+    case messages::Buttons::YesNoCancel:
+      buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+      preferred = QMessageBox::Yes;
+      break;
+  }
+  box.setStandardButtons(buttons);
+  box.setDefaultButton(preferred);
+  switch (box.exec()) {
+    case QMessageBox::Cancel:
+      return messages::Answer::Cancel;
+    case QMessageBox::Yes:
+      return messages::Answer::Yes;
+    case QMessageBox::No:
+      return messages::Answer::No;
+    case QMessageBox::Ok:
+      return messages::Answer::Ok;
+    default:
+      // Closed by the window's close box: the safe answer of each button set.
+      return message.buttons == messages::Buttons::Ok      ? messages::Answer::Ok
+             : message.buttons == messages::Buttons::YesNo ? messages::Answer::No
+                                                           : messages::Answer::Cancel;
+  }
+}
+
+void InstallQtMessageService() {
+  static QtMessageService service;
+  messages::Install(&service);
+}
+
+}  // namespace ui_seams
