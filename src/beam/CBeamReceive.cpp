@@ -134,11 +134,15 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket) {
       return failLate();
     }
     while (marker != 0) {
-      if (!ReceiveFrame(socket, record) || !ReceiveU8(socket, marker)) {
+      if (!ReceiveFrame(socket, record)) {
         return failLate();
       }
+      // Counted as soon as it is filed, so that a failure on the next marker still counts it.
       ++index;
       ++received[s];
+      if (!ReceiveU8(socket, marker)) {
+        return failLate();
+      }
       if (RecordProgress(ids::kBeamReceivingRecordsProgress, name, index, total, received[s], count,
                          label)) {
         return failLate();

@@ -104,7 +104,8 @@ std::unique_ptr<TransportPair> MakePair(bool tcp) {
 }
 
 void RunTransfer(TransportPair& pair, const QString& senderFolder, const QString& receiverFolder,
-                 const std::function<bool(CBeamEngine&)>& send, TransferResult& result) {
+                 const std::function<bool(CBeamEngine&)>& send, TransferResult& result,
+                 const std::function<void()>& during) {
   platform::IBeamTransport& receiving = pair.Receiver();
   DeviceThread receiver(receiverFolder, [&] {
     CBeamEngine engine(result.receiver, receiving, FastTiming());
@@ -115,6 +116,9 @@ void RunTransfer(TransportPair& pair, const QString& senderFolder, const QString
     CBeamEngine engine(result.sender, sending, FastTiming());
     result.sent = send(engine);
   });
+  if (during) {
+    during();
+  }
   sender.Join();
   receiver.Join();
 }

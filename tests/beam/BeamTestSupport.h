@@ -5,12 +5,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "beam/CBeamEngine.h"
 #include "platform/BeamTransportMemory.h"
 #include "platform/BeamTransportTcp.h"
 #include "platform/Device.h"
+
+// Failed expectations show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 // What the beam tests share: a progress that records what the engine showed, devices driven from
 // their own threads, transports for both sides, seeded patients and a snapshot of a patient's
@@ -30,6 +36,7 @@ class RecordingProgress : public IBeamProgress {
   void SetOverallText(const QString& text) override;
   bool IsCancelled() override;
   void WaitForDone() override { ++doneWaits; }
+  bool Done() const { return doneWaits.load() > 0; }
 
   QString LastStatus() const { return statuses.empty() ? QString() : statuses.back().text; }
   bool LastStatusIsError() const { return !statuses.empty() && statuses.back().error; }
@@ -38,7 +45,7 @@ class RecordingProgress : public IBeamProgress {
   std::vector<Status> statuses;
   std::vector<QString> overallTexts;
   uint32_t lastItemPosition = 0;
-  int doneWaits = 0;
+  std::atomic<int> doneWaits{0};
   // Asked by IsCancelled; no cancel when empty.
   std::function<bool()> cancel;
   // Called on every item progress step, after it is recorded.
@@ -99,8 +106,10 @@ struct TransferResult {
   bool sent = false;
   bool received = false;
 };
+// while the two run, the calling thread runs during (when given).
 void RunTransfer(TransportPair& pair, const QString& senderFolder, const QString& receiverFolder,
-                 const std::function<bool(CBeamEngine&)>& send, TransferResult& result);
+                 const std::function<bool(CBeamEngine&)>& send, TransferResult& result,
+                 const std::function<void()>& during = {});
 
 // A patient "Last, First" of type "Hospital"; desktopId and accessState when received is set.
 void AddPatient(const QString& first, const QString& last, int32_t desktopId = 0,

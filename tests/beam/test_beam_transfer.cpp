@@ -67,8 +67,8 @@ TEST_P(BeamTransfer, PatientWithRecordsOfEveryKindArrivesWhole) {
   EXPECT_TRUE(result.received);
   EXPECT_EQ(result.sender.LastStatus(), "\nPatient Smith, Ann sent successfully");
   EXPECT_EQ(result.receiver.LastStatus(), "\nPatient Smith, Ann received successfully");
-  EXPECT_EQ(result.sender.doneWaits, 1);
-  EXPECT_EQ(result.receiver.doneWaits, 1);
+  EXPECT_EQ(result.sender.doneWaits.load(), 1);
+  EXPECT_EQ(result.receiver.doneWaits.load(), 1);
   EXPECT_TRUE(result.sender.Showed("\nSearching for receiver"));
   EXPECT_TRUE(result.sender.Showed("\nReceiver contacted"));
   EXPECT_TRUE(result.receiver.Showed("\nSearching for sender"));

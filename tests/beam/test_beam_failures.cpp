@@ -1,0 +1,343 @@
+// Transfers that break: bad bytes from a peer, a cut or silent connection, cancels. The clock is
+// fixed while the transfer runs, so that no wait ends by itself, and made to step on every read
+// once the test wants the 5000 ms no-progress rule to fire.
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <thread>
+
+#include "beam/BeamCommands.h"
+#include "beam/BeamTestSupport.h"
+#include "common/CDBPatient.h"
+#include "platform/Clock.h"
+#include "store/CDBLabValues.h"
+
+using namespace beam_test;
+using Direction = platform::MemoryBeamTransport::Direction;
+
+namespace {
+
+const QString kAnn = QStringLiteral("Smith, Ann");
+const std::vector<uint8_t> kAck = {1, 0, 0, 0};
+
+class BeamFailures : public ::testing::Test {
+ protected:
+  void SetUp() override { clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull)); }
+  void TearDown() override { clock_source::UseSystemTime(); }
+
+  void OnSender(const std::function<void()>& f) { OnDevice(senderDir.path(), f); }
+  void OnReceiver(const std::function<void()>& f) { OnDevice(receiverDir.path(), f); }
+
+  // The receiving engine on its own thread; the test plays the sender with raw bytes.
+  void StartReceiver() {
+    receiverThread = std::make_unique<DeviceThread>(receiverDir.path(), [this] {
+      CBeamEngine engine(receiver, pair.link, FastTiming());
+      received = engine.ReceiveBeam();
+    });
+  }
+  // Waits for the receiver to end; should it still wait for bytes, the link is cut and the clock
+  // let run so that it ends all the same, and false is answered.
+  bool ReceiverEndsByItself() {
+    const bool ended = WaitUntil([this] { return receiver.Done(); });
+    if (!ended) {
+      pair.link.Cut();
+      clock_source::SetStepPerRead(100);
+    }
+    receiverThread->Join();
+    return ended;
+  }
+
+  QTemporaryDir senderDir;
+  QTemporaryDir receiverDir;
+  MemoryPair pair;
+  RecordingProgress receiver;
+  std::unique_ptr<DeviceThread> receiverThread;
+  bool received = false;
+};
+
+std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> bytes;
+  for (const auto& part : parts) {
+    bytes.insert(bytes.end(), part.begin(), part.end());
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> SerializedLab(const QString& group) {
+  CDBLabValues lab;
+  lab.group = group;
+  lab.values = QStringLiteral("Na\n140\n");
+  lab.date = lab.time = lab.timeStamp = filetime::FromTicks(130'000'000'000'000'000ull);
+  std::vector<uint8_t> bytes;
+  lab.Serialize(bytes);
+  return bytes;
+}
+
+// The six sections after the first, each empty.
+std::vector<uint8_t> EmptySections(int count) {
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < count; ++i) {
+    bytes = Join({bytes, U32(0), {0}});
+  }
+  return bytes;
+}
+
+uint32_t LabCount(const QString& patient) {
+  CBeamRecord record;
+  return record.CountLabs(patient);
+}
+
+TEST_F(BeamFailures, UnknownTransferKindEndsQuietlyAndClosesTheConnection) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  ASSERT_TRUE(WriteRaw(*socket, {9}));
+  ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_FALSE(received);
+  EXPECT_EQ(receiver.LastStatus(), "\nSearching for sender");
+  EXPECT_FALSE(receiver.LastStatusIsError());
+  EXPECT_EQ(receiver.doneWaits.load(), 1);
+  std::vector<uint8_t> rest;
+  EXPECT_FALSE(ReadRaw(*socket, 1, rest));  // closed by the receiver
+}
+
+TEST_F(BeamFailures, FramesOfUnknownTypeAreAcknowledgedAndDropped) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> ack;
+  ASSERT_TRUE(WriteRaw(*socket, Join({{3}, Frame(SerializedPatient("Ann", "Smith"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(3), U32(3), {2}, Frame({0, 0, 0, 0, 0, 0, 0, 0, 0})})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({{2}, Frame({8, 1, 2, 3})})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({{2}, Frame(SerializedLab("Chem7"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
+  ASSERT_TRUE(ReceiverEndsByItself());
+
+  EXPECT_TRUE(received);
+  EXPECT_EQ(receiver.LastStatus(), "\nPatient Smith, Ann received successfully");
+  OnReceiver([] { EXPECT_EQ(LabCount(kAnn), 1u); });
+}
+
+TEST_F(BeamFailures, RecordsBeforeAnyPatientAreAcknowledgedAndDropped) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> ack;
+  ASSERT_TRUE(WriteRaw(*socket, Join({{2}, Frame(SerializedLab("A"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Frame(SerializedLab("B"))));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(ReceiverEndsByItself());
+  OnReceiver([] {
+    CBeamRecord record;
+    EXPECT_FALSE(record.FirstOf(beam::kLabRecord, QString()));
+    EXPECT_EQ(LabCount(kAnn), 0u);
+  });
+}
+
+TEST_F(BeamFailures, RecordsOfAPatientThatCouldNotBeFiledAreNotGivenToThePreviousOne) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> ack;
+  ASSERT_TRUE(WriteRaw(*socket, Join({{4}, U32(2), Frame(SerializedPatient("Ann", "Smith"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(1), U32(1), {2}, Frame(SerializedLab("Ann's"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
+  // The second patient's record is cut short: it cannot be filed.
+  ASSERT_TRUE(WriteRaw(*socket, Frame({1, 0, 0})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(1), U32(1), {2}, Frame(SerializedLab("stray"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
+  ASSERT_TRUE(ReceiverEndsByItself());
+
+  EXPECT_TRUE(received);
+  EXPECT_EQ(receiver.overallTexts.back(), "\nSuccessfully received 2 of 2 patients");
+  OnReceiver([] { EXPECT_EQ(LabCount(kAnn), 1u); });
+}
+
+TEST_F(BeamFailures, HugeFrameLengthFailsAtOnce) {
+  for (uint32_t length : {0xFFFFFFFFu, beam::kMaxFrameLength + 1}) {
+    SCOPED_TRACE(length);
+    receiver.statuses.clear();
+    receiver.doneWaits = 0;
+    received = true;
+    StartReceiver();
+    std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+    ASSERT_TRUE(socket);
+    // The connection stays open and silent: only the length itself can end the transfer.
+    ASSERT_TRUE(WriteRaw(*socket, Join({{2}, U32(length), {1, 2, 3}})));
+    ASSERT_TRUE(ReceiverEndsByItself());
+    EXPECT_FALSE(received);
+    EXPECT_EQ(receiver.LastStatus(),
+              "\nAn error has occurred receiving data from the other handheld");
+    EXPECT_TRUE(receiver.LastStatusIsError());
+  }
+}
+
+TEST_F(BeamFailures, ConnectionCutBetweenTwoRecordsFailsBothSidesAndKeepsWhatArrived) {
+  OnSender([] {
+    AddPatient("Ann", "Smith");
+    AddRecordsOfEveryKind(kAnn, "x", 3);
+  });
+  // The patient's acknowledgement and two records' get through, then the link is gone.
+  pair.link.CutAfter(Direction::kToSender, 3 * 4);
+  TransferResult result;
+  RunTransfer(
+      pair, senderDir.path(), receiverDir.path(),
+      [](CBeamEngine& engine) {
+        CBeamRecord record;
+        CBeamEngine::Socket socket = engine.OpenBeam(beam::kPatientTransfer, 0, false);
+        return record.FindPatient(kAnn) && socket && engine.BeamRecord(*socket, record);
+      },
+      result,
+      [&] {
+        ASSERT_TRUE(WaitUntil([&] { return pair.link.IsCut(); }));
+        clock_source::SetStepPerRead(50);
+      });
+
+  EXPECT_FALSE(result.sent);
+  EXPECT_FALSE(result.received);
+  EXPECT_EQ(result.sender.LastStatus(),
+            "Error sending Smith, Ann.  Sent 2 of 3 labs, 0 of 3 meds, 0 of 3 notes, 0 of 3 tests, "
+            "0 of 3 todos, 0 of 3 vitals.");
+  EXPECT_TRUE(result.sender.LastStatusIsError());
+  EXPECT_EQ(result.receiver.LastStatus(),
+            "Error receiving Smith, Ann.  Received 2 of 3 labs, 0 of unknown meds, 0 of unknown "
+            "notes, 0 of unknown tests, 0 of unknown todos, 0 of unknown vitals.");
+  EXPECT_TRUE(result.receiver.LastStatusIsError());
+  OnReceiver([] {
+    CDBPatient patient;
+    EXPECT_TRUE(patient.FindByName(kAnn));
+    EXPECT_EQ(LabCount(kAnn), 2u);
+  });
+}
+
+TEST_F(BeamFailures, SenderCancelInsideAPatientBlockReportsTheCountsSent) {
+  OnSender([] {
+    AddPatient("Ann", "Smith");
+    AddRecordsOfEveryKind(kAnn, "x", 4);
+  });
+  TransferResult result;
+  // The status text is refreshed after the third record (the clock jumps past the 100 ms pace
+  // there), and Cancel is down from the first record status on.
+  result.sender.onItem = [&](uint32_t position) {
+    if (position == 3 && result.sender.LastStatus() == "\nSending patient information") {
+      clock_source::Advance(500);
+    }
+  };
+  result.sender.cancel = [&] { return result.sender.LastStatus().startsWith("Sending "); };
+  RunTransfer(
+      pair, senderDir.path(), receiverDir.path(),
+      [](CBeamEngine& engine) {
+        CBeamRecord record;
+        CBeamEngine::Socket socket = engine.OpenBeam(beam::kPatientTransfer, 0, false);
+        return record.FindPatient(kAnn) && socket && engine.BeamRecord(*socket, record);
+      },
+      result,
+      [&] {
+        ASSERT_TRUE(WaitUntil([&] { return result.sender.Done(); }));
+        clock_source::SetStepPerRead(50);
+      });
+
+  EXPECT_FALSE(result.sent);
+  EXPECT_TRUE(result.sender.Showed("Sending 3 of 24 records for Smith, Ann.\nSending 3 of 4 Labs"));
+  EXPECT_EQ(result.sender.LastStatus(),
+            "Error sending Smith, Ann.  Sent 3 of 4 labs, 0 of 4 meds, 0 of 4 notes, 0 of 4 tests, "
+            "0 of 4 todos, 0 of 4 vitals.");
+  EXPECT_FALSE(result.received);
+  EXPECT_EQ(result.receiver.LastStatus(),
+            "Error receiving Smith, Ann.  Received 3 of 4 labs, 0 of unknown meds, 0 of unknown "
+            "notes, 0 of unknown tests, 0 of unknown todos, 0 of unknown vitals.");
+  OnReceiver([] { EXPECT_EQ(LabCount(kAnn), 3u); });
+}
+
+TEST_F(BeamFailures, SilenceBeforeTheFirstSectionLeavesEveryCountUnknown) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> ack;
+  ASSERT_TRUE(WriteRaw(*socket, Join({{3}, Frame(SerializedPatient("Ann", "Smith"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  // The total arrives, then nothing more.
+  ASSERT_TRUE(WriteRaw(*socket, U32(7)));
+  clock_source::SetStepPerRead(50);
+  ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_EQ(receiver.LastStatus(),
+            "Error receiving Smith, Ann.  Received 0 of unknown labs, 0 of unknown meds, 0 of "
+            "unknown notes, 0 of unknown tests, 0 of unknown todos, 0 of unknown vitals.");
+  OnReceiver([] {
+    CDBPatient patient;
+    EXPECT_TRUE(patient.FindByName(kAnn));  // the patient of a partial block stays
+  });
+}
+
+TEST_F(BeamFailures, CancelWhileListening) {
+  int polls = 0;
+  receiver.cancel = [&] { return ++polls > 3; };
+  StartReceiver();
+  ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_FALSE(received);
+  ASSERT_EQ(receiver.statuses.size(), 2u);
+  EXPECT_EQ(receiver.statuses[0].text, "\nSearching for sender");
+  EXPECT_EQ(receiver.statuses[1].text, "\nAn error has occurred connecting to the other handheld");
+  EXPECT_TRUE(receiver.statuses[1].error);
+  EXPECT_FALSE(pair.link.IsListening());
+}
+
+TEST_F(BeamFailures, CancelWhileSearchingForTheReceiver) {
+  RecordingProgress sender;
+  int polls = 0;
+  sender.cancel = [&] { return ++polls > 3; };
+  OnSender([&] {
+    CBeamEngine engine(sender, pair.link, FastTiming());
+    EXPECT_FALSE(engine.OpenBeam(beam::kPatientTransfer, 0, false));
+    EXPECT_TRUE(engine.Finished());
+  });
+  ASSERT_EQ(sender.statuses.size(), 2u);
+  EXPECT_EQ(sender.statuses[0].text, "\nSearching for receiver");
+  EXPECT_EQ(sender.statuses[1].text, "\nAn error has occurred connecting to the other handheld");
+  EXPECT_EQ(sender.doneWaits.load(), 1);
+}
+
+TEST_F(BeamFailures, RecordWhosePatientIsMissingFailsBothSides) {
+  platform::RecordId id = 0;
+  OnSender([&] {
+    AddPatient("Ann", "Smith");
+    AddRecordsOfEveryKind(kAnn, "x", 1);
+    id = FirstRecordId(kAnn, beam::kLabRecord);
+    // The patient goes; the lab stays behind.
+    CDBPatient patient;
+    patient.DeleteByName(kAnn);
+  });
+  TransferResult result;
+  RunTransfer(
+      pair, senderDir.path(), receiverDir.path(),
+      [&](CBeamEngine& engine) {
+        return beam_commands::BeamSelectedRecord(engine, beam::kLabRecord, id, false) ==
+               beam_commands::BeamOutcome::kSent;
+      },
+      result,
+      [&] {
+        ASSERT_TRUE(WaitUntil([&] { return result.sender.Done(); }));
+        clock_source::SetStepPerRead(50);
+      });
+  EXPECT_EQ(result.sender.LastStatus(),
+            "\nAn error has occurred sending data to the other handheld");
+  EXPECT_EQ(result.receiver.LastStatus(),
+            "\nAn error has occurred receiving data from the other handheld");
+  EXPECT_FALSE(result.received);
+}
+
+}  // namespace
