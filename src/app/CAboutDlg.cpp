@@ -1,0 +1,72 @@
+#include "app/CAboutDlg.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/XMExtensionMgr.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent),
+      m_box(new QPlainTextEdit(this)),
+      m_versionLine(strings::FormatId(ids::kAboutVersionLine, strings::Load(ids::kAppName),
+                                      strings::Load(ids::kAppVersion))) {
+  setWindowTitle(strings::Load(ids::kAboutTitle));
+  auto* icon = new QLabel(this);
+  icon->setPixmap(QIcon(QStringLiteral(":/pictures/ovelin.svg")).pixmap(48, 48));
+  auto* version = new QLabel(m_versionLine, this);
+  QFont bold = version->font();
+  bold.setBold(true);
+  version->setFont(bold);
+  auto* maker = new QLabel(strings::Load(ids::kAboutMaker), this);
+
+  auto* lines = new QVBoxLayout;
+  lines->addWidget(version);
+  lines->addWidget(maker);
+  auto* top = new QHBoxLayout;
+  top->addWidget(icon, 0, Qt::AlignTop);
+  top->addLayout(lines, 1);
+
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(strings::Load(ids::kButtonOk), QDialogButtonBox::AcceptRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(m_box, 1);
+  layout->addWidget(buttons);
+
+  m_box->setReadOnly(true);
+  const QString texts = ExtensionTexts();
+  m_box->setPlainText(texts);
+  // Without extension texts the dialog is shorter: no box.
+  m_box->setVisible(!texts.isEmpty());
+}
+
+QString CAboutDlg::ExtensionTexts() {
+  static const QString kCrLf = QStringLiteral("\r\n");
+  QString text;
+  XMExtensionMgr* extensions = XMExtensionMgr::Instance();
+  for (int i = 0; i < extensions->GetSize(); ++i) {
+    XMExtension* extension = extensions->GetExtension(i);
+    if (extension == nullptr) {
+      continue;
+    }
+    if (i > 0) {
+      text += kCrLf;
+    }
+    for (const QString& line : {extension->GetAboutText1(), extension->GetAboutText2()}) {
+      if (!line.isEmpty()) {
+        text += line + kCrLf;
+      }
+    }
+  }
+  // Separators alone are no text.
+  return text.trimmed().isEmpty() ? QString() : text;
+}

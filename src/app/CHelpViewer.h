@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QTextBrowser;
+
+// The help viewer: a window of its own that shows a help file of the device's windows folder.
+class CHelpViewer : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CHelpViewer(QWidget* parent = nullptr);
+
+  // Shows the file; false when it cannot be read.
+  bool Open(const QString& path);
+  const QString& File() const { return m_file; }
+  QTextBrowser* Browser() const { return m_browser; }
+
+ private:
+  QTextBrowser* m_browser;
+  QString m_file;
+};

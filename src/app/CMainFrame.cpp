@@ -1,0 +1,178 @@
+#include "app/CMainFrame.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/COvelinApp.h"
+#include "app/COvelinView.h"
+#include "app/CPatientTabCtrl.h"
+#include "app/CommandIds.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/ui/InputPanel.h"
+
+namespace {
+
+constexpr int kFirstRecordCommand = command_ids::kAddMeds;
+constexpr int kLastRecordCommand = command_ids::kAddNote;
+
+}  // namespace
+
+CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
+    : QMainWindow(parent),
+      m_app(app),
+      m_view(new COvelinView(this)),
+      m_commandBar(new QToolBar(this)),
+      m_fileMenu(new QMenu(strings::Load(ids::kMenuFile), this)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(strings::Load(ids::kAppName));
+  setWindowIcon(QIcon(QStringLiteral(":/pictures/ovelin.svg")));
+  setCentralWidget(m_view);
+
+  // The "File" menu.
+  AddMenuCommand(command_ids::kPrintLog, ids::kMenuPrintLog);
+  AddMenuCommand(command_ids::kPrintCheckoutList, ids::kMenuPrintCheckoutList);
+  m_fileMenu->addSeparator();
+  AddMenuCommand(command_ids::kReceiveBeam, ids::kMenuReceiveBeam);
+  AddMenuCommand(command_ids::kBeam, ids::kMenuBeam);
+  AddMenuCommand(command_ids::kBeamCategories, ids::kMenuBeamCategories);
+  AddMenuCommand(command_ids::kBeamCheckoutList, ids::kMenuBeamCheckoutList);
+  m_fileMenu->addSeparator();
+  AddMenuCommand(command_ids::kPreferences, ids::kMenuPreferences);
+  AddMenuCommand(command_ids::kHelp, ids::kMenuHelp);
+  AddMenuCommand(command_ids::kAbout, ids::kMenuAbout);
+  m_fileMenu->addSeparator();
+  m_closeAction = AddMenuCommand(command_ids::kClose, ids::kMenuClose);
+
+  // The command bar: the menu, then the seven record buttons between separators, then the
+  // input-panel toggle.
+  m_commandBar->setObjectName(QStringLiteral("commandBar"));
+  m_commandBar->setMovable(false);
+  m_commandBar->setFloatable(false);
+  m_commandBar->setIconSize(QSize(28, 28));
+  auto* fileButton = new QToolButton(m_commandBar);
+  fileButton->setText(strings::Load(ids::kMenuFile));
+  fileButton->setMenu(m_fileMenu);
+  fileButton->setPopupMode(QToolButton::InstantPopup);
+  fileButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  fileButton->setObjectName(QStringLiteral("fileMenuButton"));
+  m_commandBar->addWidget(fileButton);
+  m_commandBar->addSeparator();
+  AddToolbarCommand(command_ids::kNewPatient, "toolbar_newpatient", ids::kToolNewPatient);
+  AddToolbarCommand(command_ids::kAddMeds, "toolbar_meds", ids::kToolAddMeds);
+  AddToolbarCommand(command_ids::kAddLabs, "toolbar_labs", ids::kToolAddLabs);
+  AddToolbarCommand(command_ids::kAddVitals, "toolbar_vitals", ids::kToolAddVitals);
+  AddToolbarCommand(command_ids::kAddTest, "toolbar_test", ids::kToolAddTest);
+  AddToolbarCommand(command_ids::kAddNote, "toolbar_note", ids::kToolAddNote);
+  AddToolbarCommand(command_ids::kReader, "toolbar_reader", ids::kToolReader);
+  m_commandBar->addSeparator();
+  auto* spacer = new QWidget(m_commandBar);
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  m_commandBar->addWidget(spacer);
+  m_commandBar->addWidget(input_panel::CreateToggleButton(m_commandBar));
+  addToolBar(Qt::BottomToolBarArea, m_commandBar);
+
+  CreateTray();
+  resize(DefaultSize());
+
+  m_view->Create();
+  connect(m_view->TabCtrl(), &CPatientTabCtrl::patientChanged, this, &CMainFrame::UpdateCommandUI);
+  UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddMenuCommand(int commandId, int textId) {
+  QAction* action = m_fileMenu->addAction(strings::Load(textId));
+  action->setData(commandId);
+  connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
+  m_actions.insert(commandId, action);
+  return action;
+}
+
+void CMainFrame::AddToolbarCommand(int commandId, const char* picture, int tipId) {
+  const QIcon icon(QStringLiteral(":/pictures/%1.svg").arg(QLatin1String(picture)));
+  QAction* action = m_commandBar->addAction(icon, strings::Load(tipId));
+  action->setData(commandId);
+  action->setObjectName(QLatin1String(picture));
+  connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
+  m_actions.insert(commandId, action);
+}
+
+void CMainFrame::AddExtensionCommand(int commandId, const QString& text) {
+  auto* action = new QAction(text, m_fileMenu);
+  action->setData(commandId);
+  m_fileMenu->insertAction(m_closeAction, action);
+  connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
+  m_actions.insert(commandId, action);
+}
+
+void CMainFrame::UpdateCommandUI() {
+  const bool selected = m_view->TabCtrl()->patientSelected;
+  for (int id = kFirstRecordCommand; id <= kLastRecordCommand; ++id) {
+    if (QAction* action = Action(id)) {
+      action->setEnabled(selected);
+    }
+  }
+}
+
+void CMainFrame::OnCommand(int commandId) {
+  if (commandId == command_ids::kPreferences) {
+    m_app.OnPreferences();
+    return;
+  }
+  if (commandId == command_ids::kClose) {
+    close();
+    return;
+  }
+  m_view->OnCommand(commandId);
+}
+
+void CMainFrame::CreateTray() {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    return;
+  }
+  m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/pictures/ovelin.svg")), this);
+  m_tray->setToolTip(strings::Load(ids::kAppName));
+  connect(m_tray, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason reason) { OnTrayActivated(reason); });
+  m_tray->show();
+}
+
+void CMainFrame::OnTrayActivated(int reason) {
+  if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+    showNormal();
+    update();
+    raise();
+    activateWindow();
+  }
+}
+
+bool CMainFrame::event(QEvent* event) {
+  if (event->type() == input_panel::SettingChangeEvent::EventType()) {
+    m_view->OnSettingChange();
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  TellDesktop();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  TellDesktop();
+}
+
+void CMainFrame::TellDesktop() {
+  // The emulated input panel rises from the bottom of this window.
+  input_panel::SetDesktop(frameGeometry());
+  m_view->FitTabStrip();
+}

@@ -1,0 +1,50 @@
+#include "app/CPatientTabPage.h"
+
+#include <QKeyEvent>
+#include <QTreeWidget>
+
+#include "app/CPatientTabCtrl.h"
+
+CPatientTabPage::CPatientTabPage(int dialogId, QWidget* parent) : CTabPage(dialogId, parent) {}
+
+bool CPatientTabPage::GetSelectedRecord(int& type, uint32_t& recordId) {
+  type = m_recordType;
+  recordId = m_recordId;
+  return m_recordId != 0;
+}
+
+QString CPatientTabPage::SelectedRowText(const QTreeWidget& list, int& index) {
+  const QList<QTreeWidgetItem*> selected = list.selectedItems();
+  if (selected.isEmpty()) {
+    index = -1;
+    return {};
+  }
+  index = list.indexOfTopLevelItem(selected.first());
+  return selected.first()->text(0);
+}
+
+CPatientTabCtrl* CPatientTabPage::PatientTabCtrl() const {
+  for (QWidget* up = parentWidget(); up != nullptr; up = up->parentWidget()) {
+    if (auto* strip = qobject_cast<CPatientTabCtrl*>(up)) {
+      return strip;
+    }
+  }
+  return nullptr;
+}
+
+QString CPatientTabPage::CurrentPatient() const {
+  const CPatientTabCtrl* strip = PatientTabCtrl();
+  return strip != nullptr ? strip->currentPatient : QString();
+}
+
+void CPatientTabPage::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      event->accept();
+      return;
+    default:
+      CTabPage::keyPressEvent(event);
+  }
+}

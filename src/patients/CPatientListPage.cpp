@@ -1,0 +1,580 @@
+#include "patients/CPatientListPage.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QResizeEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/COvelinApp.h"
+#include "app/CPatientTabCtrl.h"
+#include "common/CDBCategories.h"
+#include "common/CDBPatient.h"
+#include "common/MessageService.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/ui/CPictureButton.h"
+#include "common/ui/CPopupList.h"
+#include "common/ui/QtControls.h"
+#include "platform/Registry.h"
+#include "store/PatientDeletion.h"
+
+namespace {
+
+constexpr const char* kLastPatientType = "LastPatientType";
+constexpr const char* kLastLocation = "LastLocation";
+constexpr const char* kCurPatient = "CurPatient";
+constexpr const char* kLinesPerPage = "LinesPerPage";
+constexpr const char* kPageWidth = "PageWidth";
+constexpr const char* kLeftMargin = "LeftMargin";
+constexpr const char* kTopMargin = "TopMargin";
+constexpr const char* kBottomMargin = "BottomMargin";
+// The remembered patient is read into a buffer of this many bytes.
+constexpr qsizetype kCurPatientBytes = 256;
+
+QString Name(const char* name) {
+  return QString::fromLatin1(name);
+}
+
+// Case-sensitive order of UTF-16 code units.
+int CompareUnits(const QString& a, const QString& b) {
+  const auto* pa = a.utf16();
+  const auto* pb = b.utf16();
+  const auto na = static_cast<size_t>(a.size());
+  const auto nb = static_cast<size_t>(b.size());
+  for (size_t i = 0; i < std::min(na, nb); ++i) {
+    if (pa[i] != pb[i]) {
+      return pa[i] < pb[i] ? -1 : 1;
+    }
+  }
+  return na == nb ? 0 : (na < nb ? -1 : 1);
+}
+
+// The printer settings of a page that runs without the application object (tests of the page).
+app_options::PrintSettings& FallbackSettings() {
+  static app_options::PrintSettings settings;
+  return settings;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CPatientListCtrl
+
+CPatientListCtrl::CPatientListCtrl(QWidget* parent) : QTreeWidget(parent) {
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  header()->setSectionsClickable(true);
+  header()->setSectionsMovable(false);
+  header()->setStretchLastSection(false);
+}
+
+void CPatientListCtrl::DeleteAllItems() {
+  clear();
+}
+
+int CPatientListCtrl::InsertItem(int row, const QString& text) {
+  const int at = std::clamp(row, 0, topLevelItemCount());
+  auto* item = new QTreeWidgetItem;
+  item->setText(0, text);
+  insertTopLevelItem(at, item);
+  return at;
+}
+
+void CPatientListCtrl::SetItemText(int row, int column, const QString& text) {
+  if (QTreeWidgetItem* item = topLevelItem(row)) {
+    item->setText(column, text);
+  }
+}
+
+QString CPatientListCtrl::GetItemText(int row, int column) const {
+  const QTreeWidgetItem* item = topLevelItem(row);
+  return item != nullptr ? item->text(column) : QString();
+}
+
+void CPatientListCtrl::SetItemData(int row, uint32_t value) {
+  if (QTreeWidgetItem* item = topLevelItem(row)) {
+    item->setData(0, Qt::UserRole, QVariant::fromValue(value));
+  }
+}
+
+uint32_t CPatientListCtrl::GetItemData(int row) const {
+  const QTreeWidgetItem* item = topLevelItem(row);
+  return item != nullptr ? item->data(0, Qt::UserRole).toUInt() : 0;
+}
+
+void CPatientListCtrl::SelectRow(int row) {
+  if (QTreeWidgetItem* item = topLevelItem(row)) {
+    setCurrentItem(item);
+    item->setSelected(true);
+  }
+}
+
+int CPatientListCtrl::GetSelectedRow() const {
+  const QList<QTreeWidgetItem*> selected = selectedItems();
+  return selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.first());
+}
+
+void CPatientListCtrl::resizeEvent(QResizeEvent* event) {
+  QTreeWidget::resizeEvent(event);
+  emit resized();
+}
+
+void CTypeCombo::showPopup() {
+  emit aboutToPopup();
+  QComboBox::showPopup();
+}
+
+// ---------------------------------------------------------------------------------------------
+// CPatientListPage
+
+CPatientListPage::CPatientListPage(QWidget* parent)
+    : CPatientTabPage(kDialogId, parent),
+      m_list(new CPatientListCtrl(this)),
+      m_type(new CTypeCombo(this)),
+      m_lookup(new QLineEdit(this)),
+      m_access(new QLabel(this)),
+      m_delete(new CPictureButton(QStringLiteral("DELETE"), this)),
+      m_noDelete(new CPictureButton(QStringLiteral("NODELETE"), this)),
+      m_move(new CPictureButton(QStringLiteral("MOVE"), this)),
+      m_noMove(new CPictureButton(QStringLiteral("NOMOVE"), this)),
+      m_typePopup(new CPopupListCtrl(this)) {
+  m_recordType = CDBPatient::kRecordType;
+  m_list->setObjectName(QStringLiteral("patientList"));
+  m_type->setObjectName(QStringLiteral("typeCombo"));
+  m_lookup->setObjectName(QStringLiteral("lookupEdit"));
+  m_access->setObjectName(QStringLiteral("accessLabel"));
+  m_access->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  m_noDelete->hide();
+  m_noMove->hide();
+
+  auto* typeLabel = new QLabel(strings::Load(ids::kTypeLabel), this);
+  auto* lookupLabel = new QLabel(strings::Load(ids::kLookupLabel), this);
+  auto* controls = new QGridLayout;
+  controls->setHorizontalSpacing(6);
+  controls->setVerticalSpacing(4);
+  controls->addWidget(typeLabel, 0, 0);
+  controls->addWidget(m_type, 0, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(4);
+  buttons->addWidget(m_move);
+  buttons->addWidget(m_noMove);
+  buttons->addWidget(m_delete);
+  buttons->addWidget(m_noDelete);
+  controls->addLayout(buttons, 0, 2, Qt::AlignRight);
+  controls->addWidget(lookupLabel, 1, 0);
+  controls->addWidget(m_lookup, 1, 1);
+  controls->addWidget(m_access, 1, 2);
+  controls->setColumnStretch(1, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  // The list reaches 7 pixels above the bottom of the page.
+  layout->setContentsMargins(2, 4, 2, 7);
+  layout->setSpacing(6);
+  layout->addLayout(controls);
+  layout->addWidget(m_list, 1);
+
+  connect(m_type, &QComboBox::currentIndexChanged, this, &CPatientListPage::OnTypeSelected);
+  connect(m_type, &CTypeCombo::aboutToPopup, this, &CPatientListPage::OnTypeDropDown);
+  connect(m_lookup, &QLineEdit::textChanged, this, &CPatientListPage::OnLookupChanged);
+  connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CPatientListPage::OnItemChanged);
+  connect(m_list->header(), &QHeaderView::sectionClicked, this, &CPatientListPage::OnColumnClick);
+  connect(m_list, &CPatientListCtrl::resized, this, &CPatientListPage::ResizeColumns);
+  connect(m_delete, &QAbstractButton::clicked, this, &CPatientListPage::OnDelete);
+  connect(m_move, &QAbstractButton::clicked, this, &CPatientListPage::OnMove);
+}
+
+CPatientListPage::~CPatientListPage() {
+  if (m_initialized) {
+    SaveOptions();
+  }
+}
+
+void CPatientListPage::OnInitDialog() {
+  m_list->setColumnCount(3);
+  m_list->setHeaderLabels({strings::Load(ids::kColumnPatient), strings::Load(ids::kColumnMrNumber),
+                           strings::Load(ids::kColumnRoom)});
+  ResizeColumns();
+  FillTypeList();
+  LoadOptions();
+  m_initialized = true;
+  RefillPatientList(false, false);
+}
+
+app_options::PrintSettings& CPatientListPage::Settings() {
+  COvelinApp* app = COvelinApp::Current();
+  return app != nullptr ? app->PrintSettings() : FallbackSettings();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registry options
+
+void CPatientListPage::LoadOptions() {
+  app_options::PrintSettings& settings = Settings();
+  settings = app_options::PrintSettings{};
+  m_rememberedPatient.clear();
+
+  platform::RegistryKey key;
+  QString type = strings::Load(ids::kPatientTypeClinic);
+  if (!key.Open(platform::Hive::CurrentUser, Name(app_options::kOptionsKey))) {
+    SelectTypeStartingWith(type);
+    return;
+  }
+  platform::ValueType valueType{};
+  QByteArray bytes;
+  if (!key.Query(Name(kLastPatientType), valueType, bytes)) {
+    // Releases before the patient types kept only whether the hospital list was shown.
+    uint32_t hospital = 0;
+    type = key.QueryDword(Name(kLastLocation), hospital) && hospital != 0
+               ? strings::Load(ids::kPatientTypeHospital)
+               : strings::Load(ids::kPatientTypeClinic);
+  } else if (!key.QueryString(Name(kLastPatientType), type)) {
+    type = strings::Load(ids::kPatientTypeHospital);
+  }
+  SelectTypeStartingWith(type);
+
+  QString remembered;
+  if (key.Query(Name(kCurPatient), valueType, bytes) && bytes.size() <= kCurPatientBytes &&
+      key.QueryString(Name(kCurPatient), remembered)) {
+    m_rememberedPatient = remembered;
+  }
+
+  const std::pair<const char*, int32_t*> numbers[] = {{kLinesPerPage, &settings.linesPerPage},
+                                                      {kPageWidth, &settings.pageWidth},
+                                                      {kLeftMargin, &settings.leftMargin},
+                                                      {kTopMargin, &settings.topMargin},
+                                                      {kBottomMargin, &settings.bottomMargin}};
+  for (const auto& [name, field] : numbers) {
+    uint32_t value = 0;
+    if (key.QueryDword(Name(name), value)) {
+      *field = static_cast<int32_t>(value);
+    }
+  }
+}
+
+void CPatientListPage::SaveOptions() {
+  platform::RegistryKey key;
+  if (!key.Create(platform::Hive::CurrentUser, Name(app_options::kOptionsKey))) {
+    return;
+  }
+  key.SetString(Name(kLastPatientType), m_type->currentText());
+  key.SetString(Name(kCurPatient), m_currentName);
+  const app_options::PrintSettings& settings = Settings();
+  const std::pair<const char*, int32_t> numbers[] = {{kLinesPerPage, settings.linesPerPage},
+                                                     {kPageWidth, settings.pageWidth},
+                                                     {kLeftMargin, settings.leftMargin},
+                                                     {kTopMargin, settings.topMargin},
+                                                     {kBottomMargin, settings.bottomMargin}};
+  for (const auto& [name, value] : numbers) {
+    key.SetDword(Name(name), static_cast<uint32_t>(value));
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Type list
+
+void CPatientListPage::FillTypeList() {
+  const QSignalBlocker blocker(m_type);
+  qt_controls::ComboBox combo(*m_type);
+  CDBCategories categories;
+  categories.PopulateComboBox(CDBCategories::kPatientTypeList, combo, false);
+  m_type->insertItem(0, strings::Load(ids::kAllPatientTypes));
+}
+
+void CPatientListPage::SelectTypeStartingWith(const QString& text) {
+  int index = 0;
+  for (int i = 0; i < m_type->count(); ++i) {
+    if (m_type->itemText(i).startsWith(text, Qt::CaseInsensitive)) {
+      index = i;
+      break;
+    }
+  }
+  const QSignalBlocker blocker(m_type);
+  m_type->setCurrentIndex(index);
+}
+
+QString CPatientListPage::CurrentType() const {
+  return m_type->currentIndex() > 0 ? m_type->currentText() : QString();
+}
+
+void CPatientListPage::OnTypeSelected() {
+  RefillPatientList(false, false);
+}
+
+void CPatientListPage::OnTypeDropDown() {
+  // Categories added since the list was filled appear; the shown type stays selected.
+  const QString shown = m_type->currentText();
+  FillTypeList();
+  const int index = m_type->findText(shown, Qt::MatchExactly);
+  const QSignalBlocker blocker(m_type);
+  m_type->setCurrentIndex(index >= 0 ? index : 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list
+
+void CPatientListPage::RefillPatientList(bool keepSelection, bool refreshTypes) {
+  const QString previousType = m_type->currentText();
+  m_filling = true;
+  m_names.clear();
+  m_rooms.clear();
+  m_mrNumbers.clear();
+  m_accessStates.clear();
+  CDBPatient patients;
+  patients.PopulatePatientList(*m_list, CurrentType(), m_names, m_rooms, m_mrNumbers,
+                               m_accessStates);
+  m_filling = false;
+
+  bool selected = false;
+  if (keepSelection) {
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+      if (m_list->GetItemText(row, kNameColumn).compare(m_currentName, Qt::CaseInsensitive) == 0) {
+        m_list->SelectRow(row);
+        m_list->SetFocus();
+        m_list->scrollToItem(m_list->topLevelItem(row));
+        EnableButtons(true);
+        selected = true;
+        break;
+      }
+    }
+  }
+  if (!selected) {
+    if (m_list->GetItemCount() == 0) {
+      if (CPatientTabCtrl* strip = PatientTabCtrl()) {
+        strip->ClearCurrentPatient();
+      }
+      m_currentName.clear();
+      ShowAccessState(0);
+      EnableButtons(false);
+    } else {
+      m_list->SelectRow(0);
+      m_list->SetFocus();
+      m_list->scrollToItem(m_list->topLevelItem(0));
+      EnableButtons(true);
+    }
+  }
+  if (refreshTypes) {
+    FillTypeList();
+    const int index = m_type->findText(previousType, Qt::MatchExactly);
+    const QSignalBlocker blocker(m_type);
+    m_type->setCurrentIndex(index >= 0 ? index : 0);
+  }
+}
+
+void CPatientListPage::OnItemChanged() {
+  if (m_filling) {
+    return;
+  }
+  const int row = m_list->GetSelectedRow();
+  if (row < 0) {
+    return;
+  }
+  if (m_lookupFlag) {
+    m_lookup->clear();
+  }
+  m_currentName = m_list->GetItemText(row, kNameColumn);
+  if (CPatientTabCtrl* strip = PatientTabCtrl()) {
+    strip->SetCurrentPatient(m_currentName, m_list->GetItemText(row, kMrColumn),
+                             m_list->GetItemText(row, kRoomColumn));
+  }
+  const uint32_t index = m_list->GetItemData(row);
+  ShowAccessState(index < m_accessStates.size() ? m_accessStates[index] : 0);
+  if (COvelinApp* app = COvelinApp::Current()) {
+    app->NotifyPatientSelected(m_currentName);
+  }
+}
+
+void CPatientListPage::SetSelectedRowCells(const QString& mrNumber, const QString& room) {
+  const int row = m_list->GetSelectedRow();
+  if (row >= 0) {
+    m_list->SetItemText(row, kMrColumn, mrNumber);
+    m_list->SetItemText(row, kRoomColumn, room);
+  }
+}
+
+int CPatientListPage::FindRowStartingWith(const QString& text) const {
+  for (int row = 0; row < m_list->GetItemCount(); ++row) {
+    if (m_list->GetItemText(row, kNameColumn).startsWith(text, Qt::CaseInsensitive)) {
+      return row;
+    }
+  }
+  return -1;
+}
+
+void CPatientListPage::OnLookupChanged(const QString& text) {
+  if (text.isEmpty()) {
+    return;
+  }
+  const int row = FindRowStartingWith(text);
+  if (row < 0) {
+    return;
+  }
+  m_lookupFlag = false;
+  m_list->SelectRow(row);
+  m_list->scrollToItem(m_list->topLevelItem(row));
+  m_lookupFlag = true;
+}
+
+void CPatientListPage::SelectRemembered() {
+  const int row = FindRowStartingWith(m_rememberedPatient);
+  if (row < 0) {
+    if (CPatientTabCtrl* strip = PatientTabCtrl()) {
+      strip->ClearCurrentPatient();
+    }
+    m_currentName.clear();
+    EnableButtons(false);
+    ShowAccessState(0);
+    return;
+  }
+  // Deselecting first makes the selection change run even when the row was selected already.
+  m_list->clearSelection();
+  m_list->SelectRow(row);
+  m_list->SetFocus();
+  m_list->scrollToItem(m_list->topLevelItem(row));
+  EnableButtons(true);
+}
+
+bool CPatientListPage::GetSelectedRecord(int& type, uint32_t& recordId) {
+  type = 0;
+  recordId = 0;
+  const int row = m_list->GetSelectedRow();
+  if (m_list->GetItemCount() == 0 || row < 0) {
+    return false;
+  }
+  CDBPatient patient;
+  if (!patient.FindByName(m_list->GetItemText(row, kNameColumn))) {
+    return false;
+  }
+  type = CDBPatient::kRecordType;
+  recordId = patient.recordId;
+  return true;
+}
+
+void CPatientListPage::UpdateSize() {
+  ResizeColumns();
+}
+
+void CPatientListPage::ResizeColumns() {
+  const int w = m_list->viewport()->width() > 0 ? m_list->viewport()->width() : m_list->width();
+  m_list->setColumnWidth(kNameColumn, 3 * w / 5 - 5);
+  m_list->setColumnWidth(kMrColumn, w / 5);
+  m_list->setColumnWidth(kRoomColumn, w / 5);
+}
+
+void CPatientListPage::EnableButtons(bool enabled) {
+  m_delete->setEnabled(enabled);
+  m_move->setEnabled(enabled);
+}
+
+void CPatientListPage::ShowAccessState(int accessState) {
+  const int state = accessState >= 0 && accessState <= 2 ? accessState : 0;
+  m_access->setText(strings::Load(ids::kAccessStateFirst + state));
+  // A patient that came read-only from the desktop cannot be moved to another type.
+  const bool readOnly = state == 1;
+  m_move->setVisible(!readOnly);
+  m_noMove->setVisible(readOnly);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sorting
+
+void CPatientListPage::OnColumnClick(int column) {
+  if (column == m_sortColumn) {
+    m_sortAscending = !m_sortAscending;
+  } else {
+    m_sortColumn = column;
+    m_sortAscending = true;
+  }
+  const std::vector<QString>& texts =
+      column == kNameColumn ? m_names : (column == kMrColumn ? m_mrNumbers : m_rooms);
+  const auto textOf = [&texts](const QTreeWidgetItem* item) {
+    const uint32_t index = item->data(0, Qt::UserRole).toUInt();
+    return index < texts.size() ? texts[index] : QString();
+  };
+
+  m_filling = true;
+  QTreeWidgetItem* selected = m_list->currentItem();
+  std::vector<QTreeWidgetItem*> items;
+  while (m_list->topLevelItemCount() > 0) {
+    items.push_back(m_list->takeTopLevelItem(0));
+  }
+  const bool ascending = m_sortAscending;
+  std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    const int order = CompareUnits(textOf(a), textOf(b));
+    return ascending ? order < 0 : order > 0;
+  });
+  for (QTreeWidgetItem* item : items) {
+    m_list->addTopLevelItem(item);
+  }
+  if (selected != nullptr) {
+    m_list->setCurrentItem(selected);
+    selected->setSelected(true);
+    m_list->scrollToItem(selected);
+  }
+  m_filling = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void CPatientListPage::OnDelete() {
+  const int row = m_list->GetSelectedRow();
+  if (m_list->GetItemCount() == 0 || row < 0) {
+    return;
+  }
+  if (messages::Show(strings::Load(ids::kAskDeletePatient), messages::Buttons::OkCancel,
+                     messages::Icon::Question) != messages::Answer::Ok) {
+    return;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const QString name = m_list->GetItemText(row, kNameColumn);
+  patient_records::DeletePatient(name);
+  if (COvelinApp* app = COvelinApp::Current()) {
+    app->NotifyPatientDeleted(name);
+  }
+
+  m_filling = true;
+  delete m_list->takeTopLevelItem(row);
+  // The row that takes the deleted one's place is selected below, with its selection change.
+  m_list->clearSelection();
+  m_filling = false;
+  const int count = m_list->GetItemCount();
+  if (count > 0) {
+    m_list->SelectRow(std::min(row, count - 1));
+    m_list->SetFocus();
+    EnableButtons(true);
+  } else {
+    if (CPatientTabCtrl* strip = PatientTabCtrl()) {
+      strip->ClearCurrentPatient();
+    }
+    m_currentName.clear();
+    ShowAccessState(0);
+    EnableButtons(false);
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+void CPatientListPage::OnMove() {
+  const int row = m_list->GetSelectedRow();
+  if (m_list->GetItemCount() == 0 || row < 0) {
+    return;
+  }
+  const QString type =
+      m_typePopup->DoPopup(0, 0, CDBCategories::kPatientTypeList, m_move, QPoint());
+  if (type.isEmpty()) {
+    return;
+  }
+  CDBPatient patient;
+  patient.MovePatient(m_list->GetItemText(row, kNameColumn), type);
+  RefillPatientList(false, false);
+}
