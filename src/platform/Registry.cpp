@@ -1,0 +1,310 @@
+#include "platform/Registry.h"
+
+#include <sqlite3.h>
+#include <QStringList>
+#include <string>
+
+#include "platform/Device.h"
+
+// Layout of registry.db (docs/registry-file.md):
+//   reg_keys(hive, folded, path)                      one row per key
+//   reg_values(hive, key, folded, name, type, data)   one row per value; key is the key's folded
+//   path
+// Key paths and value names are matched through their case-folded form and kept as first written.
+
+namespace platform {
+namespace {
+
+// Hive numbers as stored in the file.
+int64_t HiveNumber(Hive hive) {
+  return hive == Hive::CurrentUser ? 1 : 2;
+}
+
+// A key path split at backslashes and joined again; empty for the hive itself. Empty names
+// (a leading, trailing or doubled backslash) make the path invalid.
+bool NormalizePath(const QString& path, QStringList& names) {
+  names.clear();
+  if (path.isEmpty()) {
+    return true;
+  }
+  names = path.split(QLatin1Char('\\'));
+  for (const QString& name : names) {
+    if (name.isEmpty()) {
+      names.clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+QString Fold(const QString& text) {
+  return text.toCaseFolded();
+}
+
+// One prepared statement for one call, finalized when it goes.
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) {
+    if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) {
+      sqlite3_finalize(statement_);
+      statement_ = nullptr;
+    }
+  }
+  ~Statement() { sqlite3_finalize(statement_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  bool Ok() const { return statement_ != nullptr; }
+  void Bind(int index, int64_t value) {
+    if (statement_) {
+      sqlite3_bind_int64(statement_, index, value);
+    }
+  }
+  void Bind(int index, const QString& text) {
+    if (statement_) {
+      const void* data = text.isEmpty() ? static_cast<const void*>(u"") : text.utf16();
+      sqlite3_bind_text16(statement_, index, data, static_cast<int>(text.size() * 2),
+                          SQLITE_TRANSIENT);
+    }
+  }
+  void BindBlob(int index, const QByteArray& bytes) {
+    if (!statement_) {
+      return;
+    }
+    if (bytes.isEmpty()) {
+      sqlite3_bind_zeroblob(statement_, index, 0);  // an empty value, not NULL
+    } else {
+      sqlite3_bind_blob(statement_, index, bytes.constData(), static_cast<int>(bytes.size()),
+                        SQLITE_TRANSIENT);
+    }
+  }
+  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE; }
+  void Reset() {
+    if (statement_) {
+      sqlite3_reset(statement_);
+    }
+  }
+  int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
+  QByteArray Blob(int column) const {
+    const void* data = sqlite3_column_blob(statement_, column);
+    const int size = sqlite3_column_bytes(statement_, column);
+    return data && size > 0 ? QByteArray(static_cast<const char*>(data), size) : QByteArray();
+  }
+
+ private:
+  sqlite3_stmt* statement_ = nullptr;
+};
+
+bool Execute(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+sqlite3* Connection() {
+  Device* device = Device::Current();
+  return device ? device->Registry() : nullptr;
+}
+
+// A change: the write lock first (another process may hold it), durable at commit; rolled back
+// when it goes without committing. Makes the tables on first use.
+class Change {
+ public:
+  explicit Change(sqlite3* db) : db_(db) {
+    // Text in UTF-16 keeps any name unchanged; takes effect only while the file is empty.
+    Execute(db_, "PRAGMA encoding='UTF-16le'");
+    active_ = Execute(db_, "BEGIN IMMEDIATE") &&
+              Execute(db_,
+                      "CREATE TABLE IF NOT EXISTS reg_keys(hive INTEGER NOT NULL,"
+                      " folded TEXT NOT NULL, path TEXT NOT NULL,"
+                      " PRIMARY KEY(hive, folded)) WITHOUT ROWID;"
+                      "CREATE TABLE IF NOT EXISTS reg_values(hive INTEGER NOT NULL,"
+                      " key TEXT NOT NULL, folded TEXT NOT NULL, name TEXT NOT NULL,"
+                      " type INTEGER NOT NULL, data BLOB NOT NULL,"
+                      " PRIMARY KEY(hive, key, folded)) WITHOUT ROWID;");
+  }
+  ~Change() {
+    if (sqlite3_get_autocommit(db_) == 0) {
+      Execute(db_, "ROLLBACK");
+    }
+  }
+  Change(const Change&) = delete;
+  Change& operator=(const Change&) = delete;
+
+  bool Active() const { return active_; }
+  bool Commit() { return active_ && Execute(db_, "COMMIT"); }
+
+ private:
+  sqlite3* db_;
+  bool active_ = false;
+};
+
+bool KeyExists(sqlite3* db, int64_t hive, const QString& folded) {
+  if (folded.isEmpty()) {
+    return true;  // the hive itself
+  }
+  Statement find(db, "SELECT 1 FROM reg_keys WHERE hive = ?1 AND folded = ?2");
+  find.Bind(1, hive);
+  find.Bind(2, folded);
+  return find.Step() == SQLITE_ROW;
+}
+
+}  // namespace
+
+bool RegistryKey::Open(Hive hive, const QString& path, bool writable) {
+  Close();
+  QStringList names;
+  sqlite3* db = Connection();
+  // Before the first key is made the tables do not exist; the query then fails: no such key.
+  if (!db || !NormalizePath(path, names) ||
+      !KeyExists(db, HiveNumber(hive), Fold(names.join(QLatin1Char('\\'))))) {
+    return false;
+  }
+  hive_ = hive;
+  path_ = names.join(QLatin1Char('\\'));
+  writable_ = writable;
+  open_ = true;
+  return true;
+}
+
+bool RegistryKey::Create(Hive hive, const QString& path) {
+  Close();
+  QStringList names;
+  sqlite3* db = Connection();
+  if (!db || !NormalizePath(path, names)) {
+    return false;
+  }
+  Change change(db);
+  if (!change.Active()) {
+    return false;
+  }
+  Statement insert(db, "INSERT OR IGNORE INTO reg_keys(hive, folded, path) VALUES(?1, ?2, ?3)");
+  QString prefix;
+  for (const QString& name : names) {
+    prefix = prefix.isEmpty() ? name : prefix + QLatin1Char('\\') + name;
+    insert.Reset();
+    insert.Bind(1, HiveNumber(hive));
+    insert.Bind(2, Fold(prefix));
+    insert.Bind(3, prefix);
+    if (insert.Step() != SQLITE_DONE) {
+      return false;
+    }
+  }
+  if (!change.Commit()) {
+    return false;
+  }
+  hive_ = hive;
+  path_ = prefix;
+  writable_ = true;
+  open_ = true;
+  return true;
+}
+
+bool RegistryKey::Query(const QString& name, ValueType& type, QByteArray& data) const {
+  sqlite3* db = open_ ? Connection() : nullptr;
+  if (!db) {
+    return false;
+  }
+  Statement find(db,
+                 "SELECT type, data FROM reg_values WHERE hive = ?1 AND key = ?2 AND folded = ?3");
+  find.Bind(1, HiveNumber(hive_));
+  find.Bind(2, Fold(path_));
+  find.Bind(3, Fold(name));
+  if (find.Step() != SQLITE_ROW) {
+    return false;
+  }
+  type = static_cast<ValueType>(static_cast<uint32_t>(find.Int(0)));
+  data = find.Blob(1);  // by stored length: zero bytes inside the value are kept
+  return true;
+}
+
+bool RegistryKey::QueryString(const QString& name, QString& out) const {
+  ValueType type{};
+  QByteArray data;
+  return Query(name, type, data) && type == ValueType::Sz && DecodeString(data, out);
+}
+
+bool RegistryKey::QueryDword(const QString& name, uint32_t& out) const {
+  ValueType type{};
+  QByteArray data;
+  if (!Query(name, type, data) || type != ValueType::Dword || data.size() != 4) {
+    return false;
+  }
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) {
+    value = (value << 8) | static_cast<uint8_t>(data[i]);
+  }
+  out = value;
+  return true;
+}
+
+bool RegistryKey::Set(const QString& name, ValueType type, const QByteArray& data) {
+  sqlite3* db = open_ && writable_ ? Connection() : nullptr;
+  if (!db) {
+    return false;
+  }
+  Change change(db);
+  const QString folded = Fold(path_);
+  if (!change.Active() || !KeyExists(db, HiveNumber(hive_), folded)) {
+    return false;
+  }
+  Statement upsert(db,
+                   "INSERT INTO reg_values(hive, key, folded, name, type, data)"
+                   " VALUES(?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT(hive, key, folded)"
+                   " DO UPDATE SET name = excluded.name, type = excluded.type,"
+                   " data = excluded.data");
+  upsert.Bind(1, HiveNumber(hive_));
+  upsert.Bind(2, folded);
+  upsert.Bind(3, Fold(name));
+  upsert.Bind(4, name);
+  upsert.Bind(5, int64_t{static_cast<uint32_t>(type)});
+  upsert.BindBlob(6, data);
+  return upsert.Step() == SQLITE_DONE && change.Commit();
+}
+
+bool RegistryKey::SetString(const QString& name, const QString& value) {
+  return Set(name, ValueType::Sz, EncodeString(value));
+}
+
+bool RegistryKey::SetDword(const QString& name, uint32_t value) {
+  QByteArray data(4, '\0');
+  for (int i = 0; i < 4; ++i) {
+    data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+  return Set(name, ValueType::Dword, data);
+}
+
+bool RegistryKey::SetBinary(const QString& name, const QByteArray& value) {
+  return Set(name, ValueType::Binary, value);
+}
+
+QByteArray RegistryKey::EncodeString(const QString& value) {
+  QByteArray data;
+  data.reserve((value.size() + 1) * 2);
+  for (const QChar unit : value) {
+    data.append(static_cast<char>(unit.unicode() & 0xFF));
+    data.append(static_cast<char>(unit.unicode() >> 8));
+  }
+  data.append(2, '\0');
+  return data;
+}
+
+bool RegistryKey::DecodeString(const QByteArray& data, QString& out) {
+  if (data.size() % 2 != 0) {
+    return false;
+  }
+  qsizetype units = data.size() / 2;
+  const auto unitAt = [&data](qsizetype i) {
+    return static_cast<char16_t>(static_cast<uint8_t>(data[2 * i]) |
+                                 (static_cast<uint8_t>(data[2 * i + 1]) << 8));
+  };
+  if (units > 0 && unitAt(units - 1) == 0) {
+    --units;  // the terminating zero unit
+  }
+  QString text(units, Qt::Uninitialized);
+  for (qsizetype i = 0; i < units; ++i) {
+    text[i] = QChar(unitAt(i));
+  }
+  out = text;
+  return true;
+}
+
+}  // namespace platform
