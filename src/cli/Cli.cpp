@@ -26,6 +26,11 @@ constexpr const char* kUsage =
     "  export [--patient NAME] [--output FILE]\n"
     "  import FILE\n"
     "  post MESSAGE   deliver a registered message to the program running on the device\n"
+    "  beam receive [--listen HOST:PORT] [--timeout SECONDS]\n"
+    "  beam patient NAME | record TYPE ID | categories | checkout NAME...\n"
+    "       [--peer HOST:PORT[,HOST:PORT...]] [--timeout SECONDS]\n"
+    "                 beam to another device (default 127.0.0.1:47365); the timeout gives up\n"
+    "                 the search for the other device\n"
     "\n"
     "Options:\n"
     "  --device DIR   use the device folder DIR\n"
@@ -54,8 +59,8 @@ struct Group {
 };
 
 constexpr Group kGroups[] = {
-    {"patient", RunPatient}, {"reg", RunRegistry},  {"dump", RunDump},
-    {"export", RunExport},   {"import", RunImport}, {"post", RunPost},
+    {"patient", RunPatient}, {"reg", RunRegistry}, {"dump", RunDump}, {"export", RunExport},
+    {"import", RunImport},   {"post", RunPost},    {"beam", RunBeam},
 };
 
 }  // namespace

@@ -42,5 +42,6 @@ int RunDump(Context& context, const QStringList& arguments);
 int RunExport(Context& context, const QStringList& arguments);
 int RunImport(Context& context, const QStringList& arguments);
 int RunPost(Context& context, const QStringList& arguments);
+int RunBeam(Context& context, const QStringList& arguments);
 
 }  // namespace cli
