@@ -5,6 +5,16 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The pictures are compiled into a static library: their resource is registered on first use,
+// since nothing else would keep it in the program.
+static void RegisterPictures() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(pictures);
+    return true;
+  }();
+  static_cast<void>(registered);
+}
+
 namespace {
 
 // Pictures are drawn for the hand-held's pixels; the desktop shows them half as large again.
@@ -74,6 +84,7 @@ QSize CPictureButton::sizeHint() const {
 }
 
 QString CPictureButton::PicturePath(const QString& caption, const QString& suffix) {
+  RegisterPictures();
   return QStringLiteral(":/pictures/%1%2.svg").arg(caption, suffix);
 }
 

@@ -1,0 +1,151 @@
+// A small extension for the tests: "Bedside Checklist". It adds a chart page that shows the
+// selected patient, a preference page, about and help texts, a patient listener and one command,
+// and answers one registered message. It uses only the plugin interface and Qt, as every
+// extension must.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "common/XMExtension.h"
+#include "common/ui/CTabPage.h"
+
+namespace {
+
+constexpr int kResetCommand = 15001;
+constexpr const char* kRefreshMessage = "BedsideChecklistRefresh";
+
+class ChecklistPage : public CTabPage {
+ public:
+  explicit ChecklistPage(const QString& patient) : CTabPage(0), label_(new QLabel(this)) {
+    setObjectName(QStringLiteral("BedsideChecklistPage"));
+    label_->setObjectName(QStringLiteral("patient"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label_);
+    for (const char* step : {"Allergies checked", "Meds reconciled", "Fall risk assessed"}) {
+      layout->addWidget(new QCheckBox(QString::fromLatin1(step), this));
+    }
+    layout->addStretch();
+    SetPatient(patient);
+  }
+
+  void SetPatient(const QString& patient) {
+    label_->setText(patient.isEmpty() ? QStringLiteral("No patient selected")
+                                      : QStringLiteral("Checklist for %1").arg(patient));
+  }
+
+  bool OnSetActive() override {
+    ++activations;
+    return true;
+  }
+
+  int activations = 0;
+
+ private:
+  QLabel* label_;
+};
+
+class PreferencePage : public CTabPage {
+ public:
+  PreferencePage() : CTabPage(0) {
+    setObjectName(QStringLiteral("BedsideChecklistPreferences"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QCheckBox(QStringLiteral("Remind at shift change"), this));
+    layout->addStretch();
+  }
+};
+
+class BedsideChecklist : public XMExtension, public IPatientListener {
+ public:
+  ~BedsideChecklist() override { QObject::disconnect(pageGone_); }
+
+  QString GetAboutText1() override { return QStringLiteral("Bedside Checklist 1.0"); }
+
+  QString GetAboutText2() override {
+    return QStringLiteral("Patients seen this session: %1").arg(seen_);
+  }
+
+  QString GetHelpContents() override {
+    return QStringLiteral(
+        "<h3>Bedside Checklist</h3>\r\n<p>The Checklist tab lists the steps to check at the "
+        "bedside of the selected patient.</p>\r\n");
+  }
+
+  void AddChartPages(ITabHost* host) override {
+    if (host == nullptr) {
+      return;
+    }
+    auto* page = new ChecklistPage(patient_);
+    if (!host->AddPage(QStringLiteral("Checklist"), page)) {
+      delete page;
+      return;
+    }
+    page_ = page;
+    // The strip may delete the page before the extension ends.
+    pageGone_ = QObject::connect(page, &QObject::destroyed, [this, page] {
+      if (page_ == page) {
+        page_ = nullptr;
+      }
+    });
+  }
+
+  void AddPreferencePages(ITabHost* host) override {
+    if (host != nullptr) {
+      auto* page = new PreferencePage;
+      if (!host->AddPage(QStringLiteral("Checklist"), page)) {
+        delete page;
+      }
+    }
+  }
+
+  void Initialize(XMResourceMgr* resources) override {
+    if (resources != nullptr) {
+      resources->AddPatientListener(this);
+      resources->AddCommand(kResetCommand, QStringLiteral("Reset Checklist"));
+    }
+  }
+
+  bool OnCmdMsg(int commandId) override {
+    if (commandId != kResetCommand) {
+      return false;
+    }
+    seen_ = 0;
+    return true;
+  }
+
+  bool OnRegisteredMsg(const QString& message) override {
+    return message == QLatin1String(kRefreshMessage);
+  }
+
+  void OnPatientSelected(const QString& name) override {
+    patient_ = name;
+    if (!name.isEmpty()) {
+      ++seen_;
+    }
+    if (page_ != nullptr) {
+      page_->SetPatient(name);
+    }
+  }
+
+  void OnPatientDeleted(const QString& name) override {
+    if (name == patient_) {
+      OnPatientSelected(QString());
+    }
+  }
+
+ private:
+  ChecklistPage* page_ = nullptr;  // owned by the tab strip it was added to
+  QMetaObject::Connection pageGone_;
+  QString patient_;
+  int seen_ = 0;
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) XMExtension* OvelinCreateExtension(
+    int interfaceVersion) {
+  if (interfaceVersion != kXMExtensionInterfaceVersion) {
+    return nullptr;
+  }
+  return new BedsideChecklist;
+}

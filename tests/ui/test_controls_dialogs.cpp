@@ -1,0 +1,316 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "common/CDBCategories.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/ui/CEditCategoriesDlg.h"
+#include "common/ui/CPictureButton.h"
+#include "common/ui/CPopupList.h"
+#include "common/ui/CProgressDlg.h"
+#include "common/ui/CTabPage.h"
+#include "common/ui/InputPanel.h"
+#include "common/ui/UiSeams.h"
+#include "support/TempDevice.h"
+
+namespace {
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui_seams::ClearModalHandlers();
+    ui_seams::ClearModalTitles();
+  }
+  void TearDown() override { ui_seams::ClearModalHandlers(); }
+
+  // Scripts the next name prompt: types text and confirms, or cancels.
+  static void AnswerPrompt(const QString& text, bool accept = true) {
+    ui_seams::PushModalHandler([text, accept](QDialog& dialog) {
+      auto* prompt = dynamic_cast<CNamePromptDlg*>(&dialog);
+      EXPECT_NE(prompt, nullptr) << "a name prompt was expected";
+      if (prompt == nullptr) {
+        return int{QDialog::Rejected};
+      }
+      prompt->Edit()->setText(text);
+      return accept ? int{QDialog::Accepted} : int{QDialog::Rejected};
+    });
+  }
+
+  static QStringList Stored(int listId) { return CDBCategories().GetListItems(listId); }
+
+  TempDevice device;
+};
+
+TEST_F(DialogTest, CategoryEditorAddsRenamesAndDeletesThroughItsPrompts) {
+  const int list = CDBCategories::kPatientTypeList;
+  const QStringList factory = Stored(list);
+  ASSERT_EQ(factory, QStringList({QStringLiteral("Hospital"), QStringLiteral("Clinic")}));
+
+  CEditCategoriesDlg editor(list);
+  EXPECT_EQ(editor.windowTitle(), strings::Load(ids::kEditCategoriesTitle));
+  EXPECT_EQ(editor.Entries(), factory);
+  auto* entries = editor.findChild<QListWidget*>(QStringLiteral("entries"));
+  ASSERT_NE(entries, nullptr);
+
+  AnswerPrompt(QStringLiteral("Nursing Home"));
+  editor.findChild<QPushButton*>(QStringLiteral("new"))->click();
+  EXPECT_EQ(Stored(list).last(), QStringLiteral("Nursing Home"));
+  EXPECT_EQ(entries->currentItem()->text(), QStringLiteral("Nursing Home"));
+
+  // The rename prompt starts with the entry's name.
+  entries->setCurrentRow(1);
+  ui_seams::PushModalHandler([](QDialog& dialog) {
+    auto* prompt = dynamic_cast<CNamePromptDlg*>(&dialog);
+    EXPECT_NE(prompt, nullptr);
+    if (prompt == nullptr) {
+      return int{QDialog::Rejected};
+    }
+    EXPECT_EQ(prompt->Text(), QStringLiteral("Clinic"));
+    prompt->Edit()->setText(QStringLiteral("Outpatient Clinic"));
+    return int{QDialog::Accepted};
+  });
+  editor.findChild<QPushButton*>(QStringLiteral("rename"))->click();
+  EXPECT_EQ(Stored(list),
+            QStringList({QStringLiteral("Hospital"), QStringLiteral("Outpatient Clinic"),
+                         QStringLiteral("Nursing Home")}));
+
+  entries->setCurrentRow(0);
+  editor.findChild<QPushButton*>(QStringLiteral("delete"))->click();
+  EXPECT_EQ(Stored(list),
+            QStringList({QStringLiteral("Outpatient Clinic"), QStringLiteral("Nursing Home")}));
+  EXPECT_EQ(editor.Entries(), Stored(list));
+}
+
+TEST_F(DialogTest, CategoryEditorIgnoresCancelledAndBlankNamesAndDuplicates) {
+  const int list = CDBCategories::kRoomList;
+  CEditCategoriesDlg editor(list);
+  auto* add = editor.findChild<QPushButton*>(QStringLiteral("new"));
+  AnswerPrompt(QStringLiteral("ICU"), false);
+  add->click();
+  AnswerPrompt(QStringLiteral("   "));
+  add->click();
+  EXPECT_TRUE(Stored(list).isEmpty());
+  AnswerPrompt(QStringLiteral("ICU"));
+  add->click();
+  AnswerPrompt(QStringLiteral("icu"));
+  add->click();
+  EXPECT_EQ(Stored(list), QStringList({QStringLiteral("ICU")}));
+  EXPECT_EQ(ui_seams::PendingModalHandlers(), 0);
+
+  // Rename and Delete need a selected entry.
+  editor.findChild<QListWidget*>(QStringLiteral("entries"))->setCurrentRow(-1);
+  EXPECT_FALSE(editor.findChild<QPushButton*>(QStringLiteral("rename"))->isEnabled());
+  EXPECT_FALSE(editor.findChild<QPushButton*>(QStringLiteral("delete"))->isEnabled());
+}
+
+TEST_F(DialogTest, CategoryEditorRunsModallyThroughTheSeam) {
+  CEditCategoriesDlg editor(CDBCategories::kRaceList);
+  const int runsBefore = CEditCategoriesDlg::RunCount();
+  ui_seams::PushModalHandler([](QDialog& dialog) {
+    dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    return dialog.result();
+  });
+  EXPECT_EQ(editor.DoModal(), QDialog::Accepted);
+  EXPECT_EQ(CEditCategoriesDlg::RunCount(), runsBefore + 1);
+  EXPECT_EQ(ui_seams::ModalTitles(), QStringList({strings::Load(ids::kEditCategoriesTitle)}));
+}
+
+// Picks the entry with that text in the next pop-up list.
+void PickInPopup(const QString& text) {
+  ui_seams::PushModalHandler([text](QDialog& dialog) {
+    auto* entries = dialog.findChild<QListWidget*>(QStringLiteral("entries"));
+    const QList<QListWidgetItem*> found =
+        entries != nullptr ? entries->findItems(text, Qt::MatchExactly) : QList<QListWidgetItem*>();
+    EXPECT_EQ(found.size(), 1) << text.toStdString();
+    if (found.isEmpty()) {
+      return int{QDialog::Rejected};
+    }
+    entries->setCurrentItem(found.constFirst());
+    return int{QDialog::Accepted};
+  });
+}
+
+TEST_F(DialogTest, PopupListOffersItsListAndNotifiesThePick) {
+  CPopupList popup;
+  popup.SetType(CDBCategories::kAllergiesList);
+  // The allergies pick list brings the auto-text allergies with it.
+  EXPECT_TRUE(popup.Entries().contains(QStringLiteral("NKDA")));
+  QSignalSpy notified(&popup, &CPopupList::notify);
+
+  PickInPopup(QStringLiteral("NKDA"));
+  EXPECT_TRUE(popup.DoPopup());
+  ASSERT_EQ(notified.count(), 1);
+  EXPECT_EQ(notified.at(0).at(0).toInt(), 1);
+  EXPECT_EQ(notified.at(0).at(1).toString(), QStringLiteral("NKDA"));
+
+  // Dismissing the pop-up picks nothing.
+  ui_seams::PushModalHandler([](QDialog& /*dialog*/) { return int{QDialog::Rejected}; });
+  EXPECT_FALSE(popup.DoPopup());
+  EXPECT_EQ(notified.count(), 1);
+
+  // Tapping the button opens the pop-up.
+  popup.SetEntries({QStringLiteral("Cough"), QStringLiteral("Fever")});
+  PickInPopup(QStringLiteral("Fever"));
+  popup.show();
+  QTest::mouseClick(&popup, Qt::LeftButton);
+  ASSERT_EQ(notified.count(), 2);
+  EXPECT_EQ(notified.at(1).at(1).toString(), QStringLiteral("Fever"));
+}
+
+TEST_F(DialogTest, PopupListCtrlOffersACategoryList) {
+  QWidget owner;
+  CPopupListCtrl popup;
+  QSignalSpy notified(&popup, &CPopupListCtrl::notify);
+  PickInPopup(QStringLiteral("Clinic"));
+  EXPECT_EQ(popup.DoPopup(0, 0, CDBCategories::kPatientTypeList, &owner, QPoint(10, 10)),
+            QStringLiteral("Clinic"));
+  ASSERT_EQ(notified.count(), 1);
+  EXPECT_EQ(notified.at(0).at(0).toInt(), 1);
+  EXPECT_EQ(notified.at(0).at(1).toString(), QStringLiteral("Clinic"));
+
+  // An empty list shows nothing and picks nothing.
+  EXPECT_EQ(popup.DoPopup(0, 0, CDBCategories::kDoctorList, &owner, QPoint()), QString());
+  EXPECT_EQ(ui_seams::ModalTitles().size(), 1);
+}
+
+TEST_F(DialogTest, ProgressDialogShowsTheStatusAndReportsCancel) {
+  CProgressDlg progress;
+  progress.Start();
+  progress.SetStatus(ids::kAppName);
+  EXPECT_EQ(progress.Status(), strings::Load(ids::kAppName));
+  progress.SetStatus(QStringLiteral("\nSending record"));
+  EXPECT_EQ(progress.Status(), QStringLiteral("Sending record"));
+  progress.SetProgress(3, 10);
+  EXPECT_EQ(progress.Position(), 3);
+  EXPECT_EQ(progress.Range(), 10);
+  EXPECT_FALSE(progress.IsCancelled());
+  progress.findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+  EXPECT_TRUE(progress.IsCancelled());
+  EXPECT_TRUE(progress.isVisible()) << "the work closes the dialog when it stops";
+}
+
+TEST(PictureButtonTest, EveryButtonCaptionHasItsThreePictures) {
+  for (int id = ids::kPictureSave; id <= ids::kPicturePopup; ++id) {
+    const QString caption = strings::Load(id);
+    for (const char* suffix : {"U", "D", "X"}) {
+      EXPECT_TRUE(QFile::exists(CPictureButton::PicturePath(caption, QString::fromLatin1(suffix))))
+          << caption.toStdString() << suffix;
+    }
+  }
+  CPictureButton save(QStringLiteral("SAVE"));
+  EXPECT_TRUE(save.LoadBitmaps(QStringLiteral("SAVE")));
+  EXPECT_FALSE(save.IsInert());
+  EXPECT_GE(save.sizeHint().width(), 60);
+  CPictureButton unknown(QStringLiteral("NOPICTURE"));
+  EXPECT_FALSE(unknown.LoadBitmaps(QStringLiteral("NOPICTURE")));
+}
+
+TEST(PictureButtonTest, TheNoTwinLooksLikeTheButtonAndDoesNothing) {
+  QWidget page;
+  auto* save = new CPictureButton(QStringLiteral("SAVE"), &page);
+  auto* noSave = new CPictureButton(QStringLiteral("NOSAVE"), &page);
+  page.show();
+  EXPECT_TRUE(noSave->IsInert());
+  EXPECT_EQ(noSave->size(), save->size());
+  QSignalSpy saveClicks(save, &QAbstractButton::clicked);
+  QSignalSpy noSaveClicks(noSave, &QAbstractButton::clicked);
+  QTest::mouseClick(save, Qt::LeftButton);
+  QTest::mouseClick(noSave, Qt::LeftButton);
+  EXPECT_EQ(saveClicks.count(), 1);
+  EXPECT_EQ(noSaveClicks.count(), 0);
+}
+
+// A window that counts the settings-change notifications it receives.
+class CountingWindow : public QWidget {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() == input_panel::SettingChangeEvent::EventType()) {
+      ++changes;
+    }
+    return QWidget::event(event);
+  }
+  int changes = 0;
+};
+
+TEST(InputPanelTest, ChangesReachEveryTopLevelWindowAndShrinkTheVisibleDesktop) {
+  input_panel::Show(false);
+  input_panel::SetDesktop(QRect(0, 0, 360, 480));
+  input_panel::SetPanelHeight(120);
+  CountingWindow first;
+  CountingWindow second;
+  first.show();
+  second.show();
+  QAbstractButton* toggle = input_panel::CreateToggleButton(&first);
+
+  input_panel::SipInfo info;
+  ASSERT_TRUE(input_panel::GetInfo(info));
+  EXPECT_FALSE(info.up);
+  EXPECT_EQ(info.visibleDesktop.height(), 480);
+
+  CTabPage::ShowSIP(true);
+  EXPECT_TRUE(CTabPage::GetSIPState());
+  EXPECT_TRUE(toggle->isChecked());
+  EXPECT_EQ(first.changes, 1);
+  EXPECT_EQ(second.changes, 1);
+  ASSERT_TRUE(input_panel::GetInfo(info));
+  EXPECT_TRUE(info.up);
+  EXPECT_EQ(info.visibleDesktop.height(), 360);
+
+  input_panel::Show(true);  // no change, no notification
+  EXPECT_EQ(first.changes, 1);
+
+  toggle->click();  // the command bar's toggle
+  EXPECT_FALSE(input_panel::IsUp());
+  EXPECT_EQ(second.changes, 2);
+
+  {
+    input_panel::RaisedScope raised;
+    EXPECT_TRUE(input_panel::IsUp());
+  }
+  EXPECT_FALSE(input_panel::IsUp());
+  input_panel::SetDesktop(QRect());
+}
+
+TEST(UiSeamsTest, ScriptedHandlersAnswerInOrderAndNestedDialogsTakeTheNext) {
+  ui_seams::ClearModalHandlers();
+  ui_seams::ClearModalTitles();
+  QDialog outer;
+  outer.setWindowTitle(QStringLiteral("Outer"));
+  ui_seams::PushModalHandler([](QDialog& /*dialog*/) {
+    QDialog inner;
+    inner.setWindowTitle(QStringLiteral("Inner"));
+    EXPECT_EQ(ui_seams::RunModal(inner), 42);
+    return int{QDialog::Accepted};
+  });
+  ui_seams::PushModalHandler([](QDialog& /*dialog*/) { return 42; });
+  EXPECT_EQ(ui_seams::RunModal(outer), QDialog::Accepted);
+  EXPECT_EQ(outer.result(), QDialog::Accepted);
+  EXPECT_EQ(ui_seams::ModalTitles(),
+            QStringList({QStringLiteral("Outer"), QStringLiteral("Inner")}));
+  // Without a script the test program's handler answers Rejected.
+  EXPECT_EQ(ui_seams::RunModal(outer), QDialog::Rejected);
+}
+
+TEST(UiSeamsTest, SaveFileDialogIsScriptedAndGetsItsDefaultSuffix) {
+  ui_seams::SaveFileRequest asked;
+  ui_seams::SetSaveFileHandler([&asked](const ui_seams::SaveFileRequest& request) {
+    asked = request;
+    return QStringLiteral("/tmp/note");
+  });
+  EXPECT_EQ(ui_seams::GetSaveFileName(nullptr, QStringLiteral("Save As"), QStringLiteral("/tmp"),
+                                      QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt")),
+            QStringLiteral("/tmp/note.txt"));
+  EXPECT_EQ(asked.caption, QStringLiteral("Save As"));
+  EXPECT_EQ(asked.filter, QStringLiteral("Text Files (*.txt)"));
+  ui_seams::SetSaveFileHandler(
+      [](const ui_seams::SaveFileRequest& /*request*/) { return QString(); });
+  EXPECT_EQ(ui_seams::GetSaveFileName(nullptr, {}, {}, {}, QStringLiteral("txt")), QString());
+  ui_seams::SetSaveFileHandler({});
+}
+
+}  // namespace
