@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,6 +17,7 @@
 #include "common/ui/CProgressDlg.h"
 #include "common/ui/CTabPage.h"
 #include "common/ui/InputPanel.h"
+#include "common/ui/QtControls.h"
 #include "common/ui/UiSeams.h"
 #include "support/TempDevice.h"
 
@@ -311,6 +314,47 @@ TEST(UiSeamsTest, SaveFileDialogIsScriptedAndGetsItsDefaultSuffix) {
       [](const ui_seams::SaveFileRequest& /*request*/) { return QString(); });
   EXPECT_EQ(ui_seams::GetSaveFileName(nullptr, {}, {}, {}, QStringLiteral("txt")), QString());
   ui_seams::SetSaveFileHandler({});
+}
+
+TEST(QtControlsTest, StoresFillQtWidgetsWithTextsAndItemData) {
+  TempDevice device;
+  QComboBox combo;
+  qt_controls::ComboBox types(combo);
+  CDBCategories().PopulateComboBox(CDBCategories::kPatientTypeList, types, true);
+  ASSERT_EQ(combo.count(), 3);
+  EXPECT_EQ(combo.itemText(0), QStringLiteral("Hospital"));
+  EXPECT_NE(qt_controls::ItemData(combo, 0), 0u);
+  EXPECT_EQ(qt_controls::ItemData(combo, 2), CDBCategories::kEditEntryData);
+  types.SetCurSel(7);
+  EXPECT_EQ(combo.currentIndex(), -1);
+
+  QListWidget listWidget;
+  qt_controls::ListBox box(listWidget);
+  box.SetItemData(box.AddString(QStringLiteral("Lisinopril")), 41);
+  EXPECT_EQ(qt_controls::ItemData(listWidget, 0), 41u);
+  EXPECT_EQ(qt_controls::ItemData(listWidget, 5), 0u);
+}
+
+TEST(QtControlsTest, DateExchangeKeepsTheDayAndTheTimeOfDay) {
+  SYSTEMTIME admitted{};
+  admitted.wYear = 2024;
+  admitted.wMonth = 2;
+  admitted.wDay = 29;
+  admitted.wHour = 14;
+  admitted.wMinute = 5;
+  FILETIME value;
+  ASSERT_TRUE(filetime::FromSystemTime(admitted, value));
+  QDateEdit picker;
+  qt_controls::DDX_DateTimeCtrl(false, picker, value);
+  EXPECT_EQ(picker.date(), QDate(2024, 2, 29));
+  picker.setDate(QDate(2024, 3, 1));
+  qt_controls::DDX_DateTimeCtrl(true, picker, value);
+  SYSTEMTIME taken{};
+  ASSERT_TRUE(filetime::ToSystemTime(value, taken));
+  EXPECT_EQ(taken.wMonth, 3);
+  EXPECT_EQ(taken.wDay, 1);
+  EXPECT_EQ(taken.wHour, 14);
+  EXPECT_EQ(taken.wMinute, 5);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "common/ui/QtControls.h"
 
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QListWidget>
 
 namespace qt_controls {
@@ -48,6 +49,32 @@ uint32_t ItemData(const QComboBox& combo, int index) {
 uint32_t ItemData(const QListWidget& list, int index) {
   const QListWidgetItem* item = list.item(index);
   return item != nullptr ? item->data(Qt::UserRole).value<uint32_t>() : 0;
+}
+
+void DDX_DateTimeCtrl(bool saveAndValidate, QDateTimeEdit& picker, FILETIME& value) {
+  if (saveAndValidate) {
+    const QDateTime shown = picker.dateTime();
+    SYSTEMTIME time{};
+    time.wYear = static_cast<uint16_t>(shown.date().year());
+    time.wMonth = static_cast<uint16_t>(shown.date().month());
+    time.wDay = static_cast<uint16_t>(shown.date().day());
+    time.wDayOfWeek = static_cast<uint16_t>(shown.date().dayOfWeek() % 7);
+    time.wHour = static_cast<uint16_t>(shown.time().hour());
+    time.wMinute = static_cast<uint16_t>(shown.time().minute());
+    time.wSecond = static_cast<uint16_t>(shown.time().second());
+    time.wMilliseconds = static_cast<uint16_t>(shown.time().msec());
+    FILETIME taken;
+    if (filetime::FromSystemTime(time, taken)) {
+      value = taken;
+    }
+    return;
+  }
+  SYSTEMTIME time{};
+  if (!filetime::ToSystemTime(value, time)) {
+    return;
+  }
+  picker.setDateTime(QDateTime(QDate(time.wYear, time.wMonth, time.wDay),
+                               QTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds)));
 }
 
 }  // namespace qt_controls

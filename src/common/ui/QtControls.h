@@ -3,8 +3,10 @@
 #include <cstdint>
 
 #include "common/Controls.h"
+#include "platform/FileTime.h"
 
 class QComboBox;
+class QDateTimeEdit;
 class QListWidget;
 class QTreeWidget;
 
@@ -38,5 +40,10 @@ class ListBox : public IListBox {
 
 uint32_t ItemData(const QComboBox& combo, int index);
 uint32_t ItemData(const QListWidget& list, int index);
+
+// Moves a date picker's value: into value when saving, into the picker otherwise (a value that is
+// no valid time leaves the picker as it is). The picker's time of day travels too, so a picker
+// that shows only the date keeps the value's time.
+void DDX_DateTimeCtrl(bool saveAndValidate, QDateTimeEdit& picker, FILETIME& value);
 
 }  // namespace qt_controls
