@@ -55,16 +55,16 @@ INERT_STYLES = {
 
 def glyph(kind, color, x, y):
     """A 12x12 pictogram with its top-left corner at x, y."""
-    s = f'stroke="{color}" stroke-width="2" fill="none" stroke-linecap="round" stroke-linejoin="round"'
+    s = f'stroke="{color}" fill="none" stroke-linecap="round" stroke-linejoin="round"'
     f = f'fill="{color}"'
     if kind == "check":
-        return f'<path d="M{x+1} {y+6} l4 4 l6 -8" {s}/>'
+        return f'<path d="M{x+1} {y+6} l4 4 l6 -8" {s} stroke-width="2"/>'
     if kind == "cross":
-        return f'<path d="M{x+2} {y+2} l8 8 M{x+10} {y+2} l-8 8" {s}/>'
+        return f'<path d="M{x+2} {y+2} l8 8 M{x+10} {y+2} l-8 8" {s} stroke-width="2"/>'
     if kind == "back":
-        return f'<path d="M{x+7} {y+1} l-5 5 l5 5 M{x+2} {y+6} h9" {s}/>'
+        return f'<path d="M{x+7} {y+1} l-5 5 l5 5 M{x+2} {y+6} h9" {s} stroke-width="2"/>'
     if kind == "next":
-        return f'<path d="M{x+5} {y+1} l5 5 l-5 5 M{x+10} {y+6} h-9" {s}/>'
+        return f'<path d="M{x+5} {y+1} l5 5 l-5 5 M{x+10} {y+6} h-9" {s} stroke-width="2"/>'
     if kind == "folder":
         return (f'<path d="M{x} {y+2} h4 l2 2 h6 v7 h-12 z" {s} stroke-width="1.5"/>')
     if kind == "undo":
@@ -82,9 +82,9 @@ def glyph(kind, color, x, y):
     if kind == "move":
         return f'<path d="M{x+1} {y+4} h9 l-2 -2 M{x+11} {y+8} h-9 l2 2" {s} stroke-width="1.6"/>'
     if kind == "plus":
-        return f'<path d="M{x+6} {y+1} v10 M{x+1} {y+6} h10" {s}/>'
+        return f'<path d="M{x+6} {y+1} v10 M{x+1} {y+6} h10" {s} stroke-width="2"/>'
     if kind == "minus":
-        return f'<path d="M{x+1} {y+6} h10" {s}/>'
+        return f'<path d="M{x+1} {y+6} h10" {s} stroke-width="2"/>'
     if kind == "pencil":
         return f'<path d="M{x+1} {y+11} l1 -3 l7 -7 l2 2 l-7 7 z" {s} stroke-width="1.4"/>'
     if kind == "beam":

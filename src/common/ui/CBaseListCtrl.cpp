@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -89,6 +90,18 @@ class MultiLineEditor : public QFrame {
   QComboBox* picks;
 };
 
+// Rows a little taller than their text, so that a finger finds them.
+class RowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(size.height() + 6);
+    return size;
+  }
+};
+
 }  // namespace
 
 // A row: its texts and check state live in the tree item; the item data, icon index and the row
@@ -127,6 +140,8 @@ CBaseListCtrl::CBaseListCtrl(QWidget* parent) : QTreeWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setAllColumnsShowFocus(true);
+  setAlternatingRowColors(true);
+  setItemDelegate(new RowDelegate(this));
   setColumnCount(2);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
@@ -622,6 +637,7 @@ void CBaseListCtrl::OpenPickListEditor(int row, bool multiLine) {
     editor->text->moveCursor(QTextCursor::End);
     editor->text->installEventFilter(this);
     picks = editor->picks;
+    picks->setPlaceholderText(strings::Load(ids::kPopupListTitle));
     editor_->type = EditorState::Type::kMultiLine;
     editor_->widget = editor;
     editor_->multi = editor->text;
