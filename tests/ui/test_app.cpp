@@ -1,0 +1,348 @@
+// The application object and the main window: options, single instance, registered messages,
+// the command bar, the chart tabs, help and about.
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "app/CAboutDlg.h"
+#include "app/CHelpViewer.h"
+#include "app/CommandIds.h"
+#include "app/HelpFile.h"
+#include "app/Options.h"
+#include "platform/Registry.h"
+#include "test_app_support.h"
+
+namespace {
+
+using app_test::AddPatient;
+using app_test::AppTest;
+
+// ---------------------------------------------------------------------------------------------
+// Options
+
+TEST(AppOptions, PasswordScramblingKeepsEveryCharacterAndRejectsBrokenValues) {
+  const QString password = QStringLiteral("aZ\u00e9Z");  // 'Z' scrambles to a zero unit
+  const QByteArray stored = app_options::ScramblePassword(password);
+  ASSERT_EQ(stored.size(), (password.size() + 1) * 2);
+  EXPECT_EQ(stored[2], '\0');
+  EXPECT_EQ(stored[3], '\0');
+  EXPECT_EQ(static_cast<uint8_t>(stored[0]), 'a' ^ 0x5A);
+  QString back;
+  ASSERT_TRUE(app_options::UnscramblePassword(stored, back));
+  EXPECT_EQ(back, password);
+
+  EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00\x00", 3), back));
+  EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00", 2), back));
+  EXPECT_FALSE(app_options::UnscramblePassword(QByteArray(), back));
+  ASSERT_TRUE(app_options::UnscramblePassword(QByteArray(2, '\0'), back));
+  EXPECT_TRUE(back.isEmpty());
+}
+
+TEST(AppOptions, MissingOrBrokenValuesKeepTheDefaults) {
+  TempDevice device;
+  QString password;
+  QString hint;
+  uint32_t timeout = 0;
+  app_options::ReadOptions(&password, &hint, &timeout);
+  EXPECT_EQ(password, "zqx");
+  EXPECT_EQ(hint, "Password is zqx");
+  EXPECT_EQ(timeout, 600000u);
+
+  platform::RegistryKey key;
+  ASSERT_TRUE(key.Create(platform::Hive::CurrentUser, app_options::kOptionsKey));
+  ASSERT_TRUE(key.SetBinary("Password", QByteArray("\x20\x00\x21", 3)));
+  ASSERT_TRUE(key.SetBinary("Timeout", QByteArray("\x01\x02", 2)));
+  app_options::ReadOptions(&password, nullptr, &timeout);
+  EXPECT_EQ(password, "zqx");
+  EXPECT_EQ(timeout, 600000u);
+
+  const QString newPassword = "Zebra";
+  const QString newHint = "stripes";
+  const uint32_t newTimeout = 60000;
+  ASSERT_TRUE(app_options::WriteOptions(&newPassword, &newHint, &newTimeout));
+  app_options::ReadOptions(&password, &hint, &timeout);
+  EXPECT_EQ(password, "Zebra");
+  EXPECT_EQ(hint, "stripes");
+  EXPECT_EQ(timeout, 60000u);
+}
+
+TEST(AppOptions, TheDesktopCompanionIsSeenByItsValueOfAnyType) {
+  TempDevice device;
+  EXPECT_FALSE(app_options::DesktopCompanionInstalled());
+  platform::RegistryKey key;
+  ASSERT_TRUE(key.Create(platform::Hive::LocalMachine, app_options::kInstallKey));
+  ASSERT_TRUE(key.SetBinary("DCVersion", QByteArray("\x01", 1)));
+  EXPECT_TRUE(app_options::DesktopCompanionInstalled());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up, single instance and registered messages
+
+class AppStartTest : public AppTest {};
+
+TEST_F(AppStartTest, TheRecordButtonsNeedASelectedPatient) {
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Frame()->windowTitle(), "Ovelin");
+  EXPECT_FALSE(Strip()->patientSelected);
+  for (int id = command_ids::kAddMeds; id <= command_ids::kAddNote; ++id) {
+    EXPECT_FALSE(Frame()->Action(id)->isEnabled()) << id;
+  }
+  EXPECT_TRUE(Frame()->Action(command_ids::kNewPatient)->isEnabled());
+  EXPECT_TRUE(Frame()->Action(command_ids::kReader)->isEnabled());
+
+  AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
+  Strip()->RefillPatientList(false, false);
+  EXPECT_EQ(Frame()->View()->Header()->text(), "Chen, Ana 20017 4B");
+  for (int id = command_ids::kAddMeds; id <= command_ids::kAddNote; ++id) {
+    EXPECT_TRUE(Frame()->Action(id)->isEnabled()) << id;
+  }
+}
+
+TEST_F(AppStartTest, TheMenuHoldsEveryCommand) {
+  ASSERT_TRUE(Start());
+  const int ids[] = {command_ids::kPrintLog,       command_ids::kPrintCheckoutList,
+                     command_ids::kReceiveBeam,    command_ids::kBeam,
+                     command_ids::kBeamCategories, command_ids::kBeamCheckoutList,
+                     command_ids::kPreferences,    command_ids::kHelp,
+                     command_ids::kAbout,          command_ids::kClose};
+  QStringList texts;
+  for (const int id : ids) {
+    ASSERT_NE(Frame()->Action(id), nullptr) << id;
+    texts << Frame()->Action(id)->text();
+  }
+  EXPECT_EQ(texts, (QStringList{"Print Log", "Print Checkout List...", "Receive Beam...", "Beam",
+                                "Beam Categories", "Beam Checkout List...", "Preferences", "Help",
+                                "About", "Close"}));
+  QPointer<CMainFrame> frame = Frame();
+  Frame()->Action(command_ids::kClose)->trigger();
+  QTRY_VERIFY(frame.isNull());
+}
+
+TEST_F(AppStartTest, TheSixTabsComeInOrderAndTheCurrentOneCannotBeRemoved) {
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(Strip()->GetPageCount(), 6);
+  QStringList titles;
+  for (int i = 0; i < 6; ++i) {
+    titles << Strip()->PageTitle(i);
+  }
+  EXPECT_EQ(titles, (QStringList{"Main", "Info", "Meds/Rx", "VS/Tests", "Notes", "Todo"}));
+  ITabHost* host = Strip();
+  EXPECT_EQ(host->GetActivePage(), &ListPage());
+  EXPECT_EQ(host->GetPage(6), nullptr);
+  EXPECT_EQ(host->GetPage(-1), nullptr);
+  EXPECT_EQ(host->FindPage("notes"), -1);  // titles compare exactly
+  EXPECT_FALSE(host->RemovePage("Main"));
+  EXPECT_EQ(host->SelectPage("Todo"), 5);
+  EXPECT_EQ(host->GetActivePage(), host->GetPage(5));
+  EXPECT_TRUE(host->RemovePage("Main"));
+  EXPECT_EQ(host->GetPageCount(), 5);
+  EXPECT_EQ(host->FindPage("Todo"), 4);
+  EXPECT_EQ(Strip()->GetCurSel(), 4);
+  EXPECT_EQ(host->SelectPage("Nowhere"), -1);
+}
+
+TEST_F(AppStartTest, PagesSitBelowTheTabsAndFollowTheInputPanel) {
+  ASSERT_TRUE(Start());
+  CTabPage* page = Strip()->GetActivePage();
+  const int y = Strip()->TabBar()->height() + 5;
+  EXPECT_EQ(page->geometry(), QRect(2, y, Strip()->width() - 4, Strip()->height() - y - 3));
+
+  const int downHeight = Strip()->height();
+  input_panel::Show(true);
+  QCoreApplication::processEvents();
+  EXPECT_LT(Strip()->height(), downHeight);
+  input_panel::SipInfo info;
+  ASSERT_TRUE(input_panel::GetInfo(info));
+  const int stripBottom = Strip()->mapToGlobal(QPoint(0, Strip()->height())).y();
+  EXPECT_LE(stripBottom, info.visibleDesktop.bottom() - 2);
+  input_panel::Show(false);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Strip()->height(), downHeight);
+}
+
+TEST_F(AppStartTest, ASecondCopyWithSlashDClosesTheFirstAndOneWithoutLeavesItRunning) {
+  ASSERT_TRUE(Start());
+  QPointer<CMainFrame> frame = Frame();
+
+  COvelinApp activating;
+  StartOptions second = Options();
+  EXPECT_FALSE(activating.Initialise(second));
+  QTest::qWait(50);
+  EXPECT_FALSE(frame.isNull());
+  EXPECT_EQ(COvelinApp::Current(), app_.get());
+
+  COvelinApp closing;
+  second.arguments = {"/D"};
+  EXPECT_FALSE(closing.Initialise(second));
+  QTRY_VERIFY(frame.isNull());
+}
+
+TEST_F(AppStartTest, RefreshScreenFromTheCommandLineRefillsAndKeepsTheSelection) {
+  AddPatient("Maria", "Alvarez", "Clinic");
+  AddPatient("John", "Becker", "Clinic");
+  ASSERT_TRUE(Start());
+  CPatientListCtrl* list = ListPage().List();
+  list->setCurrentItem(list->topLevelItem(1));
+  ASSERT_EQ(Strip()->currentPatient, "Becker, John");
+
+  AddPatient("Bea", "Aaron", "Clinic");  // sorts first
+  QProcess cli;
+  cli.start(QStringLiteral(OVELIN_CLI_PATH),
+            {"--device", device_.folder(), "post", "OvelinRefreshScreen"});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+
+  QTRY_COMPARE(list->GetItemCount(), 3);
+  EXPECT_EQ(list->GetItemText(0, 0), "Aaron, Bea");
+  EXPECT_EQ(list->GetItemText(list->GetSelectedRow(), 0), "Becker, John");
+  EXPECT_EQ(Strip()->currentPatient, "Becker, John");
+}
+
+TEST_F(AppStartTest, PostFailsWhenNoProgramRunsOnTheDevice) {
+  QProcess cli;
+  cli.start(QStringLiteral(OVELIN_CLI_PATH),
+            {"--device", device_.folder(), "post", "OvelinRefreshScreen"});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 1);
+}
+
+TEST_F(AppStartTest, NewSoftwareInstalledAsksForARestart) {
+  ASSERT_TRUE(Start());
+  app_->PostRegisteredMessage("OvelinNewSoftwareInstalled");
+  QTRY_COMPARE(messages::DefaultRecorder().Messages().size(), size_t{1});
+  const messages::Shown& shown = messages::DefaultRecorder().Messages()[0];
+  EXPECT_EQ(shown.caption, "Ovelin");
+  EXPECT_EQ(shown.buttons, messages::Buttons::Ok);
+  EXPECT_TRUE(shown.text.startsWith("Ovelin has detected new software."));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Help, about and the reader
+
+TEST_F(AppStartTest, HelpIsInstalledAndWithoutExtensionTextsTheCopyEqualsIt) {
+  ASSERT_TRUE(Start());
+  const QString windows = device_.folder() + "/windows";
+  QFile original(windows + "/ov.htc");
+  ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+  const QByteArray help = original.readAll();
+  EXPECT_TRUE(help.contains("<html>"));
+
+  Frame()->OnCommand(command_ids::kHelp);
+  CHelpViewer* viewer = Frame()->View()->HelpViewer();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(viewer->File(), windows + "/ovcopy.htc");
+  QFile copy(windows + "/ovcopy.htc");
+  ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+  EXPECT_EQ(copy.readAll(), help);
+  EXPECT_TRUE(viewer->Browser()->toPlainText().contains("Choosing a patient"));
+}
+
+TEST(HelpFile, MergeAppendsTextsInTheCodePageAndFallsBackToTheOriginal) {
+  QTemporaryDir dir;
+  const QString windows = dir.path();
+  EXPECT_EQ(help_file::Merge(windows, {}), "file:ov.htc");  // no ov.htc
+
+  QByteArray original(250, 'h');  // more than two copy blocks
+  QFile file(windows + "/ov.htc");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(original);
+  file.close();
+  EXPECT_EQ(help_file::Merge(windows, {"<p>caf\u00e9</p>", "", "\u4e2d"}), "file:ovcopy.htc");
+  QFile copy(windows + "/ovcopy.htc");
+  ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+  EXPECT_EQ(copy.readAll(), original + "<p>caf\xe9</p>?");
+}
+
+TEST_F(AppStartTest, AboutShowsTheVersionAndNoBoxWithoutExtensionTexts) {
+  ASSERT_TRUE(Start());
+  bool boxShown = true;
+  QString version;
+  ui_seams::PushModalHandler([&](QDialog& dialog) {
+    auto& about = dynamic_cast<CAboutDlg&>(dialog);
+    boxShown = about.TextBox()->isVisibleTo(&about);
+    version = about.VersionLine();
+    return int{QDialog::Accepted};
+  });
+  Frame()->OnCommand(command_ids::kAbout);
+  EXPECT_EQ(ui_seams::ModalTitles().value(0), "About Ovelin");
+  EXPECT_EQ(version, "Ovelin 5.2.0.0");
+  EXPECT_FALSE(boxShown);
+}
+
+TEST_F(AppStartTest, TheReaderOpensItsShortcutOrSaysWhereToGetIt) {
+  ASSERT_TRUE(Start());
+  QStringList opened;
+  COvelinView::SetShellOpener([&](const QString& target) {
+    opened << target;
+    return true;
+  });
+  Frame()->OnCommand(command_ids::kReader);
+  ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
+  EXPECT_TRUE(messages::DefaultRecorder().Messages()[0].text.startsWith(
+      "Ovelin is unable to locate the Lumio reader.  Please reinstall the reader or visit"));
+  EXPECT_TRUE(messages::DefaultRecorder().Messages()[0].text.endsWith(" for more information."));
+
+  const QString folder = device_.folder() + "/windows/start menu/programs";
+  ASSERT_TRUE(QDir().mkpath(folder));
+  QFile shortcut(folder + "/Lumio reader.lnk");
+  ASSERT_TRUE(shortcut.open(QIODevice::WriteOnly));
+  shortcut.write("27#\"/opt/reader/reader.html\"");
+  shortcut.close();
+  Frame()->OnCommand(command_ids::kReader);
+  COvelinView::SetShellOpener({});
+  EXPECT_EQ(opened, QStringList{"/opt/reader/reader.html"});
+  EXPECT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The test extension
+
+TEST_F(AppStartTest, TheExtensionsPageCommandAndTextsAppear) {
+#ifndef OVELIN_TEST_EXTENSION
+  GTEST_SKIP() << "the test extension is not built";
+#else
+  ASSERT_TRUE(QFile::copy(QStringLiteral(OVELIN_TEST_EXTENSION),
+                          device_.folder() + "/extensions/" +
+                              QFileInfo(QStringLiteral(OVELIN_TEST_EXTENSION)).fileName()));
+  AddPatient("Ana", "Chen", "Clinic");
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(XMExtensionMgr::Instance()->GetSize(), 1);
+  EXPECT_EQ(Strip()->GetPageCount(), 7);
+  EXPECT_EQ(Strip()->FindPage("Checklist"), 6);
+  auto* label = Strip()->GetPage(6)->findChild<QLabel*>("patient");
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text(), "Checklist for Chen, Ana");
+  ASSERT_EQ(app_->Listeners().size(), 1u);
+
+  QAction* command = Frame()->Action(15001);
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(command->text(), "Reset Checklist");
+  command->trigger();
+
+  QString shownText;
+  ui_seams::PushModalHandler([&](QDialog& dialog) {
+    auto& about = dynamic_cast<CAboutDlg&>(dialog);
+    EXPECT_TRUE(about.TextBox()->isVisibleTo(&about));
+    shownText = about.TextBox()->toPlainText();
+    return int{QDialog::Accepted};
+  });
+  Frame()->OnCommand(command_ids::kAbout);
+  EXPECT_EQ(CAboutDlg::ExtensionTexts(),
+            "Bedside Checklist 1.0\r\nPatients seen this session: 0\r\n");
+  EXPECT_TRUE(shownText.startsWith("Bedside Checklist 1.0")) << shownText.toStdString();
+
+  Frame()->OnCommand(command_ids::kHelp);
+  QFile copy(device_.folder() + "/windows/ovcopy.htc");
+  ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(copy.readAll().endsWith("bedside of the selected patient.</p>\r\n"));
+#endif
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <memory>
+
+#include "app/CMainFrame.h"
+#include "app/COvelinApp.h"
+#include "app/COvelinView.h"
+#include "app/CPatientTabCtrl.h"
+#include "common/CDBPatient.h"
+#include "common/MessageService.h"
+#include "common/XMExtensionMgr.h"
+#include "common/ui/InputPanel.h"
+#include "common/ui/UiSeams.h"
+#include "platform/Clock.h"
+#include "support/TempDevice.h"
+
+namespace app_test {
+
+// The widget tests need an application object; the test program's main makes one, and this
+// makes one when a test runs in a program without it.
+inline void EnsureApplication() {
+  if (QApplication::instance() == nullptr) {
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    static QApplication application(argc, argv);
+  }
+}
+
+// Stores a patient; the name is "Last, First".
+inline QString AddPatient(const QString& first, const QString& last, const QString& type,
+                          const QString& room = {}, const QString& mr = {}) {
+  CDBPatient patient;
+  patient.firstName = first;
+  patient.lastName = last;
+  patient.patientType = type;
+  patient.room = room;
+  patient.mrNumber = mr;
+  EXPECT_TRUE(patient.CreateRecord(false));
+  return patient.name;
+}
+
+// A fresh device, a program started on it without start-up picture, and every dialog that no
+// test scripted answered with Rejected.
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureApplication();
+    messages::Install(nullptr);
+    messages::DefaultRecorder().Clear();
+    ui_seams::ClearModalHandlers();
+    ui_seams::ClearModalTitles();
+    ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
+    input_panel::Show(false);
+  }
+
+  void TearDown() override {
+    app_.reset();
+    XMExtensionMgr::Destroy();
+    ui_seams::SetModalHandler({});
+    ui_seams::ClearModalHandlers();
+    clock_source::UseSystemTime();
+    messages::DefaultRecorder().Clear();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  StartOptions Options() const {
+    StartOptions options;
+    options.deviceFolder = device_.folder();
+    options.showSplash = false;
+    options.showWindow = true;
+    options.askPassword = askPassword_;
+    return options;
+  }
+
+  // Starts the program; false when it ended at start-up.
+  bool Start(const StartOptions& options) {
+    app_ = std::make_unique<COvelinApp>();
+    return app_->Initialise(options);
+  }
+  bool Start() { return Start(Options()); }
+
+  CMainFrame* Frame() const { return app_->MainFrame(); }
+  CPatientTabCtrl* Strip() const { return Frame()->View()->TabCtrl(); }
+  CPatientListPage& ListPage() const { return Strip()->ListPage(); }
+
+  TempDevice device_;
+  std::unique_ptr<COvelinApp> app_;
+  // With no time-out stored the password is asked at start-up; only the login tests answer it.
+  bool askPassword_ = false;
+};
+
+}  // namespace app_test

@@ -1,0 +1,201 @@
+// The password: the prompt at start-up, the inactivity lock with its time-out, changing the
+// password.
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/Options.h"
+#include "security/CChangePasswordDlg.h"
+#include "security/CLoginDlg.h"
+#include "test_app_support.h"
+
+namespace {
+
+using app_test::AddPatient;
+using app_test::AppTest;
+
+// Answers the login with a password: OK when it is accepted, else Exit.
+ui_seams::ModalHandler TypePassword(const QString& password, QStringList* shownMessages = nullptr) {
+  return [password, shownMessages](QDialog& dialog) {
+    auto& login = dynamic_cast<CLoginDlg&>(dialog);
+    login.PasswordEdit()->setText(password);
+    login.OkButton()->click();
+    if (login.result() == QDialog::Accepted) {
+      return int{QDialog::Accepted};
+    }
+    if (shownMessages != nullptr) {
+      for (const messages::Shown& shown : messages::DefaultRecorder().Messages()) {
+        *shownMessages << shown.caption + ": " + shown.text;
+      }
+    }
+    EXPECT_FALSE(login.isHidden() && login.result() == QDialog::Accepted);
+    login.ExitButton()->click();
+    return login.result();
+  };
+}
+
+class LoginTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    askPassword_ = true;
+  }
+  void SetTimeout(uint32_t milliseconds) {
+    ASSERT_TRUE(app_options::WriteOptions(nullptr, nullptr, &milliseconds));
+  }
+  // Lets the 50 ms lock check run a few times.
+  void LetTheTimerRun() { QTest::qWait(250); }
+};
+
+TEST_F(LoginTest, StartUpAsksThePasswordWhenATimeOutIsSet) {
+  SetTimeout(60000);
+  ui_seams::PushModalHandler(TypePassword("zqx"));
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(ui_seams::ModalTitles(), QStringList{"Login"});
+  EXPECT_TRUE(app_->TimerRunning());
+  EXPECT_FALSE(input_panel::IsUp());  // raised for the prompt, then put back
+}
+
+TEST_F(LoginTest, ExitAtStartUpEndsTheProgram) {
+  SetTimeout(60000);
+  ui_seams::PushModalHandler([](QDialog& dialog) {
+    dynamic_cast<CLoginDlg&>(dialog).ExitButton()->click();
+    return dialog.result();
+  });
+  ASSERT_TRUE(Start());
+  QPointer<CMainFrame> frame = Frame();
+  QTRY_VERIFY(frame.isNull());
+}
+
+TEST_F(LoginTest, ATimeOutOfZeroNeverAsksAndNeverLocks) {
+  SetTimeout(0);
+  clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull));
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
+  EXPECT_FALSE(app_->TimerRunning());
+  clock_source::Advance(24ull * 3600 * 1000);
+  LetTheTimerRun();
+  EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
+  EXPECT_NE(Frame(), nullptr);
+}
+
+TEST_F(LoginTest, TheLockComesAfterTheTimeOutAndNotBefore) {
+  SetTimeout(60000);
+  clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull));
+  ui_seams::PushModalHandler(TypePassword("zqx"));
+  ASSERT_TRUE(Start());
+  ui_seams::ClearModalTitles();
+
+  clock_source::Advance(59999);
+  LetTheTimerRun();
+  EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
+  EXPECT_TRUE(app_->TimerRunning());
+
+  ui_seams::PushModalHandler(TypePassword("zqx"));
+  clock_source::Advance(2);
+  QTRY_COMPARE(ui_seams::ModalTitles(), QStringList{"Login"});
+  // Unlocked with a fresh deadline, a full time-out from now.
+  EXPECT_TRUE(app_->TimerRunning());
+  EXPECT_EQ(filetime::ToTicks(app_->Deadline()),
+            filetime::ToTicks(clock_source::Now()) + 60000 * filetime::kTicksPerMillisecond);
+  EXPECT_FALSE(COvelinApp::LockInProgress());
+}
+
+TEST_F(LoginTest, TypingMovesTheDeadline) {
+  SetTimeout(60000);
+  clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull));
+  ui_seams::PushModalHandler(TypePassword("zqx"));
+  ASSERT_TRUE(Start());
+  ui_seams::ClearModalTitles();
+
+  clock_source::Advance(50000);
+  QTest::keyClick(ListPage().LookupEdit(), Qt::Key_A);
+  clock_source::Advance(50000);  // 100 s after start, 50 s after the key
+  LetTheTimerRun();
+  EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
+}
+
+TEST_F(LoginTest, AWrongPasswordKeepsTheLoginOpenAndExitFromTheLockEndsTheProgram) {
+  const QString password = "Secret";
+  ASSERT_TRUE(app_options::WriteOptions(&password, nullptr, nullptr));
+  SetTimeout(60000);
+  AddPatient("Ana", "Chen", "Clinic");
+  clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull));
+  ui_seams::PushModalHandler(TypePassword("Secret"));
+  ASSERT_TRUE(Start());
+  QPointer<CMainFrame> frame = Frame();
+
+  QStringList shown;
+  // The stored password in another letter case does not open.
+  ui_seams::PushModalHandler(TypePassword("secret", &shown));
+  clock_source::Advance(61000);
+  QTRY_VERIFY(frame.isNull());
+  EXPECT_EQ(shown, QStringList{"Login: The password you entered is incorrect!"});
+  ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
+  EXPECT_EQ(messages::DefaultRecorder().Messages()[0].icon, messages::Icon::Stop);
+  EXPECT_FALSE(app_->TabStripVisible());
+}
+
+TEST_F(LoginTest, WritingATimeOutRestartsOrStopsTheLock) {
+  SetTimeout(60000);
+  clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull));
+  ui_seams::PushModalHandler(TypePassword("zqx"));
+  ASSERT_TRUE(Start());
+  ui_seams::ClearModalTitles();
+
+  const uint32_t off = 0;
+  app_->WriteOptions(nullptr, nullptr, &off);
+  EXPECT_FALSE(app_->TimerRunning());
+  clock_source::Advance(3600 * 1000);
+  LetTheTimerRun();
+  EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
+
+  const uint32_t minute = 60000;
+  app_->WriteOptions(nullptr, nullptr, &minute);
+  EXPECT_TRUE(app_->TimerRunning());
+  EXPECT_EQ(app_->Timeout(), 60000u);
+  ui_seams::PushModalHandler(TypePassword("zqx"));
+  clock_source::Advance(60001);
+  QTRY_COMPARE(ui_seams::ModalTitles(), QStringList{"Login"});
+}
+
+TEST_F(LoginTest, TheLoginPaintsItsLabelsAndTheHintOnThePicture) {
+  const QString hint = "the usual";
+  ASSERT_TRUE(app_options::WriteOptions(nullptr, &hint, nullptr));
+  CLoginDlg login;
+  EXPECT_EQ(login.Hint(), "the usual");
+  QStringList texts;
+  for (const CBitmapTextWnd::Entry& entry : login.ShownPicture()->Texts()) {
+    texts << entry.text;
+    EXPECT_FALSE(entry.rect.isEmpty());
+  }
+  EXPECT_EQ(texts, (QStringList{"Hint:", "Password:", "the usual"}));
+}
+
+TEST_F(LoginTest, ChangingThePasswordNeedsTheOldOne) {
+  CChangePasswordDlg change;
+  EXPECT_EQ(change.windowTitle(), "Change Password");
+  change.OldPasswordEdit()->setText("ZQX");
+  change.NewPasswordEdit()->setText("Zebra");
+  change.OkButton()->click();
+  EXPECT_NE(change.result(), QDialog::Accepted);
+  ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
+  EXPECT_EQ(messages::DefaultRecorder().Messages()[0].caption, "Login");
+
+  change.OldPasswordEdit()->setText("zqx");
+  change.OkButton()->click();
+  EXPECT_EQ(change.result(), QDialog::Accepted);
+  QString password;
+  app_options::ReadOptions(&password, nullptr, nullptr);
+  EXPECT_EQ(password, "Zebra");
+
+  // An empty new password is stored too.
+  CChangePasswordDlg again;
+  again.OldPasswordEdit()->setText("Zebra");
+  again.OkButton()->click();
+  app_options::ReadOptions(&password, nullptr, nullptr);
+  EXPECT_EQ(password, "");
+}
+
+}  // namespace
