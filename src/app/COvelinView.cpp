@@ -1,9 +1,11 @@
 #include "app/COvelinView.h"
 
+#include <QColor>
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
+#include <QPalette>
 #include <QUrl>
 
 #include "app/CAboutDlg.h"
@@ -12,12 +14,14 @@
 #include "app/CPatientTabCtrl.h"
 #include "app/CommandIds.h"
 #include "app/HelpFile.h"
+#include "common/CDBPatient.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/XMExtensionMgr.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "patients/CAddPatientDlg.h"
 #include "platform/Device.h"
 
 namespace {
@@ -60,7 +64,15 @@ COvelinView::COvelinView(QWidget* parent)
   m_header->setObjectName(QStringLiteral("header"));
   m_header->setProperty("controlId", command_ids::kHeaderLabel);
   m_header->setText(strings::Load(ids::kPatientNotSelected));
-  m_header->setIndent(4);
+  m_header->setIndent(6);
+  QFont bold = m_header->font();
+  bold.setBold(true);
+  m_header->setFont(bold);
+  m_header->setAutoFillBackground(true);
+  QPalette palette = m_header->palette();
+  palette.setColor(QPalette::Window, QColor(0xe6, 0xee, 0xf6));
+  palette.setColor(QPalette::WindowText, QColor(0x1d, 0x3a, 0x5a));
+  m_header->setPalette(palette);
   m_header->setFixedHeight(m_header->fontMetrics().height() + 8);
   m_tabCtrl->hide();
   connect(m_tabCtrl, &CPatientTabCtrl::headerChanged, m_header, &QLabel::setText);
@@ -188,7 +200,17 @@ void COvelinView::OnCommand(int commandId) {
 }
 
 void COvelinView::OnNewPatient() {
-  // The add-patient dialog runs here; on OK the patient is stored and the list refilled.
+  CDBPatient patient;
+  bool added = false;
+  {
+    input_panel::RaisedScope raised;
+    CAddPatientDlg dialog(patient, this);
+    added = ui_seams::RunModal(dialog) == QDialog::Accepted;
+  }
+  if (added) {
+    patient.CreateRecord(false);
+    m_tabCtrl->RefillPatientList(false, false);
+  }
 }
 
 void COvelinView::OnAddMeds() {
