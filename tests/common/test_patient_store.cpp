@@ -4,18 +4,11 @@
 #include "common/MemoryControls.h"
 #include "platform/Clock.h"
 #include "support/TempDevice.h"
+#include "support/TestTime.h"
 
 namespace {
 
-FILETIME Date(uint16_t year, uint16_t month, uint16_t day) {
-  SYSTEMTIME parts;
-  parts.wYear = year;
-  parts.wMonth = month;
-  parts.wDay = day;
-  FILETIME time;
-  filetime::FromSystemTime(parts, time);
-  return time;
-}
+using test_time::At;
 
 bool AddPatient(const QString& first, const QString& last, const QString& type,
                 const QString& room = {}, const QString& mr = {}) {
@@ -45,7 +38,7 @@ TEST_F(PatientStore, CreateFindUpdateAndRefuseDuplicates) {
   patient.patientType = "Clinic";
   patient.ageValue = "45";
   patient.ageUnit = "Years";
-  patient.dateOfBirth = Date(1980, 2, 3);
+  patient.dateOfBirth = At(1980, 2, 3);
   ASSERT_TRUE(patient.CreateRecord(false));
   EXPECT_EQ(patient.name, "Smith, Ann");
   EXPECT_NE(patient.recordId, 0u);
@@ -57,7 +50,7 @@ TEST_F(PatientStore, CreateFindUpdateAndRefuseDuplicates) {
   ASSERT_TRUE(found.FindByName("smith, ann"));
   EXPECT_EQ(found.name, "Smith, Ann");
   EXPECT_EQ(found.ageUnit, "Years");
-  EXPECT_EQ(found.dateOfBirth, Date(1980, 2, 3));
+  EXPECT_EQ(found.dateOfBirth, At(1980, 2, 3));
   EXPECT_TRUE(filetime::IsZero(CDBPatient().dateOfBirth));
   EXPECT_EQ(found.desktopId, 0);
   EXPECT_EQ(found.accessState, 0);
@@ -113,14 +106,14 @@ TEST_F(PatientStore, PopulatePatientListFillsRowsArraysAndItemData) {
 }
 
 TEST_F(PatientStore, AgeText) {
-  clock_source::Fix(Date(2026, 12, 9));
+  clock_source::Fix(At(2026, 12, 9));
   QString text;
-  EXPECT_EQ(CDBPatient::SetAge(Date(1981, 6, 15), text), 45);
+  EXPECT_EQ(CDBPatient::SetAge(At(1981, 6, 15), text), 45);
   EXPECT_EQ(text, "45 Years");
-  EXPECT_EQ(CDBPatient::SetAge(Date(1981, 12, 10), text), 44);  // birthday tomorrow
-  EXPECT_EQ(CDBPatient::SetAge(Date(2025, 6, 9), text), 18);
+  EXPECT_EQ(CDBPatient::SetAge(At(1981, 12, 10), text), 44);  // birthday tomorrow
+  EXPECT_EQ(CDBPatient::SetAge(At(2025, 6, 9), text), 18);
   EXPECT_EQ(text, "18 Months");
-  EXPECT_EQ(CDBPatient::SetAge(Date(2026, 11, 29), text), 10);
+  EXPECT_EQ(CDBPatient::SetAge(At(2026, 11, 29), text), 10);
   EXPECT_EQ(text, "10 Days");
   EXPECT_EQ(CDBPatient::SetAge(FILETIME{}, text), 0);
   EXPECT_EQ(text, "");
@@ -133,7 +126,7 @@ TEST_F(PatientStore, SerializedPatientIsFiledOnAnotherDeviceAndMerged) {
   sent.lastName = "Smith";
   sent.patientType = "Clinic";
   sent.allergies = "NKDA";
-  sent.admitDate = Date(2026, 1, 2);
+  sent.admitDate = At(2026, 1, 2);
   ASSERT_TRUE(sent.CreateRecord(false));
   ASSERT_TRUE(sent.FindByName("Smith, Ann"));
   sent.accessState = 2;
@@ -151,7 +144,7 @@ TEST_F(PatientStore, SerializedPatientIsFiledOnAnotherDeviceAndMerged) {
   CDBPatient filed;
   ASSERT_TRUE(filed.FindByName("Smith, Ann"));
   EXPECT_EQ(filed.allergies, "NKDA");
-  EXPECT_EQ(filed.admitDate, Date(2026, 1, 2));
+  EXPECT_EQ(filed.admitDate, At(2026, 1, 2));
   EXPECT_EQ(filed.desktopId, 77);
   EXPECT_EQ(filed.accessState, 1);
   EXPECT_EQ(CDBPatient::FindReadOnlyByName("Smith, Ann"), 1);

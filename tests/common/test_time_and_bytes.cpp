@@ -3,22 +3,11 @@
 #include "common/ByteStream.h"
 #include "common/CDBBaseDatabase.h"
 #include "platform/Clock.h"
+#include "support/TestTime.h"
 
 namespace {
 
-FILETIME At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour = 0, uint16_t minute = 0,
-            uint16_t second = 0) {
-  SYSTEMTIME parts;
-  parts.wYear = year;
-  parts.wMonth = month;
-  parts.wDay = day;
-  parts.wHour = hour;
-  parts.wMinute = minute;
-  parts.wSecond = second;
-  FILETIME time;
-  EXPECT_TRUE(filetime::FromSystemTime(parts, time));
-  return time;
-}
+using test_time::At;
 
 TEST(TimeText, DayAndHourStringsRoundTripAndSortInTimeOrder) {
   const FILETIME earlier = At(2026, 3, 9, 23, 59, 58);

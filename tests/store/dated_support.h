@@ -13,22 +13,11 @@
 #include "platform/Clock.h"
 #include "platform/FileTime.h"
 #include "support/TempDevice.h"
+#include "support/TestTime.h"
 
 namespace dated_support {
 
-inline FILETIME At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour = 0,
-                   uint16_t minute = 0, uint16_t second = 0) {
-  SYSTEMTIME parts;
-  parts.wYear = year;
-  parts.wMonth = month;
-  parts.wDay = day;
-  parts.wHour = hour;
-  parts.wMinute = minute;
-  parts.wSecond = second;
-  FILETIME time;
-  filetime::FromSystemTime(parts, time);
-  return time;
-}
+using test_time::At;
 
 // Files a patient on the current device the way a transfer does, so that records received after
 // it belong to it.

@@ -17,20 +17,11 @@
 #include "store/CDBVitals.h"
 #include "store/PatientDeletion.h"
 #include "support/TempDevice.h"
+#include "support/TestTime.h"
 
 namespace {
 
-FILETIME At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour = 0, uint16_t minute = 0) {
-  SYSTEMTIME parts;
-  parts.wYear = year;
-  parts.wMonth = month;
-  parts.wDay = day;
-  parts.wHour = hour;
-  parts.wMinute = minute;
-  FILETIME time;
-  filetime::FromSystemTime(parts, time);
-  return time;
-}
+using test_time::At;
 
 void AddPatient(const QString& first, const QString& last) {
   CDBPatient patient;

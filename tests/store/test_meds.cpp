@@ -7,24 +7,13 @@
 #include "platform/Clock.h"
 #include "store/CDBMeds.h"
 #include "support/TempDevice.h"
+#include "support/TestTime.h"
 
 namespace {
 
 using platform::Record;
 
-FILETIME At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour = 0, uint16_t minute = 0,
-            uint16_t second = 0) {
-  SYSTEMTIME parts;
-  parts.wYear = year;
-  parts.wMonth = month;
-  parts.wDay = day;
-  parts.wHour = hour;
-  parts.wMinute = minute;
-  parts.wSecond = second;
-  FILETIME time;
-  filetime::FromSystemTime(parts, time);
-  return time;
-}
+using test_time::At;
 
 // A medication of patient, started on start, with the dialog's eight values.
 void Fill(CDBMeds& meds, const QString& patient, const QString& drug, const FILETIME& start,

@@ -8,22 +8,13 @@
 #include "platform/Device.h"
 #include "store/CDBToDo.h"
 #include "support/TempDevice.h"
+#include "support/TestTime.h"
 
 namespace {
 
 using platform::RecordId;
 
-FILETIME At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute) {
-  SYSTEMTIME parts;
-  parts.wYear = year;
-  parts.wMonth = month;
-  parts.wDay = day;
-  parts.wHour = hour;
-  parts.wMinute = minute;
-  FILETIME time;
-  filetime::FromSystemTime(parts, time);
-  return time;
-}
+using test_time::At;
 
 // Adds an item made on the device; answers its record id.
 RecordId AddItem(const QString& patient, uint32_t flags, const QString& text,
