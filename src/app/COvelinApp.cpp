@@ -27,6 +27,7 @@
 #include "platform/Device.h"
 #include "platform/InstanceChannel.h"
 #include "security/CLoginDlg.h"
+#include "security/CPreferencesDlg.h"
 
 namespace {
 
@@ -286,7 +287,8 @@ void COvelinApp::NotifyPatientDeleted(const QString& name) {
 }
 
 void COvelinApp::OnPreferences() {
-  // The preferences dialog (security and printing pages, extension pages) runs here.
+  CPreferencesDlg dialog(m_pMainWnd);
+  ui_seams::RunModal(dialog);
 }
 
 QWidget* COvelinApp::ResourceMgr::GetCommandBar() {

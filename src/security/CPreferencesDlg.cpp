@@ -38,7 +38,7 @@ CPreferencesDlg::CPreferencesDlg(QWidget* parent)
   layout->setSpacing(6);
   layout->addWidget(m_tabCtrl, 1);
   layout->addLayout(buttons);
-  resize(420, 320);
+  resize(420, 280);
 
   m_tabCtrl->Create();
   connect(m_ok, &QPushButton::clicked, this, &CPreferencesDlg::OnOK);

@@ -63,7 +63,8 @@ class AppTest : public ::testing::Test {
   void TearDown() override {
     app_.reset();
     XMExtensionMgr::Destroy();
-    ui_seams::SetModalHandler({});
+    // Back to the test program's answer, so that no later test waits for a person.
+    ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
     ui_seams::ClearModalHandlers();
     clock_source::UseSystemTime();
     messages::DefaultRecorder().Clear();

@@ -1,0 +1,458 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+
+#include "app/CommandIds.h"
+#include "common/CDBCategories.h"
+#include "common/CDBPatient.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/ui/CEditCategoriesDlg.h"
+#include "patients/CAddPatientDlg.h"
+#include "test_app_support.h"
+
+namespace {
+
+using Dlg = CAddPatientDlg;
+
+FILETIME At(int year, int month, int day, int hour = 10, int minute = 30) {
+  SYSTEMTIME fields{};
+  fields.wYear = static_cast<uint16_t>(year);
+  fields.wMonth = static_cast<uint16_t>(month);
+  fields.wDay = static_cast<uint16_t>(day);
+  fields.wHour = static_cast<uint16_t>(hour);
+  fields.wMinute = static_cast<uint16_t>(minute);
+  FILETIME time;
+  EXPECT_TRUE(filetime::FromSystemTime(fields, time));
+  return time;
+}
+
+SYSTEMTIME Fields(const FILETIME& time) {
+  SYSTEMTIME fields{};
+  EXPECT_TRUE(filetime::ToSystemTime(time, fields));
+  return fields;
+}
+
+// Index of a date row's choice in its drop-down: "No Date", then the decades.
+int DateChoice(int id) {
+  return id - ids::kNoDate;
+}
+
+// The dialog on a fresh device, with today fixed at 1 March 2024, 10:30.
+class AddPatientDlgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_test::EnsureApplication();
+    messages::Install(nullptr);
+    messages::DefaultRecorder().Clear();
+    ui_seams::ClearModalHandlers();
+    ui_seams::ClearModalTitles();
+    ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
+    input_panel::Show(false);
+    clock_source::Fix(At(2024, 3, 1));
+    dialog_ = std::make_unique<Dlg>(patient_);
+  }
+
+  void TearDown() override {
+    dialog_.reset();
+    // Back to the test program's answer, so that no later test waits for a person.
+    ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
+    ui_seams::ClearModalHandlers();
+    clock_source::UseSystemTime();
+    messages::DefaultRecorder().Clear();
+  }
+
+  CBaseListCtrl& List() const { return *dialog_->List(); }
+  QString Value(int row) const { return List().GetValue(row); }
+  const std::vector<messages::Shown>& Shown() const {
+    return messages::DefaultRecorder().Messages();
+  }
+
+  // Fills what SAVE needs besides the rows a test is about.
+  void EnterNameAndType(const QString& first = QStringLiteral("John"),
+                        const QString& last = QStringLiteral("Doe"),
+                        const QString& type = QStringLiteral("Clinic")) {
+    List().SetValue(Dlg::kFirstNameRow, first);
+    List().SetValue(Dlg::kLastNameRow, last);
+    List().SetValue(Dlg::kPatientTypeRow, type);
+  }
+
+  // Picks the date row's choice as the user would: tap the row, choose from its drop-down.
+  void PickDateChoice(int id) {
+    ASSERT_TRUE(List().EditRow(Dlg::kDobRow));
+    ASSERT_TRUE(List().PickInEditor(DateChoice(id)));
+  }
+
+  TempDevice device_;
+  CDBPatient patient_;
+  std::unique_ptr<Dlg> dialog_;
+};
+
+TEST_F(AddPatientDlgTest, ShowsTheFourteenRowsWithTheirEditors) {
+  const struct {
+    int kind;
+    int listId;
+    int limit;
+    uint8_t flags;
+  } expected[Dlg::kRowCount] = {
+      {CListItem::kPickList, 40, 30, 0},
+      {CListItem::kPickList, 41, 30, 0},
+      {CListItem::kChoices, 42, 0, 0},
+      {CListItem::kText, -1, 30, 0},
+      {CListItem::kPickList, 43, 0, 0},
+      {CListItem::kPickList, 44, 0, 0},
+      {CListItem::kText, -1, 0, 0},
+      {CListItem::kDate, -1, 0, 0},
+      {CListItem::kPickList, 45, 0, 0},
+      {CListItem::kChoices, -1, 0, 0},
+      {CListItem::kPickList, 46, 0, 0},
+      {CListItem::kPickListMultiline, 47, 0, 1},
+      {CListItem::kPickListMultiline, 48, 0, 1},
+      {CListItem::kPickListMultiline, 49, 0, 1},
+  };
+  EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Add Patient"));
+  ASSERT_EQ(List().GetItemCount(), Dlg::kRowCount);
+  EXPECT_EQ(List().GetItemText(0, 0), QStringLiteral("Name (F)"));
+  EXPECT_EQ(List().GetItemText(13, 0), QStringLiteral("Problems"));
+  for (int row = 0; row < Dlg::kRowCount; ++row) {
+    SCOPED_TRACE(row);
+    const CListItem* item = List().GetRowItem(row);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(List().GetItemText(row, 0), strings::Load(ids::kPatientLabelFirst + row));
+    EXPECT_EQ(item->kind, expected[row].kind);
+    EXPECT_EQ(item->listId, expected[row].listId);
+    EXPECT_EQ(item->limit, expected[row].limit);
+    EXPECT_EQ(item->flags, expected[row].flags);
+    EXPECT_TRUE(Value(row).isEmpty());
+  }
+  // "Pt Type" offers the patient types, then the category store's edit entry.
+  const auto& types = List().GetRowItem(Dlg::kPatientTypeRow)->choices;
+  ASSERT_GE(types.size(), 3u);
+  EXPECT_EQ(types.front().text, QStringLiteral("Hospital"));
+  EXPECT_EQ(types.back().id, static_cast<int32_t>(CDBCategories::kEditEntryData));
+  // "Sex" offers its two texts with their string ids.
+  const auto& sexes = List().GetRowItem(Dlg::kSexRow)->choices;
+  ASSERT_EQ(sexes.size(), 2u);
+  EXPECT_EQ(sexes[0], (CListItem::Choice{QStringLiteral("Male"), ids::kSexMale}));
+  EXPECT_EQ(sexes[1], (CListItem::Choice{QStringLiteral("Female"), ids::kSexFemale}));
+  // The admission date starts at today.
+  EXPECT_EQ(dialog_->AdmitDatePicker()->date(), QDate(2024, 3, 1));
+}
+
+TEST_F(AddPatientDlgTest, DecadeOpensPickerInItsFifthYearAndThePickedDateFillsTheAge) {
+  PickDateChoice(ids::kDecadeFirst + 4);  // "1950's"
+  ASSERT_TRUE(List().IsDatePickerOpen());
+  auto* picker = qobject_cast<QDateEdit*>(List().Editor());
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(picker->date(), QDate(1955, 6, 15));
+
+  List().CloseEdit();  // the user takes the offered day
+  const CListItem* dob = List().GetRowItem(Dlg::kDobRow);
+  EXPECT_EQ(dob->date.wYear, 1955);
+  EXPECT_EQ(dob->date.wMonth, 6);
+  EXPECT_EQ(dob->date.wDay, 15);
+  EXPECT_EQ(Value(Dlg::kAgeRow), QStringLiteral("68 Years"));
+
+  // "No Date" clears the date and leaves the age that was worked out.
+  PickDateChoice(ids::kNoDate);
+  EXPECT_FALSE(List().IsDatePickerOpen());
+  EXPECT_EQ(List().GetRowItem(Dlg::kDobRow)->date, SYSTEMTIME{});
+  EXPECT_TRUE(Value(Dlg::kDobRow).isEmpty());
+  EXPECT_EQ(Value(Dlg::kAgeRow), QStringLiteral("68 Years"));
+
+  // Saved so, the patient has the age and no date of birth.
+  EnterNameAndType();
+  dialog_->OnSave();
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_TRUE(filetime::IsZero(patient_.dateOfBirth));
+  EXPECT_EQ(patient_.ageValue, QStringLiteral("68"));
+  EXPECT_EQ(patient_.ageUnit, QStringLiteral("Years"));
+}
+
+TEST_F(AddPatientDlgTest, EveryDecadeStartsOnFifteenJuneOneAmAndASecond) {
+  for (int id = ids::kDecadeFirst; id <= ids::kDecadeLast; ++id) {
+    const SYSTEMTIME start = patient_fields::DecadeStart(id);
+    EXPECT_EQ(start.wYear, 1915 + 10 * (id - ids::kDecadeFirst));
+    EXPECT_EQ(start.wMonth, 6);
+    EXPECT_EQ(start.wDay, 15);
+    EXPECT_EQ(start.wHour, 1);
+    EXPECT_EQ(start.wMinute, 0);
+    EXPECT_EQ(start.wSecond, 1);
+  }
+  EXPECT_EQ(patient_fields::DecadeStart(ids::kDecadeLast).wYear, 2005);
+}
+
+TEST_F(AddPatientDlgTest, PickedDateOfBirthIsSavedWithItsDay) {
+  PickDateChoice(ids::kDecadeFirst + 7);  // "1980's"
+  auto* picker = qobject_cast<QDateEdit*>(List().Editor());
+  ASSERT_NE(picker, nullptr);
+  picker->setDate(QDate(1983, 11, 2));
+  List().CloseEdit();
+  EnterNameAndType();
+  dialog_->OnSave();
+  ASSERT_EQ(dialog_->result(), QDialog::Accepted);
+  const SYSTEMTIME born = Fields(patient_.dateOfBirth);
+  EXPECT_EQ(born.wYear, 1983);
+  EXPECT_EQ(born.wMonth, 11);
+  EXPECT_EQ(born.wDay, 2);
+  EXPECT_EQ(Value(Dlg::kAgeRow), QStringLiteral("40 Years"));
+}
+
+TEST_F(AddPatientDlgTest, AgeTextSplitsAtTheFirstBlank) {
+  const struct {
+    const char* text;
+    const char* value;
+    const char* unit;
+  } cases[] = {
+      {"45 Years", "45", "Years"},
+      {"45", "45", ""},
+      {"3 and a half Years", "3", "and a half Years"},
+      {"18  Months", "18", " Months"},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Dlg dialog(patient_);
+    dialog.List()->SetValue(Dlg::kFirstNameRow, QStringLiteral("Ann"));
+    dialog.List()->SetValue(Dlg::kLastNameRow, QStringLiteral("Lee"));
+    dialog.List()->SetValue(Dlg::kPatientTypeRow, QStringLiteral("Clinic"));
+    dialog.List()->SetValue(Dlg::kAgeRow, QString::fromUtf8(c.text));
+    dialog.OnSave();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(patient_.ageValue, QString::fromUtf8(c.value));
+    EXPECT_EQ(patient_.ageUnit, QString::fromUtf8(c.unit));
+  }
+}
+
+TEST_F(AddPatientDlgTest, SaveFillsEveryFieldFromItsRow) {
+  const QString texts[Dlg::kRowCount] = {QStringLiteral("Mary"),     QStringLiteral("Major"),
+                                         QStringLiteral("Hospital"), QStringLiteral("MR-77"),
+                                         QStringLiteral("12B"),      QStringLiteral("Dr. Hale"),
+                                         QStringLiteral("61 Years"), QString(),
+                                         QStringLiteral("Asian"),    QStringLiteral("Female"),
+                                         QStringLiteral("DNR"),      QStringLiteral("CHF"),
+                                         QStringLiteral("Sulfa"),    QStringLiteral("Gout")};
+  for (int row = 0; row < Dlg::kRowCount; ++row) {
+    if (row != Dlg::kDobRow) {
+      List().SetValue(row, texts[row]);
+    }
+  }
+  dialog_->AdmitDatePicker()->setDate(QDate(2024, 2, 27));
+  dialog_->OnSave();
+  ASSERT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(patient_.firstName, QStringLiteral("Mary"));
+  EXPECT_EQ(patient_.lastName, QStringLiteral("Major"));
+  EXPECT_EQ(patient_.patientType, QStringLiteral("Hospital"));
+  EXPECT_EQ(patient_.mrNumber, QStringLiteral("MR-77"));
+  EXPECT_EQ(patient_.room, QStringLiteral("12B"));
+  EXPECT_EQ(patient_.doctor, QStringLiteral("Dr. Hale"));
+  EXPECT_EQ(patient_.ageValue, QStringLiteral("61"));
+  EXPECT_EQ(patient_.ageUnit, QStringLiteral("Years"));
+  EXPECT_TRUE(filetime::IsZero(patient_.dateOfBirth));
+  EXPECT_EQ(patient_.race, QStringLiteral("Asian"));
+  EXPECT_EQ(patient_.sex, QStringLiteral("Female"));
+  EXPECT_EQ(patient_.codeStatus, QStringLiteral("DNR"));
+  EXPECT_EQ(patient_.diagnosis, QStringLiteral("CHF"));
+  EXPECT_EQ(patient_.allergies, QStringLiteral("Sulfa"));
+  EXPECT_EQ(patient_.problems, QStringLiteral("Gout"));
+  // The picked day, at the time of day the dialog was opened.
+  const SYSTEMTIME admitted = Fields(patient_.admitDate);
+  EXPECT_EQ(admitted.wYear, 2024);
+  EXPECT_EQ(admitted.wMonth, 2);
+  EXPECT_EQ(admitted.wDay, 27);
+  EXPECT_EQ(admitted.wHour, 10);
+  EXPECT_EQ(admitted.wMinute, 30);
+  // The key is made by the store when the patient is created.
+  EXPECT_TRUE(patient_.CreateRecord(false));
+  CDBPatient stored;
+  EXPECT_TRUE(
+      stored.FindByName(CDBPatient::MakeFullName(QStringLiteral("Mary"), QStringLiteral("Major"))));
+  EXPECT_EQ(stored.room, QStringLiteral("12B"));
+}
+
+TEST_F(AddPatientDlgTest, NameOnFileIsRefusedBeforeTheTypeIsLookedAt) {
+  app_test::AddPatient(QStringLiteral("John"), QStringLiteral("Doe"), QStringLiteral("Clinic"));
+  List().SetValue(Dlg::kFirstNameRow, QStringLiteral("John"));
+  List().SetValue(Dlg::kLastNameRow, QStringLiteral("Doe"));
+  List().SetValue(Dlg::kRoomRow, QStringLiteral("4"));
+  dialog_->OnSave();
+
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(
+      Shown()[0].text,
+      QStringLiteral("This patient is already on file! Please check the name and try again."));
+  EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
+  EXPECT_EQ(Shown()[0].icon, messages::Icon::Exclamation);
+  EXPECT_NE(dialog_->result(), QDialog::Accepted);
+  // The caller's object is not filled with anything.
+  EXPECT_TRUE(patient_.firstName.isEmpty());
+  EXPECT_TRUE(patient_.room.isEmpty());
+  EXPECT_TRUE(patient_.name.isEmpty());
+}
+
+TEST_F(AddPatientDlgTest, MissingNameOrTypeIsRefusedWithTheStopMessage) {
+  const QString rows[][3] = {
+      {QString(), QStringLiteral("Doe"), QStringLiteral("Clinic")},
+      {QStringLiteral("John"), QString(), QStringLiteral("Clinic")},
+      {QStringLiteral("John"), QStringLiteral("Doe"), QString()},
+  };
+  for (const auto& values : rows) {
+    messages::DefaultRecorder().Clear();
+    Dlg dialog(patient_);
+    dialog.List()->SetValue(Dlg::kFirstNameRow, values[0]);
+    dialog.List()->SetValue(Dlg::kLastNameRow, values[1]);
+    dialog.List()->SetValue(Dlg::kPatientTypeRow, values[2]);
+    dialog.OnSave();
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].text,
+              QStringLiteral("You must enter the patient name and type before saving"));
+    EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
+    EXPECT_EQ(Shown()[0].icon, messages::Icon::Stop);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+  }
+}
+
+TEST_F(AddPatientDlgTest, TextInAnOpenEditorIsTakenBySave) {
+  EnterNameAndType(QString());
+  ASSERT_TRUE(List().EditRow(Dlg::kFirstNameRow));
+  ASSERT_TRUE(List().InsertInEditor(QStringLiteral("Typed")));
+  ASSERT_TRUE(List().IsEditing());
+  dialog_->OnSave();
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(patient_.firstName, QStringLiteral("Typed"));
+  EXPECT_FALSE(List().IsEditing());
+}
+
+TEST_F(AddPatientDlgTest, PatientTypeEditEntryRunsTheCategoryEditorAndEmptiesTheRow) {
+  List().SetValue(Dlg::kPatientTypeRow, QStringLiteral("Clinic"));
+  int editorList = -1;
+  ui_seams::PushModalHandler([&editorList](QDialog& dialog) {
+    auto* editor = qobject_cast<CEditCategoriesDlg*>(&dialog);
+    editorList = editor != nullptr ? editor->ListId() : -2;
+    CDBCategories categories;
+    categories.text = QStringLiteral("Ward 3");
+    categories.AddNew(CDBCategories::kPatientTypeList);
+    return static_cast<int>(QDialog::Accepted);
+  });
+  ASSERT_TRUE(List().EditRow(Dlg::kPatientTypeRow));
+  auto* combo = qobject_cast<QComboBox*>(List().Editor());
+  ASSERT_NE(combo, nullptr);
+  ASSERT_TRUE(List().PickInEditor(combo->count() - 1));  // the edit entry comes last
+
+  EXPECT_EQ(editorList, CDBCategories::kPatientTypeList);
+  EXPECT_EQ(ui_seams::PendingModalHandlers(), 0);
+  EXPECT_EQ(ui_seams::ModalTitles().count(QStringLiteral("Edit Categories")), 1);
+  EXPECT_TRUE(Value(Dlg::kPatientTypeRow).isEmpty());
+  const auto& choices = List().GetRowItem(Dlg::kPatientTypeRow)->choices;
+  const auto offered = std::find_if(choices.begin(), choices.end(), [](const auto& choice) {
+    return choice.text == QStringLiteral("Ward 3");
+  });
+  EXPECT_NE(offered, choices.end());
+  EXPECT_EQ(choices.back().id, static_cast<int32_t>(CDBCategories::kEditEntryData));
+
+  // A pick of an ordinary type is placed in the row.
+  ASSERT_TRUE(List().EditRow(Dlg::kPatientTypeRow));
+  ASSERT_TRUE(List().PickInEditor(static_cast<int>(offered - choices.begin())));
+  EXPECT_EQ(Value(Dlg::kPatientTypeRow), QStringLiteral("Ward 3"));
+}
+
+TEST_F(AddPatientDlgTest, CancelLeavesTheObjectUntouched) {
+  EnterNameAndType();
+  dialog_->OnCancel();
+  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_TRUE(patient_.firstName.isEmpty());
+  EXPECT_TRUE(patient_.patientType.isEmpty());
+  EXPECT_TRUE(filetime::IsZero(patient_.admitDate));
+}
+
+TEST_F(AddPatientDlgTest, ListEndsAboveTheInputPanel) {
+  input_panel::SipInfo info;
+  input_panel::Show(true);  // notifies every top-level window, the dialog among them
+  ASSERT_TRUE(input_panel::GetInfo(info));
+  const int top = List().y();
+  EXPECT_EQ(List().height(),
+            qMin(dialog_->height() - top - 5, info.visibleDesktop.height() - top - 5));
+  input_panel::Show(false);
+  ASSERT_TRUE(input_panel::GetInfo(info));
+  EXPECT_EQ(List().height(),
+            qMin(dialog_->height() - top - 5, info.visibleDesktop.height() - top - 35));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The view's new-patient command
+
+class NewPatientCommandTest : public app_test::AppTest {};
+
+TEST_F(NewPatientCommandTest, StoresThePatientAndSelectsTheFirstRow) {
+  app_test::AddPatient(QStringLiteral("Al"), QStringLiteral("Able"), QStringLiteral("Clinic"));
+  app_test::AddPatient(QStringLiteral("Zed"), QStringLiteral("Zulu"), QStringLiteral("Clinic"));
+  ASSERT_TRUE(Start());
+  ListPage().List()->SelectRow(1);
+  ASSERT_EQ(Strip()->currentPatient, QStringLiteral("Zulu, Zed"));
+
+  bool panelUpWhileRunning = false;
+  ui_seams::PushModalHandler([&panelUpWhileRunning](QDialog& dialog) {
+    panelUpWhileRunning = input_panel::IsUp();
+    auto* add = qobject_cast<CAddPatientDlg*>(&dialog);
+    if (add == nullptr) {
+      return static_cast<int>(QDialog::Rejected);
+    }
+    add->List()->SetValue(CAddPatientDlg::kFirstNameRow, QStringLiteral("Bo"));
+    add->List()->SetValue(CAddPatientDlg::kLastNameRow, QStringLiteral("Baker"));
+    add->List()->SetValue(CAddPatientDlg::kPatientTypeRow, QStringLiteral("Clinic"));
+    add->List()->SetValue(CAddPatientDlg::kRoomRow, QStringLiteral("7"));
+    add->OnSave();
+    return add->result();
+  });
+  Frame()->View()->OnCommand(command_ids::kNewPatient);
+
+  EXPECT_TRUE(panelUpWhileRunning);
+  EXPECT_FALSE(input_panel::IsUp());
+  EXPECT_EQ(ui_seams::ModalTitles().last(), QStringLiteral("Add Patient"));
+  CDBPatient stored;
+  ASSERT_TRUE(stored.FindByName(QStringLiteral("Baker, Bo")));
+  EXPECT_EQ(stored.room, QStringLiteral("7"));
+  EXPECT_EQ(ListPage().List()->GetItemCount(), 3);
+  EXPECT_EQ(ListPage().List()->GetSelectedRow(), 0);
+  EXPECT_EQ(Strip()->currentPatient, ListPage().List()->GetItemText(0, 0));
+}
+
+TEST_F(NewPatientCommandTest, CancelStoresNothing) {
+  ASSERT_TRUE(Start());
+  Frame()->View()->OnCommand(command_ids::kNewPatient);  // the default handler cancels
+  EXPECT_EQ(ui_seams::ModalTitles().last(), QStringLiteral("Add Patient"));
+  EXPECT_EQ(ListPage().List()->GetItemCount(), 0);
+  EXPECT_FALSE(input_panel::IsUp());
+}
+
+// Writes docs/add-patient.png when OVELIN_SCREENSHOT_DIR names a folder.
+TEST_F(AddPatientDlgTest, Screenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty()) {
+    GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+  }
+  Dlg dialog(patient_);
+  dialog.setGeometry(QRect(QPoint(0, 0), QSize(480, 640)));
+  const QString values[] = {QStringLiteral("Mary"),     QStringLiteral("Major"),
+                            QStringLiteral("Hospital"), QStringLiteral("448-2210"),
+                            QStringLiteral("12B"),      QStringLiteral("Dr. Hale"),
+                            QStringLiteral("68 Years"), QString()};
+  for (int row = 0; row < Dlg::kDobRow; ++row) {
+    dialog.List()->SetValue(row, values[row]);
+  }
+  dialog.List()->SetValue(Dlg::kRaceRow, QStringLiteral("White"));
+  dialog.List()->SetValue(Dlg::kSexRow, QStringLiteral("Female"));
+  dialog.List()->SetValue(Dlg::kCodeRow, QStringLiteral("Full"));
+  dialog.List()->SetValue(Dlg::kDxRow, QStringLiteral("Community-acquired pneumonia"));
+  dialog.List()->SetValue(Dlg::kAllergiesRow, QStringLiteral("Penicillin"));
+  dialog.List()->SetValue(Dlg::kProblemsRow, QStringLiteral("Hypertension"));
+  dialog.show();
+  ASSERT_TRUE(dialog.List()->EditRow(Dlg::kDobRow));
+  ASSERT_TRUE(dialog.List()->PickInEditor(ids::kDecadeFirst + 4 - ids::kNoDate));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/add-patient.png"), "PNG"));
+}
+
+}  // namespace

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+
+#include "common/CDBPatient.h"
+#include "common/StringIds.h"
+#include "common/ui/CPictureButton.h"
+#include "patients/CPatientInfoPage.h"
+#include "test_app_support.h"
+
+namespace {
+
+using Page = CPatientInfoPage;
+
+FILETIME At(int year, int month, int day, int hour = 0, int minute = 0) {
+  SYSTEMTIME fields{};
+  fields.wYear = static_cast<uint16_t>(year);
+  fields.wMonth = static_cast<uint16_t>(month);
+  fields.wDay = static_cast<uint16_t>(day);
+  fields.wHour = static_cast<uint16_t>(hour);
+  fields.wMinute = static_cast<uint16_t>(minute);
+  FILETIME time;
+  EXPECT_TRUE(filetime::FromSystemTime(fields, time));
+  return time;
+}
+
+SYSTEMTIME Fields(const FILETIME& time) {
+  SYSTEMTIME fields{};
+  EXPECT_TRUE(filetime::ToSystemTime(time, fields));
+  return fields;
+}
+
+std::unique_ptr<CDBPatient> Stored(const QString& name) {
+  auto patient = std::make_unique<CDBPatient>();
+  EXPECT_TRUE(patient->FindByName(name));
+  return patient;
+}
+
+// The program on a fresh device with today fixed at 1 March 2024; the "Info" tab is shown after
+// start-up, with the first patient of the list selected.
+class PatientInfoPageTest : public app_test::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    clock_source::Fix(At(2024, 3, 1, 9));
+  }
+
+  // A patient with every field the page shows; accessState 1 makes it read-only from the
+  // desktop.
+  static QString AddFullPatient(const QString& first, const QString& last,
+                                uint8_t accessState = 0) {
+    CDBPatient patient;
+    patient.firstName = first;
+    patient.lastName = last;
+    patient.patientType = QStringLiteral("Clinic");
+    patient.mrNumber = QStringLiteral("MR-1");
+    patient.room = QStringLiteral("9");
+    patient.doctor = QStringLiteral("Dr. Ray");
+    patient.ageValue = QStringLiteral("68");
+    patient.ageUnit = QStringLiteral("Years");
+    patient.dateOfBirth = At(1955, 6, 15, 1);
+    patient.race = QStringLiteral("White");
+    patient.sex = QStringLiteral("Male");
+    patient.codeStatus = QStringLiteral("Full");
+    patient.diagnosis = QStringLiteral("Pneumonia");
+    patient.problems = QStringLiteral("Diabetes");
+    patient.allergies = QStringLiteral("Penicillin");
+    patient.admitDate = At(2024, 2, 20, 14, 45);
+    patient.accessState = accessState;
+    patient.desktopId = accessState != 0 ? 77u : 0u;
+    EXPECT_TRUE(patient.CreateRecord(accessState != 0));
+    return patient.name;
+  }
+
+  void ShowInfo() {
+    ASSERT_TRUE(Strip()->SelectPage(1));
+    page_ = dynamic_cast<Page*>(Strip()->GetPage(1));
+    ASSERT_NE(page_, nullptr);
+  }
+
+  CBaseListCtrl& List() const { return *page_->List(); }
+  QString Value(int row) const { return List().GetValue(row); }
+  bool SaveEnabled() const { return page_->SaveButton()->isEnabled(); }
+
+  // Types text into a row's editor and ends the edit, as the user would.
+  void Type(int row, const QString& text) {
+    ASSERT_TRUE(List().EditRow(row));
+    ASSERT_TRUE(List().InsertInEditor(text));
+    List().CloseEdit();
+  }
+  void Replace(int row, const QString& text) {
+    List().SetValue(row, QString());
+    Type(row, text);
+  }
+
+  void PickDateChoice(int id) {
+    ASSERT_TRUE(List().EditRow(Page::kDobRow));
+    ASSERT_TRUE(List().PickInEditor(id - ids::kNoDate));
+  }
+
+  Page* page_ = nullptr;
+};
+
+TEST_F(PatientInfoPageTest, WithoutAPatientEveryRowIsEmptyAndNothingCanBeEdited) {
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  ASSERT_EQ(List().GetItemCount(), Page::kRowCount);
+  const char* labels[] = {"MR #", "Room #", "Doctor", "Age", "DOB",
+                          "Race", "Sex",    "Code",   "Dx",  "Problems"};
+  for (int row = 0; row < Page::kRowCount; ++row) {
+    EXPECT_EQ(List().GetItemText(row, 0), QString::fromUtf8(labels[row]));
+    EXPECT_TRUE(Value(row).isEmpty()) << row;
+  }
+  EXPECT_TRUE(List().IsReadOnly());
+  EXPECT_FALSE(List().EditRow(Page::kRoomRow));
+  EXPECT_FALSE(page_->AdmitDatePicker()->isEnabled());
+  EXPECT_FALSE(SaveEnabled());
+  int type = 0;
+  uint32_t id = 0;
+  EXPECT_FALSE(page_->GetSelectedRecord(type, id));
+}
+
+TEST_F(PatientInfoPageTest, ShowsTheCurrentPatientsDemographics) {
+  const QString name = AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  ASSERT_EQ(Strip()->currentPatient, name);
+  EXPECT_EQ(Value(Page::kMrNumberRow), QStringLiteral("MR-1"));
+  EXPECT_EQ(Value(Page::kRoomRow), QStringLiteral("9"));
+  EXPECT_EQ(Value(Page::kDoctorRow), QStringLiteral("Dr. Ray"));
+  EXPECT_EQ(Value(Page::kAgeRow), QStringLiteral("68 Years"));
+  EXPECT_EQ(Value(Page::kDobRow), QStringLiteral("Wednesday 6/15/1955"));
+  EXPECT_EQ(Value(Page::kRaceRow), QStringLiteral("White"));
+  EXPECT_EQ(Value(Page::kSexRow), QStringLiteral("Male"));
+  EXPECT_EQ(Value(Page::kCodeRow), QStringLiteral("Full"));
+  EXPECT_EQ(Value(Page::kDxRow), QStringLiteral("Pneumonia"));
+  EXPECT_EQ(Value(Page::kProblemsRow), QStringLiteral("Diabetes"));
+  EXPECT_EQ(page_->AdmitDatePicker()->date(), QDate(2024, 2, 20));
+  EXPECT_TRUE(page_->AdmitDatePicker()->isEnabled());
+  EXPECT_FALSE(List().IsReadOnly());
+  EXPECT_TRUE(page_->SaveButton()->isVisibleTo(page_));
+  EXPECT_FALSE(page_->NoSaveButton()->isVisibleTo(page_));
+  EXPECT_FALSE(SaveEnabled());
+  int type = 0;
+  uint32_t id = 0;
+  ASSERT_TRUE(page_->GetSelectedRecord(type, id));
+  EXPECT_EQ(type, 1);
+  EXPECT_EQ(id, Stored(name)->recordId);
+
+  // Leaving the tab empties the list.
+  ASSERT_TRUE(Strip()->SelectPage(0));
+  EXPECT_EQ(List().GetItemCount(), 0);
+}
+
+TEST_F(PatientInfoPageTest, ReadOnlyPatientShowsNoSaveAndCannotBeEdited) {
+  AddFullPatient(QStringLiteral("Ro"), QStringLiteral("Reed"), 1);
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  EXPECT_EQ(Value(Page::kRoomRow), QStringLiteral("9"));
+  EXPECT_TRUE(page_->NoSaveButton()->isVisibleTo(page_));
+  EXPECT_FALSE(page_->SaveButton()->isVisibleTo(page_));
+  EXPECT_TRUE(page_->NoSaveButton()->IsInert());
+  EXPECT_TRUE(List().IsReadOnly());
+  EXPECT_FALSE(List().EditRow(Page::kRoomRow));
+  EXPECT_FALSE(List().IsEditing());
+  EXPECT_FALSE(page_->AdmitDatePicker()->isEnabled());
+  page_->OnSave();  // nothing is written
+  EXPECT_EQ(Stored(QStringLiteral("Reed, Ro"))->accessState, 1);
+}
+
+TEST_F(PatientInfoPageTest, EditsEnableSaveButTheAdmissionDateAloneDoesNot) {
+  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  page_->AdmitDatePicker()->setDate(QDate(2024, 2, 22));
+  EXPECT_FALSE(SaveEnabled());
+  Replace(Page::kDoctorRow, QStringLiteral("Dr. Ray Jr."));
+  EXPECT_TRUE(SaveEnabled());
+
+  // The admission date goes with the next save, keeping its time of day.
+  page_->OnSave();
+  EXPECT_FALSE(SaveEnabled());
+  const auto stored = Stored(QStringLiteral("Eames, Ed"));
+  EXPECT_EQ(stored->doctor, QStringLiteral("Dr. Ray Jr."));
+  const SYSTEMTIME admitted = Fields(stored->admitDate);
+  EXPECT_EQ(admitted.wDay, 22);
+  EXPECT_EQ(admitted.wHour, 14);
+  EXPECT_EQ(admitted.wMinute, 45);
+}
+
+TEST_F(PatientInfoPageTest, SaveSplitsTheAgeText) {
+  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  const struct {
+    const char* text;
+    const char* value;
+    const char* unit;
+  } cases[] = {
+      {"45 Years", "45", "Years"},
+      {"45", "45", ""},
+      {"2 weeks and 3 Days", "2", "weeks and 3 Days"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Replace(Page::kAgeRow, QString::fromUtf8(c.text));
+    page_->OnSave();
+    const auto stored = Stored(QStringLiteral("Eames, Ed"));
+    EXPECT_EQ(stored->ageValue, QString::fromUtf8(c.value));
+    EXPECT_EQ(stored->ageUnit, QString::fromUtf8(c.unit));
+  }
+  // Everything else is kept as it was shown.
+  const auto stored = Stored(QStringLiteral("Eames, Ed"));
+  EXPECT_EQ(stored->mrNumber, QStringLiteral("MR-1"));
+  EXPECT_EQ(stored->allergies, QStringLiteral("Penicillin"));
+  EXPECT_EQ(stored->patientType, QStringLiteral("Clinic"));
+  const SYSTEMTIME born = Fields(stored->dateOfBirth);
+  EXPECT_EQ(born.wYear, 1955);
+  EXPECT_EQ(born.wDay, 15);
+  const SYSTEMTIME admitted = Fields(stored->admitDate);
+  EXPECT_EQ(admitted.wDay, 20);
+  EXPECT_EQ(admitted.wHour, 14);
+}
+
+TEST_F(PatientInfoPageTest, NoDateThenSaveStoresAZeroDateOfBirth) {
+  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  PickDateChoice(ids::kNoDate);
+  EXPECT_TRUE(Value(Page::kDobRow).isEmpty());
+  EXPECT_EQ(Value(Page::kAgeRow), QStringLiteral("68 Years"));
+  EXPECT_TRUE(SaveEnabled());
+  page_->OnSave();
+  EXPECT_TRUE(filetime::IsZero(Stored(QStringLiteral("Eames, Ed"))->dateOfBirth));
+}
+
+TEST_F(PatientInfoPageTest, DecadeOpensThePickerAndThePickedDateSetsTheAge) {
+  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  PickDateChoice(ids::kDecadeFirst + 9);  // "2000's"
+  auto* picker = qobject_cast<QDateEdit*>(List().Editor());
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(picker->date(), QDate(2005, 6, 15));
+  picker->setDate(QDate(2023, 12, 1));
+  List().CloseEdit();
+  EXPECT_EQ(Value(Page::kAgeRow), QStringLiteral("3 Months"));
+  page_->OnSave();
+  const auto stored = Stored(QStringLiteral("Eames, Ed"));
+  EXPECT_EQ(stored->ageValue, QStringLiteral("3"));
+  EXPECT_EQ(stored->ageUnit, QStringLiteral("Months"));
+  const SYSTEMTIME born = Fields(stored->dateOfBirth);
+  EXPECT_EQ(born.wYear, 2023);
+  EXPECT_EQ(born.wMonth, 12);
+  EXPECT_EQ(born.wDay, 1);
+}
+
+TEST_F(PatientInfoPageTest, SaveRefillsThePatientListKeepingTheSelection) {
+  AddFullPatient(QStringLiteral("Al"), QStringLiteral("Able"));
+  AddFullPatient(QStringLiteral("Bo"), QStringLiteral("Baker"));
+  ASSERT_TRUE(Start());
+  ListPage().List()->SelectRow(1);
+  ASSERT_EQ(Strip()->currentPatient, QStringLiteral("Baker, Bo"));
+  ShowInfo();
+  Replace(Page::kRoomRow, QStringLiteral("12"));
+  Replace(Page::kMrNumberRow, QStringLiteral("MR-2"));
+  page_->OnSave();
+
+  CPatientListCtrl& list = *ListPage().List();
+  ASSERT_EQ(list.GetSelectedRow(), 1);
+  EXPECT_EQ(list.GetItemText(1, CPatientListPage::kNameColumn), QStringLiteral("Baker, Bo"));
+  EXPECT_EQ(list.GetItemText(1, CPatientListPage::kMrColumn), QStringLiteral("MR-2"));
+  EXPECT_EQ(list.GetItemText(1, CPatientListPage::kRoomColumn), QStringLiteral("12"));
+  EXPECT_EQ(Strip()->currentPatient, QStringLiteral("Baker, Bo"));
+  EXPECT_TRUE(Strip()->HeaderText().contains(QStringLiteral("MR-2")));
+  EXPECT_EQ(Stored(QStringLiteral("Able, Al"))->room, QStringLiteral("9"));
+}
+
+// Writes docs/patient-info.png when OVELIN_SCREENSHOT_DIR names a folder.
+TEST_F(PatientInfoPageTest, Screenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty()) {
+    GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+  }
+  AddFullPatient(QStringLiteral("Edward"), QStringLiteral("Eames"));
+  ASSERT_TRUE(Start());
+  ShowInfo();
+  QCoreApplication::processEvents();
+  if (QWidget* focused = QApplication::focusWidget()) {
+    focused->clearFocus();  // no caret or selection in the picture
+  }
+  EXPECT_TRUE(Frame()->grab().save(folder + QStringLiteral("/patient-info.png"), "PNG"));
+}
+
+}  // namespace

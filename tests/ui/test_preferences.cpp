@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+#include "app/CommandIds.h"
+#include "app/Options.h"
+#include "common/XMExtensionMgr.h"
+#include "common/ui/CTabPage.h"
+#include "security/CPreferencesDlg.h"
+#include "security/CPrefsTabCtrl.h"
+#include "test_app_support.h"
+
+namespace {
+
+FILETIME At(int year, int month, int day, int hour) {
+  SYSTEMTIME fields{};
+  fields.wYear = static_cast<uint16_t>(year);
+  fields.wMonth = static_cast<uint16_t>(month);
+  fields.wDay = static_cast<uint16_t>(day);
+  fields.wHour = static_cast<uint16_t>(hour);
+  FILETIME time;
+  EXPECT_TRUE(filetime::FromSystemTime(fields, time));
+  return time;
+}
+
+const std::vector<messages::Shown>& Shown() {
+  return messages::DefaultRecorder().Messages();
+}
+
+const QString kInvalidSettings = QStringLiteral(
+    "The printer settings you entered are invalid. Make sure the margins do not exceed the paper "
+    "size, and that you have entered the paper size properly.");
+
+// ---------------------------------------------------------------------------------------------
+// The printing page on its own
+
+class PrintingPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_test::EnsureApplication();
+    messages::Install(nullptr);
+    messages::DefaultRecorder().Clear();
+    page_ = std::make_unique<CPrintingPage>(settings_);
+  }
+  void TearDown() override { messages::DefaultRecorder().Clear(); }
+
+  void Enter(int lines, int width, int left, int top, int bottom) {
+    page_->LinesPerPageEdit()->setText(QString::number(lines));
+    page_->PageWidthEdit()->setText(QString::number(width));
+    page_->LeftMarginEdit()->setText(QString::number(left));
+    page_->TopMarginEdit()->setText(QString::number(top));
+    page_->BottomMarginEdit()->setText(QString::number(bottom));
+  }
+
+  app_options::PrintSettings settings_;
+  std::unique_ptr<CPrintingPage> page_;
+};
+
+TEST_F(PrintingPageTest, FieldsStartFromTheSettings) {
+  settings_.linesPerPage = 66;
+  settings_.leftMargin = 7;
+  CPrintingPage page(settings_);
+  EXPECT_EQ(page.LinesPerPageEdit()->text(), QStringLiteral("66"));
+  EXPECT_EQ(page.PageWidthEdit()->text(), QStringLiteral("80"));
+  EXPECT_EQ(page.LeftMarginEdit()->text(), QStringLiteral("7"));
+  EXPECT_EQ(page.TopMarginEdit()->text(), QStringLiteral("5"));
+  EXPECT_EQ(page.BottomMarginEdit()->text(), QStringLiteral("5"));
+}
+
+TEST_F(PrintingPageTest, LinesPerPageMustLeaveTenLinesInsideTheMargins) {
+  Enter(20, 80, 5, 5, 5);
+  EXPECT_TRUE(page_->Validate());
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(settings_.linesPerPage, 20);
+
+  Enter(19, 80, 5, 5, 5);
+  EXPECT_FALSE(page_->Validate());
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text, kInvalidSettings);
+  EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
+  EXPECT_EQ(Shown()[0].icon, messages::Icon::Exclamation);
+  // Refused settings never reach the printer.
+  EXPECT_EQ(settings_.linesPerPage, 20);
+}
+
+TEST_F(PrintingPageTest, PageWidthMustLeaveTenColumnsRightOfTheLeftMargin) {
+  Enter(60, 15, 5, 5, 5);
+  EXPECT_TRUE(page_->Validate());
+  EXPECT_EQ(settings_.pageWidth, 15);
+  EXPECT_EQ(settings_.leftMargin, 5);
+
+  Enter(60, 14, 5, 5, 5);
+  EXPECT_FALSE(page_->Validate());
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text, kInvalidSettings);
+  EXPECT_EQ(settings_.pageWidth, 15);
+}
+
+TEST_F(PrintingPageTest, LinesPerPageStopsAt32767) {
+  Enter(32767, 80, 5, 5, 5);
+  EXPECT_TRUE(page_->Validate());
+  Enter(32768, 80, 5, 5, 5);
+  EXPECT_FALSE(page_->Validate());
+  EXPECT_EQ(settings_.linesPerPage, 32767);
+}
+
+TEST_F(PrintingPageTest, AFieldThatIsNoIntegerKeepsThePageAndTheSettings) {
+  Enter(30, 40, 2, 3, 4);
+  page_->TopMarginEdit()->setText(QStringLiteral("x1"));
+  EXPECT_FALSE(page_->Validate());
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text, QStringLiteral("Please enter an integer."));
+  EXPECT_EQ(settings_.linesPerPage, 60);
+  EXPECT_EQ(settings_.pageWidth, 80);
+
+  messages::DefaultRecorder().Clear();
+  page_->TopMarginEdit()->clear();
+  EXPECT_FALSE(page_->Validate());
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text, QStringLiteral("Please enter an integer."));
+}
+
+TEST_F(PrintingPageTest, TypingStopsAtTheFieldLimits) {
+  QLineEdit* lines = page_->LinesPerPageEdit();
+  lines->clear();
+  for (const char c : std::string("1234567")) {
+    lines->insert(QString(QLatin1Char(c)));
+  }
+  EXPECT_EQ(lines->text(), QStringLiteral("12345"));
+  QLineEdit* width = page_->PageWidthEdit();
+  width->clear();
+  for (const char c : std::string("98765")) {
+    width->insert(QString(QLatin1Char(c)));
+  }
+  EXPECT_EQ(width->text(), QStringLiteral("987"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The dialog, its tabs and the security options
+
+class TestPrefsExtension : public XMExtension {
+ public:
+  QString GetAboutText1() override { return {}; }
+  QString GetAboutText2() override { return {}; }
+  QString GetHelpContents() override { return {}; }
+  void AddChartPages(ITabHost* /*host*/) override {}
+  void AddPreferencePages(ITabHost* host) override {
+    host->AddPage(QStringLiteral("Extra"), new CTabPage(9001));
+  }
+  void Initialize(XMResourceMgr* /*resources*/) override {}
+  bool OnCmdMsg(int /*commandId*/) override { return false; }
+  bool OnRegisteredMsg(const QString& /*message*/) override { return false; }
+};
+
+class PreferencesDlgTest : public app_test::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    clock_source::Fix(At(2024, 3, 1, 8));
+  }
+
+  static uint32_t StoredTimeout() {
+    uint32_t timeout = 12345;
+    app_options::ReadOptions(nullptr, nullptr, &timeout);
+    return timeout;
+  }
+  static QString StoredHint() {
+    QString hint;
+    app_options::ReadOptions(nullptr, &hint, nullptr);
+    return hint;
+  }
+
+  // Runs the "Preferences" command; act gets the dialog and answers for the user.
+  void RunPreferences(const std::function<int(CPreferencesDlg&)>& act) {
+    bool ran = false;
+    ui_seams::PushModalHandler([&](QDialog& dialog) {
+      auto* prefs = qobject_cast<CPreferencesDlg*>(&dialog);
+      if (prefs == nullptr) {
+        return static_cast<int>(QDialog::Rejected);
+      }
+      ran = true;
+      return act(*prefs);
+    });
+    Frame()->OnCommand(command_ids::kPreferences);
+    EXPECT_TRUE(ran);
+  }
+};
+
+TEST_F(PreferencesDlgTest, OpensOnSecurityWithTheStoredOptionsAndTheExtensionPages) {
+  XMExtensionMgr::Instance()->AddExtension(std::make_unique<TestPrefsExtension>());
+  const QString hint = QStringLiteral("the usual");
+  const uint32_t timeout = 150000;  // two and a half minutes
+  ASSERT_TRUE(app_options::WriteOptions(nullptr, &hint, &timeout));
+
+  CPreferencesDlg dialog;
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preferences"));
+  CPrefsTabCtrl& tabs = *dialog.TabCtrl();
+  ASSERT_EQ(tabs.GetPageCount(), 3);
+  EXPECT_EQ(tabs.PageTitle(0), QStringLiteral("Security"));
+  EXPECT_EQ(tabs.PageTitle(1), QStringLiteral("Printing"));
+  EXPECT_EQ(tabs.PageTitle(2), QStringLiteral("Extra"));
+  EXPECT_EQ(tabs.GetCurSel(), 0);
+  EXPECT_EQ(tabs.SecurityPage().HintEdit()->text(), hint);
+  EXPECT_EQ(tabs.SecurityPage().TimeoutEdit()->text(), QStringLiteral("2"));
+}
+
+TEST_F(PreferencesDlgTest, SecurityFieldsAreSavedWhenTheDialogClosesNotWhenTheTabChanges) {
+  {
+    CPreferencesDlg dialog;
+    CPrefsTabCtrl& tabs = *dialog.TabCtrl();
+    tabs.SecurityPage().TimeoutEdit()->setText(QStringLiteral("5"));
+    tabs.SecurityPage().HintEdit()->setText(QStringLiteral("new hint"));
+    tabs.TabBar()->setCurrentIndex(1);  // the user taps "Printing"
+    ASSERT_EQ(tabs.GetCurSel(), 1);
+    EXPECT_EQ(StoredTimeout(), app_options::kDefaultTimeout);
+    EXPECT_EQ(StoredHint(), QStringLiteral("Password is zqx"));
+
+    // Coming back shows what was typed, not the stored options again.
+    tabs.TabBar()->setCurrentIndex(0);
+    EXPECT_EQ(tabs.SecurityPage().TimeoutEdit()->text(), QStringLiteral("5"));
+    dialog.reject();  // closing by any way stores the fields
+  }
+  EXPECT_EQ(StoredTimeout(), 5u * 60000u);
+  EXPECT_EQ(StoredHint(), QStringLiteral("new hint"));
+}
+
+TEST_F(PreferencesDlgTest, InvalidPrintingPageKeepsItsTabAndTheDialog) {
+  StartOptions options = Options();
+  options.askPassword = false;
+  ASSERT_TRUE(Start(options));
+  CPreferencesDlg dialog(Frame());
+  CPrefsTabCtrl& tabs = *dialog.TabCtrl();
+  tabs.TabBar()->setCurrentIndex(1);
+  tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("14"));
+  tabs.TabBar()->setCurrentIndex(0);
+  EXPECT_EQ(tabs.GetCurSel(), 1);
+  EXPECT_EQ(tabs.TabBar()->currentIndex(), 1);
+  dialog.OnOK();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(Shown().size(), 2u);
+
+  tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("15"));
+  dialog.OnOK();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(app_->PrintSettings().pageWidth, 15);
+}
+
+TEST_F(PreferencesDlgTest, TimeoutZeroTurnsTheLockOffAtOnce) {
+  StartOptions options = Options();
+  options.askPassword = false;
+  ASSERT_TRUE(Start(options));
+  ASSERT_TRUE(app_->TimerRunning());
+
+  RunPreferences([](CPreferencesDlg& dialog) {
+    dialog.TabCtrl()->SecurityPage().TimeoutEdit()->setText(QStringLiteral("0"));
+    dialog.OnOK();
+    return dialog.result();
+  });
+  EXPECT_FALSE(app_->TimerRunning());
+  EXPECT_EQ(app_->Timeout(), 0u);
+  EXPECT_EQ(StoredTimeout(), 0u);
+  EXPECT_EQ(ui_seams::ModalTitles().last(), QStringLiteral("Preferences"));
+
+  // One minute arms the lock again, one minute from now; the dialog closed without OK.
+  RunPreferences([](CPreferencesDlg& dialog) {
+    dialog.TabCtrl()->SecurityPage().TimeoutEdit()->setText(QStringLiteral("1"));
+    dialog.reject();
+    return dialog.result();
+  });
+  EXPECT_TRUE(app_->TimerRunning());
+  EXPECT_EQ(app_->Timeout(), 60000u);
+  EXPECT_EQ(filetime::ToTicks(app_->Deadline()),
+            filetime::ToTicks(clock_source::Now()) + 60000u * filetime::kTicksPerMillisecond);
+}
+
+TEST_F(PreferencesDlgTest, LongStoredTimeoutIsShownWholeAndKept) {
+  const uint32_t timeout = 1000u * 60000u;
+  ASSERT_TRUE(app_options::WriteOptions(nullptr, nullptr, &timeout));
+  {
+    CPreferencesDlg dialog;
+    EXPECT_EQ(dialog.TabCtrl()->SecurityPage().TimeoutEdit()->text(), QStringLiteral("1000"));
+  }
+  EXPECT_EQ(StoredTimeout(), timeout);
+}
+
+TEST_F(PreferencesDlgTest, TimeoutFieldTakesDigitsUpTo999Minutes) {
+  CPreferencesDlg dialog;
+  QLineEdit* field = dialog.TabCtrl()->SecurityPage().TimeoutEdit();
+  field->clear();
+  for (const char c : std::string("9a99-9")) {
+    field->insert(QString(QLatin1Char(c)));
+  }
+  EXPECT_EQ(field->text(), QStringLiteral("999"));
+  EXPECT_EQ(CSecurityPage::TimeoutFromMinutes(QStringLiteral("999")), 999u * 60000u);
+  EXPECT_EQ(CSecurityPage::TimeoutFromMinutes(QString()), 0u);
+}
+
+// Writes docs/preferences.png when OVELIN_SCREENSHOT_DIR names a folder.
+TEST_F(PreferencesDlgTest, Screenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty()) {
+    GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+  }
+  CPreferencesDlg dialog;
+  dialog.show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/preferences.png"), "PNG"));
+}
+
+}  // namespace
