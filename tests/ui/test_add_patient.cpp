@@ -89,57 +89,6 @@ class AddPatientDlgTest : public ::testing::Test {
   std::unique_ptr<Dlg> dialog_;
 };
 
-TEST_F(AddPatientDlgTest, ShowsTheFourteenRowsWithTheirEditors) {
-  const struct {
-    int kind;
-    int listId;
-    int limit;
-    uint8_t flags;
-  } expected[Dlg::kRowCount] = {
-      {CListItem::kPickList, 40, 30, 0},
-      {CListItem::kPickList, 41, 30, 0},
-      {CListItem::kChoices, 42, 0, 0},
-      {CListItem::kText, -1, 30, 0},
-      {CListItem::kPickList, 43, 0, 0},
-      {CListItem::kPickList, 44, 0, 0},
-      {CListItem::kText, -1, 0, 0},
-      {CListItem::kDate, -1, 0, 0},
-      {CListItem::kPickList, 45, 0, 0},
-      {CListItem::kChoices, -1, 0, 0},
-      {CListItem::kPickList, 46, 0, 0},
-      {CListItem::kPickListMultiline, 47, 0, 1},
-      {CListItem::kPickListMultiline, 48, 0, 1},
-      {CListItem::kPickListMultiline, 49, 0, 1},
-  };
-  EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Add Patient"));
-  ASSERT_EQ(List().GetItemCount(), Dlg::kRowCount);
-  EXPECT_EQ(List().GetItemText(0, 0), QStringLiteral("Name (F)"));
-  EXPECT_EQ(List().GetItemText(13, 0), QStringLiteral("Problems"));
-  for (int row = 0; row < Dlg::kRowCount; ++row) {
-    SCOPED_TRACE(row);
-    const CListItem* item = List().GetRowItem(row);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(List().GetItemText(row, 0), strings::Load(ids::kPatientLabelFirst + row));
-    EXPECT_EQ(item->kind, expected[row].kind);
-    EXPECT_EQ(item->listId, expected[row].listId);
-    EXPECT_EQ(item->limit, expected[row].limit);
-    EXPECT_EQ(item->flags, expected[row].flags);
-    EXPECT_TRUE(Value(row).isEmpty());
-  }
-  // "Pt Type" offers the patient types, then the category store's edit entry.
-  const auto& types = List().GetRowItem(Dlg::kPatientTypeRow)->choices;
-  ASSERT_GE(types.size(), 3u);
-  EXPECT_EQ(types.front().text, QStringLiteral("Hospital"));
-  EXPECT_EQ(types.back().id, static_cast<int32_t>(CDBCategories::kEditEntryData));
-  // "Sex" offers its two texts with their string ids.
-  const auto& sexes = List().GetRowItem(Dlg::kSexRow)->choices;
-  ASSERT_EQ(sexes.size(), 2u);
-  EXPECT_EQ(sexes[0], (CListItem::Choice{QStringLiteral("Male"), ids::kSexMale}));
-  EXPECT_EQ(sexes[1], (CListItem::Choice{QStringLiteral("Female"), ids::kSexFemale}));
-  // The admission date starts at today.
-  EXPECT_EQ(dialog_->AdmitDatePicker()->date(), QDate(2024, 3, 1));
-}
-
 TEST_F(AddPatientDlgTest, DecadeOpensPickerInItsFifthYearAndThePickedDateFillsTheAge) {
   PickDateChoice(ids::kDecadeFirst + 4);  // "1950's"
   ASSERT_TRUE(List().IsDatePickerOpen());
@@ -168,35 +117,6 @@ TEST_F(AddPatientDlgTest, DecadeOpensPickerInItsFifthYearAndThePickedDateFillsTh
   EXPECT_TRUE(filetime::IsZero(patient_.dateOfBirth));
   EXPECT_EQ(patient_.ageValue, QStringLiteral("68"));
   EXPECT_EQ(patient_.ageUnit, QStringLiteral("Years"));
-}
-
-TEST_F(AddPatientDlgTest, EveryDecadeStartsOnFifteenJuneOneAmAndASecond) {
-  for (int id = ids::kDecadeFirst; id <= ids::kDecadeLast; ++id) {
-    const SYSTEMTIME start = patient_fields::DecadeStart(id);
-    EXPECT_EQ(start.wYear, 1915 + 10 * (id - ids::kDecadeFirst));
-    EXPECT_EQ(start.wMonth, 6);
-    EXPECT_EQ(start.wDay, 15);
-    EXPECT_EQ(start.wHour, 1);
-    EXPECT_EQ(start.wMinute, 0);
-    EXPECT_EQ(start.wSecond, 1);
-  }
-  EXPECT_EQ(patient_fields::DecadeStart(ids::kDecadeLast).wYear, 2005);
-}
-
-TEST_F(AddPatientDlgTest, PickedDateOfBirthIsSavedWithItsDay) {
-  PickDateChoice(ids::kDecadeFirst + 7);  // "1980's"
-  auto* picker = qobject_cast<QDateEdit*>(List().Editor());
-  ASSERT_NE(picker, nullptr);
-  picker->setDate(QDate(1983, 11, 2));
-  List().CloseEdit();
-  EnterNameAndType();
-  dialog_->OnSave();
-  ASSERT_EQ(dialog_->result(), QDialog::Accepted);
-  const SYSTEMTIME born = Fields(patient_.dateOfBirth);
-  EXPECT_EQ(born.wYear, 1983);
-  EXPECT_EQ(born.wMonth, 11);
-  EXPECT_EQ(born.wDay, 2);
-  EXPECT_EQ(Value(Dlg::kAgeRow), QStringLiteral("40 Years"));
 }
 
 TEST_F(AddPatientDlgTest, AgeTextSplitsAtTheFirstBlank) {
@@ -356,15 +276,6 @@ TEST_F(AddPatientDlgTest, PatientTypeEditEntryRunsTheCategoryEditorAndEmptiesThe
   ASSERT_TRUE(List().EditRow(Dlg::kPatientTypeRow));
   ASSERT_TRUE(List().PickInEditor(static_cast<int>(offered - choices.begin())));
   EXPECT_EQ(Value(Dlg::kPatientTypeRow), QStringLiteral("Ward 3"));
-}
-
-TEST_F(AddPatientDlgTest, CancelLeavesTheObjectUntouched) {
-  EnterNameAndType();
-  dialog_->OnCancel();
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
-  EXPECT_TRUE(patient_.firstName.isEmpty());
-  EXPECT_TRUE(patient_.patientType.isEmpty());
-  EXPECT_TRUE(filetime::IsZero(patient_.admitDate));
 }
 
 TEST_F(AddPatientDlgTest, ListEndsAboveTheInputPanel) {

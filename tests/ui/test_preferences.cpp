@@ -58,17 +58,6 @@ class PrintingPageTest : public ::testing::Test {
   std::unique_ptr<CPrintingPage> page_;
 };
 
-TEST_F(PrintingPageTest, FieldsStartFromTheSettings) {
-  settings_.linesPerPage = 66;
-  settings_.leftMargin = 7;
-  CPrintingPage page(settings_);
-  EXPECT_EQ(page.LinesPerPageEdit()->text(), QStringLiteral("66"));
-  EXPECT_EQ(page.PageWidthEdit()->text(), QStringLiteral("80"));
-  EXPECT_EQ(page.LeftMarginEdit()->text(), QStringLiteral("7"));
-  EXPECT_EQ(page.TopMarginEdit()->text(), QStringLiteral("5"));
-  EXPECT_EQ(page.BottomMarginEdit()->text(), QStringLiteral("5"));
-}
-
 TEST_F(PrintingPageTest, LinesPerPageMustLeaveTenLinesInsideTheMargins) {
   Enter(20, 80, 5, 5, 5);
   EXPECT_TRUE(page_->Validate());
@@ -120,21 +109,6 @@ TEST_F(PrintingPageTest, AFieldThatIsNoIntegerKeepsThePageAndTheSettings) {
   EXPECT_FALSE(page_->Validate());
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Please enter an integer."));
-}
-
-TEST_F(PrintingPageTest, TypingStopsAtTheFieldLimits) {
-  QLineEdit* lines = page_->LinesPerPageEdit();
-  lines->clear();
-  for (const char c : std::string("1234567")) {
-    lines->insert(QString(QLatin1Char(c)));
-  }
-  EXPECT_EQ(lines->text(), QStringLiteral("12345"));
-  QLineEdit* width = page_->PageWidthEdit();
-  width->clear();
-  for (const char c : std::string("98765")) {
-    width->insert(QString(QLatin1Char(c)));
-  }
-  EXPECT_EQ(width->text(), QStringLiteral("987"));
 }
 
 // ---------------------------------------------------------------------------------------------
