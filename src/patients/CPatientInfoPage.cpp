@@ -38,6 +38,13 @@ constexpr RowSpec kRows[CPatientInfoPage::kRowCount] = {
     {ids::kLabelProblems, CListItem::kPickListMultiline, CDBCategories::kProblemsList, 0},
 };
 
+// The device's today.
+QDate Today() {
+  FILETIME now;
+  GetCurrentTime(now);
+  return patient_fields::DayOf(now);
+}
+
 }  // namespace
 
 CPatientInfoPage::CPatientInfoPage(QWidget* parent)
@@ -101,7 +108,8 @@ void CPatientInfoPage::Load() {
   if (!patient.FindByName(CurrentPatient())) {
     m_recordId = 0;
     m_admitDate = FILETIME{};
-    m_admitDayShown = QDate();
+    m_admitPicker->setDate(Today());
+    m_admitDayShown = m_admitPicker->date();
     m_admitPicker->setEnabled(false);
     m_list->SetReadOnly(true);
     m_noSave->hide();
@@ -113,7 +121,7 @@ void CPatientInfoPage::Load() {
   // A patient without an admission date shows today until the user picks a day.
   m_admitDate = patient.admitDate;
   const QDate admitted = patient_fields::DayOf(m_admitDate);
-  m_admitPicker->setDate(admitted.isValid() ? admitted : QDate::currentDate());
+  m_admitPicker->setDate(admitted.isValid() ? admitted : Today());
   m_admitDayShown = m_admitPicker->date();
 
   m_items[kMrNumberRow].value = patient.mrNumber;
