@@ -1,5 +1,6 @@
 #include "common/CDBPatient.h"
 
+#include "common/CAsciiPr.h"
 #include "common/Controls.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
@@ -300,4 +301,34 @@ bool CDBPatient::FileReceived() {
     m_ReadOnlyMap.remove(name);
   }
   return filed;
+}
+
+int CDBPatient::PrintPatientLog(int linesPerPage, int pageWidth, int leftMargin, int topMargin,
+                                int bottomMargin) {
+  CAsciiPr printer;
+  const int opened = printer.OpenPort(linesPerPage, pageWidth, leftMargin, topMargin, bottomMargin);
+  if (opened != 0) {
+    return opened;
+  }
+  if (OpenByName()) {
+    Record record;
+    for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
+      if (!ReadCurrent(record)) {
+        continue;
+      }
+      printer.PrintStringBuffer(name + strings::FormatId(ids::kLogRoomLine, room, mrNumber));
+      printer.CrLf();
+      printer.PrintStringBuffer(
+          strings::FormatId(ids::kLogPatientLine, ageValue, ageUnit, sex, diagnosis));
+      printer.CrLf();
+      if (!todo.isEmpty()) {
+        printer.PrintStringBuffer(strings::FormatId(ids::kLogToDo, todo));
+        printer.CrLf();
+      }
+      printer.CrLf();
+    }
+    m_db.Close();
+  }
+  printer.FormFeed();
+  return printer.ClosePort();
 }

@@ -77,6 +77,11 @@ class CDBPatient : public CDBBaseDatabase {
   // The patient's access state (0, 1 or 2), cached in m_ReadOnlyMap; 0 when not found.
   static int FindReadOnlyByName(const QString& patientName);
 
+  // Prints the patient log, one short block per patient in store order, on the printer; answers
+  // 0 when the printer took the job, else the printer's open or close failure.
+  int PrintPatientLog(int linesPerPage, int pageWidth, int leftMargin, int topMargin,
+                      int bottomMargin);
+
   // Forgets the patient of the previous transfer; the beam engine calls it as a transfer starts.
   static void ResetLastPatientWritten() { m_LastPatientWritten.clear(); }
 

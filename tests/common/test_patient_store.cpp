@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
+#include "common/CAsciiPr.h"
 #include "common/CDBPatient.h"
 #include "common/MemoryControls.h"
 #include "platform/Clock.h"
@@ -196,6 +200,26 @@ TEST_F(PatientStore, DeleteByName) {
   EXPECT_FALSE(store.FindByName("Smith, Ann"));
   EXPECT_TRUE(store.FindByName("Smith, Jo"));
   EXPECT_FALSE(store.DeleteByName("Smith, Ann"));
+}
+
+TEST_F(PatientStore, PatientLogPrintsEveryPatientAndReportsAMissingPrinter) {
+  ASSERT_TRUE(AddPatient("Ann", "Smith", "Clinic", "12", "M7"));
+  ASSERT_TRUE(AddPatient("Bo", "Adams", "Hospital", "3", "M2"));
+  CDBPatient store;
+  ASSERT_EQ(store.PrintPatientLog(60, 80, 5, 5, 5), 0);
+  const QStringList jobs = QDir(device.device().PathOf("spool")).entryList(QDir::Files);
+  ASSERT_EQ(jobs.size(), 1);
+  QFile job(device.device().PathOf("spool/" + jobs.first()));
+  ASSERT_TRUE(job.open(QIODevice::ReadOnly));
+  const QString text = QString::fromLatin1(job.readAll());
+  EXPECT_LT(text.indexOf("Adams, Bo   Room: 3   MR: M2"),
+            text.indexOf("Smith, Ann   Room: 12   MR: M7"));
+  EXPECT_GE(text.indexOf("Adams, Bo"), 0);
+
+  // A printer that cannot be reached is reported, not taken for success.
+  CAsciiPr::SetTarget("tcp:127.0.0.1:1");
+  EXPECT_NE(store.PrintPatientLog(60, 80, 5, 5, 5), 0);
+  CAsciiPr::SetTarget({});
 }
 
 }  // namespace
