@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "common/CDBCategories.h"
 #include "common/StringIds.h"
@@ -282,6 +285,7 @@ TEST(InputPanelTest, ChangesReachEveryTopLevelWindowAndShrinkTheVisibleDesktop) 
 TEST(UiSeamsTest, ScriptedHandlersAnswerInOrderAndNestedDialogsTakeTheNext) {
   ui_seams::ClearModalHandlers();
   ui_seams::ClearModalTitles();
+  ui_seams::SetModalHandler([](QDialog& /*dialog*/) { return int{QDialog::Rejected}; });
   QDialog outer;
   outer.setWindowTitle(QStringLiteral("Outer"));
   ui_seams::PushModalHandler([](QDialog& /*dialog*/) {
@@ -295,8 +299,45 @@ TEST(UiSeamsTest, ScriptedHandlersAnswerInOrderAndNestedDialogsTakeTheNext) {
   EXPECT_EQ(outer.result(), QDialog::Accepted);
   EXPECT_EQ(ui_seams::ModalTitles(),
             QStringList({QStringLiteral("Outer"), QStringLiteral("Inner")}));
-  // Without a script the test program's handler answers Rejected.
+  // Without a script the installed handler answers.
   EXPECT_EQ(ui_seams::RunModal(outer), QDialog::Rejected);
+}
+
+// Answers the message box that is about to run with its button of that role.
+void ClickInNextMessageBox(QMessageBox::StandardButton button, messages::Shown* seen) {
+  QTimer::singleShot(0, [button, seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen->caption = box->windowTitle();
+    seen->text = box->text();
+    seen->icon = box->icon() == QMessageBox::Warning    ? messages::Icon::Exclamation
+                 : box->icon() == QMessageBox::Question ? messages::Icon::Question
+                                                        : messages::Icon::None;
+    box->button(button)->click();
+  });
+}
+
+TEST(UiSeamsTest, QtMessageBoxesShowTheCaptionTextAndIconAndAnswerByButton) {
+  ui_seams::QtMessageService service;
+  messages::Shown shown;
+  ClickInNextMessageBox(QMessageBox::No, &shown);
+  EXPECT_EQ(service.Show({QStringLiteral("Delete?"), QStringLiteral("Ovelin"),
+                          messages::Buttons::YesNo, messages::Icon::Question}),
+            messages::Answer::No);
+  EXPECT_EQ(shown.caption, QStringLiteral("Ovelin"));
+  EXPECT_EQ(shown.text, QStringLiteral("Delete?"));
+  EXPECT_EQ(shown.icon, messages::Icon::Question);
+
+  ClickInNextMessageBox(QMessageBox::Cancel, &shown);
+  EXPECT_EQ(service.Show({QStringLiteral("Go on?"), QStringLiteral("Ovelin"),
+                          messages::Buttons::OkCancel, messages::Icon::Exclamation}),
+            messages::Answer::Cancel);
+  EXPECT_EQ(shown.icon, messages::Icon::Exclamation);
+
+  ClickInNextMessageBox(QMessageBox::Ok, &shown);
+  EXPECT_EQ(service.Show({QStringLiteral("Saved."), QStringLiteral("Ovelin"), messages::Buttons::Ok,
+                          messages::Icon::None}),
+            messages::Answer::Ok);
 }
 
 TEST(UiSeamsTest, SaveFileDialogIsScriptedAndGetsItsDefaultSuffix) {

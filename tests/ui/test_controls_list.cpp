@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -383,6 +384,42 @@ TEST_F(ListTest, RowsThatCameReadOnlyFromTheDesktopAreNotEdited) {
   row.accessState = 1;
   list.UnpackList(std::vector<CListItem>{row});
   EXPECT_FALSE(list.EditRow(0));
+}
+
+TEST_F(ListTest, CompanionsMoveWithTheListAndTappingThemKeepsTheEditorOpen) {
+  QWidget page;
+  page.resize(240, 320);
+  auto* items = new CBaseListCtrl(&page);
+  items->InsertColumn(0, QStringLiteral("Item"), 90);
+  items->InsertColumn(1, QStringLiteral("Value"), 140);
+  items->setGeometry(0, 60, 240, 200);
+  auto* plus = new QPushButton(QStringLiteral("(+)"), &page);
+  plus->setFocusPolicy(Qt::NoFocus);
+  plus->move(4, 30);
+  auto* caption = new QLabel(QStringLiteral("Admit Date:"), &page);
+  caption->move(4, 4);
+  items->AddCompanion(plus);
+  items->AddCompanion(caption);
+  QObject::connect(plus, &QPushButton::clicked, items,
+                   [items] { items->InsertInEditor(strings::Load(ids::kInsertPlus)); });
+  page.show();
+  items->UnpackList(std::vector<CListItem>{
+      PickRow(ids::kLabelDx, CDBCategories::kDiagnosisList, CListItem::kPickListMultiline)});
+
+  ASSERT_TRUE(items->EditRow(0));
+  auto* text = items->Editor()->findChild<QPlainTextEdit*>(QStringLiteral("text"));
+  ASSERT_NE(text, nullptr);
+  QTest::keyClicks(text, QStringLiteral("Murmur "));
+  QTest::mouseClick(plus, Qt::LeftButton);
+  EXPECT_TRUE(items->IsEditing());
+  items->CloseEdit();
+  EXPECT_EQ(items->GetValue(0), QStringLiteral("Murmur ") + strings::Load(ids::kInsertPlus));
+  EXPECT_FALSE(items->InsertInEditor(QStringLiteral("x"))) << "no editor open";
+
+  items->move(0, 100);
+  EXPECT_EQ(plus->pos(), QPoint(4, 70));
+  EXPECT_EQ(caption->pos(), QPoint(4, 44));
+  EXPECT_EQ(items->Companions().size(), 2u);
 }
 
 TEST_F(ListTest, ReturnOnARowActivatesIt) {

@@ -21,6 +21,9 @@ namespace {
 constexpr double kScale = 1.5;
 
 QIcon RenderPicture(const QString& path, QSize* naturalSize) {
+  if (!QFile::exists(path)) {
+    return {};
+  }
   QSvgRenderer renderer(path);
   if (!renderer.isValid()) {
     return {};
