@@ -379,11 +379,14 @@ TEST_F(ListTest, ReadOnlyRefusesEveryEditor) {
   EXPECT_TRUE(list.EditRow(1));
 }
 
-TEST_F(ListTest, RowsThatCameReadOnlyFromTheDesktopAreNotEdited) {
+TEST_F(ListTest, RowsReadOnlyFromTheDesktopAndPlainReportRowsAreNotEdited) {
   CListItem row = Row(ids::kLabelAge, CListItem::kText, "45");
   row.accessState = 1;
   list.UnpackList(std::vector<CListItem>{row});
   EXPECT_FALSE(list.EditRow(0));
+  const int plain = list.InsertItem(1, QStringLiteral("Doe, Jane"));
+  list.SetItemText(plain, 1, QStringLiteral("12345"));
+  EXPECT_FALSE(list.EditRow(plain));
 }
 
 TEST_F(ListTest, CompanionsMoveWithTheListAndTappingThemKeepsTheEditorOpen) {

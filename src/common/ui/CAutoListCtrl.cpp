@@ -15,6 +15,8 @@ CAutoListCtrl::CAutoListCtrl(QWidget* parent) : CBaseListCtrl(parent) {
 
 int CAutoListCtrl::AddPhrase(const QString& phrase) {
   const int row = InsertItem(GetItemCount(), phrase);
+  // The row item makes the phrase editable in place.
+  SetRowItem(row, std::make_unique<CListItem>());
   return row;
 }
 

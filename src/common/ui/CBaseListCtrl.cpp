@@ -468,17 +468,20 @@ bool CBaseListCtrl::CanEdit(int row, int column) const {
     return false;
   }
   const CListItem* item = GetRowItem(row);
+  if (item == nullptr) {
+    return false;  // a plain report row: nothing to edit
+  }
   if (choiceColumn_ >= 0) {
     // The todo form: read-only items (kind 0, or from the desktop read-only) stay as they are.
-    if (item != nullptr && (item->kind == CListItem::kText || item->accessState == 1)) {
+    if (item->kind == CListItem::kText || item->accessState == 1) {
       return false;
     }
     if (column == choiceColumn_) {
-      return item != nullptr && !item->choices.empty();
+      return !item->choices.empty();
     }
     return true;
   }
-  return item == nullptr || item->accessState != 1;
+  return item->accessState != 1;
 }
 
 bool CBaseListCtrl::EditRow(int row, int column) {

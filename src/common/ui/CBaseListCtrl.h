@@ -16,8 +16,9 @@
 #include "platform/FileTime.h"
 
 // The editable report list: rows of column texts, each row optionally carrying a CListItem that
-// says how its value is edited in place. In the usual two-column form, column 0 is the row's
-// label and column 1 its value; a tap on a row opens the editor its kind asks for:
+// says how its value is edited in place (a row without one is a plain report row, not edited). In
+// the usual two-column form, column 0 is the row's label and column 1 its value; a tap on a row
+// opens the editor its kind asks for:
 //   0, 1  a one-line text box (the item's limit, 0 = none)
 //   2     the allergies row: multi-line text with the allergies category list as pick list
 //   3     a drop-down of the item's fixed choices
