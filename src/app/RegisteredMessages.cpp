@@ -25,8 +25,8 @@ uint32_t Register(const QString& name) {
   QMutexLocker lock(&table.mutex);
   // Names compare without regard to letter case, as window-message names do.
   const QString key = name.toLower();
-  if (const auto found = table.byName.constFind(key); found != table.byName.constEnd()) {
-    return found.value();
+  if (const uint32_t known = table.byName.value(key, 0); known != 0) {
+    return known;
   }
   const uint32_t next = kFirst + static_cast<uint32_t>(table.byName.size());
   if (next > kLast) {
