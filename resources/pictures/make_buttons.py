@@ -109,7 +109,9 @@ def button(label, kind, style, inert):
     if kind:
         parts.append(glyph(kind, mark, 5, 5))
         text_x = 19 + (W - 19 - 3) / 2
-    size = 10 if len(label) <= 5 else 9
+    # Wide letters need a smaller size to stay clear of the glyph.
+    width = sum(1.3 if ch in "MWmw" else 1.0 for ch in label)
+    size = 10 if width <= 5.2 else 9 if width <= 6.2 else 8
     parts.append(
         f'<text x="{text_x:.1f}" y="15" text-anchor="middle" font-family="DejaVu Sans, Arial, sans-serif" '
         f'font-size="{size}" font-weight="bold" fill="{text}">{label}</text>')
