@@ -2,6 +2,9 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -29,7 +32,8 @@ CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
       m_view(new COvelinView(this)),
       m_commandBar(new QToolBar(this)),
       m_fileMenu(new QMenu(strings::Load(ids::kMenuFile), this)) {
-  setAttribute(Qt::WA_DeleteOnClose);
+  // The window is not deleted when it closes: dialogs running at that moment may be its
+  // children, on the stack of their handlers. The application object deletes it at the end.
   setWindowTitle(strings::Load(ids::kAppName));
   setWindowIcon(QIcon(QStringLiteral(":/pictures/ovelin.svg")));
   setCentralWidget(m_view);
@@ -159,6 +163,22 @@ bool CMainFrame::event(QEvent* event) {
     return true;
   }
   return QMainWindow::event(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  // Dialogs still open are cancelled, so that their handlers end before the program does.
+  for (int i = 0; i < 32; ++i) {
+    auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (modal == nullptr) {
+      break;
+    }
+    modal->reject();
+  }
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted() && !m_closed) {
+    m_closed = true;
+    emit closed();
+  }
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {

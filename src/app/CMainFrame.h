@@ -36,9 +36,16 @@ class CMainFrame : public QMainWindow {
   void UpdateCommandUI();
   // Carries out a command of the menu or the toolbar.
   void OnCommand(int commandId);
+  // True once the window has been closed: the program is ending.
+  bool IsClosed() const { return m_closed; }
+
+ signals:
+  // The window closed ("Close", "Exit" in the password prompt, or a second copy with /d).
+  void closed();
 
  protected:
   bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
@@ -56,4 +63,5 @@ class CMainFrame : public QMainWindow {
   QAction* m_closeAction = nullptr;
   QSystemTrayIcon* m_tray = nullptr;
   QHash<int, QAction*> m_actions;
+  bool m_closed = false;
 };

@@ -140,7 +140,14 @@ int main(int argc, char** argv) {
     if (!ovelin.Initialise(options)) {
       return 0;  // another copy runs on this device and has been told
     }
-    code = screenshot ? Screenshot(ovelin, line) : QApplication::exec();
+    if (screenshot) {
+      code = Screenshot(ovelin, line);
+    } else {
+      // The program ends when its main window closes, even while a dialog is still open.
+      QObject::connect(ovelin.MainFrame(), &CMainFrame::closed, &application,
+                       &QCoreApplication::quit, Qt::QueuedConnection);
+      code = QApplication::exec();
+    }
   }
   platform::Device::SetProcessDefault(nullptr);
   return code;

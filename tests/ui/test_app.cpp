@@ -120,9 +120,10 @@ TEST_F(AppStartTest, TheMenuHoldsEveryCommand) {
   EXPECT_EQ(texts, (QStringList{"Print Log", "Print Checkout List...", "Receive Beam...", "Beam",
                                 "Beam Categories", "Beam Checkout List...", "Preferences", "Help",
                                 "About", "Close"}));
-  QPointer<CMainFrame> frame = Frame();
+  CMainFrame* frame = Frame();
+  ASSERT_NE(frame, nullptr);
   Frame()->Action(command_ids::kClose)->trigger();
-  QTRY_VERIFY(frame.isNull());
+  QTRY_VERIFY(frame->IsClosed());
 }
 
 TEST_F(AppStartTest, TheSixTabsComeInOrderAndTheCurrentOneCannotBeRemoved) {
@@ -169,19 +170,29 @@ TEST_F(AppStartTest, PagesSitBelowTheTabsAndFollowTheInputPanel) {
 
 TEST_F(AppStartTest, ASecondCopyWithSlashDClosesTheFirstAndOneWithoutLeavesItRunning) {
   ASSERT_TRUE(Start());
-  QPointer<CMainFrame> frame = Frame();
+  CMainFrame* frame = Frame();
+  ASSERT_NE(frame, nullptr);
 
   COvelinApp activating;
   StartOptions second = Options();
   EXPECT_FALSE(activating.Initialise(second));
   QTest::qWait(50);
-  EXPECT_FALSE(frame.isNull());
+  EXPECT_FALSE(frame->IsClosed());
   EXPECT_EQ(COvelinApp::Current(), app_.get());
 
+  // A dialog open at that moment is cancelled; the window it belongs to stays in memory until
+  // the program ends, so that the dialog's handler can still unwind.
+  QDialog open(Frame());
+  open.setModal(true);
+  open.show();
   COvelinApp closing;
   second.arguments = {"/D"};
   EXPECT_FALSE(closing.Initialise(second));
-  QTRY_VERIFY(frame.isNull());
+  QTRY_VERIFY(frame->IsClosed());
+  EXPECT_EQ(open.result(), QDialog::Rejected);
+  EXPECT_TRUE(open.isHidden());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(Frame(), frame);
 }
 
 TEST_F(AppStartTest, RefreshScreenFromTheCommandLineRefillsAndKeepsTheSelection) {

@@ -64,8 +64,9 @@ TEST_F(LoginTest, ExitAtStartUpEndsTheProgram) {
     return dialog.result();
   });
   ASSERT_TRUE(Start());
-  QPointer<CMainFrame> frame = Frame();
-  QTRY_VERIFY(frame.isNull());
+  CMainFrame* frame = Frame();
+  ASSERT_NE(frame, nullptr);
+  QTRY_VERIFY(frame->IsClosed());
 }
 
 TEST_F(LoginTest, ATimeOutOfZeroNeverAsksAndNeverLocks) {
@@ -124,13 +125,14 @@ TEST_F(LoginTest, AWrongPasswordKeepsTheLoginOpenAndExitFromTheLockEndsTheProgra
   clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull));
   ui_seams::PushModalHandler(TypePassword("Secret"));
   ASSERT_TRUE(Start());
-  QPointer<CMainFrame> frame = Frame();
+  CMainFrame* frame = Frame();
+  ASSERT_NE(frame, nullptr);
 
   QStringList shown;
   // The stored password in another letter case does not open.
   ui_seams::PushModalHandler(TypePassword("secret", &shown));
   clock_source::Advance(61000);
-  QTRY_VERIFY(frame.isNull());
+  QTRY_VERIFY(frame->IsClosed());
   EXPECT_EQ(shown, QStringList{"Login: The password you entered is incorrect!"});
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
   EXPECT_EQ(messages::DefaultRecorder().Messages()[0].icon, messages::Icon::Stop);
