@@ -353,6 +353,10 @@ TEST_F(AppStartTest, TheExtensionsPageCommandAndTextsAppear) {
   QFile copy(device_.folder() + "/windows/ovcopy.htc");
   ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
   EXPECT_TRUE(copy.readAll().endsWith("bedside of the selected patient.</p>\r\n"));
+
+  // The listener hears of the deletion: its page forgets the patient.
+  ListPage().OnDelete();
+  EXPECT_EQ(label->text(), "No patient selected");
 #endif
 }
 
