@@ -234,7 +234,11 @@ void COvelinView::OnAddNote() {
 }
 
 void COvelinView::OnPrintLog() {
-  // The patient log is printed here with the application's printer page settings.
+  // The printer reports its own failures; the log's result is not looked at.
+  const app_options::PrintSettings settings =
+      COvelinApp::Current() ? COvelinApp::Current()->PrintSettings() : app_options::PrintSettings{};
+  CDBPatient().PrintPatientLog(settings.linesPerPage, settings.pageWidth, settings.leftMargin,
+                               settings.topMargin, settings.bottomMargin);
 }
 
 void COvelinView::OnPrintCheckoutList() {

@@ -361,3 +361,16 @@ TEST_F(AppStartTest, TheExtensionsPageCommandAndTextsAppear) {
 }
 
 }  // namespace
+
+TEST_F(AppStartTest, PrintLogSpoolsTheLogWithTheApplicationsPageSettings) {
+  AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
+  ASSERT_TRUE(Start());
+  COvelinApp::Current()->PrintSettings().leftMargin = 2;
+  Frame()->Action(command_ids::kPrintLog)->trigger();
+  const QDir spool(device_.folder() + "/spool");
+  const QStringList jobs = spool.entryList(QDir::Files);
+  ASSERT_EQ(jobs.size(), 1);
+  QFile job(spool.filePath(jobs.first()));
+  ASSERT_TRUE(job.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(job.readAll().contains("\n  Chen, Ana   Room: 4B   MR: 20017"));
+}
