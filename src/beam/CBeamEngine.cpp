@@ -57,31 +57,22 @@ void CBeamEngine::Pause(int milliseconds) {
 // starts the wait again. A failed move (the connection closed or broke) is retried like a move that
 // found nothing to do, after a short pause instead of at once.
 bool CBeamEngine::SendAll(platform::IBeamSocket& socket, const uint8_t* bytes, size_t length) {
-  uint64_t stamp = 0;
-  TimeElapsed(stamp, kProgressMs);
-  for (size_t done = 0; done < length;) {
-    const ptrdiff_t moved = socket.Send(bytes + done, length - done, timing_.ioWaitMs);
-    if (moved > 0) {
-      stamp = 0;
-      TimeElapsed(stamp, kProgressMs);
-      done += static_cast<size_t>(moved);
-      continue;
-    }
-    if (TimeElapsed(stamp, kNoProgressMs)) {
-      return false;
-    }
-    if (moved < 0) {
-      Pause(timing_.ioWaitMs);
-    }
-  }
-  return true;
+  return MoveAll(length, [&](size_t done) {
+    return socket.Send(bytes + done, length - done, timing_.ioWaitMs);
+  });
 }
 
 bool CBeamEngine::ReceiveAll(platform::IBeamSocket& socket, uint8_t* bytes, size_t length) {
+  return MoveAll(length, [&](size_t done) {
+    return socket.Receive(bytes + done, length - done, timing_.ioWaitMs);
+  });
+}
+
+bool CBeamEngine::MoveAll(size_t length, const std::function<ptrdiff_t(size_t done)>& move) {
   uint64_t stamp = 0;
   TimeElapsed(stamp, kProgressMs);
   for (size_t done = 0; done < length;) {
-    const ptrdiff_t moved = socket.Receive(bytes + done, length - done, timing_.ioWaitMs);
+    const ptrdiff_t moved = move(done);
     if (moved > 0) {
       stamp = 0;
       TimeElapsed(stamp, kProgressMs);

@@ -110,6 +110,9 @@ class CBeamEngine {
   // One step of the category walks; true when the user cancelled (the cancel text is shown).
   bool CategoryProgress(bool sending, uint64_t& stamp, uint64_t done, uint64_t total);
   void Pause(int milliseconds);
+  // The loop of SendAll and ReceiveAll: move(done) moves part of the rest and answers the bytes
+  // moved, 0 for none yet, or a negative number when the connection failed.
+  bool MoveAll(size_t length, const std::function<ptrdiff_t(size_t done)>& move);
 
   IBeamProgress& progress_;
   platform::IBeamTransport& transport_;
