@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "platform/Device.h"
+#include "platform/SqliteStatement.h"
 
 // Layout of objectstore.db (docs/store-file.md):
 //   store_meta(name, value)       format number, last record id handed out, Unicode version of the
@@ -137,9 +138,10 @@ Connection* Attach(sqlite3* db) {
 // ---- Statements and transactions --------------------------------------------------------------
 
 // One use of a cached statement; reset when the use ends so that it holds no read snapshot.
-class Statement {
+class Statement : public SqliteStatement {
  public:
-  Statement(Connection& connection, const std::string& sql) : statement_(connection.Prepare(sql)) {}
+  Statement(Connection& connection, const std::string& sql)
+      : SqliteStatement(connection.Prepare(sql)) {}
   ~Statement() {
     if (statement_) {
       sqlite3_reset(statement_);
@@ -148,49 +150,6 @@ class Statement {
   }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
-
-  void Bind(int index, int64_t value) {
-    if (statement_) {
-      sqlite3_bind_int64(statement_, index, value);
-    }
-  }
-  void Bind(int index, const QString& text) {
-    if (statement_) {
-      // An empty text binds as '' (never NULL, which the NOT NULL columns would refuse).
-      const void* data = text.isEmpty() ? static_cast<const void*>(u"") : text.utf16();
-      sqlite3_bind_text16(statement_, index, data, static_cast<int>(text.size() * 2),
-                          SQLITE_TRANSIENT);
-    }
-  }
-  // Makes the statement ready for the next set of bindings.
-  void Reset() {
-    if (statement_) {
-      sqlite3_reset(statement_);
-    }
-  }
-  // SQLITE_ROW, SQLITE_DONE or an error.
-  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE; }
-  // Runs to the end; true when it got there without an error.
-  bool Run() {
-    int rc = Step();
-    while (rc == SQLITE_ROW) {
-      rc = Step();
-    }
-    return rc == SQLITE_DONE;
-  }
-  bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
-  int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
-  QString Text(int column) const {
-    const void* text = sqlite3_column_text16(statement_, column);
-    const int bytes = sqlite3_column_bytes16(statement_, column);
-    if (!text || bytes <= 0) {
-      return QString();
-    }
-    return QString(static_cast<const QChar*>(text), bytes / 2);
-  }
-
- private:
-  sqlite3_stmt* statement_;
 };
 
 bool Execute(Connection& connection, const std::string& sql) {

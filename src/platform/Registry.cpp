@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Device.h"
+#include "platform/SqliteStatement.h"
 
 // Layout of registry.db (docs/registry-file.md):
 //   reg_keys(hive, folded, path)                      one row per key
@@ -42,57 +43,22 @@ QString Fold(const QString& text) {
 }
 
 // One prepared statement for one call, finalized when it goes.
-class Statement {
+class Statement : public SqliteStatement {
  public:
-  Statement(sqlite3* db, const char* sql) {
-    if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(statement_);
-      statement_ = nullptr;
-    }
-  }
+  Statement(sqlite3* db, const char* sql) : SqliteStatement(Prepare(db, sql)) {}
   ~Statement() { sqlite3_finalize(statement_); }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
-  bool Ok() const { return statement_ != nullptr; }
-  void Bind(int index, int64_t value) {
-    if (statement_) {
-      sqlite3_bind_int64(statement_, index, value);
-    }
-  }
-  void Bind(int index, const QString& text) {
-    if (statement_) {
-      const void* data = text.isEmpty() ? static_cast<const void*>(u"") : text.utf16();
-      sqlite3_bind_text16(statement_, index, data, static_cast<int>(text.size() * 2),
-                          SQLITE_TRANSIENT);
-    }
-  }
-  void BindBlob(int index, const QByteArray& bytes) {
-    if (!statement_) {
-      return;
-    }
-    if (bytes.isEmpty()) {
-      sqlite3_bind_zeroblob(statement_, index, 0);  // an empty value, not NULL
-    } else {
-      sqlite3_bind_blob(statement_, index, bytes.constData(), static_cast<int>(bytes.size()),
-                        SQLITE_TRANSIENT);
-    }
-  }
-  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE; }
-  void Reset() {
-    if (statement_) {
-      sqlite3_reset(statement_);
-    }
-  }
-  int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
-  QByteArray Blob(int column) const {
-    const void* data = sqlite3_column_blob(statement_, column);
-    const int size = sqlite3_column_bytes(statement_, column);
-    return data && size > 0 ? QByteArray(static_cast<const char*>(data), size) : QByteArray();
-  }
-
  private:
-  sqlite3_stmt* statement_ = nullptr;
+  static sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+      sqlite3_finalize(statement);
+      return nullptr;
+    }
+    return statement;
+  }
 };
 
 bool Execute(sqlite3* db, const char* sql) {

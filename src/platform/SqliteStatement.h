@@ -1,0 +1,81 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+namespace platform {
+
+// Binding values to one prepared SQLite statement, stepping it and reading its columns. Who
+// prepares the statement and who releases it is the deriving class's business (the registry
+// prepares and finalizes its own; the property database borrows cached ones).
+class SqliteStatement {
+ public:
+  SqliteStatement(const SqliteStatement&) = delete;
+  SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+  bool Ok() const { return statement_ != nullptr; }
+  void Bind(int index, int64_t value) {
+    if (statement_) {
+      sqlite3_bind_int64(statement_, index, value);
+    }
+  }
+  void Bind(int index, const QString& text) {
+    if (statement_) {
+      // An empty text binds as '' (never NULL, which NOT NULL columns would refuse).
+      const void* data = text.isEmpty() ? static_cast<const void*>(u"") : text.utf16();
+      sqlite3_bind_text16(statement_, index, data, static_cast<int>(text.size() * 2),
+                          SQLITE_TRANSIENT);
+    }
+  }
+  void BindBlob(int index, const QByteArray& bytes) {
+    if (!statement_) {
+      return;
+    }
+    if (bytes.isEmpty()) {
+      sqlite3_bind_zeroblob(statement_, index, 0);  // an empty value, not NULL
+    } else {
+      sqlite3_bind_blob(statement_, index, bytes.constData(), static_cast<int>(bytes.size()),
+                        SQLITE_TRANSIENT);
+    }
+  }
+  // Makes the statement ready for the next set of bindings.
+  void Reset() {
+    if (statement_) {
+      sqlite3_reset(statement_);
+    }
+  }
+  // SQLITE_ROW, SQLITE_DONE or an error.
+  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE; }
+  // Runs to the end; true when it got there without an error.
+  bool Run() {
+    int rc = Step();
+    while (rc == SQLITE_ROW) {
+      rc = Step();
+    }
+    return rc == SQLITE_DONE;
+  }
+  bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
+  int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
+  QString Text(int column) const {
+    const void* text = sqlite3_column_text16(statement_, column);
+    const int bytes = sqlite3_column_bytes16(statement_, column);
+    return text && bytes > 0 ? QString(static_cast<const QChar*>(text), bytes / 2) : QString();
+  }
+  // By stored length: zero bytes inside the value are kept.
+  QByteArray Blob(int column) const {
+    const void* data = sqlite3_column_blob(statement_, column);
+    const int size = sqlite3_column_bytes(statement_, column);
+    return data && size > 0 ? QByteArray(static_cast<const char*>(data), size) : QByteArray();
+  }
+
+ protected:
+  explicit SqliteStatement(sqlite3_stmt* statement) : statement_(statement) {}
+  ~SqliteStatement() = default;
+
+  sqlite3_stmt* statement_;
+};
+
+}  // namespace platform
