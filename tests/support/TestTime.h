@@ -19,4 +19,11 @@ inline FILETIME At(int year, int month, int day, int hour = 0, int minute = 0, i
   return filetime::FromSystemTime(parts, time) ? time : FILETIME{};
 }
 
+// The calendar fields of a device time.
+inline SYSTEMTIME Fields(const FILETIME& time) {
+  SYSTEMTIME fields{};
+  filetime::ToSystemTime(time, fields);
+  return fields;
+}
+
 }  // namespace test_time

@@ -10,29 +10,19 @@
 #include "common/StringTable.h"
 #include "common/ui/CEditCategoriesDlg.h"
 #include "patients/CAddPatientDlg.h"
+#include "support/TestTime.h"
 #include "test_app_support.h"
 
 namespace {
 
 using Dlg = CAddPatientDlg;
 
+// Times in these tests fall at 10:30 unless a test says otherwise.
 FILETIME At(int year, int month, int day, int hour = 10, int minute = 30) {
-  SYSTEMTIME fields{};
-  fields.wYear = static_cast<uint16_t>(year);
-  fields.wMonth = static_cast<uint16_t>(month);
-  fields.wDay = static_cast<uint16_t>(day);
-  fields.wHour = static_cast<uint16_t>(hour);
-  fields.wMinute = static_cast<uint16_t>(minute);
-  FILETIME time;
-  EXPECT_TRUE(filetime::FromSystemTime(fields, time));
-  return time;
+  return test_time::At(year, month, day, hour, minute);
 }
 
-SYSTEMTIME Fields(const FILETIME& time) {
-  SYSTEMTIME fields{};
-  EXPECT_TRUE(filetime::ToSystemTime(time, fields));
-  return fields;
-}
+using test_time::Fields;
 
 // Index of a date row's choice in its drop-down: "No Date", then the decades.
 int DateChoice(int id) {

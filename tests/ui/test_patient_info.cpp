@@ -6,29 +6,16 @@
 #include "common/StringIds.h"
 #include "common/ui/CPictureButton.h"
 #include "patients/CPatientInfoPage.h"
+#include "support/TestTime.h"
 #include "test_app_support.h"
 
 namespace {
 
 using Page = CPatientInfoPage;
 
-FILETIME At(int year, int month, int day, int hour = 0, int minute = 0) {
-  SYSTEMTIME fields{};
-  fields.wYear = static_cast<uint16_t>(year);
-  fields.wMonth = static_cast<uint16_t>(month);
-  fields.wDay = static_cast<uint16_t>(day);
-  fields.wHour = static_cast<uint16_t>(hour);
-  fields.wMinute = static_cast<uint16_t>(minute);
-  FILETIME time;
-  EXPECT_TRUE(filetime::FromSystemTime(fields, time));
-  return time;
-}
+using test_time::At;
 
-SYSTEMTIME Fields(const FILETIME& time) {
-  SYSTEMTIME fields{};
-  EXPECT_TRUE(filetime::ToSystemTime(time, fields));
-  return fields;
-}
+using test_time::Fields;
 
 std::unique_ptr<CDBPatient> Stored(const QString& name) {
   auto patient = std::make_unique<CDBPatient>();

@@ -10,20 +10,12 @@
 #include "common/ui/CTabPage.h"
 #include "security/CPreferencesDlg.h"
 #include "security/CPrefsTabCtrl.h"
+#include "support/TestTime.h"
 #include "test_app_support.h"
 
 namespace {
 
-FILETIME At(int year, int month, int day, int hour) {
-  SYSTEMTIME fields{};
-  fields.wYear = static_cast<uint16_t>(year);
-  fields.wMonth = static_cast<uint16_t>(month);
-  fields.wDay = static_cast<uint16_t>(day);
-  fields.wHour = static_cast<uint16_t>(hour);
-  FILETIME time;
-  EXPECT_TRUE(filetime::FromSystemTime(fields, time));
-  return time;
-}
+using test_time::At;
 
 const std::vector<messages::Shown>& Shown() {
   return messages::DefaultRecorder().Messages();
