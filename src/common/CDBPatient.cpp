@@ -12,6 +12,31 @@ thread_local QString CDBPatient::m_LastPatientWritten;
 
 namespace {
 
+// The text fields with their properties, in the order of the serialised form.
+struct TextField {
+  platform::PropId prop;
+  QString CDBPatient::*member;
+};
+
+constexpr TextField kTextFields[] = {
+    {CDBPatient::kKeyProp, &CDBPatient::name},
+    {CDBPatient::kFirstNameProp, &CDBPatient::firstName},
+    {CDBPatient::kLastNameProp, &CDBPatient::lastName},
+    {CDBPatient::kMrNumberProp, &CDBPatient::mrNumber},
+    {CDBPatient::kDoctorProp, &CDBPatient::doctor},
+    {CDBPatient::kAgeValueProp, &CDBPatient::ageValue},
+    {CDBPatient::kAgeUnitProp, &CDBPatient::ageUnit},
+    {CDBPatient::kRaceProp, &CDBPatient::race},
+    {CDBPatient::kSexProp, &CDBPatient::sex},
+    {CDBPatient::kCodeStatusProp, &CDBPatient::codeStatus},
+    {CDBPatient::kRoomProp, &CDBPatient::room},
+    {CDBPatient::kDiagnosisProp, &CDBPatient::diagnosis},
+    {CDBPatient::kAllergiesProp, &CDBPatient::allergies},
+    {CDBPatient::kProblemsProp, &CDBPatient::problems},
+    {CDBPatient::kPatientTypeProp, &CDBPatient::patientType},
+    {CDBPatient::kLegacyTodoProp, &CDBPatient::todo},
+};
+
 QString DateText(const FILETIME& time) {
   return filetime::IsZero(time) ? QString() : CDBBaseDatabase::TimeToDayHourString(time);
 }
@@ -39,47 +64,21 @@ bool CDBPatient::FindByName(const QString& patientName) {
 void CDBPatient::UnpackRecord(const Record& record) {
   CDBBaseDatabase::UnpackRecord(record);
   recordId = m_db.CurrentId();
-  name = TextProp(record, kKeyProp);
-  firstName = TextProp(record, kFirstNameProp);
-  lastName = TextProp(record, kLastNameProp);
-  mrNumber = TextProp(record, kMrNumberProp);
-  doctor = TextProp(record, kDoctorProp);
-  ageValue = TextProp(record, kAgeValueProp);
-  ageUnit = TextProp(record, kAgeUnitProp);
-  race = TextProp(record, kRaceProp);
-  sex = TextProp(record, kSexProp);
+  for (const TextField& field : kTextFields) {
+    this->*field.member = TextProp(record, field.prop);
+  }
   admitDate = StringToTime(TextProp(record, kAdmitDateProp));
-  codeStatus = TextProp(record, kCodeStatusProp);
-  room = TextProp(record, kRoomProp);
-  diagnosis = TextProp(record, kDiagnosisProp);
-  allergies = TextProp(record, kAllergiesProp);
-  problems = TextProp(record, kProblemsProp);
-  patientType = TextProp(record, kPatientTypeProp);
   dateOfBirth = StringToTime(TextProp(record, kDateOfBirthProp));
-  todo = TextProp(record, kLegacyTodoProp);
   timeStamp = StringToTime(TextProp(record, kTimeStampProp));
 }
 
 Record CDBPatient::BuildProperties(bool received) const {
   Record record;
-  record.Add(kKeyProp, name);
-  record.Add(kFirstNameProp, firstName);
-  record.Add(kLastNameProp, lastName);
-  record.Add(kMrNumberProp, mrNumber);
-  record.Add(kDoctorProp, doctor);
-  record.Add(kAgeValueProp, ageValue);
-  record.Add(kAgeUnitProp, ageUnit);
-  record.Add(kRaceProp, race);
-  record.Add(kSexProp, sex);
+  for (const TextField& field : kTextFields) {
+    record.Add(field.prop, this->*field.member);
+  }
   record.Add(kAdmitDateProp, DateText(admitDate));
-  record.Add(kCodeStatusProp, codeStatus);
-  record.Add(kRoomProp, room);
-  record.Add(kDiagnosisProp, diagnosis);
-  record.Add(kAllergiesProp, allergies);
-  record.Add(kProblemsProp, problems);
-  record.Add(kPatientTypeProp, patientType);
   record.Add(kDateOfBirthProp, DateText(dateOfBirth));
-  record.Add(kLegacyTodoProp, todo);
   record.Add(kTimeStampProp, received && !filetime::IsZero(timeStamp)
                                  ? TimeToDayHourString(timeStamp)
                                  : GetCurrentTimeStamp());
@@ -260,10 +259,8 @@ bool CDBPatient::Serialize(std::vector<uint8_t>& bytes) {
   writer.WriteI32(accessState != 0 ? 1 : 0);
   writer.WriteFileTime(admitDate);
   writer.WriteFileTime(dateOfBirth);
-  for (const QString* text :
-       {&name, &firstName, &lastName, &mrNumber, &doctor, &ageValue, &ageUnit, &race, &sex,
-        &codeStatus, &room, &diagnosis, &allergies, &problems, &patientType, &todo}) {
-    writer.WriteString(*text);
+  for (const TextField& field : kTextFields) {
+    writer.WriteString(this->*field.member);
   }
   return true;
 }
@@ -274,10 +271,8 @@ bool CDBPatient::Write(const uint8_t* bytes, size_t length) {
   bool ok = reader.ReadU8(type) && type == kRecordType && reader.ReadI32(desktopId) &&
             reader.ReadI32(accessState) && reader.ReadFileTime(admitDate) &&
             reader.ReadFileTime(dateOfBirth);
-  for (QString* text :
-       {&name, &firstName, &lastName, &mrNumber, &doctor, &ageValue, &ageUnit, &race, &sex,
-        &codeStatus, &room, &diagnosis, &allergies, &problems, &patientType, &todo}) {
-    ok = ok && reader.ReadString(*text);
+  for (const TextField& field : kTextFields) {
+    ok = ok && reader.ReadString(this->*field.member);
   }
   if (!ok || name.isEmpty()) {
     return false;
