@@ -14,22 +14,15 @@
 #include "app/COvelinApp.h"
 #include "app/COvelinView.h"
 #include "app/CPatientTabCtrl.h"
-#include "app/CommandIds.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/InputPanel.h"
-
-namespace {
-
-constexpr int kFirstRecordCommand = command_ids::kAddMeds;
-constexpr int kLastRecordCommand = command_ids::kAddNote;
-
-}  // namespace
+#include "shell/CommandIds.h"
 
 CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
     : QMainWindow(parent),
       m_app(app),
-      m_view(new COvelinView(this)),
+      m_view(new COvelinView(app, this)),
       m_commandBar(new QToolBar(this)),
       m_fileMenu(new QMenu(strings::Load(ids::kMenuFile), this)) {
   // The window is not deleted when it closes: dialogs running at that moment may be its
@@ -84,6 +77,9 @@ CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
   CreateTray();
   resize(DefaultSize());
 
+  m_view->Commands().Register(command_ids::kPreferences,
+                              [this](CommandContext&) { m_app.OnPreferences(); });
+  m_view->Commands().Register(command_ids::kClose, [this](CommandContext&) { close(); });
   m_view->Create();
   connect(m_view->TabCtrl(), &CPatientTabCtrl::patientChanged, this, &CMainFrame::UpdateCommandUI);
   UpdateCommandUI();
@@ -118,22 +114,14 @@ void CMainFrame::AddExtensionCommand(int commandId, const QString& text) {
 
 void CMainFrame::UpdateCommandUI() {
   const bool selected = m_view->TabCtrl()->patientSelected;
-  for (int id = kFirstRecordCommand; id <= kLastRecordCommand; ++id) {
-    if (QAction* action = Action(id)) {
-      action->setEnabled(selected);
+  for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+    if (command_ids::NeedsPatient(it.key())) {
+      it.value()->setEnabled(selected);
     }
   }
 }
 
 void CMainFrame::OnCommand(int commandId) {
-  if (commandId == command_ids::kPreferences) {
-    m_app.OnPreferences();
-    return;
-  }
-  if (commandId == command_ids::kClose) {
-    close();
-    return;
-  }
   m_view->OnCommand(commandId);
 }
 

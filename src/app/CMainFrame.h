@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <QSize>
 
+#include "shell/DeviceScreen.h"
+
 class COvelinApp;
 class COvelinView;
 class QAction;
@@ -20,8 +22,7 @@ class CMainFrame : public QMainWindow {
   explicit CMainFrame(COvelinApp& app, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
-  // The hand-held's 240 x 320 screen, doubled to be readable on a desktop.
-  static QSize DefaultSize() { return {480, 640}; }
+  static QSize DefaultSize() { return device_screen::Size(); }
 
   COvelinView* View() const { return m_view; }
   QToolBar* CommandBar() const { return m_commandBar; }

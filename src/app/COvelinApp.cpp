@@ -156,7 +156,7 @@ bool COvelinApp::Initialise(const StartOptions& options) {
   ReadOptions(nullptr, nullptr, &m_timeout);
   if (m_timeout != 0 && options.askPassword) {
     input_panel::RaisedScope raised;
-    CLoginDlg login(frame);
+    CLoginDlg login(*this, frame);
     if (ui_seams::RunModal(login) != QDialog::Accepted) {
       QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
     }
@@ -287,7 +287,7 @@ void COvelinApp::NotifyPatientDeleted(const QString& name) {
 }
 
 void COvelinApp::OnPreferences() {
-  CPreferencesDlg dialog(m_pMainWnd);
+  CPreferencesDlg dialog(*this, m_pMainWnd);
   ui_seams::RunModal(dialog);
 }
 
@@ -358,7 +358,7 @@ void COvelinApp::KillTimer() {
 void COvelinApp::Lock() {
   input_panel::RaisedScope raised;
   s_lockInProgress = true;
-  CLoginDlg login(m_pMainWnd);
+  CLoginDlg login(*this, m_pMainWnd);
   if (ui_seams::RunModal(login) != QDialog::Accepted) {
     // "Exit": nothing of the chart stays on screen while the program closes.
     m_tabStripVisible = false;

@@ -8,9 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/Options.h"
 #include "common/XMExtension.h"
 #include "platform/FileTime.h"
+#include "shell/IShell.h"
+#include "shell/Options.h"
 
 class CMainFrame;
 class CSplashDlg;
@@ -36,7 +37,7 @@ struct StartOptions {
 // The application object: starts the program (refusing a second copy on the same device), owns
 // the user options held in memory, the printer page settings, the inactivity lock and the list
 // of extension listeners, and filters every event of the program before it is dispatched.
-class COvelinApp : public QObject {
+class COvelinApp : public QObject, public IShell {
   Q_OBJECT
 
  public:
@@ -59,17 +60,17 @@ class COvelinApp : public QObject {
   bool PreFilterMessage(QObject* watched, QEvent* event);
 
   // The options; each pointer may be null for a value not wanted or not to be written.
-  void ReadOptions(QString* password, QString* hint, uint32_t* timeout) const;
+  void ReadOptions(QString* password, QString* hint, uint32_t* timeout) const override;
   // Writing a time-out also stops the inactivity timer, keeps the new time-out and, when it is
   // nonzero, arms the timer again.
-  bool WriteOptions(const QString* password, const QString* hint, const uint32_t* timeout);
+  bool WriteOptions(const QString* password, const QString* hint, const uint32_t* timeout) override;
 
   // The start-up picture: shown over the device screen, or removed.
   void SetFullScreen(bool on);
 
   void AddPatientListener(IPatientListener* listener);
-  void NotifyPatientSelected(const QString& name);
-  void NotifyPatientDeleted(const QString& name);
+  void NotifyPatientSelected(const QString& name) override;
+  void NotifyPatientDeleted(const QString& name) override;
 
   // The "Preferences" command.
   void OnPreferences();
@@ -90,10 +91,10 @@ class COvelinApp : public QObject {
 
   CMainFrame* MainFrame() const;
   CSplashDlg* Splash() const;
-  app_options::PrintSettings& PrintSettings() { return m_printSettings; }
-  bool DesktopCompanion() const { return m_desktopCompanion; }
+  app_options::PrintSettings& PrintSettings() override { return m_printSettings; }
+  bool DesktopCompanion() const override { return m_desktopCompanion; }
   bool TabStripVisible() const { return m_tabStripVisible; }
-  const QString& DeviceFolder() const { return m_deviceFolder; }
+  QString DeviceFolder() const override { return m_deviceFolder; }
   const std::vector<IPatientListener*>& Listeners() const { return m_listeners; }
 
  protected:

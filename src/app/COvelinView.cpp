@@ -12,17 +12,17 @@
 #include "app/CHelpViewer.h"
 #include "app/COvelinApp.h"
 #include "app/CPatientTabCtrl.h"
-#include "app/CommandIds.h"
+#include "app/FeatureCommands.h"
 #include "app/HelpFile.h"
-#include "common/CDBPatient.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/XMExtensionMgr.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
-#include "patients/CAddPatientDlg.h"
-#include "platform/Device.h"
+#include "patients/CPatientListPage.h"
+#include "shell/CommandIds.h"
+#include "shell/IShell.h"
 
 namespace {
 
@@ -59,8 +59,11 @@ QString ShortcutTarget(const QByteArray& contents) {
 
 }  // namespace
 
-COvelinView::COvelinView(QWidget* parent)
-    : QWidget(parent), m_header(new QLabel(this)), m_tabCtrl(new CPatientTabCtrl(this)) {
+COvelinView::COvelinView(IShell& shell, QWidget* parent)
+    : QWidget(parent),
+      m_shell(shell),
+      m_header(new QLabel(this)),
+      m_tabCtrl(new CPatientTabCtrl(shell, this)) {
   m_header->setObjectName(QStringLiteral("header"));
   m_header->setProperty("controlId", command_ids::kHeaderLabel);
   m_header->setText(strings::Load(ids::kPatientNotSelected));
@@ -76,6 +79,7 @@ COvelinView::COvelinView(QWidget* parent)
   m_header->setFixedHeight(m_header->fontMetrics().height() + 8);
   m_tabCtrl->hide();
   connect(m_tabCtrl, &CPatientTabCtrl::headerChanged, m_header, &QLabel::setText);
+  RegisterOwnCommands();
 }
 
 COvelinView::~COvelinView() {
@@ -134,131 +138,26 @@ void COvelinView::SetShellOpener(ShellOpener opener) {
 }
 
 QString COvelinView::WindowsFolder() const {
-  const COvelinApp* app = COvelinApp::Current();
-  const QString device =
-      app != nullptr ? app->DeviceFolder() : platform::Device::Current()->Folder();
-  return device + QStringLiteral("/windows");
+  return m_shell.DeviceFolder() + QStringLiteral("/windows");
 }
 
 // ---------------------------------------------------------------------------------------------
 // Commands
+
+void COvelinView::RegisterOwnCommands() {
+  m_commands.Register(command_ids::kReader, [this](CommandContext&) { OnReader(); });
+  m_commands.Register(command_ids::kHelp, [this](CommandContext&) { OnHelp(); });
+  m_commands.Register(command_ids::kAbout, [this](CommandContext&) { OnAbout(); });
+  RegisterFeatureCommands(m_commands);
+}
 
 void COvelinView::OnCommand(int commandId) {
   if (commandId >= XMExtensionMgr::kFirstCommandId && commandId <= XMExtensionMgr::kLastCommandId) {
     XMExtensionMgr::Instance()->OnCmdMsg(commandId);
     return;
   }
-  switch (commandId) {
-    case command_ids::kNewPatient:
-      OnNewPatient();
-      break;
-    case command_ids::kAddMeds:
-      OnAddMeds();
-      break;
-    case command_ids::kAddLabs:
-      OnAddLabs();
-      break;
-    case command_ids::kAddVitals:
-      OnAddVitals();
-      break;
-    case command_ids::kAddTest:
-      OnAddTest();
-      break;
-    case command_ids::kAddNote:
-      OnAddNote();
-      break;
-    case command_ids::kReader:
-      OnReader();
-      break;
-    case command_ids::kPrintLog:
-      OnPrintLog();
-      break;
-    case command_ids::kPrintCheckoutList:
-      OnPrintCheckoutList();
-      break;
-    case command_ids::kReceiveBeam:
-      OnReceiveBeam();
-      break;
-    case command_ids::kBeam:
-      OnBeam();
-      break;
-    case command_ids::kBeamCategories:
-      OnBeamCategories();
-      break;
-    case command_ids::kBeamCheckoutList:
-      OnBeamCheckoutList();
-      break;
-    case command_ids::kHelp:
-      OnHelp();
-      break;
-    case command_ids::kAbout:
-      OnAbout();
-      break;
-    default:
-      break;
-  }
-}
-
-void COvelinView::OnNewPatient() {
-  CDBPatient patient;
-  bool added = false;
-  {
-    input_panel::RaisedScope raised;
-    CAddPatientDlg dialog(patient, this);
-    added = ui_seams::RunModal(dialog) == QDialog::Accepted;
-  }
-  if (added) {
-    patient.CreateRecord(false);
-    m_tabCtrl->RefillPatientList(false, false);
-  }
-}
-
-void COvelinView::OnAddMeds() {
-  // The add-medication dialog runs here; on OK the medication is stored and "Meds/Rx" reloaded.
-}
-
-void COvelinView::OnAddLabs() {
-  // The add-lab-results dialog runs here; on OK the result is stored, labs and "Todo" reloaded.
-}
-
-void COvelinView::OnAddVitals() {
-  // The add-vitals dialog runs here; on OK the vital signs are stored and the vitals reloaded.
-}
-
-void COvelinView::OnAddTest() {
-  // The add-test dialog runs here; on OK the test is stored and the tests sub-page reloaded.
-}
-
-void COvelinView::OnAddNote() {
-  // The new-note dialog and its note sheet run here; on OK the note is stored, "Notes" reloaded.
-}
-
-void COvelinView::OnPrintLog() {
-  // The printer reports its own failures; the log's result is not looked at.
-  const app_options::PrintSettings settings =
-      COvelinApp::Current() ? COvelinApp::Current()->PrintSettings() : app_options::PrintSettings{};
-  CDBPatient().PrintPatientLog(settings.linesPerPage, settings.pageWidth, settings.leftMargin,
-                               settings.topMargin, settings.bottomMargin);
-}
-
-void COvelinView::OnPrintCheckoutList() {
-  // The print-checkout-list dialog runs here.
-}
-
-void COvelinView::OnReceiveBeam() {
-  // Receiving a beamed record, patient, list of patients or categories runs here.
-}
-
-void COvelinView::OnBeam() {
-  // Beaming the current page's selected record runs here.
-}
-
-void COvelinView::OnBeamCategories() {
-  // Beaming the category lists runs here.
-}
-
-void COvelinView::OnBeamCheckoutList() {
-  // The beam-checkout-list dialog runs here.
+  CommandContext context{*m_tabCtrl, this};
+  m_commands.Dispatch(commandId, context);
 }
 
 void COvelinView::OnReader() {

@@ -5,17 +5,21 @@
 #include <QWidget>
 #include <functional>
 
+#include "shell/CommandRegistry.h"
+
 class CHelpViewer;
 class CPatientTabCtrl;
+class IShell;
 class QLabel;
 
 // The single view of the main window: a one-line header naming the current patient above the
-// chart tabs. It carries out every command of the menu and the toolbar.
+// chart tabs. It carries out every command of the menu and the toolbar by dispatching it to the
+// handler that the command's folder registered (or to the extensions, for their ids).
 class COvelinView : public QWidget {
   Q_OBJECT
 
  public:
-  explicit COvelinView(QWidget* parent = nullptr);
+  explicit COvelinView(IShell& shell, QWidget* parent = nullptr);
   ~COvelinView() override;
 
   // Makes the chart tabs (hidden until start-up shows them).
@@ -28,7 +32,9 @@ class COvelinView : public QWidget {
   // Gives the tab strip the height the visible desktop leaves it.
   void FitTabStrip();
 
+  // An extension's id goes to the extension manager, any other to its registered handler.
   void OnCommand(int commandId);
+  CommandRegistry& Commands() { return m_commands; }
 
   // Opens a shortcut's target (a file or address); the tests replace it.
   using ShellOpener = std::function<bool(const QString& target)>;
@@ -38,20 +44,8 @@ class COvelinView : public QWidget {
   QLabel* Header() const { return m_header; }
   CHelpViewer* HelpViewer() const;
 
-  // The command handlers.
-  void OnNewPatient();
-  void OnAddMeds();
-  void OnAddLabs();
-  void OnAddVitals();
-  void OnAddTest();
-  void OnAddNote();
+  // The view's own commands.
   void OnReader();
-  void OnPrintLog();
-  void OnPrintCheckoutList();
-  void OnReceiveBeam();
-  void OnBeam();
-  void OnBeamCategories();
-  void OnBeamCheckoutList();
   void OnHelp();
   void OnAbout();
 
@@ -59,8 +53,11 @@ class COvelinView : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void RegisterOwnCommands();
   QString WindowsFolder() const;
 
+  IShell& m_shell;
+  CommandRegistry m_commands;
   QLabel* m_header;
   CPatientTabCtrl* m_tabCtrl;
   QPointer<CHelpViewer> m_helpViewer;

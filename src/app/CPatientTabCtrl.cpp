@@ -1,27 +1,45 @@
 #include "app/CPatientTabCtrl.h"
 
-#include "app/COvelinApp.h"
+#include "chart/CMedsPage.h"
+#include "chart/CToDoPage.h"
+#include "chart/CVSTestsPage.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/XMExtensionMgr.h"
+#include "notes/CNotesPage.h"
+#include "patients/CPatientInfoPage.h"
+#include "patients/CPatientListPage.h"
+#include "shell/IShell.h"
 
-CPatientTabCtrl::CPatientTabCtrl(QWidget* parent)
-    : CPageTabCtrl(parent), m_headerText(strings::Load(ids::kPatientNotSelected)) {}
+CPatientTabCtrl::CPatientTabCtrl(IShell& shell, QWidget* parent)
+    : CPageTabCtrl(parent), m_shell(shell), m_headerText(strings::Load(ids::kPatientNotSelected)) {}
 
-CPatientTabCtrl::~CPatientTabCtrl() = default;
+CPatientTabCtrl::~CPatientTabCtrl() {
+  for (CPatientTabPage* page : m_chartPages) {
+    delete page;
+  }
+}
 
 void CPatientTabCtrl::Create() {
-  CTabPage* pages[] = {&m_listPage,    &m_infoPage,  &m_medsPage,
-                       &m_vsTestsPage, &m_notesPage, &m_todoPage};
-  for (int i = 0; i < 6; ++i) {
-    pages[i]->Create(this);
-    AddPage(pages[i], strings::Load(ids::kTabFirst + i));
-  }
+  m_listPage = new CPatientListPage(this);
+  AddChartPage(m_listPage, ids::kTabFirst);
+  AddChartPage(new CPatientInfoPage(this), ids::kTabFirst + 1);
+  AddChartPage(new CMedsPage(this), ids::kTabFirst + 2);
+  AddChartPage(new CVSTestsPage(this), ids::kTabFirst + 3);
+  AddChartPage(new CNotesPage(this), ids::kTabFirst + 4);
+  AddChartPage(new CToDoPage(this), ids::kTabFirst + 5);
   // The list fills itself and selects its first patient, which sets the header.
-  m_listPage.OnInitDialog();
+  m_listPage->OnInitDialog();
   SelectPage(0);
   XMExtensionMgr::Instance()->AddChartPages(this);
   Layout();
+}
+
+void CPatientTabCtrl::AddChartPage(CPatientTabPage* page, int titleId) {
+  page->SetHost(this);
+  page->Create(this);
+  m_chartPages.push_back(page);
+  AddPage(page, strings::Load(titleId));
 }
 
 void CPatientTabCtrl::SetCurrentPatient(const QString& name, const QString& mrNumber,
@@ -29,11 +47,9 @@ void CPatientTabCtrl::SetCurrentPatient(const QString& name, const QString& mrNu
   currentPatient = name;
   currentMrNumber = mrNumber;
   SetHeader(strings::FormatId(ids::kPatientHeader, name, mrNumber, room));
-  m_listPage.SetSelectedRowCells(mrNumber, room);
+  m_listPage->SetSelectedRowCells(mrNumber, room);
   patientSelected = true;
-  if (COvelinApp* app = COvelinApp::Current()) {
-    app->NotifyPatientSelected(name);
-  }
+  m_shell.NotifyPatientSelected(name);
   emit patientChanged(true);
 }
 
@@ -41,15 +57,13 @@ void CPatientTabCtrl::ClearCurrentPatient() {
   patientSelected = false;
   currentPatient.clear();
   currentMrNumber.clear();
-  if (COvelinApp* app = COvelinApp::Current()) {
-    app->NotifyPatientSelected(QString());
-  }
+  m_shell.NotifyPatientSelected(QString());
   SetHeader(strings::Load(ids::kPatientNotSelected));
   emit patientChanged(false);
 }
 
 void CPatientTabCtrl::RefillPatientList(bool keepSelection, bool refreshTypes) {
-  m_listPage.RefillPatientList(keepSelection, refreshTypes);
+  m_listPage->RefillPatientList(keepSelection, refreshTypes);
 }
 
 void CPatientTabCtrl::ReloadCurrentPage() {

@@ -1,36 +1,43 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
-#include "app/CPageTabCtrl.h"
-#include "chart/CMedsPage.h"
-#include "chart/CToDoPage.h"
-#include "chart/CVSTestsPage.h"
-#include "notes/CNotesPage.h"
-#include "patients/CPatientInfoPage.h"
-#include "patients/CPatientListPage.h"
+#include "shell/CPageTabCtrl.h"
+#include "shell/IPageHost.h"
 
-// The chart tabs of the main window. The strip owns the six chart pages and the current patient;
-// pages read the patient through their parent at every activation.
-class CPatientTabCtrl : public CPageTabCtrl {
+class CPatientListPage;
+class CPatientTabPage;
+class IShell;
+
+// The chart tabs of the main window. The strip makes the six chart pages, holds the current
+// patient and is the pages' host: pages read the patient through it at every activation.
+class CPatientTabCtrl : public CPageTabCtrl, public IPageHost {
   Q_OBJECT
 
  public:
-  explicit CPatientTabCtrl(QWidget* parent = nullptr);
+  explicit CPatientTabCtrl(IShell& shell, QWidget* parent = nullptr);
+  // Destroys the chart pages while the strip can still answer them (the patient list writes its
+  // options through the shell as it goes).
   ~CPatientTabCtrl() override;
 
   // Makes the six pages, selects the first, lets every extension add its chart pages and lays
   // the pages out.
   void Create();
 
-  // Makes name the current patient and shows "name MR room" in the header.
-  void SetCurrentPatient(const QString& name, const QString& mrNumber, const QString& room);
-  void ClearCurrentPatient();
-  void RefillPatientList(bool keepSelection, bool refreshTypes);
-  // Reloads the page on show.
-  void ReloadCurrentPage();
+  // IPageHost
+  IShell& Shell() override { return m_shell; }
+  QString CurrentPatient() const override { return currentPatient; }
+  QString CurrentMrNumber() const override { return currentMrNumber; }
+  bool PatientSelected() const override { return patientSelected; }
+  void SetCurrentPatient(const QString& name, const QString& mrNumber,
+                         const QString& room) override;
+  void ClearCurrentPatient() override;
+  void RefillPatientList(bool keepSelection, bool refreshTypes) override;
+  ITabHost& Tabs() override { return *this; }
+  void ReloadCurrentPage() override;
 
-  CPatientListPage& ListPage() { return m_listPage; }
+  CPatientListPage& ListPage() const { return *m_listPage; }
   const QString& HeaderText() const { return m_headerText; }
 
   QString currentPatient;
@@ -43,13 +50,11 @@ class CPatientTabCtrl : public CPageTabCtrl {
   void patientChanged(bool selected);
 
  private:
+  void AddChartPage(CPatientTabPage* page, int titleId);
   void SetHeader(const QString& text);
 
-  CPatientListPage m_listPage;
-  CPatientInfoPage m_infoPage;
-  CMedsPage m_medsPage;
-  CVSTestsPage m_vsTestsPage;
-  CNotesPage m_notesPage;
-  CToDoPage m_todoPage;
+  IShell& m_shell;
+  CPatientListPage* m_listPage = nullptr;
+  std::vector<CPatientTabPage*> m_chartPages;
   QString m_headerText;
 };

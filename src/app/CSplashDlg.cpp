@@ -1,5 +1,7 @@
 #include "app/CSplashDlg.h"
 
+#include "shell/DeviceScreen.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -16,7 +18,8 @@ CSplashDlg::CSplashDlg(QWidget* parent)
 }
 
 QString CSplashDlg::PictureFor(int bitsPerPixel) {
-  return QString::fromLatin1(bitsPerPixel > 4 ? kDeepPicture : kShallowPicture);
+  return QString::fromLatin1(bitsPerPixel > 4 ? device_screen::kDeepPicture
+                                              : device_screen::kShallowPicture);
 }
 
 void CSplashDlg::ShowOverScreen() {

@@ -10,9 +10,6 @@ class CSplashDlg : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr const char* kDeepPicture = ":/pictures/splash.svg";
-  static constexpr const char* kShallowPicture = ":/pictures/splash_mono.svg";
-
   explicit CSplashDlg(QWidget* parent = nullptr);
 
   // The picture for a display of that many bits per pixel.

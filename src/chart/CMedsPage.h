@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CPatientTabPage.h"
+#include "shell/CPatientTabPage.h"
 
 // The "Meds/Rx" tab: the current patient's medications and allergies.
 // The page is empty for now; its lists and commands come with the page's own work.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CPatientTabPage.h"
+#include "shell/CPatientTabPage.h"
 
 // The "Notes" tab: the clinical notes of the current patient.
 // The page is empty for now; its lists and commands come with the page's own work.

@@ -1,16 +1,11 @@
 #pragma once
 
-#include <QDate>
-#include <vector>
-
-#include "app/CPatientTabPage.h"
-#include "common/CListItem.h"
 #include "common/ui/CBaseListCtrl.h"
-#include "platform/FileTime.h"
+#include "shell/CPatientTabPage.h"
 
+class CPatientForm;
 class CPictureButton;
 class QDateEdit;
-class QLabel;
 
 // The "Info" tab: shows and edits the demographics of the current patient in the editable
 // two-column list, with the admission date in a picker above it. Name, patient type and
@@ -22,7 +17,7 @@ class CPatientInfoPage : public CPatientTabPage {
  public:
   static constexpr int kDialogId = 131;
 
-  // The rows, in order.
+  // The rows, in the order of the patient row table (patient_fields::InfoRows).
   enum Row {
     kMrNumberRow = 0,
     kRoomRow,
@@ -43,35 +38,21 @@ class CPatientInfoPage : public CPatientTabPage {
   bool OnSetActive() override;
   // Ends any in-place edit and empties the list.
   bool OnKillActive() override;
-  void UpdateSize() override;
 
   // SAVE: writes the rows and the admission date over the current patient.
   void OnSave();
 
-  CBaseListCtrl* List() const { return m_list; }
-  QDateEdit* AdmitDatePicker() const { return m_admitPicker; }
+  CBaseListCtrl* List() const;
+  QDateEdit* AdmitDatePicker() const;
   CPictureButton* SaveButton() const { return m_save; }
   CPictureButton* NoSaveButton() const { return m_noSave; }
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
-  void OnInitDialog();
   void Load();
-  void BuildRows();
-  void OnListNotify(CBaseListCtrl::Notification& notification);
-  void Layout();
+  void OnEdited();
+  void ShowReadOnly(bool readOnly);
 
-  QLabel* m_admitLabel;
-  QDateEdit* m_admitPicker;
+  CPatientForm* m_form;
   CPictureButton* m_save;
   CPictureButton* m_noSave;
-  CBaseListCtrl* m_list;
-
-  std::vector<CListItem> m_items;
-  // The stored admission date, and the day the picker showed for it when loaded: a picker left
-  // alone keeps the stored value whole (its time of day, or no date at all).
-  FILETIME m_admitDate;
-  QDate m_admitDayShown;
 };

@@ -11,8 +11,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/COvelinApp.h"
-#include "app/CPatientTabCtrl.h"
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
 #include "common/MessageService.h"
@@ -22,6 +20,8 @@
 #include "common/ui/CPopupList.h"
 #include "common/ui/QtControls.h"
 #include "platform/Registry.h"
+#include "shell/IPageHost.h"
+#include "shell/IShell.h"
 #include "store/PatientDeletion.h"
 
 namespace {
@@ -53,12 +53,6 @@ int CompareUnits(const QString& a, const QString& b) {
     }
   }
   return na == nb ? 0 : (na < nb ? -1 : 1);
-}
-
-// The printer settings of a page that runs without the application object (tests of the page).
-app_options::PrintSettings& FallbackSettings() {
-  static app_options::PrintSettings settings;
-  return settings;
 }
 
 }  // namespace
@@ -211,16 +205,17 @@ void CPatientListPage::OnInitDialog() {
   RefillPatientList(false, false);
 }
 
-app_options::PrintSettings& CPatientListPage::Settings() {
-  COvelinApp* app = COvelinApp::Current();
-  return app != nullptr ? app->PrintSettings() : FallbackSettings();
+app_options::PrintSettings* CPatientListPage::Settings() const {
+  return Host() != nullptr ? &Host()->Shell().PrintSettings() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Registry options
 
 void CPatientListPage::LoadOptions() {
-  app_options::PrintSettings& settings = Settings();
+  // The page settings start from their defaults; a page without a host has none to fill.
+  app_options::PrintSettings unused;
+  app_options::PrintSettings& settings = Settings() != nullptr ? *Settings() : unused;
   settings = app_options::PrintSettings{};
   m_rememberedPatient.clear();
 
@@ -269,12 +264,15 @@ void CPatientListPage::SaveOptions() {
   }
   key.SetString(Name(kLastPatientType), m_type->currentText());
   key.SetString(Name(kCurPatient), m_currentName);
-  const app_options::PrintSettings& settings = Settings();
-  const std::pair<const char*, int32_t> numbers[] = {{kLinesPerPage, settings.linesPerPage},
-                                                     {kPageWidth, settings.pageWidth},
-                                                     {kLeftMargin, settings.leftMargin},
-                                                     {kTopMargin, settings.topMargin},
-                                                     {kBottomMargin, settings.bottomMargin}};
+  const app_options::PrintSettings* settings = Settings();
+  if (settings == nullptr) {
+    return;
+  }
+  const std::pair<const char*, int32_t> numbers[] = {{kLinesPerPage, settings->linesPerPage},
+                                                     {kPageWidth, settings->pageWidth},
+                                                     {kLeftMargin, settings->leftMargin},
+                                                     {kTopMargin, settings->topMargin},
+                                                     {kBottomMargin, settings->bottomMargin}};
   for (const auto& [name, value] : numbers) {
     key.SetDword(Name(name), static_cast<uint32_t>(value));
   }
@@ -350,8 +348,8 @@ void CPatientListPage::RefillPatientList(bool keepSelection, bool refreshTypes) 
   }
   if (!selected) {
     if (m_list->GetItemCount() == 0) {
-      if (CPatientTabCtrl* strip = PatientTabCtrl()) {
-        strip->ClearCurrentPatient();
+      if (Host() != nullptr) {
+        Host()->ClearCurrentPatient();
       }
       m_currentName.clear();
       ShowAccessState(0);
@@ -383,14 +381,14 @@ void CPatientListPage::OnItemChanged() {
     m_lookup->clear();
   }
   m_currentName = m_list->GetItemText(row, kNameColumn);
-  if (CPatientTabCtrl* strip = PatientTabCtrl()) {
-    strip->SetCurrentPatient(m_currentName, m_list->GetItemText(row, kMrColumn),
-                             m_list->GetItemText(row, kRoomColumn));
+  if (Host() != nullptr) {
+    Host()->SetCurrentPatient(m_currentName, m_list->GetItemText(row, kMrColumn),
+                              m_list->GetItemText(row, kRoomColumn));
   }
   const uint32_t index = m_list->GetItemData(row);
   ShowAccessState(index < m_accessStates.size() ? m_accessStates[index] : 0);
-  if (COvelinApp* app = COvelinApp::Current()) {
-    app->NotifyPatientSelected(m_currentName);
+  if (Host() != nullptr) {
+    Host()->Shell().NotifyPatientSelected(m_currentName);
   }
 }
 
@@ -428,8 +426,8 @@ void CPatientListPage::OnLookupChanged(const QString& text) {
 void CPatientListPage::SelectRemembered() {
   const int row = FindRowStartingWith(m_rememberedPatient);
   if (row < 0) {
-    if (CPatientTabCtrl* strip = PatientTabCtrl()) {
-      strip->ClearCurrentPatient();
+    if (Host() != nullptr) {
+      Host()->ClearCurrentPatient();
     }
     m_currentName.clear();
     EnableButtons(false);
@@ -539,8 +537,8 @@ void CPatientListPage::OnDelete() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const QString name = m_list->GetItemText(row, kNameColumn);
   patient_records::DeletePatient(name);
-  if (COvelinApp* app = COvelinApp::Current()) {
-    app->NotifyPatientDeleted(name);
+  if (Host() != nullptr) {
+    Host()->Shell().NotifyPatientDeleted(name);
   }
 
   m_filling = true;
@@ -554,8 +552,8 @@ void CPatientListPage::OnDelete() {
     m_list->SetFocus();
     EnableButtons(true);
   } else {
-    if (CPatientTabCtrl* strip = PatientTabCtrl()) {
-      strip->ClearCurrentPatient();
+    if (Host() != nullptr) {
+      Host()->ClearCurrentPatient();
     }
     m_currentName.clear();
     ShowAccessState(0);

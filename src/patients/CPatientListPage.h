@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/CPatientTabPage.h"
-#include "app/Options.h"
 #include "common/Controls.h"
+#include "shell/CPatientTabPage.h"
+#include "shell/Options.h"
 
 class CPictureButton;
 class CPopupListCtrl;
@@ -122,7 +122,8 @@ class CPatientListPage : public CPatientTabPage {
   void ShowAccessState(int accessState);
   void ResizeColumns();
   int FindRowStartingWith(const QString& text) const;
-  app_options::PrintSettings& Settings();
+  // The program's page settings; nullptr while the page has no host.
+  app_options::PrintSettings* Settings() const;
 
   CPatientListCtrl* m_list;
   CTypeCombo* m_type;

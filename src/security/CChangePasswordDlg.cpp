@@ -6,14 +6,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/COvelinApp.h"
-#include "app/Options.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "shell/IShell.h"
 
-CChangePasswordDlg::CChangePasswordDlg(QWidget* parent)
+CChangePasswordDlg::CChangePasswordDlg(IShell& shell, QWidget* parent)
     : QDialog(parent),
+      m_shell(shell),
       m_old(new QLineEdit(this)),
       m_new(new QLineEdit(this)),
       m_ok(new QPushButton(strings::Load(ids::kButtonOk), this)),
@@ -42,23 +42,14 @@ CChangePasswordDlg::CChangePasswordDlg(QWidget* parent)
 }
 
 void CChangePasswordDlg::OnOK() {
-  COvelinApp* app = COvelinApp::Current();
   QString stored;
-  if (app != nullptr) {
-    app->ReadOptions(&stored, nullptr, nullptr);
-  } else {
-    app_options::ReadOptions(&stored, nullptr, nullptr);
-  }
+  m_shell.ReadOptions(&stored, nullptr, nullptr);
   if (m_old->text() != stored) {
     messages::Show(strings::Load(ids::kWrongPassword), strings::Load(ids::kLoginCaption),
                    messages::Buttons::Ok, messages::Icon::Stop);
     return;
   }
   const QString password = m_new->text();
-  if (app != nullptr) {
-    app->WriteOptions(&password, nullptr, nullptr);
-  } else {
-    app_options::WriteOptions(&password, nullptr, nullptr);
-  }
+  m_shell.WriteOptions(&password, nullptr, nullptr);
   accept();
 }

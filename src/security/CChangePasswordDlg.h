@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class IShell;
 class QLineEdit;
 class QPushButton;
 
@@ -13,7 +14,7 @@ class CChangePasswordDlg : public QDialog {
  public:
   static constexpr int kDialogId = 186;
 
-  explicit CChangePasswordDlg(QWidget* parent = nullptr);
+  explicit CChangePasswordDlg(IShell& shell, QWidget* parent = nullptr);
 
   void OnOK();
 
@@ -23,6 +24,7 @@ class CChangePasswordDlg : public QDialog {
   QPushButton* CancelButton() const { return m_cancel; }
 
  private:
+  IShell& m_shell;
   QLineEdit* m_old;
   QLineEdit* m_new;
   QPushButton* m_ok;

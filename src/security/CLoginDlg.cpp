@@ -9,25 +9,11 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
-#include "app/CMainFrame.h"
-#include "app/COvelinApp.h"
-#include "app/CSplashDlg.h"
-#include "app/Options.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
-
-namespace {
-
-void ReadStored(QString* password, QString* hint) {
-  if (const COvelinApp* app = COvelinApp::Current()) {
-    app->ReadOptions(password, hint, nullptr);
-  } else {
-    app_options::ReadOptions(password, hint, nullptr);
-  }
-}
-
-}  // namespace
+#include "shell/DeviceScreen.h"
+#include "shell/IShell.h"
 
 CBitmapTextWnd::CBitmapTextWnd(const QString& picture, QWidget* parent)
     : QWidget(parent), m_picture(picture) {}
@@ -50,10 +36,12 @@ void CBitmapTextWnd::paintEvent(QPaintEvent*) {
   }
 }
 
-CLoginDlg::CLoginDlg(QWidget* parent)
+CLoginDlg::CLoginDlg(IShell& shell, QWidget* parent)
     : QDialog(parent),
-      m_deepPicture(new CBitmapTextWnd(QString::fromLatin1(CSplashDlg::kDeepPicture), this)),
-      m_shallowPicture(new CBitmapTextWnd(QString::fromLatin1(CSplashDlg::kShallowPicture), this)),
+      m_shell(shell),
+      m_deepPicture(new CBitmapTextWnd(QString::fromLatin1(device_screen::kDeepPicture), this)),
+      m_shallowPicture(
+          new CBitmapTextWnd(QString::fromLatin1(device_screen::kShallowPicture), this)),
       m_passwordLabel(new QLabel(strings::Load(ids::kPasswordLabel), this)),
       m_hintLabel(new QLabel(strings::Load(ids::kHintLabel), this)),
       m_hintField(new QLabel(this)),
@@ -79,14 +67,14 @@ CLoginDlg::CLoginDlg(QWidget* parent)
   m_deepPicture->lower();
   m_shallowPicture->lower();
 
-  ReadStored(nullptr, &m_hint);
+  m_shell.ReadOptions(nullptr, &m_hint, nullptr);
   m_hintField->setText(m_hint);
 
   connect(m_ok, &QPushButton::clicked, this, &CLoginDlg::OnOK);
   connect(m_exit, &QPushButton::clicked, this, &CLoginDlg::OnExit);
 
   // The dialog covers the device screen.
-  resize(CMainFrame::DefaultSize());
+  resize(device_screen::Size());
   PlaceTexts();
 }
 
@@ -145,7 +133,7 @@ void CLoginDlg::PlaceTexts() {
 
 void CLoginDlg::OnOK() {
   QString stored;
-  ReadStored(&stored, nullptr);
+  m_shell.ReadOptions(&stored, nullptr, nullptr);
   if (m_password->text() != stored) {
     messages::Show(strings::Load(ids::kWrongPassword), strings::Load(ids::kLoginCaption),
                    messages::Buttons::Ok, messages::Icon::Stop);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+class IShell;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,7 +44,8 @@ class CLoginDlg : public QDialog {
  public:
   static constexpr int kDialogId = 5003;
 
-  explicit CLoginDlg(QWidget* parent = nullptr);
+  // The stored password and hint are read through shell.
+  explicit CLoginDlg(IShell& shell, QWidget* parent = nullptr);
 
   void OnOK();
   void OnExit();
@@ -63,6 +65,7 @@ class CLoginDlg : public QDialog {
  private:
   void PlaceTexts();
 
+  IShell& m_shell;
   CBitmapTextWnd* m_deepPicture;
   CBitmapTextWnd* m_shallowPicture;
   QLabel* m_passwordLabel;

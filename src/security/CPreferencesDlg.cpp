@@ -4,26 +4,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/COvelinApp.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CTabPage.h"
 #include "security/CPrefsTabCtrl.h"
 
-namespace {
-
-// The printer settings of a dialog that runs without the application object (tests).
-app_options::PrintSettings& PrintSettingsOfProgram() {
-  static app_options::PrintSettings fallback;
-  COvelinApp* app = COvelinApp::Current();
-  return app != nullptr ? app->PrintSettings() : fallback;
-}
-
-}  // namespace
-
-CPreferencesDlg::CPreferencesDlg(QWidget* parent)
+CPreferencesDlg::CPreferencesDlg(IShell& shell, QWidget* parent)
     : QDialog(parent),
-      m_tabCtrl(new CPrefsTabCtrl(PrintSettingsOfProgram(), this)),
+      m_tabCtrl(new CPrefsTabCtrl(shell, this)),
       m_ok(new QPushButton(strings::Load(ids::kButtonOk), this)) {
   setWindowTitle(strings::Load(ids::kPreferencesTitle));
   m_tabCtrl->setObjectName(QStringLiteral("prefsTabs"));

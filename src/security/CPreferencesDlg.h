@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class CPrefsTabCtrl;
+class IShell;
 class QPushButton;
 
 // "Preferences": the security options, the printer page settings and the extensions' preference
@@ -13,7 +14,7 @@ class CPreferencesDlg : public QDialog {
  public:
   static constexpr int kDialogId = 183;
 
-  explicit CPreferencesDlg(QWidget* parent = nullptr);
+  explicit CPreferencesDlg(IShell& shell, QWidget* parent = nullptr);
   ~CPreferencesDlg() override;
 
   void OnOK();

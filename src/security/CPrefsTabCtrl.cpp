@@ -4,8 +4,8 @@
 #include "common/StringTable.h"
 #include "common/XMExtensionMgr.h"
 
-CPrefsTabCtrl::CPrefsTabCtrl(app_options::PrintSettings& settings, QWidget* parent)
-    : CPageTabCtrl(parent), m_printingPage(settings) {}
+CPrefsTabCtrl::CPrefsTabCtrl(IShell& shell, QWidget* parent)
+    : CPageTabCtrl(parent), m_securityPage(shell), m_printingPage(shell.PrintSettings()) {}
 
 CPrefsTabCtrl::~CPrefsTabCtrl() {
   ClosePages();

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/CPageTabCtrl.h"
 #include "security/CPrintingPage.h"
 #include "security/CSecurityPage.h"
+#include "shell/CPageTabCtrl.h"
+#include "shell/IShell.h"
 
 // The tabs of the preferences dialog: "Security", "Printing", then the pages that extensions
 // add through ITabHost. Leaving a page asks its Validate first.
@@ -10,7 +11,7 @@ class CPrefsTabCtrl : public CPageTabCtrl {
   Q_OBJECT
 
  public:
-  CPrefsTabCtrl(app_options::PrintSettings& settings, QWidget* parent = nullptr);
+  explicit CPrefsTabCtrl(IShell& shell, QWidget* parent = nullptr);
   ~CPrefsTabCtrl() override;
 
   // Makes the two pages, lets every extension add its preference pages, lays the pages out,

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CPatientTabPage.h"
-#include "app/Options.h"
+#include "shell/CPatientTabPage.h"
+#include "shell/Options.h"
 
 class QLineEdit;
 

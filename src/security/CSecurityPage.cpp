@@ -8,37 +8,15 @@
 #include <QVBoxLayout>
 #include <limits>
 
-#include "app/COvelinApp.h"
-#include "app/Options.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/UiSeams.h"
 #include "security/CChangePasswordDlg.h"
+#include "shell/IShell.h"
 
-namespace {
-
-// The options go through the application object when the program runs, so that a new time-out
-// restarts or stops the inactivity lock at once.
-void ReadSecurityOptions(QString& hint, uint32_t& timeout) {
-  if (const COvelinApp* app = COvelinApp::Current()) {
-    app->ReadOptions(nullptr, &hint, &timeout);
-  } else {
-    app_options::ReadOptions(nullptr, &hint, &timeout);
-  }
-}
-
-void WriteSecurityOptions(const QString& hint, uint32_t timeout) {
-  if (COvelinApp* app = COvelinApp::Current()) {
-    app->WriteOptions(nullptr, &hint, &timeout);
-  } else {
-    app_options::WriteOptions(nullptr, &hint, &timeout);
-  }
-}
-
-}  // namespace
-
-CSecurityPage::CSecurityPage(QWidget* parent)
+CSecurityPage::CSecurityPage(IShell& shell, QWidget* parent)
     : CPatientTabPage(kDialogId, parent),
+      m_shell(shell),
       m_timeout(new QLineEdit(this)),
       m_hint(new QLineEdit(this)),
       m_changePassword(new QPushButton(strings::Load(ids::kChangePasswordButton), this)) {
@@ -80,7 +58,7 @@ bool CSecurityPage::OnSetActive() {
   }
   QString hint;
   uint32_t timeout = app_options::kDefaultTimeout;
-  ReadSecurityOptions(hint, timeout);
+  m_shell.ReadOptions(nullptr, &hint, &timeout);
   m_hint->setText(hint);
   m_timeout->setText(strings::FormatId(ids::kTimeoutMinutes, timeout / kMillisecondsPerMinute));
   m_loaded = true;
@@ -97,7 +75,9 @@ void CSecurityPage::SaveFields() {
     return;
   }
   m_saved = true;
-  WriteSecurityOptions(m_hint->text(), TimeoutFromMinutes(m_timeout->text()));
+  const QString hint = m_hint->text();
+  const uint32_t timeout = TimeoutFromMinutes(m_timeout->text());
+  m_shell.WriteOptions(nullptr, &hint, &timeout);
 }
 
 uint32_t CSecurityPage::TimeoutFromMinutes(const QString& minutes) {
@@ -111,6 +91,6 @@ uint32_t CSecurityPage::TimeoutFromMinutes(const QString& minutes) {
 }
 
 void CSecurityPage::OnChangePassword() {
-  CChangePasswordDlg dialog(this);
+  CChangePasswordDlg dialog(m_shell, this);
   ui_seams::RunModal(dialog);
 }

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-#include "app/CPatientTabPage.h"
+#include "shell/CPatientTabPage.h"
 
+class IShell;
 class QLineEdit;
 class QPushButton;
 
@@ -17,7 +18,9 @@ class CSecurityPage : public CPatientTabPage {
   static constexpr int kDialogId = 172;
   static constexpr uint32_t kMillisecondsPerMinute = 60000;
 
-  explicit CSecurityPage(QWidget* parent = nullptr);
+  // The options are read and written through shell, so that a new time-out restarts or stops
+  // the inactivity lock at once.
+  explicit CSecurityPage(IShell& shell, QWidget* parent = nullptr);
   // Stores the fields unless OnClose did.
   ~CSecurityPage() override;
 
@@ -40,6 +43,7 @@ class CSecurityPage : public CPatientTabPage {
  private:
   void SaveFields();
 
+  IShell& m_shell;
   QLineEdit* m_timeout;
   QLineEdit* m_hint;
   QPushButton* m_changePassword;

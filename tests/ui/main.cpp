@@ -3,7 +3,30 @@
 #include <QApplication>
 #include <QDialog>
 
+#include "app/COvelinView.h"
+#include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "support/TestGuard.h"
+
+namespace {
+
+// A modal dialog that no test scripted is answered with Rejected instead of waiting for a
+// person.
+int Reject(QDialog& /*dialog*/) {
+  return int{QDialog::Rejected};
+}
+
+void ResetUiSeams() {
+  ui_seams::ClearModalHandlers();
+  ui_seams::ClearModalTitles();
+  ui_seams::SetModalHandler(Reject);
+  ui_seams::SetSaveFileHandler(
+      [](const ui_seams::SaveFileRequest& /*request*/) { return QString(); });
+  input_panel::Show(false);
+  COvelinView::SetShellOpener({});
+}
+
+}  // namespace
 
 // The widget tests run in one application object, offscreen unless a platform is chosen.
 int main(int argc, char** argv) {
@@ -12,8 +35,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  // A modal dialog that no test scripted is answered with Rejected instead of waiting for a
-  // person.
-  ui_seams::SetModalHandler([](QDialog& /*dialog*/) { return int{QDialog::Rejected}; });
+  TestGuard::AddReset(ResetUiSeams);
+  TestGuard::ResetAll();
   return RUN_ALL_TESTS();
 }

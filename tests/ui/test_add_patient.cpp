@@ -3,13 +3,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 
-#include "app/CommandIds.h"
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CEditCategoriesDlg.h"
 #include "patients/CAddPatientDlg.h"
+#include "shell/CommandIds.h"
 #include "support/TestTime.h"
 #include "test_app_support.h"
 

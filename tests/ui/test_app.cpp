@@ -13,10 +13,10 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CHelpViewer.h"
-#include "app/CommandIds.h"
 #include "app/HelpFile.h"
-#include "app/Options.h"
 #include "platform/Registry.h"
+#include "shell/CommandIds.h"
+#include "shell/Options.h"
 #include "test_app_support.h"
 
 namespace {

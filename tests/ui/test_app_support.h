@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QTabBar>
 #include <memory>
 
 #include "app/CMainFrame.h"
@@ -13,10 +14,13 @@
 #include "common/CDBPatient.h"
 #include "common/MessageService.h"
 #include "common/XMExtensionMgr.h"
+#include "common/ui/CTabPage.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "patients/CPatientListPage.h"
 #include "platform/Clock.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 
 namespace app_test {
 
@@ -50,24 +54,10 @@ inline QString AddPatient(const QString& first, const QString& last, const QStri
 // test scripted answered with Rejected.
 class AppTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    EnsureApplication();
-    messages::Install(nullptr);
-    messages::DefaultRecorder().Clear();
-    ui_seams::ClearModalHandlers();
-    ui_seams::ClearModalTitles();
-    ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
-    input_panel::Show(false);
-  }
+  void SetUp() override { EnsureApplication(); }
 
   void TearDown() override {
     app_.reset();
-    XMExtensionMgr::Destroy();
-    // Back to the test program's answer, so that no later test waits for a person.
-    ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
-    ui_seams::ClearModalHandlers();
-    clock_source::UseSystemTime();
-    messages::DefaultRecorder().Clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
@@ -91,6 +81,7 @@ class AppTest : public ::testing::Test {
   CPatientTabCtrl* Strip() const { return Frame()->View()->TabCtrl(); }
   CPatientListPage& ListPage() const { return Strip()->ListPage(); }
 
+  TestGuard guard_;
   TempDevice device_;
   std::unique_ptr<COvelinApp> app_;
   // With no time-out stored the password is asked at start-up; only the login tests answer it.

@@ -17,38 +17,34 @@
 #include "common/ui/CEditCategoriesDlg.h"
 #include "common/ui/UiSeams.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 
 namespace {
 
-using Notification = CBaseListCtrl::Notification;
+using ChoicePick = CBaseListCtrl::ChoicePick;
 
-// A two-column item list on screen, recording every notification it sends.
+// A two-column item list on screen, recording what it tells its owner.
 class ListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ui_seams::ClearModalHandlers();
-    ui_seams::ClearModalTitles();
     list.InsertColumn(0, QStringLiteral("Item"), 90);
     list.InsertColumn(1, QStringLiteral("Value"), 140);
     list.resize(240, 300);
     list.show();
-    QObject::connect(&list, &CBaseListCtrl::notify, &list, [this](Notification& n) {
-      seen.push_back(n);
-      if (onNotify) {
-        onNotify(n);
+    QObject::connect(&list, &CBaseListCtrl::choicePicked, &list, [this](ChoicePick& pick) {
+      picks.push_back(pick);
+      if (onPick) {
+        onPick(pick);
       }
     });
-  }
-  void TearDown() override { ui_seams::ClearModalHandlers(); }
-
-  std::vector<Notification> Seen(int code) const {
-    std::vector<Notification> found;
-    for (const Notification& n : seen) {
-      if (n.code == code) {
-        found.push_back(n);
-      }
-    }
-    return found;
+    QObject::connect(&list, &CBaseListCtrl::editEnded, &list,
+                     [this](const CBaseListCtrl::EditEnd& end) { ends.push_back(end); });
+    QObject::connect(&list, &CBaseListCtrl::rowActivated, &list,
+                     [this](int row) { activations.push_back(row); });
+    QObject::connect(&list, &CBaseListCtrl::valueChanged, &list,
+                     [this](int row, int /*column*/) { valueChanges.push_back(row); });
+    QObject::connect(&list, &CBaseListCtrl::checkChanged, &list,
+                     [this](int row, bool checked) { checks.emplace_back(row, checked); });
   }
 
   static CListItem Row(int labelId, int kind, const QString& value = {}) {
@@ -76,10 +72,15 @@ class ListTest : public ::testing::Test {
     ASSERT_TRUE(categories.AddNew(listId));
   }
 
+  TestGuard guard;
   TempDevice device;
   CBaseListCtrl list;
-  std::vector<Notification> seen;
-  std::function<void(Notification&)> onNotify;
+  std::vector<ChoicePick> picks;
+  std::vector<CBaseListCtrl::EditEnd> ends;
+  std::vector<int> activations;
+  std::vector<int> valueChanges;
+  std::vector<std::pair<int, bool>> checks;
+  std::function<void(ChoicePick&)> onPick;
 };
 
 TEST_F(ListTest, TextRowTakesTypedTextUpToItsLimit) {
@@ -99,12 +100,11 @@ TEST_F(ListTest, TextRowTakesTypedTextUpToItsLimit) {
 
   EXPECT_FALSE(list.IsEditing());
   EXPECT_EQ(list.GetValue(0), QStringLiteral("12345"));
-  const auto ends = Seen(CBaseListCtrl::kNotifyEndLabelEdit);
   ASSERT_EQ(ends.size(), 1u);
   EXPECT_EQ(ends[0].row, 0);
   EXPECT_EQ(ends[0].text, QStringLiteral("12345"));
   EXPECT_FALSE(ends[0].cancelled);
-  EXPECT_FALSE(Seen(CBaseListCtrl::kNotifyItemChanged).empty());
+  EXPECT_FALSE(valueChanges.empty());
 
   std::vector<CListItem> back{mr};
   list.PackList(back);
@@ -120,8 +120,8 @@ TEST_F(ListTest, EscapeDropsTheEditAndCloseEditKeepsIt) {
   edit->setText(QStringLiteral("46 Years"));
   QTest::keyClick(edit, Qt::Key_Escape);
   EXPECT_EQ(list.GetValue(0), QStringLiteral("45 Years"));
-  ASSERT_EQ(Seen(CBaseListCtrl::kNotifyEndLabelEdit).size(), 1u);
-  EXPECT_TRUE(Seen(CBaseListCtrl::kNotifyEndLabelEdit)[0].cancelled);
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_TRUE(ends[0].cancelled);
 
   // Text typed and not yet confirmed is taken by CloseEdit.
   ASSERT_TRUE(list.EditRow(0));
@@ -153,7 +153,6 @@ TEST_F(ListTest, FixedChoicePlacesTheTextAndReportsItsStringId) {
   ASSERT_EQ(combo->count(), 2);
 
   ASSERT_TRUE(list.PickInEditor(1));
-  const auto picks = Seen(CBaseListCtrl::kNotifyChoice);
   ASSERT_EQ(picks.size(), 1u);
   EXPECT_EQ(picks[0].row, 0);
   EXPECT_EQ(picks[0].choiceId, ids::kSexFemale);
@@ -179,8 +178,8 @@ TEST_F(ListTest, PickListOffersTheCategoryListAndTakesPicksOrTypedText) {
   EXPECT_EQ(combo->itemText(2), strings::Load(ids::kEditCategoriesEntry));
 
   ASSERT_TRUE(list.PickInEditor(1));
-  ASSERT_EQ(Seen(CBaseListCtrl::kNotifyChoice).size(), 1u);
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyChoice)[0].text, QStringLiteral("Ward 12"));
+  ASSERT_EQ(picks.size(), 1u);
+  EXPECT_EQ(picks[0].text, QStringLiteral("Ward 12"));
   EXPECT_EQ(list.GetValue(0), QStringLiteral("Ward 12"));
 
   ASSERT_TRUE(list.EditRow(0));
@@ -214,9 +213,8 @@ TEST_F(ListTest, EditEntryRunsTheCategoryEditorOnceAndReloadsTheChoices) {
   ASSERT_TRUE(list.EditRow(0));
   ASSERT_TRUE(list.PickInEditor(1));  // "Edit Categories..."
 
-  ASSERT_EQ(Seen(CBaseListCtrl::kNotifyChoice).size(), 1u);
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyChoice)[0].choiceId,
-            static_cast<int32_t>(CDBCategories::kEditEntryData));
+  ASSERT_EQ(picks.size(), 1u);
+  EXPECT_EQ(picks[0].choiceId, static_cast<int32_t>(CDBCategories::kEditEntryData));
   EXPECT_EQ(ui_seams::ModalTitles().count(strings::Load(ids::kEditCategoriesTitle)), 2);
   EXPECT_EQ(list.GetValue(0), QStringLiteral("Dr. Lee")) << "the edit entry is no value";
   const CListItem* item = list.GetRowItem(0);
@@ -232,11 +230,11 @@ TEST_F(ListTest, AReceiverThatRunsTheEditorItselfOrHandlesThePickIsNotDoubled) {
     ++editorsRun;
     return int{QDialog::Accepted};
   });
-  onNotify = [this](Notification& n) {
-    if (n.code == CBaseListCtrl::kNotifyChoice) {
-      CEditCategoriesDlg editor(CDBCategories::kCodeStatusList, &list);
-      editor.DoModal();
-    }
+  // A receiver that runs the editor itself says so by answering handled.
+  onPick = [this](ChoicePick& pick) {
+    CEditCategoriesDlg editor(CDBCategories::kCodeStatusList, &list);
+    editor.DoModal();
+    pick.handled = true;
   };
   ASSERT_TRUE(list.EditRow(0));
   const int last = qobject_cast<QComboBox*>(list.Editor())->count() - 1;
@@ -244,7 +242,7 @@ TEST_F(ListTest, AReceiverThatRunsTheEditorItselfOrHandlesThePickIsNotDoubled) {
   EXPECT_EQ(editorsRun, 1);
 
   // A receiver that answers handled keeps the list from completing the pick.
-  onNotify = [](Notification& n) { n.handled = true; };
+  onPick = [](ChoicePick& pick) { pick.handled = true; };
   ASSERT_TRUE(list.EditRow(0));
   ASSERT_TRUE(list.PickInEditor(last));
   EXPECT_EQ(editorsRun, 1);
@@ -261,12 +259,12 @@ TEST_F(ListTest, ChoicesOfTheirOwnWithAnEditEntryOfIdMinusOneAreNotPlaced) {
 
   ASSERT_TRUE(list.EditRow(0));
   ASSERT_TRUE(list.PickInEditor(1));
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyChoice).at(0).choiceId, -1);
+  EXPECT_EQ(picks.at(0).choiceId, -1);
   EXPECT_EQ(list.GetValue(0), QStringLiteral("Aspirin"));
 
   ASSERT_TRUE(list.EditRow(0));
   ASSERT_TRUE(list.PickInEditor(0));
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyChoice).at(1).choiceId, 41);
+  EXPECT_EQ(picks.at(1).choiceId, 41);
   EXPECT_EQ(list.GetValue(0), QStringLiteral("Lisinopril 10 mg PO QD"));
 }
 
@@ -304,8 +302,8 @@ TEST_F(ListTest, DateRowOffersNoDateAndTheDecadesAndADecadeOpensThePicker) {
   EXPECT_EQ(choices->itemText(10), QStringLiteral("2000's"));
 
   ASSERT_TRUE(list.PickInEditor(5));  // 1950's
-  ASSERT_EQ(Seen(CBaseListCtrl::kNotifyChoice).size(), 1u);
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyChoice)[0].choiceId, ids::kDecadeFirst + 4);
+  ASSERT_EQ(picks.size(), 1u);
+  EXPECT_EQ(picks[0].choiceId, ids::kDecadeFirst + 4);
   ASSERT_TRUE(list.IsDatePickerOpen());
   auto* picker = qobject_cast<QDateEdit*>(list.Editor());
   ASSERT_NE(picker, nullptr);
@@ -313,7 +311,6 @@ TEST_F(ListTest, DateRowOffersNoDateAndTheDecadesAndADecadeOpensThePicker) {
 
   picker->setDate(QDate(1957, 3, 2));
   list.CloseEdit();
-  const auto ends = Seen(CBaseListCtrl::kNotifyEndLabelEdit);
   ASSERT_EQ(ends.size(), 1u);
   EXPECT_EQ(ends[0].row, 1);
   EXPECT_TRUE(ends[0].hasDate);
@@ -339,14 +336,12 @@ TEST_F(ListTest, DateRowOffersNoDateAndTheDecadesAndADecadeOpensThePicker) {
 
 TEST_F(ListTest, APickerOpenedByTheReceiverIsLeftAsItOpenedIt) {
   list.UnpackList(std::vector<CListItem>{Row(ids::kLabelDob, CListItem::kDate)});
-  onNotify = [this](Notification& n) {
-    if (n.code == CBaseListCtrl::kNotifyChoice) {
-      SYSTEMTIME start{};
-      start.wYear = 1925;
-      start.wMonth = 1;
-      start.wDay = 9;
-      list.ShowInPlaceDatePicker(n.row, 1, start, 0);
-    }
+  onPick = [this](ChoicePick& pick) {
+    SYSTEMTIME start{};
+    start.wYear = 1925;
+    start.wMonth = 1;
+    start.wDay = 9;
+    list.ShowInPlaceDatePicker(pick.row, 1, start, 0);
   };
   ASSERT_TRUE(list.EditRow(0));
   ASSERT_TRUE(list.PickInEditor(2));  // 1920's
@@ -430,9 +425,8 @@ TEST_F(ListTest, ReturnOnARowActivatesIt) {
   list.SelectRow(0);
   list.setFocus();
   QTest::keyClick(&list, Qt::Key_Return);
-  const auto activations = Seen(CBaseListCtrl::kNotifyActivate);
   ASSERT_EQ(activations.size(), 1u);
-  EXPECT_EQ(activations[0].row, 0);
+  EXPECT_EQ(activations[0], 0);
 }
 
 TEST_F(ListTest, PackStringWritesEveryRowAndUnpackStringFillsRowsByName) {
@@ -508,7 +502,10 @@ class TodoListTest : public ListTest {
     list.SetImageList({QIcon(), QIcon()});
     AddTodo(3, QStringLiteral("Call family"), CListItem::kPickList);
     AddTodo(1, QStringLiteral("Read-only item"), CListItem::kText);
-    seen.clear();
+    picks.clear();
+    ends.clear();
+    valueChanges.clear();
+    checks.clear();
   }
 
   void AddTodo(int priority, const QString& text, int kind) {
@@ -529,8 +526,8 @@ TEST_F(TodoListTest, PriorityChoicesInColumnZeroAndTextInColumnOne) {
   ASSERT_TRUE(list.EditRow(0, 0));
   ASSERT_EQ(qobject_cast<QComboBox*>(list.Editor())->count(), 5);
   ASSERT_TRUE(list.PickInEditor(0));
-  ASSERT_EQ(Seen(CBaseListCtrl::kNotifyChoice).size(), 1u);
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyChoice)[0].choiceId, 3733);
+  ASSERT_EQ(picks.size(), 1u);
+  EXPECT_EQ(picks[0].choiceId, 3733);
   EXPECT_EQ(list.GetItemText(0, 0), QStringLiteral("1"));
   EXPECT_EQ(list.GetItemText(0, 1), QStringLiteral("Call family"));
 
@@ -540,7 +537,7 @@ TEST_F(TodoListTest, PriorityChoicesInColumnZeroAndTextInColumnOne) {
   edit->setText(QStringLiteral("Call daughter"));
   list.CloseEdit();
   EXPECT_EQ(list.GetItemText(0, 1), QStringLiteral("Call daughter"));
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyEndLabelEdit).at(0).column, 1);
+  EXPECT_EQ(ends.at(0).column, 1);
 
   // A read-only item (kind 0) is not edited in either column.
   EXPECT_FALSE(list.EditRow(1, 0));
@@ -550,10 +547,10 @@ TEST_F(TodoListTest, PriorityChoicesInColumnZeroAndTextInColumnOne) {
 TEST_F(TodoListTest, CheckBoxesAndIconsAndSorting) {
   list.SetCheck(1, true);
   EXPECT_TRUE(list.GetCheck(1));
-  EXPECT_TRUE(Seen(CBaseListCtrl::kNotifyItemChanged).empty()) << "set by the program";
+  EXPECT_TRUE(checks.empty()) << "set by the program";
   list.topLevelItem(0)->setCheckState(0, Qt::Checked);  // as a tap does
-  ASSERT_EQ(Seen(CBaseListCtrl::kNotifyItemChanged).size(), 1u);
-  EXPECT_EQ(Seen(CBaseListCtrl::kNotifyItemChanged)[0].text, QStringLiteral("1"));
+  ASSERT_EQ(checks.size(), 1u);
+  EXPECT_EQ(checks[0], std::make_pair(0, true));
   EXPECT_TRUE(list.GetCheck(0));
 
   list.SetItemImage(0, 1);

@@ -5,9 +5,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/Options.h"
+#include "FakeHost.h"
 #include "security/CChangePasswordDlg.h"
 #include "security/CLoginDlg.h"
+#include "shell/Options.h"
 #include "test_app_support.h"
 
 namespace {
@@ -165,7 +166,8 @@ TEST_F(LoginTest, WritingATimeOutRestartsOrStopsTheLock) {
 TEST_F(LoginTest, TheLoginPaintsItsLabelsAndTheHintOnThePicture) {
   const QString hint = "the usual";
   ASSERT_TRUE(app_options::WriteOptions(nullptr, &hint, nullptr));
-  CLoginDlg login;
+  FakeShell shell;
+  CLoginDlg login(shell);
   EXPECT_EQ(login.Hint(), "the usual");
   QStringList texts;
   for (const CBitmapTextWnd::Entry& entry : login.ShownPicture()->Texts()) {
@@ -176,7 +178,8 @@ TEST_F(LoginTest, TheLoginPaintsItsLabelsAndTheHintOnThePicture) {
 }
 
 TEST_F(LoginTest, ChangingThePasswordNeedsTheOldOne) {
-  CChangePasswordDlg change;
+  FakeShell shell;
+  CChangePasswordDlg change(shell);
   EXPECT_EQ(change.windowTitle(), "Change Password");
   change.OldPasswordEdit()->setText("ZQX");
   change.NewPasswordEdit()->setText("Zebra");
@@ -193,7 +196,7 @@ TEST_F(LoginTest, ChangingThePasswordNeedsTheOldOne) {
   EXPECT_EQ(password, "Zebra");
 
   // An empty new password is stored too.
-  CChangePasswordDlg again;
+  CChangePasswordDlg again(shell);
   again.OldPasswordEdit()->setText("Zebra");
   again.OkButton()->click();
   app_options::ReadOptions(&password, nullptr, nullptr);

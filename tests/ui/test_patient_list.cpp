@@ -6,10 +6,10 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "app/Options.h"
 #include "common/CDBCategories.h"
 #include "common/ui/CPictureButton.h"
 #include "platform/Registry.h"
+#include "shell/Options.h"
 #include "test_app_support.h"
 
 namespace {

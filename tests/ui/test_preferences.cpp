@@ -4,12 +4,13 @@
 #include <QPushButton>
 #include <QTabBar>
 
-#include "app/CommandIds.h"
-#include "app/Options.h"
+#include "FakeHost.h"
 #include "common/XMExtensionMgr.h"
 #include "common/ui/CTabPage.h"
 #include "security/CPreferencesDlg.h"
 #include "security/CPrefsTabCtrl.h"
+#include "shell/CommandIds.h"
+#include "shell/Options.h"
 #include "support/TestTime.h"
 #include "test_app_support.h"
 
@@ -127,6 +128,9 @@ class PreferencesDlgTest : public app_test::AppTest {
     clock_source::Fix(At(2024, 3, 1, 8));
   }
 
+  // The shell of a dialog run without the program.
+  FakeShell shell_;
+
   static uint32_t StoredTimeout() {
     uint32_t timeout = 12345;
     app_options::ReadOptions(nullptr, nullptr, &timeout);
@@ -160,7 +164,7 @@ TEST_F(PreferencesDlgTest, OpensOnSecurityWithTheStoredOptionsAndTheExtensionPag
   const uint32_t timeout = 150000;  // two and a half minutes
   ASSERT_TRUE(app_options::WriteOptions(nullptr, &hint, &timeout));
 
-  CPreferencesDlg dialog;
+  CPreferencesDlg dialog(shell_);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preferences"));
   CPrefsTabCtrl& tabs = *dialog.TabCtrl();
   ASSERT_EQ(tabs.GetPageCount(), 3);
@@ -174,7 +178,7 @@ TEST_F(PreferencesDlgTest, OpensOnSecurityWithTheStoredOptionsAndTheExtensionPag
 
 TEST_F(PreferencesDlgTest, SecurityFieldsAreSavedWhenTheDialogClosesNotWhenTheTabChanges) {
   {
-    CPreferencesDlg dialog;
+    CPreferencesDlg dialog(shell_);
     CPrefsTabCtrl& tabs = *dialog.TabCtrl();
     tabs.SecurityPage().TimeoutEdit()->setText(QStringLiteral("5"));
     tabs.SecurityPage().HintEdit()->setText(QStringLiteral("new hint"));
@@ -196,7 +200,7 @@ TEST_F(PreferencesDlgTest, InvalidPrintingPageKeepsItsTabAndTheDialog) {
   StartOptions options = Options();
   options.askPassword = false;
   ASSERT_TRUE(Start(options));
-  CPreferencesDlg dialog(Frame());
+  CPreferencesDlg dialog(*app_, Frame());
   CPrefsTabCtrl& tabs = *dialog.TabCtrl();
   tabs.TabBar()->setCurrentIndex(1);
   tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("14"));
@@ -245,14 +249,14 @@ TEST_F(PreferencesDlgTest, LongStoredTimeoutIsShownWholeAndKept) {
   const uint32_t timeout = 1000u * 60000u;
   ASSERT_TRUE(app_options::WriteOptions(nullptr, nullptr, &timeout));
   {
-    CPreferencesDlg dialog;
+    CPreferencesDlg dialog(shell_);
     EXPECT_EQ(dialog.TabCtrl()->SecurityPage().TimeoutEdit()->text(), QStringLiteral("1000"));
   }
   EXPECT_EQ(StoredTimeout(), timeout);
 }
 
 TEST_F(PreferencesDlgTest, TimeoutFieldTakesDigitsUpTo999Minutes) {
-  CPreferencesDlg dialog;
+  CPreferencesDlg dialog(shell_);
   QLineEdit* field = dialog.TabCtrl()->SecurityPage().TimeoutEdit();
   field->clear();
   for (const char c : std::string("9a99-9")) {
@@ -269,7 +273,7 @@ TEST_F(PreferencesDlgTest, Screenshot) {
   if (folder.isEmpty()) {
     GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
   }
-  CPreferencesDlg dialog;
+  CPreferencesDlg dialog(shell_);
   dialog.show();
   QCoreApplication::processEvents();
   EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/preferences.png"), "PNG"));

@@ -13,6 +13,8 @@
 
 #include "common/CListItem.h"
 #include "common/Controls.h"
+#include "common/PackedValues.h"
+#include "common/ui/ListEditors.h"
 #include "platform/FileTime.h"
 
 // The editable report list: rows of column texts, each row optionally carrying a CListItem that
@@ -31,48 +33,47 @@
 // The list keeps its own copies of the rows given to UnpackList: change a shown row through
 // GetRowItem(row) and RefreshRow(row), read the values back with PackList.
 //
-// Notifications reach the owner through the notify signal (connect it directly):
-//   kNotifyChoice (1)        a choice was picked: row, choiceId (string id on fixed-choice and
-//                            date rows, the choice's id on pick-list rows, 0xFFFF for the edit
-//                            entry) and text. Before it is sent the list has placed the text in
-//                            the row (not for the edit entry, not for a decade; "No Date" clears
-//                            the date). When the receiver leaves handled false, the list
-//                            completes the pick: a decade opens the date picker, the edit entry
-//                            of a row with a category list runs the category editor and reloads
-//                            the row's choices - each unless the receiver already did so.
-//   kNotifyActivate (100)    a row was activated: its icon tapped, or Return without an editor.
-//   kNotifyEndLabelEdit      an in-place editor or the date picker closed: row, column, text
-//                            (and date on date rows); cancelled when Escape dropped the edit.
-//                            The list has already placed the text (and date) in the row.
-//   kNotifyItemChanged       the selection moved or a check box changed (row, and checked for
-//                            check box changes in text "1"/"0").
-//   kNotifyKillFocus         the list and its editor lost the focus.
-//   kNotifyDoubleClick       a double tap on a row.
+// What the list tells its owner, as typed signals (connect them directly; a receiver of
+// choicePicked may set handled):
+//   choicePicked       a choice was picked: row, choiceId (string id on fixed-choice and date
+//                      rows, the choice's id on pick-list rows, 0xFFFF for the edit entry) and
+//                      text. Before it is sent the list has placed the text in the row (not for
+//                      the edit entry, not for a decade; "No Date" clears the date). When the
+//                      receiver leaves handled false, the list completes the pick: a decade opens
+//                      the date picker, the edit entry of a row with a category list runs the
+//                      category editor and reloads the row's choices.
+//   rowActivated       a row was activated: its icon tapped, or Return without an editor.
+//   editEnded          an in-place editor or the date picker closed: row, column, text (and
+//                      date on date rows); cancelled when Escape dropped the edit. The list has
+//                      already placed the text (and date) in the row.
+//   currentRowChanged  the selection moved (row -1: no row is current).
+//   valueChanged       a pick or an edit changed a row's value.
+//   checkChanged       the person ticked or cleared a row's check box.
+//   focusLost          the list, its editor and its companions lost the focus.
+//   rowDoubleClicked   a double tap on a row.
 class CBaseListCtrl : public QTreeWidget, public IListControl {
   Q_OBJECT
 
  public:
-  static constexpr int kNotifyChoice = 1;
-  static constexpr int kNotifyActivate = 100;
-  static constexpr int kNotifyEndLabelEdit = -106;
-  static constexpr int kNotifyItemChanged = -101;
-  static constexpr int kNotifyKillFocus = -8;
-  static constexpr int kNotifyDoubleClick = -3;
-
   static constexpr int kLabelColumn = 0;
   static constexpr int kValueColumn = 1;
 
-  struct Notification {
-    int code = 0;
+  struct ChoicePick {
     int row = -1;
     int column = -1;
     int32_t choiceId = 0;
     QString text;
+    // Set by a receiver that has dealt with the pick: the list does not complete it.
+    bool handled = false;
+  };
+
+  struct EditEnd {
+    int row = -1;
+    int column = -1;
+    QString text;
     bool hasDate = false;
     SYSTEMTIME date{};
     bool cancelled = false;
-    // Set by a receiver that has dealt with the notification: the list does not complete it.
-    bool handled = false;
   };
 
   // Extended styles (SetExtendedStyle); whole-row selection is always on.
@@ -166,8 +167,6 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   // Reorders the rows (texts, data, checks, icons and row items move together); less compares
   // two rows by their current indexes.
   void SortRows(const std::function<bool(int rowA, int rowB)>& less);
-  // Text of a date row's value.
-  static QString DateText(const SYSTEMTIME& date);
 
   // --- IListControl
   void DeleteAllItems() override;
@@ -187,7 +186,14 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   void SetFocus() override;
 
  signals:
-  void notify(CBaseListCtrl::Notification& notification);
+  void choicePicked(CBaseListCtrl::ChoicePick& pick);
+  void rowActivated(int row);
+  void editEnded(const CBaseListCtrl::EditEnd& end);
+  void currentRowChanged(int row);
+  void valueChanged(int row, int column);
+  void checkChanged(int row, bool checked);
+  void focusLost(int row);
+  void rowDoubleClicked(int row, int column);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -196,29 +202,35 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:
   class RowData;
-  struct EditorState;
 
-  void Send(Notification& notification);
   void ShowRow(int row, const CListItem& item, const QString& label);
+  std::vector<packed_values::Pair> RowPairs() const;
+  void AppendPlainRow(const packed_values::Pair& pair);
+  bool IsOnCheckBox(const QModelIndex& index, const QPoint& at) const;
+  bool IsOnIcon(const QModelIndex& index, const QPoint& at) const;
   QTreeWidgetItem* At(int row) const;
   RowData* DataOf(int row) const;
   bool CanEdit(int row, int column) const;
-  void OpenTextEditor(int row, int column);
-  void OpenChoiceEditor(int row, int column);
-  void OpenPickListEditor(int row, bool multiLine);
-  void OpenDateChoices(int row);
-  void PlaceEditor(QWidget* editor, int row, int column, int height = 0);
+  // Makes the editor that the row's kind (or the choice column) asks for.
+  list_editors::CellEditor* MakeEditor(int row, int column);
+  void OpenEditor(list_editors::CellEditor* editor, int row, int column);
+  void PlaceEditor(QWidget* editor, int row, int column, int height);
   void FinishEdit(bool take);
   // Closes the editor without taking it and without notifications.
   void DropEditor();
   void OnChoicePicked(int row, int column, int index);
+  void OnDateChoicePicked(int row, int index);
   void LoadCategoryChoices(CListItem& item);
   void LayoutCompanions();
+  // Slots of the tree's own signals.
+  void OnTreeItemChanged(QTreeWidgetItem* changed, int column);
+  void OnCurrentItemChanged(QTreeWidgetItem* current);
+  void OnFocusChanged(QWidget* old, QWidget* now);
+  bool HoldsFocusOf(const QWidget* widget) const;
 
   unsigned styles_ = 0;
   bool readOnly_ = false;
@@ -226,10 +238,15 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   QList<QIcon> icons_;
   std::vector<QPointer<QWidget>> companions_;
   std::vector<QPoint> companionOffsets_;
-  std::unique_ptr<EditorState> editor_;
+  // The open editor (it deletes itself later when released: it may be on the stack of its own
+  // key handler), with the cell it edits.
+  list_editors::CellEditor* editor_ = nullptr;
   int editRow_ = -1;
   int editColumn_ = -1;
+  // Set while FinishEdit runs: a notification it sends may close the editor again (a receiver
+  // that calls CloseEdit, the focus leaving); the nested call must do nothing.
   bool finishing_ = false;
   QPoint pressPos_;
+  // Set while the program itself sets check boxes, so that only the person's ticks are told.
   bool changingChecks_ = false;
 };

@@ -16,8 +16,6 @@
 
 namespace {
 
-int g_runCount = 0;
-
 constexpr int kRecordIdRole = Qt::UserRole;
 
 // Asks for a name; empty when cancelled or left blank.
@@ -68,12 +66,7 @@ CEditCategoriesDlg::CEditCategoriesDlg(int listId, QWidget* parent)
 }
 
 int CEditCategoriesDlg::DoModal() {
-  ++g_runCount;
   return ui_seams::RunModal(*this);
-}
-
-int CEditCategoriesDlg::RunCount() {
-  return g_runCount;
 }
 
 QStringList CEditCategoriesDlg::Entries() const {

@@ -20,9 +20,6 @@ class CEditCategoriesDlg : public QDialog {
   int ListId() const { return listId_; }
   // The entries shown, in list order.
   QStringList Entries() const;
-  // How many times an editor dialog has run in this process (the list control uses it to know
-  // whether a receiver already opened the editor).
-  static int RunCount();
 
  public slots:
   void OnNew();

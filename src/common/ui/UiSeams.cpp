@@ -1,8 +1,10 @@
 #include "common/ui/UiSeams.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <deque>
 
@@ -46,6 +48,13 @@ int RunModal(QDialog& dialog) {
   dialog.setResult(result);
   dialog.hide();
   return result;
+}
+
+void OpenDropDown(QComboBox& combo) {
+  if (combo.isVisible() &&
+      !QGuiApplication::platformName().startsWith(QLatin1String("offscreen"))) {
+    combo.showPopup();
+  }
 }
 
 void SetModalHandler(ModalHandler handler) {

@@ -6,6 +6,7 @@
 
 #include "common/MessageService.h"
 
+class QComboBox;
 class QDialog;
 class QWidget;
 
@@ -45,6 +46,11 @@ using SaveFileHandler = std::function<QString(const SaveFileRequest& request)>;
 QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
                         const QString& filter, const QString& defaultSuffix = {});
 void SetSaveFileHandler(SaveFileHandler handler);  // empty = the real dialog
+
+// Opens a drop-down's list, as a tap on a choice row does. Where there is no screen to show it
+// on (the offscreen platform the tests run on), a pop-up would only grab the input: the list
+// stays closed and is picked from through the combo box itself.
+void OpenDropDown(QComboBox& combo);
 
 // Message boxes shown with QMessageBox: caption, text, buttons and icon as asked.
 class QtMessageService : public messages::IMessageService {

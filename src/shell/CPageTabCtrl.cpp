@@ -1,4 +1,4 @@
-#include "app/CPageTabCtrl.h"
+#include "shell/CPageTabCtrl.h"
 
 #include <QResizeEvent>
 #include <QSignalBlocker>

@@ -21,6 +21,12 @@ inline constexpr int kBeamCheckoutList = 32788;
 inline constexpr int kReceiveBeam = 32789;
 inline constexpr int kClose = 57602;
 
+// The record buttons of the toolbar (add medication, lab, vitals, test, note) act on the current
+// patient: they are enabled, and run, only while a patient is selected.
+constexpr bool NeedsPatient(int commandId) {
+  return commandId >= kAddMeds && commandId <= kAddNote;
+}
+
 // The header label of the view.
 inline constexpr int kHeaderLabel = 1024;
 // The notification-area icon's callback message.

@@ -1,4 +1,4 @@
-#include "app/Options.h"
+#include "shell/Options.h"
 
 #include "common/StringIds.h"
 #include "common/StringTable.h"

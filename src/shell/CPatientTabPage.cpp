@@ -1,9 +1,9 @@
-#include "app/CPatientTabPage.h"
+#include "shell/CPatientTabPage.h"
 
 #include <QKeyEvent>
 #include <QTreeWidget>
 
-#include "app/CPatientTabCtrl.h"
+#include "shell/IPageHost.h"
 
 CPatientTabPage::CPatientTabPage(int dialogId, QWidget* parent) : CTabPage(dialogId, parent) {}
 
@@ -23,18 +23,8 @@ QString CPatientTabPage::SelectedRowText(const QTreeWidget& list, int& index) {
   return selected.first()->text(0);
 }
 
-CPatientTabCtrl* CPatientTabPage::PatientTabCtrl() const {
-  for (QWidget* up = parentWidget(); up != nullptr; up = up->parentWidget()) {
-    if (auto* strip = qobject_cast<CPatientTabCtrl*>(up)) {
-      return strip;
-    }
-  }
-  return nullptr;
-}
-
 QString CPatientTabPage::CurrentPatient() const {
-  const CPatientTabCtrl* strip = PatientTabCtrl();
-  return strip != nullptr ? strip->currentPatient : QString();
+  return m_host != nullptr ? m_host->CurrentPatient() : QString();
 }
 
 void CPatientTabPage::keyPressEvent(QKeyEvent* event) {

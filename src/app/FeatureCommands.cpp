@@ -1,0 +1,9 @@
+#include "app/FeatureCommands.h"
+
+#include "patients/PatientCommands.h"
+#include "print/PrintCommands.h"
+
+void RegisterFeatureCommands(CommandRegistry& commands) {
+  patient_commands::Register(commands);
+  print_commands::Register(commands);
+}

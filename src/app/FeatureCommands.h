@@ -1,0 +1,6 @@
+#pragma once
+
+class CommandRegistry;
+
+// Lets every feature folder register the commands it carries out.
+void RegisterFeatureCommands(CommandRegistry& commands);

@@ -1,0 +1,375 @@
+// The in-place editing of the editable list: which editor a row gets, what a pick means, and how
+// an edit ends.
+#include <QComboBox>
+#include <QTimer>
+
+#include "common/CDBCategories.h"
+#include "common/DateChoices.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/ui/CBaseListCtrl.h"
+#include "common/ui/CEditCategoriesDlg.h"
+#include "common/ui/PickLists.h"
+#include "common/ui/UiSeams.h"
+
+using list_editors::CellEditor;
+
+namespace {
+
+bool IsEditEntry(const CListItem::Choice& choice) {
+  return choice.id == static_cast<int32_t>(CDBCategories::kEditEntryData) ||
+         (choice.id == -1 && choice.text == strings::Load(ids::kEditCategoriesEntry));
+}
+
+// The category list a row's picks come from: its own, or the allergies list for the allergies
+// row; -1 when none.
+int CategoryListOf(const CListItem& item) {
+  if (item.listId >= 0) {
+    return item.listId;
+  }
+  return item.kind == CListItem::kAllergies ? int{CDBCategories::kAllergiesList} : -1;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- editing
+
+void CBaseListCtrl::SetReadOnly(bool readOnly) {
+  if (readOnly) {
+    CloseEdit();
+  }
+  readOnly_ = readOnly;
+}
+
+void CBaseListCtrl::CloseEdit() {
+  FinishEdit(true);
+}
+
+void CBaseListCtrl::CancelEdit() {
+  FinishEdit(false);
+}
+
+bool CBaseListCtrl::IsEditing() const {
+  return editor_ != nullptr && editor_->Widget() != nullptr;
+}
+
+QWidget* CBaseListCtrl::Editor() const {
+  return editor_ != nullptr ? editor_->Widget() : nullptr;
+}
+
+bool CBaseListCtrl::IsDatePickerOpen() const {
+  return IsEditing() && editor_->GetKind() == CellEditor::Kind::kDatePicker;
+}
+
+bool CBaseListCtrl::CanEdit(int row, int column) const {
+  if (readOnly_ || row < 0 || row >= GetItemCount() || column < 0 || column >= columnCount()) {
+    return false;
+  }
+  const CListItem* item = GetRowItem(row);
+  if (item == nullptr) {
+    return false;  // a plain report row: nothing to edit
+  }
+  if (choiceColumn_ >= 0) {
+    // The todo form: read-only items (kind 0, or from the desktop read-only) stay as they are.
+    if (item->kind == CListItem::kText || item->accessState == 1) {
+      return false;
+    }
+    if (column == choiceColumn_) {
+      return !item->choices.empty();
+    }
+    return true;
+  }
+  return item->accessState != 1;
+}
+
+bool CBaseListCtrl::EditRow(int row, int column) {
+  if (choiceColumn_ < 0) {
+    // One column: the row's text is its value (the phrase lists).
+    column = columnCount() == 1 ? 0 : kValueColumn;
+  }
+  if (!CanEdit(row, column)) {
+    return false;
+  }
+  if (IsEditing()) {
+    if (editRow_ == row && editColumn_ == column) {
+      return true;
+    }
+    CloseEdit();
+    if (row >= GetItemCount()) {
+      return false;  // a receiver of the closing notifications removed the row
+    }
+  }
+  SelectRow(row);
+  OpenEditor(MakeEditor(row, column), row, column);
+  return true;
+}
+
+CellEditor* CBaseListCtrl::MakeEditor(int row, int column) {
+  CListItem* item = GetRowItem(row);
+  const QString text = GetItemText(row, column);
+  QWidget* host = viewport();
+  const bool valueColumn = column == kValueColumn;
+  if (choiceColumn_ >= 0) {
+    if (column == choiceColumn_) {
+      return new list_editors::ChoiceEditor(host, item, text);
+    }
+    return new list_editors::TextEditor(host, text, valueColumn ? item->limit : 0);
+  }
+  switch (item->kind) {
+    case CListItem::kChoices:
+      return new list_editors::ChoiceEditor(host, item, text);
+    case CListItem::kPickList:
+      LoadCategoryChoices(*item);
+      return new list_editors::PickListEditor(host, item, text);
+    case CListItem::kPickListMultiline:
+    case CListItem::kAllergies:
+      LoadCategoryChoices(*item);
+      return new list_editors::MultiLineEditor(host, item, text);
+    case CListItem::kDate:
+      return new list_editors::DateChoicesEditor(host, text);
+    default:
+      return new list_editors::TextEditor(host, text, valueColumn ? item->limit : 0);
+  }
+}
+
+void CBaseListCtrl::OpenEditor(CellEditor* editor, int row, int column) {
+  editor_ = editor;
+  editRow_ = row;
+  editColumn_ = column;
+  connect(editor, &CellEditor::commitRequested, this, &CBaseListCtrl::CloseEdit);
+  connect(editor, &CellEditor::cancelRequested, this, &CBaseListCtrl::CancelEdit);
+  if (editor->GetKind() == CellEditor::Kind::kDateChoices) {
+    connect(editor, &CellEditor::picked, this,
+            [this, row](int index) { OnDateChoicePicked(row, index); });
+  } else {
+    connect(editor, &CellEditor::picked, this,
+            [this, row, column](int index) { OnChoicePicked(row, column, index); });
+  }
+  PlaceEditor(editor->Widget(), row, column, editor->Height());
+  if (editor->IsDropDown()) {
+    ui_seams::OpenDropDown(*editor->Picks());
+  }
+}
+
+void CBaseListCtrl::PlaceEditor(QWidget* editor, int row, int column, int height) {
+  QRect cell = visualRect(indexFromItem(At(row), column));
+  if (height > cell.height()) {
+    cell.setHeight(height);
+    if (cell.bottom() > viewport()->height()) {
+      cell.moveBottom(std::max(viewport()->height(), height) - 1);
+    }
+  }
+  if (cell.width() < 40) {
+    cell.setWidth(40);
+  }
+  editor->setGeometry(cell);
+  editor->show();
+  editor->raise();
+  editor->setFocus();
+}
+
+void CBaseListCtrl::LoadCategoryChoices(CListItem& item) {
+  const int listId = CategoryListOf(item);
+  if (listId < 0) {
+    return;
+  }
+  item.RemoveAllChoices();
+  for (const QString& entry : pick_lists::Entries(listId)) {
+    item.AddChoice(entry);
+  }
+  item.AddChoice(strings::Load(ids::kEditCategoriesEntry),
+                 static_cast<int32_t>(CDBCategories::kEditEntryData));
+}
+
+bool CBaseListCtrl::PickInEditor(int index) {
+  QComboBox* combo = IsEditing() ? editor_->Picks() : nullptr;
+  if (combo == nullptr || index < 0 || index >= combo->count()) {
+    return false;
+  }
+  combo->setCurrentIndex(index);
+  emit combo->activated(index);
+  return true;
+}
+
+void CBaseListCtrl::OnDateChoicePicked(int row, int index) {
+  if (editor_ == nullptr || row >= GetItemCount()) {
+    return;
+  }
+  ChoicePick pick;
+  pick.row = row;
+  pick.column = kValueColumn;
+  pick.choiceId = list_editors::DateChoicesEditor::ChoiceId(index);
+  pick.text = strings::Load(pick.choiceId);
+  DropEditor();
+  const bool noDate = pick.choiceId == ids::kNoDate;
+  if (noDate) {
+    if (CListItem* item = GetRowItem(row)) {
+      item->ClearDate();
+      item->changed = true;
+    }
+    SetItemText(row, kValueColumn, QString());
+  }
+  emit choicePicked(pick);
+  if (!pick.handled && date_choices::IsDecade(pick.choiceId) && !IsDatePickerOpen() &&
+      row < GetItemCount()) {
+    ShowInPlaceDatePicker(row, kValueColumn, date_choices::DecadeStart(pick.choiceId), 0);
+  }
+  if (noDate) {
+    emit valueChanged(row, kValueColumn);
+  }
+}
+
+void CBaseListCtrl::OnChoicePicked(int row, int column, int index) {
+  CListItem* item = editor_ != nullptr && row < GetItemCount() ? GetRowItem(row) : nullptr;
+  if (item == nullptr || index < 0 || index >= static_cast<int>(item->choices.size())) {
+    return;
+  }
+  const CListItem::Choice choice = item->choices[static_cast<size_t>(index)];
+  const bool editEntry = IsEditEntry(choice);
+  ChoicePick pick;
+  pick.row = row;
+  pick.column = column;
+  pick.choiceId = choice.id;
+  pick.text = choice.text;
+
+  bool placed = false;
+  if (auto* multi = qobject_cast<list_editors::MultiLineEditor*>(editor_)) {
+    // A pick adds to what the row holds; the editor stays open.
+    if (editEntry) {
+      multi->Picks()->setCurrentIndex(-1);
+    } else {
+      multi->InsertPick(choice.text);
+    }
+  } else {
+    DropEditor();
+    if (!editEntry) {
+      SetItemText(row, column, choice.text);
+      item->choiceId = choice.id;
+      item->changed = true;
+      placed = true;
+    }
+  }
+
+  emit choicePicked(pick);
+  if (!pick.handled && editEntry && row < GetItemCount()) {
+    EditCategories(row);
+  }
+  if (placed) {
+    emit valueChanged(row, column);
+  }
+}
+
+void CBaseListCtrl::EditCategories(int row) {
+  CListItem* item = GetRowItem(row);
+  const int listId = item != nullptr ? CategoryListOf(*item) : -1;
+  if (listId < 0) {
+    return;
+  }
+  CEditCategoriesDlg editor(listId, window());
+  editor.DoModal();
+  item = GetRowItem(row);
+  if (item == nullptr) {
+    return;
+  }
+  if (item->kind == CListItem::kChoices) {
+    CDBCategories categories;
+    categories.GetListItems(listId, *item);
+  } else {
+    LoadCategoryChoices(*item);
+  }
+  // An open multi-line editor offers the edited list at once.
+  auto* multi = qobject_cast<list_editors::MultiLineEditor*>(editor_);
+  if (multi != nullptr && IsEditing() && editRow_ == row) {
+    multi->SetPicks(item->choices);
+  }
+}
+
+bool CBaseListCtrl::InsertInEditor(const QString& text) {
+  return IsEditing() && editor_->InsertText(text);
+}
+
+void CBaseListCtrl::ShowInPlaceDatePicker(int row, int column, const SYSTEMTIME& start,
+                                          int /*flags*/) {
+  if (readOnly_ || row < 0 || row >= GetItemCount()) {
+    return;
+  }
+  if (IsDatePickerOpen() && editRow_ == row && editColumn_ == column) {
+    static_cast<list_editors::DatePickerEditor*>(editor_)->Restart(start);
+    return;
+  }
+  // The date choices that led here give way without a notification; any other edit ends.
+  if (editor_ != nullptr && editor_->GetKind() == CellEditor::Kind::kDateChoices &&
+      editRow_ == row) {
+    DropEditor();
+  } else {
+    CloseEdit();
+  }
+  OpenEditor(new list_editors::DatePickerEditor(viewport(), GetItemText(row, column), start), row,
+             column);
+}
+
+void CBaseListCtrl::DropEditor() {
+  if (editor_ == nullptr) {
+    return;
+  }
+  CellEditor* editor = editor_;
+  editor_ = nullptr;
+  editRow_ = -1;
+  editColumn_ = -1;
+  editor->Release();
+  // Later: the editor may be on the stack of its own key handler or signal.
+  editor->deleteLater();
+  viewport()->setFocus();
+}
+
+void CBaseListCtrl::FinishEdit(bool take) {
+  if (editor_ == nullptr || finishing_) {
+    return;
+  }
+  finishing_ = true;
+  const int row = editRow_;
+  const int column = editColumn_;
+  const bool dropDown = editor_->IsDropDown();
+  const QString original = editor_->Original();
+  // An editor whose widget is gone already holds nothing new.
+  const bool alive = editor_->Widget() != nullptr;
+  QString text = alive ? editor_->Text() : original;
+  bool hasDate = false;
+  SYSTEMTIME date{};
+  auto* picker = qobject_cast<list_editors::DatePickerEditor*>(editor_);
+  if (alive && picker != nullptr) {
+    date = picker->Date();
+    hasDate = true;
+    text = date_choices::DateText(date);
+  }
+  DropEditor();
+  // Closing a drop-down without a pick changes nothing.
+  if (dropDown || row < 0 || row >= GetItemCount()) {
+    finishing_ = false;
+    return;
+  }
+
+  const bool changed = take && (hasDate || text != original);
+  if (take) {
+    CListItem* item = GetRowItem(row);
+    if (hasDate && item != nullptr) {
+      item->date = date;
+    }
+    if (changed && item != nullptr) {
+      item->changed = true;
+    }
+    SetItemText(row, column, text);
+  }
+  EditEnd end;
+  end.row = row;
+  end.column = column;
+  end.text = take ? text : original;
+  end.hasDate = hasDate && take;
+  end.date = date;
+  end.cancelled = !take;
+  finishing_ = false;
+  emit editEnded(end);
+  if (changed) {
+    emit valueChanged(row, column);
+  }
+}
