@@ -27,6 +27,7 @@
 #include "platform/Device.h"
 #include "platform/InstanceChannel.h"
 #include "security/CLoginDlg.h"
+#include "shell/AutoTextReader.h"
 #include "security/CPreferencesDlg.h"
 
 namespace {
@@ -68,6 +69,7 @@ bool COvelinApp::s_lockInProgress = false;
 
 COvelinApp::COvelinApp() : m_resources(std::make_unique<ResourceMgr>(*this)) {
   InitResources();
+  auto_text_reader::Install();
 }
 
 COvelinApp::~COvelinApp() {

@@ -98,7 +98,9 @@ class CPatientListPage : public CPatientTabPage {
   // Commands of the page's buttons.
   void OnDelete();
   void OnMove();
-  // A tap on a column heading.
+  // A tap on a column heading: sorts by the column's texts (UTF-16 code units, letter case
+  // counting), ascending; the same column again sorts descending. Rows whose texts are equal keep
+  // the order they had before the tap, in both directions.
   void OnColumnClick(int column);
 
   // The page's controls, for the window that holds it and for tests.

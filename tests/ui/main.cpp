@@ -6,6 +6,7 @@
 #include "app/COvelinView.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "shell/AutoTextReader.h"
 #include "support/TestGuard.h"
 
 namespace {
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  auto_text_reader::Install();
   TestGuard::AddReset(ResetUiSeams);
   TestGuard::ResetAll();
   return RUN_ALL_TESTS();

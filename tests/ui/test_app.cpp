@@ -17,6 +17,7 @@
 #include "platform/Registry.h"
 #include "shell/CommandIds.h"
 #include "shell/Options.h"
+#include "support/Wait.h"
 #include "test_app_support.h"
 
 namespace {
@@ -123,7 +124,7 @@ TEST_F(AppStartTest, TheMenuHoldsEveryCommand) {
   CMainFrame* frame = Frame();
   ASSERT_NE(frame, nullptr);
   Frame()->Action(command_ids::kClose)->trigger();
-  QTRY_VERIFY(frame->IsClosed());
+  ASSERT_TRUE(test_wait::Until([&] { return frame->IsClosed(); }));
 }
 
 TEST_F(AppStartTest, TheSixTabsComeInOrderAndTheCurrentOneCannotBeRemoved) {
@@ -188,7 +189,7 @@ TEST_F(AppStartTest, ASecondCopyWithSlashDClosesTheFirstAndOneWithoutLeavesItRun
   COvelinApp closing;
   second.arguments = {"/D"};
   EXPECT_FALSE(closing.Initialise(second));
-  QTRY_VERIFY(frame->IsClosed());
+  ASSERT_TRUE(test_wait::Until([&] { return frame->IsClosed(); }));
   EXPECT_EQ(open.result(), QDialog::Rejected);
   EXPECT_TRUE(open.isHidden());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -210,7 +211,8 @@ TEST_F(AppStartTest, RefreshScreenFromTheCommandLineRefillsAndKeepsTheSelection)
   ASSERT_TRUE(cli.waitForFinished(60000));
   EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
 
-  QTRY_COMPARE(list->GetItemCount(), 3);
+  ASSERT_TRUE(test_wait::Until([&] { return list->GetItemCount() == 3; }))
+      << "waited for list->GetItemCount()";
   EXPECT_EQ(list->GetItemText(0, 0), "Aaron, Bea");
   EXPECT_EQ(list->GetItemText(list->GetSelectedRow(), 0), "Becker, John");
   EXPECT_EQ(Strip()->currentPatient, "Becker, John");
@@ -227,7 +229,9 @@ TEST_F(AppStartTest, PostFailsWhenNoProgramRunsOnTheDevice) {
 TEST_F(AppStartTest, NewSoftwareInstalledAsksForARestart) {
   ASSERT_TRUE(Start());
   app_->PostRegisteredMessage("OvelinNewSoftwareInstalled");
-  QTRY_COMPARE(messages::DefaultRecorder().Messages().size(), size_t{1});
+  ASSERT_TRUE(test_wait::Until([&] {
+    return messages::DefaultRecorder().Messages().size() == size_t{1};
+  })) << "waited for messages::DefaultRecorder().Messages().size()";
   const messages::Shown& shown = messages::DefaultRecorder().Messages()[0];
   EXPECT_EQ(shown.caption, "Ovelin");
   EXPECT_EQ(shown.buttons, messages::Buttons::Ok);

@@ -9,6 +9,7 @@
 #include "security/CChangePasswordDlg.h"
 #include "security/CLoginDlg.h"
 #include "shell/Options.h"
+#include "support/Wait.h"
 #include "test_app_support.h"
 
 namespace {
@@ -67,7 +68,7 @@ TEST_F(LoginTest, ExitAtStartUpEndsTheProgram) {
   ASSERT_TRUE(Start());
   CMainFrame* frame = Frame();
   ASSERT_NE(frame, nullptr);
-  QTRY_VERIFY(frame->IsClosed());
+  ASSERT_TRUE(test_wait::Until([&] { return frame->IsClosed(); }));
 }
 
 TEST_F(LoginTest, ATimeOutOfZeroNeverAsksAndNeverLocks) {
@@ -96,7 +97,8 @@ TEST_F(LoginTest, TheLockComesAfterTheTimeOutAndNotBefore) {
 
   ui_seams::PushModalHandler(TypePassword("zqx"));
   clock_source::Advance(2);
-  QTRY_COMPARE(ui_seams::ModalTitles(), QStringList{"Login"});
+  ASSERT_TRUE(test_wait::Until([&] { return ui_seams::ModalTitles() == QStringList{"Login"}; }))
+      << "waited for ui_seams::ModalTitles()";
   // Unlocked with a fresh deadline, a full time-out from now.
   EXPECT_TRUE(app_->TimerRunning());
   EXPECT_EQ(filetime::ToTicks(app_->Deadline()),
@@ -133,7 +135,7 @@ TEST_F(LoginTest, AWrongPasswordKeepsTheLoginOpenAndExitFromTheLockEndsTheProgra
   // The stored password in another letter case does not open.
   ui_seams::PushModalHandler(TypePassword("secret", &shown));
   clock_source::Advance(61000);
-  QTRY_VERIFY(frame->IsClosed());
+  ASSERT_TRUE(test_wait::Until([&] { return frame->IsClosed(); }));
   EXPECT_EQ(shown, QStringList{"Login: The password you entered is incorrect!"});
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
   EXPECT_EQ(messages::DefaultRecorder().Messages()[0].icon, messages::Icon::Stop);
@@ -160,7 +162,8 @@ TEST_F(LoginTest, WritingATimeOutRestartsOrStopsTheLock) {
   EXPECT_EQ(app_->Timeout(), 60000u);
   ui_seams::PushModalHandler(TypePassword("zqx"));
   clock_source::Advance(60001);
-  QTRY_COMPARE(ui_seams::ModalTitles(), QStringList{"Login"});
+  ASSERT_TRUE(test_wait::Until([&] { return ui_seams::ModalTitles() == QStringList{"Login"}; }))
+      << "waited for ui_seams::ModalTitles()";
 }
 
 TEST_F(LoginTest, TheLoginPaintsItsLabelsAndTheHintOnThePicture) {
@@ -175,6 +178,25 @@ TEST_F(LoginTest, TheLoginPaintsItsLabelsAndTheHintOnThePicture) {
     EXPECT_FALSE(entry.rect.isEmpty());
   }
   EXPECT_EQ(texts, (QStringList{"Hint:", "Password:", "the usual"}));
+}
+
+TEST_F(LoginTest, TheLoginAcceptsOnlyTheStoredPasswordInItsOwnLetterCase) {
+  const QString password = "Secret";
+  ASSERT_TRUE(app_options::WriteOptions(&password, nullptr, nullptr));
+  FakeShell shell;
+  for (const char* typed : {"secret", "SECRET", "Secret ", ""}) {
+    CLoginDlg login(shell);
+    login.PasswordEdit()->setText(typed);
+    login.OkButton()->click();
+    EXPECT_NE(login.result(), QDialog::Accepted) << typed;
+  }
+  ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 4u);
+  EXPECT_EQ(messages::DefaultRecorder().Messages()[0].text,
+            "The password you entered is incorrect!");
+  CLoginDlg login(shell);
+  login.PasswordEdit()->setText("Secret");
+  login.OkButton()->click();
+  EXPECT_EQ(login.result(), QDialog::Accepted);
 }
 
 TEST_F(LoginTest, ChangingThePasswordNeedsTheOldOne) {

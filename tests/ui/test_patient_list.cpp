@@ -1,38 +1,58 @@
 // The "Main" tab: the Type list, lookup, sorting, selection, delete and move, and the registry
-// options the page keeps.
+// options the page keeps. The page runs alone, on a fake host that stands for the chart strip.
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 
+#include "FakeHost.h"
 #include "common/CDBCategories.h"
 #include "common/ui/CPictureButton.h"
+#include "patients/CPatientListPage.h"
 #include "platform/Registry.h"
 #include "shell/Options.h"
+#include "support/TempDevice.h"
+#include "support/TestGuard.h"
 #include "test_app_support.h"
 
 namespace {
 
 using app_test::AddPatient;
-using app_test::AppTest;
 
-class PatientListTest : public AppTest {
+class PatientListTest : public ::testing::Test {
  protected:
+  void SetUp() override { app_test::EnsureApplication(); }
+
+  // The page as the strip makes it: on its host, filled from the device.
+  CPatientListPage& Page() {
+    if (page_ == nullptr) {
+      page_ = std::make_unique<CPatientListPage>();
+      page_->SetHost(&host_);
+      page_->resize(240, 280);
+      page_->OnInitDialog();
+    }
+    return *page_;
+  }
+  // The program ends (the page writes its options) and starts again.
+  CPatientListPage& Restart() {
+    page_.reset();
+    return Page();
+  }
+
   QStringList Column(int column) {
     QStringList texts;
-    for (int row = 0; row < ListPage().List()->GetItemCount(); ++row) {
-      texts << ListPage().List()->GetItemText(row, column);
+    for (int row = 0; row < Page().List()->GetItemCount(); ++row) {
+      texts << Page().List()->GetItemText(row, column);
     }
     return texts;
   }
   QString SelectedName() {
-    const int row = ListPage().List()->GetSelectedRow();
-    return row < 0 ? QString() : ListPage().List()->GetItemText(row, 0);
+    const int row = Page().List()->GetSelectedRow();
+    return row < 0 ? QString() : Page().List()->GetItemText(row, 0);
   }
-  QString Header() { return Frame()->View()->Header()->text(); }
   void SelectRow(int row) {
-    CPatientListCtrl* list = ListPage().List();
+    CPatientListCtrl* list = Page().List();
     list->setCurrentItem(list->topLevelItem(row));
   }
   void SetOption(const char* name, const QString& value) {
@@ -40,17 +60,21 @@ class PatientListTest : public AppTest {
     ASSERT_TRUE(key.Create(platform::Hive::CurrentUser, app_options::kOptionsKey));
     ASSERT_TRUE(key.SetString(QString::fromLatin1(name), value));
   }
+
+  TestGuard guard_;
+  TempDevice device_;
+  FakePageHost host_;
+  std::unique_ptr<CPatientListPage> page_;
 };
 
 TEST_F(PatientListTest, FirstStartShowsClinicWhenTheTypeExistsElseAll) {
   AddPatient("Ana", "Chen", "Clinic");
   AddPatient("Maria", "Alvarez", "Hospital");
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(ListPage().TypeCombo()->currentText(), "Clinic");
-  EXPECT_EQ(ListPage().TypeCombo()->itemText(0), "All");
+  EXPECT_EQ(Page().TypeCombo()->currentText(), "Clinic");
+  EXPECT_EQ(Page().TypeCombo()->itemText(0), "All");
   EXPECT_EQ(Column(0), QStringList{"Chen, Ana"});
-  EXPECT_EQ(Strip()->currentPatient, "Chen, Ana");
-  app_.reset();
+  EXPECT_EQ(host_.patient, "Chen, Ana");
+  page_.reset();
 
   // A device whose patient types have no "Clinic" shows every patient.
   TempDevice other;
@@ -58,11 +82,9 @@ TEST_F(PatientListTest, FirstStartShowsClinicWhenTheTypeExistsElseAll) {
   ASSERT_TRUE(categories.Update(CDBCategories::kPatientTypeList, "Ward"));
   AddPatient("Ana", "Chen", "Ward");
   AddPatient("Maria", "Alvarez", "Hospital");
-  StartOptions options = Options();
-  options.deviceFolder = other.folder();
-  ASSERT_TRUE(Start(options));
-  EXPECT_EQ(ListPage().TypeCombo()->currentIndex(), 0);
+  EXPECT_EQ(Page().TypeCombo()->currentIndex(), 0);
   EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Chen, Ana"}));
+  page_.reset();  // written to the other device while it is current
 }
 
 TEST_F(PatientListTest, OlderReleasesRememberedTheHospitalListAsANumber) {
@@ -71,8 +93,7 @@ TEST_F(PatientListTest, OlderReleasesRememberedTheHospitalListAsANumber) {
   platform::RegistryKey key;
   ASSERT_TRUE(key.Create(platform::Hive::CurrentUser, app_options::kOptionsKey));
   ASSERT_TRUE(key.SetDword("LastLocation", 1));
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(ListPage().TypeCombo()->currentText(), "Hospital");
+  EXPECT_EQ(Page().TypeCombo()->currentText(), "Hospital");
   EXPECT_EQ(Column(0), QStringList{"Alvarez, Maria"});
 }
 
@@ -81,30 +102,30 @@ TEST_F(PatientListTest, OptionsSurviveARestartAndPickTheRememberedPatient) {
   AddPatient("John", "Becker", "Hospital", "10", "200");
   AddPatient("Lena", "Novak", "Hospital", "3A", "300");
   SetOption("LastPatientType", "hosp");  // a prefix, in another letter case
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(ListPage().TypeCombo()->currentText(), "Hospital");
+  EXPECT_EQ(Page().TypeCombo()->currentText(), "Hospital");
   SelectRow(1);
-  EXPECT_EQ(Strip()->currentPatient, "Becker, John");
-  app_->PrintSettings().pageWidth = 132;
-  app_.reset();  // the page writes its options as it goes
+  EXPECT_EQ(host_.patient, "Becker, John");
+  host_.shell.printSettings.pageWidth = 132;
 
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(ListPage().RememberedPatient(), "Becker, John");
+  Restart().SelectRemembered();
+  EXPECT_EQ(Page().RememberedPatient(), "Becker, John");
   EXPECT_EQ(SelectedName(), "Becker, John");
-  EXPECT_EQ(Header(), "Becker, John 200 10");
-  EXPECT_EQ(app_->PrintSettings().pageWidth, 132);
-  EXPECT_EQ(app_->PrintSettings().linesPerPage, 60);
+  EXPECT_EQ(host_.patient, "Becker, John");
+  EXPECT_EQ(host_.mrNumber, "200");
+  EXPECT_EQ(host_.room, "10");
+  EXPECT_EQ(host_.shell.printSettings.pageWidth, 132);
+  EXPECT_EQ(host_.shell.printSettings.linesPerPage, 60);
 }
 
 TEST_F(PatientListTest, ARememberedPatientThatIsGoneLeavesNoPatientSelected) {
   AddPatient("Maria", "Alvarez", "Hospital");
   SetOption("LastPatientType", "Hospital");
   SetOption("CurPatient", "Zed, Nobody");
-  ASSERT_TRUE(Start());
-  EXPECT_FALSE(Strip()->patientSelected);
-  EXPECT_EQ(Header(), "Patient not selected");
-  EXPECT_FALSE(ListPage().DeleteButton()->isEnabled());
-  EXPECT_FALSE(ListPage().MoveButton()->isEnabled());
+  Page().SelectRemembered();
+  EXPECT_FALSE(host_.selected);
+  EXPECT_GE(host_.cleared, 1);
+  EXPECT_FALSE(Page().DeleteButton()->isEnabled());
+  EXPECT_FALSE(Page().MoveButton()->isEnabled());
 }
 
 TEST_F(PatientListTest, LookupSelectsByPrefixAndAMissKeepsRowAndText) {
@@ -112,12 +133,11 @@ TEST_F(PatientListTest, LookupSelectsByPrefixAndAMissKeepsRowAndText) {
   AddPatient("John", "Becker", "Hospital");
   AddPatient("Lena", "Novak", "Hospital");
   SetOption("LastPatientType", "Hospital");
-  ASSERT_TRUE(Start());
-  QLineEdit* lookup = ListPage().LookupEdit();
+  QLineEdit* lookup = Page().LookupEdit();
 
   QTest::keyClicks(lookup, "no");
   EXPECT_EQ(SelectedName(), "Novak, Lena");
-  EXPECT_EQ(Strip()->currentPatient, "Novak, Lena");
+  EXPECT_EQ(host_.patient, "Novak, Lena");
   EXPECT_EQ(lookup->text(), "no");
 
   QTest::keyClicks(lookup, "x");
@@ -135,65 +155,89 @@ TEST_F(PatientListTest, SortingComparesColumnTextsAndASecondTapReverses) {
   AddPatient("John", "Becker", "Hospital", "10", "a1");
   AddPatient("Lena", "Novak", "Hospital", "3A", "C2");
   SetOption("LastPatientType", "Hospital");
-  ASSERT_TRUE(Start());
   SelectRow(2);
 
-  ListPage().OnColumnClick(CPatientListPage::kRoomColumn);
+  Page().OnColumnClick(CPatientListPage::kRoomColumn);
   EXPECT_EQ(Column(CPatientListPage::kRoomColumn), (QStringList{"10", "3A", "9"}));
-  ListPage().OnColumnClick(CPatientListPage::kRoomColumn);
+  Page().OnColumnClick(CPatientListPage::kRoomColumn);
   EXPECT_EQ(Column(CPatientListPage::kRoomColumn), (QStringList{"9", "3A", "10"}));
   // Letter case counts: upper case sorts before lower case.
-  ListPage().OnColumnClick(CPatientListPage::kMrColumn);
+  Page().OnColumnClick(CPatientListPage::kMrColumn);
   EXPECT_EQ(Column(CPatientListPage::kMrColumn), (QStringList{"B7", "C2", "a1"}));
   // The selected patient stays selected and current.
   EXPECT_EQ(SelectedName(), "Novak, Lena");
-  EXPECT_EQ(Strip()->currentPatient, "Novak, Lena");
+  EXPECT_EQ(host_.patient, "Novak, Lena");
+}
+
+TEST_F(PatientListTest, RowsOfEqualTextKeepTheirOrderInBothDirections) {
+  // Twenty patients share room 5 (enough rows that an unstable sort would mix them); one is in
+  // room 4 and one in room 6.
+  QStringList sharing;
+  for (int i = 0; i < 20; ++i) {
+    const QString last = QStringLiteral("P%1").arg(i, 2, 10, QLatin1Char('0'));
+    sharing << AddPatient("Ann", last, "Hospital", "5");
+  }
+  AddPatient("Zed", "Four", "Hospital", "4");
+  AddPatient("Amy", "Six", "Hospital", "6");
+  SetOption("LastPatientType", "Hospital");
+  const QStringList filled = Column(0);
+
+  // Ties keep the order they had before the tap: here the store's, by name.
+  QStringList sharingInListOrder;
+  for (const QString& name : filled) {
+    if (sharing.contains(name)) {
+      sharingInListOrder << name;
+    }
+  }
+  Page().OnColumnClick(CPatientListPage::kRoomColumn);
+  EXPECT_EQ(Column(0), QStringList{"Four, Zed"} + sharingInListOrder + QStringList{"Six, Amy"});
+  Page().OnColumnClick(CPatientListPage::kRoomColumn);
+  EXPECT_EQ(Column(0), QStringList{"Six, Amy"} + sharingInListOrder + QStringList{"Four, Zed"});
 }
 
 TEST_F(PatientListTest, DeletingTheOnlyPatientLeavesNoPatientAndTheButtonsOff) {
   const QString name = AddPatient("Maria", "Alvarez", "Clinic", "9", "100");
-  ASSERT_TRUE(Start());
-  ASSERT_EQ(Strip()->currentPatient, name);
-  EXPECT_TRUE(ListPage().DeleteButton()->isEnabled());
+  ASSERT_EQ(Page().List()->GetItemCount(), 1);
+  ASSERT_EQ(host_.patient, name);
+  EXPECT_TRUE(Page().DeleteButton()->isEnabled());
 
   // Cancel keeps everything.
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Cancel);
-  ListPage().OnDelete();
-  EXPECT_EQ(ListPage().List()->GetItemCount(), 1);
+  Page().OnDelete();
+  EXPECT_EQ(Page().List()->GetItemCount(), 1);
   EXPECT_TRUE(CDBPatient().FindByName(name));
+  EXPECT_TRUE(host_.shell.deleted.isEmpty());
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  ListPage().OnDelete();
+  Page().OnDelete();
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 2u);
   EXPECT_EQ(messages::DefaultRecorder().Messages()[1].text,
             "Are you sure you want to delete this patient?");
   EXPECT_EQ(messages::DefaultRecorder().Messages()[1].buttons, messages::Buttons::OkCancel);
-  EXPECT_EQ(ListPage().List()->GetItemCount(), 0);
+  EXPECT_EQ(Page().List()->GetItemCount(), 0);
   EXPECT_FALSE(CDBPatient().FindByName(name));
-  EXPECT_EQ(Header(), "Patient not selected");
-  EXPECT_FALSE(Strip()->patientSelected);
-  EXPECT_FALSE(ListPage().DeleteButton()->isEnabled());
-  EXPECT_FALSE(ListPage().MoveButton()->isEnabled());
+  EXPECT_EQ(host_.shell.deleted, QStringList{name});
+  EXPECT_FALSE(host_.selected);
+  EXPECT_FALSE(Page().DeleteButton()->isEnabled());
+  EXPECT_FALSE(Page().MoveButton()->isEnabled());
 }
 
 TEST_F(PatientListTest, DeletingSelectsTheRowThatTakesItsPlaceOrTheLastRow) {
   AddPatient("Maria", "Alvarez", "Clinic");
   AddPatient("John", "Becker", "Clinic");
   AddPatient("Lena", "Novak", "Clinic");
-  ASSERT_TRUE(Start());
   SelectRow(1);
-  ListPage().OnDelete();
+  Page().OnDelete();
   EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Novak, Lena"}));
-  EXPECT_EQ(Strip()->currentPatient, "Novak, Lena");
-  ListPage().OnDelete();
-  EXPECT_EQ(Strip()->currentPatient, "Alvarez, Maria");
-  EXPECT_EQ(Header().left(14), "Alvarez, Maria");
+  EXPECT_EQ(host_.patient, "Novak, Lena");
+  Page().OnDelete();
+  EXPECT_EQ(host_.patient, "Alvarez, Maria");
+  EXPECT_EQ(SelectedName(), "Alvarez, Maria");
 }
 
 TEST_F(PatientListTest, MovingAPatientOutOfTheShownTypeSelectsTheFirstRow) {
   AddPatient("Maria", "Alvarez", "Clinic");
   AddPatient("John", "Becker", "Clinic");
-  ASSERT_TRUE(Start());
   SelectRow(1);
   // The pop-up list of patient types: pick "Hospital".
   ui_seams::PushModalHandler([](QDialog& dialog) {
@@ -202,13 +246,13 @@ TEST_F(PatientListTest, MovingAPatientOutOfTheShownTypeSelectsTheFirstRow) {
     list->setCurrentItem(found.value(0));
     return int{QDialog::Accepted};
   });
-  ListPage().OnMove();
+  Page().OnMove();
   EXPECT_EQ(ui_seams::PendingModalHandlers(), 0);
   CDBPatient moved;
   ASSERT_TRUE(moved.FindByName("Becker, John"));
   EXPECT_EQ(moved.patientType, "Hospital");
   EXPECT_EQ(Column(0), QStringList{"Alvarez, Maria"});
-  EXPECT_EQ(Strip()->currentPatient, "Alvarez, Maria");
+  EXPECT_EQ(host_.patient, "Alvarez, Maria");
 }
 
 TEST_F(PatientListTest, AReadOnlyPatientShowsItsStateAndCannotBeMoved) {
@@ -220,19 +264,18 @@ TEST_F(PatientListTest, AReadOnlyPatientShowsItsStateAndCannotBeMoved) {
   patient.accessState = 1;
   ASSERT_TRUE(patient.CreateRecord(true));
   AddPatient("Maria", "Alvarez", "Clinic");
-  ASSERT_TRUE(Start());
   SelectRow(1);
-  ASSERT_EQ(Strip()->currentPatient, "Chen, Ana");
-  EXPECT_EQ(ListPage().AccessLabel()->text(), "Read Only");
-  EXPECT_TRUE(ListPage().NoMoveButton()->isVisibleTo(&ListPage()));
-  EXPECT_FALSE(ListPage().MoveButton()->isVisibleTo(&ListPage()));
+  ASSERT_EQ(host_.patient, "Chen, Ana");
+  EXPECT_EQ(Page().AccessLabel()->text(), "Read Only");
+  EXPECT_TRUE(Page().NoMoveButton()->isVisibleTo(&Page()));
+  EXPECT_FALSE(Page().MoveButton()->isVisibleTo(&Page()));
   SelectRow(0);
-  EXPECT_EQ(ListPage().AccessLabel()->text(), " ");
-  EXPECT_TRUE(ListPage().MoveButton()->isVisibleTo(&ListPage()));
+  EXPECT_EQ(Page().AccessLabel()->text(), " ");
+  EXPECT_TRUE(Page().MoveButton()->isVisibleTo(&Page()));
 
   int type = 0;
   uint32_t id = 0;
-  ASSERT_TRUE(ListPage().GetSelectedRecord(type, id));
+  ASSERT_TRUE(Page().GetSelectedRecord(type, id));
   EXPECT_EQ(type, 1);
   EXPECT_NE(id, 0u);
 }
@@ -240,18 +283,28 @@ TEST_F(PatientListTest, AReadOnlyPatientShowsItsStateAndCannotBeMoved) {
 TEST_F(PatientListTest, ChoosingATypeRefillsAndOpeningTheListShowsNewTypes) {
   AddPatient("Ana", "Chen", "Clinic");
   AddPatient("Maria", "Alvarez", "Hospital");
-  ASSERT_TRUE(Start());
-  ListPage().TypeCombo()->setCurrentIndex(0);
+  Page().TypeCombo()->setCurrentIndex(0);
   EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Chen, Ana"}));
-  EXPECT_EQ(Strip()->currentPatient, "Alvarez, Maria");
+  EXPECT_EQ(host_.patient, "Alvarez, Maria");
 
   CDBCategories categories;
   categories.text = "Rehab";
   ASSERT_TRUE(categories.AddNew(CDBCategories::kPatientTypeList));
-  ListPage().TypeCombo()->showPopup();
-  ListPage().TypeCombo()->hidePopup();
-  EXPECT_GE(ListPage().TypeCombo()->findText("Rehab"), 0);
-  EXPECT_EQ(ListPage().TypeCombo()->currentText(), "All");
+  Page().TypeCombo()->showPopup();
+  Page().TypeCombo()->hidePopup();
+  EXPECT_GE(Page().TypeCombo()->findText("Rehab"), 0);
+  EXPECT_EQ(Page().TypeCombo()->currentText(), "All");
+}
+
+TEST_F(PatientListTest, SelectingAPatientTellsTheHostAndTheListeners) {
+  AddPatient("Maria", "Alvarez", "Clinic", "9", "100");
+  AddPatient("John", "Becker", "Clinic", "10", "200");
+  host_.shell.selected.clear();
+  SelectRow(1);
+  EXPECT_EQ(host_.patient, "Becker, John");
+  EXPECT_EQ(host_.mrNumber, "200");
+  EXPECT_EQ(host_.room, "10");
+  EXPECT_TRUE(host_.shell.selected.contains("Becker, John"));
 }
 
 }  // namespace

@@ -1,9 +1,17 @@
 #include "common/ui/PickLists.h"
 
 #include "common/CDBCategories.h"
-#include "store/CDBLists.h"
 
 namespace pick_lists {
+namespace {
+
+AutoTextReader g_reader = nullptr;
+
+}  // namespace
+
+void SetAutoTextReader(AutoTextReader reader) {
+  g_reader = reader;
+}
 
 int AutoTextListOf(int listId) {
   if (listId >= 2000) {
@@ -45,13 +53,11 @@ QStringList Entries(int listId) {
     entries = categories.GetListItems(listId);
   }
   const int autoText = AutoTextListOf(listId);
-  if (autoText != 0) {
-    CDBLists lists;
-    if (lists.FindByName(QString::number(autoText))) {
-      for (const QString& entry : SplitContent(lists.content)) {
-        if (!entries.contains(entry, Qt::CaseInsensitive)) {
-          entries.append(entry);
-        }
+  QString content;
+  if (autoText != 0 && g_reader != nullptr && g_reader(autoText, content)) {
+    for (const QString& entry : SplitContent(content)) {
+      if (!entries.contains(entry, Qt::CaseInsensitive)) {
+        entries.append(entry);
       }
     }
   }

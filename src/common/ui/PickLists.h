@@ -17,6 +17,13 @@ int AutoTextListOf(int listId);
 // The category entries, then the auto-text entries not already offered (letter case ignored).
 QStringList Entries(int listId);
 
+// Reads an auto-text list's content by its id; false when the list is not on file. The shared
+// controls do not include the application's stores: the program installs the reader of its
+// auto-text store at start-up (shell/AutoTextReader.h). Without one, pick lists offer their
+// category entries only.
+using AutoTextReader = bool (*)(int autoTextListId, QString& content);
+void SetAutoTextReader(AutoTextReader reader);
+
 // The lines of an auto-text list's content: each entry is followed by a line feed; empty lines
 // are skipped.
 QStringList SplitContent(const QString& content);
