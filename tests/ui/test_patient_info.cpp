@@ -2,10 +2,14 @@
 
 #include <QDateEdit>
 
+#include "FakeHost.h"
 #include "common/CDBPatient.h"
 #include "common/StringIds.h"
 #include "common/ui/CPictureButton.h"
 #include "patients/CPatientInfoPage.h"
+#include "patients/CPatientListPage.h"
+#include "support/TempDevice.h"
+#include "support/TestGuard.h"
 #include "support/TestTime.h"
 #include "test_app_support.h"
 
@@ -23,46 +27,49 @@ std::unique_ptr<CDBPatient> Stored(const QString& name) {
   return patient;
 }
 
-// The program on a fresh device with today fixed at 1 March 2024; the "Info" tab is shown after
-// start-up, with the first patient of the list selected.
-class PatientInfoPageTest : public app_test::AppTest {
+// A patient with every field the page shows; accessState 1 makes it read-only from the desktop.
+QString AddFullPatient(const QString& first, const QString& last, uint8_t accessState = 0);
+
+QString AddFullPatient(const QString& first, const QString& last, uint8_t accessState) {
+  CDBPatient patient;
+  patient.firstName = first;
+  patient.lastName = last;
+  patient.patientType = QStringLiteral("Clinic");
+  patient.mrNumber = QStringLiteral("MR-1");
+  patient.room = QStringLiteral("9");
+  patient.doctor = QStringLiteral("Dr. Ray");
+  patient.ageValue = QStringLiteral("68");
+  patient.ageUnit = QStringLiteral("Years");
+  patient.dateOfBirth = At(1955, 6, 15, 1);
+  patient.race = QStringLiteral("White");
+  patient.sex = QStringLiteral("Male");
+  patient.codeStatus = QStringLiteral("Full");
+  patient.diagnosis = QStringLiteral("Pneumonia");
+  patient.problems = QStringLiteral("Diabetes");
+  patient.allergies = QStringLiteral("Penicillin");
+  patient.admitDate = At(2024, 2, 20, 14, 45);
+  patient.accessState = accessState;
+  patient.desktopId = accessState != 0 ? 77u : 0u;
+  EXPECT_TRUE(patient.CreateRecord(accessState != 0));
+  return patient.name;
+}
+
+// The page alone on a fake host, on a fresh device with today fixed at 1 March 2024.
+class PatientInfoPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    app_test::EnsureApplication();
     clock_source::Fix(At(2024, 3, 1, 9));
   }
 
-  // A patient with every field the page shows; accessState 1 makes it read-only from the
-  // desktop.
-  static QString AddFullPatient(const QString& first, const QString& last,
-                                uint8_t accessState = 0) {
-    CDBPatient patient;
-    patient.firstName = first;
-    patient.lastName = last;
-    patient.patientType = QStringLiteral("Clinic");
-    patient.mrNumber = QStringLiteral("MR-1");
-    patient.room = QStringLiteral("9");
-    patient.doctor = QStringLiteral("Dr. Ray");
-    patient.ageValue = QStringLiteral("68");
-    patient.ageUnit = QStringLiteral("Years");
-    patient.dateOfBirth = At(1955, 6, 15, 1);
-    patient.race = QStringLiteral("White");
-    patient.sex = QStringLiteral("Male");
-    patient.codeStatus = QStringLiteral("Full");
-    patient.diagnosis = QStringLiteral("Pneumonia");
-    patient.problems = QStringLiteral("Diabetes");
-    patient.allergies = QStringLiteral("Penicillin");
-    patient.admitDate = At(2024, 2, 20, 14, 45);
-    patient.accessState = accessState;
-    patient.desktopId = accessState != 0 ? 77u : 0u;
-    EXPECT_TRUE(patient.CreateRecord(accessState != 0));
-    return patient.name;
-  }
-
-  void ShowInfo() {
-    ASSERT_TRUE(Strip()->SelectPage(1));
-    page_ = dynamic_cast<Page*>(Strip()->GetPage(1));
-    ASSERT_NE(page_, nullptr);
+  // Shows the page with name as the host's current patient (none when empty).
+  void ShowInfo(const QString& name = {}) {
+    page_ = std::make_unique<Page>();
+    page_->SetHost(&host_);
+    page_->resize(240, 300);
+    host_.Select(name);
+    page_->show();
+    ASSERT_TRUE(page_->OnSetActive());
   }
 
   CBaseListCtrl& List() const { return *page_->List(); }
@@ -85,11 +92,27 @@ class PatientInfoPageTest : public app_test::AppTest {
     ASSERT_TRUE(List().PickInEditor(id - ids::kNoDate));
   }
 
-  Page* page_ = nullptr;
+  TestGuard guard_;
+  TempDevice device_;
+  FakePageHost host_;
+  std::unique_ptr<Page> page_;
+};
+
+// The page in the program: the patient list follows what the page saves.
+class PatientInfoInProgramTest : public app_test::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    clock_source::Fix(At(2024, 3, 1, 9));
+  }
+
+  Page& ShowInfo() {
+    EXPECT_TRUE(Strip()->SelectPage(1));
+    return dynamic_cast<Page&>(*Strip()->GetPage(1));
+  }
 };
 
 TEST_F(PatientInfoPageTest, WithoutAPatientEveryRowIsEmptyAndNothingCanBeEdited) {
-  ASSERT_TRUE(Start());
   ShowInfo();
   ASSERT_EQ(List().GetItemCount(), Page::kRowCount);
   const char* labels[] = {"MR #", "Room #", "Doctor", "Age", "DOB",
@@ -109,9 +132,7 @@ TEST_F(PatientInfoPageTest, WithoutAPatientEveryRowIsEmptyAndNothingCanBeEdited)
 
 TEST_F(PatientInfoPageTest, ShowsTheCurrentPatientsDemographics) {
   const QString name = AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
-  ASSERT_TRUE(Start());
-  ShowInfo();
-  ASSERT_EQ(Strip()->currentPatient, name);
+  ShowInfo(name);
   EXPECT_EQ(Value(Page::kMrNumberRow), QStringLiteral("MR-1"));
   EXPECT_EQ(Value(Page::kRoomRow), QStringLiteral("9"));
   EXPECT_EQ(Value(Page::kDoctorRow), QStringLiteral("Dr. Ray"));
@@ -125,8 +146,8 @@ TEST_F(PatientInfoPageTest, ShowsTheCurrentPatientsDemographics) {
   EXPECT_EQ(page_->AdmitDatePicker()->date(), QDate(2024, 2, 20));
   EXPECT_TRUE(page_->AdmitDatePicker()->isEnabled());
   EXPECT_FALSE(List().IsReadOnly());
-  EXPECT_TRUE(page_->SaveButton()->isVisibleTo(page_));
-  EXPECT_FALSE(page_->NoSaveButton()->isVisibleTo(page_));
+  EXPECT_TRUE(page_->SaveButton()->isVisibleTo(page_.get()));
+  EXPECT_FALSE(page_->NoSaveButton()->isVisibleTo(page_.get()));
   EXPECT_FALSE(SaveEnabled());
   int type = 0;
   uint32_t id = 0;
@@ -135,17 +156,15 @@ TEST_F(PatientInfoPageTest, ShowsTheCurrentPatientsDemographics) {
   EXPECT_EQ(id, Stored(name)->recordId);
 
   // Leaving the tab empties the list.
-  ASSERT_TRUE(Strip()->SelectPage(0));
+  ASSERT_TRUE(page_->OnKillActive());
   EXPECT_EQ(List().GetItemCount(), 0);
 }
 
 TEST_F(PatientInfoPageTest, ReadOnlyPatientShowsNoSaveAndCannotBeEdited) {
-  AddFullPatient(QStringLiteral("Ro"), QStringLiteral("Reed"), 1);
-  ASSERT_TRUE(Start());
-  ShowInfo();
+  ShowInfo(AddFullPatient(QStringLiteral("Ro"), QStringLiteral("Reed"), 1));
   EXPECT_EQ(Value(Page::kRoomRow), QStringLiteral("9"));
-  EXPECT_TRUE(page_->NoSaveButton()->isVisibleTo(page_));
-  EXPECT_FALSE(page_->SaveButton()->isVisibleTo(page_));
+  EXPECT_TRUE(page_->NoSaveButton()->isVisibleTo(page_.get()));
+  EXPECT_FALSE(page_->SaveButton()->isVisibleTo(page_.get()));
   EXPECT_TRUE(page_->NoSaveButton()->IsInert());
   EXPECT_TRUE(List().IsReadOnly());
   EXPECT_FALSE(List().EditRow(Page::kRoomRow));
@@ -156,9 +175,7 @@ TEST_F(PatientInfoPageTest, ReadOnlyPatientShowsNoSaveAndCannotBeEdited) {
 }
 
 TEST_F(PatientInfoPageTest, EditsEnableSaveButTheAdmissionDateAloneDoesNot) {
-  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
-  ASSERT_TRUE(Start());
-  ShowInfo();
+  ShowInfo(AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames")));
   page_->AdmitDatePicker()->setDate(QDate(2024, 2, 22));
   EXPECT_FALSE(SaveEnabled());
   Replace(Page::kDoctorRow, QStringLiteral("Dr. Ray Jr."));
@@ -176,9 +193,7 @@ TEST_F(PatientInfoPageTest, EditsEnableSaveButTheAdmissionDateAloneDoesNot) {
 }
 
 TEST_F(PatientInfoPageTest, SaveSplitsTheAgeText) {
-  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
-  ASSERT_TRUE(Start());
-  ShowInfo();
+  ShowInfo(AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames")));
   const struct {
     const char* text;
     const char* value;
@@ -210,9 +225,7 @@ TEST_F(PatientInfoPageTest, SaveSplitsTheAgeText) {
 }
 
 TEST_F(PatientInfoPageTest, NoDateThenSaveStoresAZeroDateOfBirth) {
-  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
-  ASSERT_TRUE(Start());
-  ShowInfo();
+  ShowInfo(AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames")));
   PickDateChoice(ids::kNoDate);
   EXPECT_TRUE(Value(Page::kDobRow).isEmpty());
   EXPECT_EQ(Value(Page::kAgeRow), QStringLiteral("68 Years"));
@@ -222,9 +235,7 @@ TEST_F(PatientInfoPageTest, NoDateThenSaveStoresAZeroDateOfBirth) {
 }
 
 TEST_F(PatientInfoPageTest, DecadeOpensThePickerAndThePickedDateSetsTheAge) {
-  AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames"));
-  ASSERT_TRUE(Start());
-  ShowInfo();
+  ShowInfo(AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames")));
   PickDateChoice(ids::kDecadeFirst + 9);  // "2000's"
   auto* picker = qobject_cast<QDateEdit*>(List().Editor());
   ASSERT_NE(picker, nullptr);
@@ -242,16 +253,31 @@ TEST_F(PatientInfoPageTest, DecadeOpensThePickerAndThePickedDateSetsTheAge) {
   EXPECT_EQ(born.wDay, 1);
 }
 
-TEST_F(PatientInfoPageTest, SaveRefillsThePatientListKeepingTheSelection) {
+TEST_F(PatientInfoPageTest, SaveAsksTheHostToRefillThePatientListKeepingTheSelection) {
+  ShowInfo(AddFullPatient(QStringLiteral("Bo"), QStringLiteral("Baker")));
+  Replace(Page::kRoomRow, QStringLiteral("12"));
+  page_->OnSave();
+  ASSERT_EQ(host_.refills.size(), 1u);
+  EXPECT_TRUE(host_.refills[0].keepSelection);
+  EXPECT_FALSE(host_.refills[0].refreshTypes);
+}
+
+TEST_F(PatientInfoInProgramTest, SaveRefillsThePatientListKeepingTheSelection) {
   AddFullPatient(QStringLiteral("Al"), QStringLiteral("Able"));
   AddFullPatient(QStringLiteral("Bo"), QStringLiteral("Baker"));
   ASSERT_TRUE(Start());
   ListPage().List()->SelectRow(1);
   ASSERT_EQ(Strip()->currentPatient, QStringLiteral("Baker, Bo"));
-  ShowInfo();
-  Replace(Page::kRoomRow, QStringLiteral("12"));
-  Replace(Page::kMrNumberRow, QStringLiteral("MR-2"));
-  page_->OnSave();
+  Page& page = ShowInfo();
+  CBaseListCtrl& items = *page.List();
+  for (const auto& [row, text] : {std::pair{Page::kRoomRow, QStringLiteral("12")},
+                                  std::pair{Page::kMrNumberRow, QStringLiteral("MR-2")}}) {
+    items.SetValue(row, QString());
+    ASSERT_TRUE(items.EditRow(row));
+    ASSERT_TRUE(items.InsertInEditor(text));
+    items.CloseEdit();
+  }
+  page.OnSave();
 
   CPatientListCtrl& list = *ListPage().List();
   ASSERT_EQ(list.GetSelectedRow(), 1);
@@ -264,7 +290,7 @@ TEST_F(PatientInfoPageTest, SaveRefillsThePatientListKeepingTheSelection) {
 }
 
 // Writes docs/patient-info.png when OVELIN_SCREENSHOT_DIR names a folder.
-TEST_F(PatientInfoPageTest, Screenshot) {
+TEST_F(PatientInfoInProgramTest, Screenshot) {
   const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
   if (folder.isEmpty()) {
     GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
