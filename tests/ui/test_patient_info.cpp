@@ -145,6 +145,8 @@ TEST_F(PatientInfoPageTest, ShowsTheCurrentPatientsDemographics) {
   EXPECT_EQ(Value(Page::kProblemsRow), QStringLiteral("Diabetes"));
   EXPECT_EQ(page_->AdmitDatePicker()->date(), QDate(2024, 2, 20));
   EXPECT_TRUE(page_->AdmitDatePicker()->isEnabled());
+  // The picker stands above the list, not under it.
+  EXPECT_LT(page_->AdmitDatePicker()->geometry().bottom(), List().geometry().top());
   EXPECT_FALSE(List().IsReadOnly());
   EXPECT_TRUE(page_->SaveButton()->isVisibleTo(page_.get()));
   EXPECT_FALSE(page_->NoSaveButton()->isVisibleTo(page_.get()));

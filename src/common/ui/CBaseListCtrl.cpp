@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -26,6 +27,19 @@ constexpr int kExactTextRole = Qt::UserRole + 1;
 bool IsWithin(const QWidget* ancestor, const QWidget* widget) {
   for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
     if (w == ancestor) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsInLayout(const QLayout* layout, const QWidget* widget) {
+  if (layout == nullptr) {
+    return false;
+  }
+  for (int i = 0; i < layout->count(); ++i) {
+    QLayoutItem* item = layout->itemAt(i);
+    if (item->widget() == widget || IsInLayout(item->layout(), widget)) {
       return true;
     }
   }
@@ -319,7 +333,9 @@ void CBaseListCtrl::AddCompanion(QWidget* control) {
 void CBaseListCtrl::LayoutCompanions() {
   for (size_t i = 0; i < companions_.size(); ++i) {
     QWidget* companion = companions_[i];
-    if (companion != nullptr && companion->parentWidget() == parentWidget()) {
+    // A companion in a layout is placed by the layout, with the list.
+    if (companion != nullptr && companion->parentWidget() == parentWidget() &&
+        !IsInLayout(parentWidget()->layout(), companion)) {
       companion->move(pos() + companionOffsets_[i]);
     }
   }
