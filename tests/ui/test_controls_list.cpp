@@ -290,6 +290,35 @@ TEST_F(ListTest, MultiLineRowAddsPicksAtTheCaretAndKeepsItsLines) {
             strings::Load(ids::kLabelDx) + QStringLiteral(": Type 2 diabetes, HTN\r\n(+) CKD\r\n"));
 }
 
+TEST_F(ListTest, ATapOnAnotherRowWhileAMultiLineEditorIsOpenEndsItInItsOwnRow) {
+  list.resize(240, 400);
+  list.UnpackList(std::vector<CListItem>{
+      PickRow(ids::kLabelDx, CDBCategories::kDiagnosisList, CListItem::kPickListMultiline),
+      PickRow(ids::kLabelProblems, CDBCategories::kProblemsList, CListItem::kPickListMultiline),
+      Row(ids::kLabelAge, CListItem::kText)});
+  ASSERT_TRUE(list.EditRow(0));
+  auto* dx = list.Editor()->findChild<QPlainTextEdit*>(QStringLiteral("text"));
+  ASSERT_NE(dx, nullptr);
+  QTest::keyClicks(dx, QStringLiteral("Pneumonia"));
+
+  // The open editor covers no other row: its row grew to hold it.
+  const QRect problems = list.visualRect(list.model()->index(1, 1));
+  EXPECT_FALSE(list.Editor()->geometry().intersects(problems));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, problems.center());
+
+  EXPECT_EQ(list.GetValue(0), QStringLiteral("Pneumonia"));
+  ASSERT_TRUE(list.IsEditing());
+  EXPECT_EQ(list.EditingRow(), 1);
+  auto* typed = list.Editor()->findChild<QPlainTextEdit*>(QStringLiteral("text"));
+  ASSERT_NE(typed, nullptr);
+  QTest::keyClicks(typed, QStringLiteral("Unconfirmed"));
+  list.CloseEdit();
+  EXPECT_EQ(list.GetValue(0), QStringLiteral("Pneumonia"));
+  EXPECT_EQ(list.GetValue(1), QStringLiteral("Unconfirmed"));
+  // Closed, the rows are as tall as their text again.
+  EXPECT_LT(list.visualRect(list.model()->index(0, 1)).height(), 60);
+}
+
 TEST_F(ListTest, DateRowOffersNoDateAndTheDecadesAndADecadeOpensThePicker) {
   list.UnpackList(std::vector<CListItem>{Row(ids::kLabelAge, CListItem::kText),
                                          Row(ids::kLabelDob, CListItem::kDate)});

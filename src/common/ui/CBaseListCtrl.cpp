@@ -52,6 +52,11 @@ class RowDelegate : public QStyledItemDelegate {
   using QStyledItemDelegate::QStyledItemDelegate;
 
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    // A row grown for its open editor is exactly the editor's height.
+    const QVariant grown = index.data(Qt::SizeHintRole);
+    if (grown.isValid()) {
+      return grown.toSize();
+    }
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(size.height() + 6);
     return size;

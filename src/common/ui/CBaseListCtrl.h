@@ -219,6 +219,8 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   list_editors::CellEditor* MakeEditor(int row, int column);
   void OpenEditor(list_editors::CellEditor* editor, int row, int column);
   void PlaceEditor(QWidget* editor, int row, int column, int height);
+  // Gives a row its own height (0: the height of its text again).
+  void SetRowHeight(int row, int height);
   void FinishEdit(bool take);
   // Closes the editor without taking it and without notifications.
   void DropEditor();

@@ -154,10 +154,10 @@ void CBaseListCtrl::OpenEditor(CellEditor* editor, int row, int column) {
 void CBaseListCtrl::PlaceEditor(QWidget* editor, int row, int column, int height) {
   QRect cell = visualRect(indexFromItem(At(row), column));
   if (height > cell.height()) {
-    cell.setHeight(height);
-    if (cell.bottom() > viewport()->height()) {
-      cell.moveBottom(std::max(viewport()->height(), height) - 1);
-    }
+    // A taller editor grows its own row instead of covering the rows below it: a tap on any
+    // other row then lands on that row, never in this editor.
+    SetRowHeight(row, height);
+    cell = visualRect(indexFromItem(At(row), column));
   }
   if (cell.width() < 40) {
     cell.setWidth(40);
@@ -166,6 +166,20 @@ void CBaseListCtrl::PlaceEditor(QWidget* editor, int row, int column, int height
   editor->show();
   editor->raise();
   editor->setFocus();
+}
+
+void CBaseListCtrl::SetRowHeight(int row, int height) {
+  QTreeWidgetItem* item = At(row);
+  if (item == nullptr) {
+    return;
+  }
+  for (int column = 0; column < columnCount(); ++column) {
+    item->setData(column, Qt::SizeHintRole, height > 0 ? QVariant(QSize(0, height)) : QVariant());
+  }
+  doItemsLayout();
+  if (height > 0) {
+    scrollToItem(item);
+  }
 }
 
 void CBaseListCtrl::LoadCategoryChoices(CListItem& item) {
@@ -313,10 +327,14 @@ void CBaseListCtrl::DropEditor() {
     return;
   }
   CellEditor* editor = editor_;
+  const int row = editRow_;
   editor_ = nullptr;
   editRow_ = -1;
   editColumn_ = -1;
   editor->Release();
+  if (editor->Height() > 0) {
+    SetRowHeight(row, 0);  // back to its text's height
+  }
   // Later: the editor may be on the stack of its own key handler or signal.
   editor->deleteLater();
   viewport()->setFocus();
