@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QMainWindow>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -23,6 +25,7 @@
 #include "common/ui/QtControls.h"
 #include "common/ui/UiSeams.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 
 namespace {
 
@@ -337,6 +340,38 @@ TEST(UiSeamsTest, QtMessageBoxesShowTheCaptionTextAndIconAndAnswerByButton) {
   EXPECT_EQ(service.Show({QStringLiteral("Saved."), QStringLiteral("Ovelin"), messages::Buttons::Ok,
                           messages::Icon::None}),
             messages::Answer::Ok);
+}
+
+TEST(UiSeamsTest, MessageBoxesAndDialogsOpenOverTheWindowTheyBelongTo) {
+  TestGuard guard;
+  // The program's window at the left of a wide screen.
+  QMainWindow window;
+  window.setGeometry(0, 0, 480, 640);
+  window.show();
+  window.activateWindow();
+  ui_seams::QtMessageService service;
+  QRect boxAt;
+  QTimer::singleShot(0, [&boxAt] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    boxAt = box->frameGeometry();
+    box->button(QMessageBox::Cancel)->click();
+  });
+  service.Show({QStringLiteral("Are you sure you want to delete this patient?"),
+                QStringLiteral("Ovelin"), messages::Buttons::OkCancel, messages::Icon::Question});
+  EXPECT_TRUE(window.frameGeometry().contains(boxAt)) << boxAt.x() << "," << boxAt.width();
+  EXPECT_LE(std::abs(boxAt.center().x() - window.frameGeometry().center().x()), 8);
+
+  QDialog dialog(&window);
+  dialog.resize(200, 100);
+  QRect dialogAt;
+  ui_seams::PushModalHandler([&dialogAt](QDialog& shown) {
+    dialogAt = shown.frameGeometry();
+    return int{QDialog::Rejected};
+  });
+  ui_seams::RunModal(dialog);
+  EXPECT_TRUE(window.frameGeometry().contains(dialogAt));
+  EXPECT_LE(std::abs(dialogAt.center().x() - window.frameGeometry().center().x()), 1);
 }
 
 TEST(UiSeamsTest, SaveFileDialogIsScriptedAndGetsItsDefaultSuffix) {

@@ -1,5 +1,6 @@
 #include "common/ui/UiSeams.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
@@ -38,6 +39,11 @@ int RunModal(QDialog& dialog) {
     state.scripted.pop_front();
   } else {
     handler = state.persistent;
+  }
+  // A dialog that does not place itself (the full-screen ones do) opens over its window.
+  if (!dialog.testAttribute(Qt::WA_Moved)) {
+    QWidget* parent = dialog.parentWidget();
+    CentreOn(dialog, parent != nullptr ? parent->window() : OwnerWindow());
   }
   if (!handler) {
     return dialog.exec();
@@ -105,8 +111,43 @@ void SetSaveFileHandler(SaveFileHandler handler) {
   SaveHandler() = std::move(handler);
 }
 
+QWidget* OwnerWindow() {
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    return modal;
+  }
+  if (QWidget* active = QApplication::activeWindow()) {
+    return active;
+  }
+  // The program's main window, when nothing is active (a message at start-up).
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible() && window->inherits("QMainWindow")) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+void CentreOn(QWidget& dialog, const QWidget* owner) {
+  if (owner == nullptr) {
+    return;
+  }
+  dialog.adjustSize();
+  QRect placed(QPoint(), dialog.frameGeometry().size());
+  placed.moveCenter(owner->frameGeometry().center());
+  // Kept inside the owner where it fits, so that nothing of it stands off the window.
+  const QRect within = owner->frameGeometry();
+  if (placed.width() <= within.width()) {
+    placed.moveLeft(qBound(within.left(), placed.left(), within.right() - placed.width() + 1));
+  }
+  if (placed.height() <= within.height()) {
+    placed.moveTop(qBound(within.top(), placed.top(), within.bottom() - placed.height() + 1));
+  }
+  dialog.move(placed.topLeft());
+}
+
 messages::Answer QtMessageService::Show(const messages::Shown& message) {
-  QMessageBox box;
+  QWidget* owner = OwnerWindow();
+  QMessageBox box(owner);
   box.setWindowTitle(message.caption);
   box.setText(message.text);
   switch (message.icon) {
@@ -146,6 +187,7 @@ messages::Answer QtMessageService::Show(const messages::Shown& message) {
   }
   box.setStandardButtons(buttons);
   box.setDefaultButton(preferred);
+  CentreOn(box, owner);
   switch (box.exec()) {
     case QMessageBox::Cancel:
       return messages::Answer::Cancel;

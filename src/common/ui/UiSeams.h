@@ -52,7 +52,14 @@ void SetSaveFileHandler(SaveFileHandler handler);  // empty = the real dialog
 // stays closed and is picked from through the combo box itself.
 void OpenDropDown(QComboBox& combo);
 
-// Message boxes shown with QMessageBox: caption, text, buttons and icon as asked.
+// The window a message box or dialog belongs to: the active modal dialog, else the active window,
+// else the program's main window; nullptr when none is shown.
+QWidget* OwnerWindow();
+// Places dialog over the middle of owner, inside it where it fits.
+void CentreOn(QWidget& dialog, const QWidget* owner);
+
+// Message boxes shown with QMessageBox, centred on the window they belong to: caption, text,
+// buttons and icon as asked.
 class QtMessageService : public messages::IMessageService {
  public:
   messages::Answer Show(const messages::Shown& message) override;
