@@ -27,8 +27,8 @@
 #include "platform/Device.h"
 #include "platform/InstanceChannel.h"
 #include "security/CLoginDlg.h"
-#include "shell/AutoTextReader.h"
 #include "security/CPreferencesDlg.h"
+#include "shell/AutoTextReader.h"
 
 namespace {
 

@@ -11,6 +11,24 @@
 #include "patients/CPatientListPage.h"
 #include "shell/IShell.h"
 
+namespace {
+
+// "name MR room"; an empty MR number or room leaves no doubled or trailing blank.
+QString HeaderOf(const QString& name, const QString& mrNumber, const QString& room) {
+  if (!mrNumber.isEmpty() && !room.isEmpty()) {
+    return strings::FormatId(ids::kPatientHeader, name, mrNumber, room);
+  }
+  QStringList parts{name};
+  for (const QString& part : {mrNumber, room}) {
+    if (!part.isEmpty()) {
+      parts << part;
+    }
+  }
+  return parts.join(QLatin1Char(' '));
+}
+
+}  // namespace
+
 CPatientTabCtrl::CPatientTabCtrl(IShell& shell, QWidget* parent)
     : CPageTabCtrl(parent), m_shell(shell), m_headerText(strings::Load(ids::kPatientNotSelected)) {}
 
@@ -46,7 +64,7 @@ void CPatientTabCtrl::SetCurrentPatient(const QString& name, const QString& mrNu
                                         const QString& room) {
   currentPatient = name;
   currentMrNumber = mrNumber;
-  SetHeader(strings::FormatId(ids::kPatientHeader, name, mrNumber, room));
+  SetHeader(HeaderOf(name, mrNumber, room));
   m_listPage->SetSelectedRowCells(mrNumber, room);
   patientSelected = true;
   m_shell.NotifyPatientSelected(name);

@@ -182,6 +182,7 @@ CPatientListPage::CPatientListPage(QWidget* parent)
   connect(m_type, &CTypeCombo::aboutToPopup, this, &CPatientListPage::OnTypeDropDown);
   connect(m_lookup, &QLineEdit::textChanged, this, &CPatientListPage::OnLookupChanged);
   connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CPatientListPage::OnItemChanged);
+  connect(m_list, &QTreeWidget::itemClicked, this, &CPatientListPage::OnRowTapped);
   connect(m_list->header(), &QHeaderView::sectionClicked, this, &CPatientListPage::OnColumnClick);
   connect(m_list, &CPatientListCtrl::resized, this, &CPatientListPage::ResizeColumns);
   connect(m_delete, &QAbstractButton::clicked, this, &CPatientListPage::OnDelete);
@@ -387,8 +388,18 @@ void CPatientListPage::OnItemChanged() {
   }
   const uint32_t index = m_list->GetItemData(row);
   ShowAccessState(index < m_accessStates.size() ? m_accessStates[index] : 0);
+  // A row picked after none was selected makes the patient's commands available again.
+  EnableButtons(true);
   if (Host() != nullptr) {
     Host()->Shell().NotifyPatientSelected(m_currentName);
+  }
+}
+
+void CPatientListPage::OnRowTapped() {
+  // A tap empties the Lookup box also on the row that is already selected, where the selection
+  // does not change.
+  if (m_lookupFlag) {
+    m_lookup->clear();
   }
 }
 
@@ -429,6 +440,8 @@ void CPatientListPage::SelectRemembered() {
     if (Host() != nullptr) {
       Host()->ClearCurrentPatient();
     }
+    // No row stays highlighted while no patient is selected; a tap on any row selects it.
+    m_list->clearSelection();
     m_currentName.clear();
     EnableButtons(false);
     ShowAccessState(0);

@@ -119,6 +119,7 @@ class CPatientListPage : public CPatientTabPage {
   void OnTypeSelected();
   void OnTypeDropDown();
   void OnItemChanged();
+  void OnRowTapped();
   void OnLookupChanged(const QString& text);
   void EnableButtons(bool enabled);
   void ShowAccessState(int accessState);

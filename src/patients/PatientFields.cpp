@@ -12,7 +12,10 @@ using Row = field_table::Row<CDBPatient>;
 constexpr uint8_t kMultiLineFlag = 1;
 
 void LoadAge(const CDBPatient& patient, CListItem& item) {
-  item.value = strings::FormatId(ids::kAgeText, patient.ageValue, patient.ageUnit);
+  // "45 Years"; an age without a unit is the number alone, with no blank after it.
+  item.value = patient.ageUnit.isEmpty()
+                   ? patient.ageValue
+                   : strings::FormatId(ids::kAgeText, patient.ageValue, patient.ageUnit);
 }
 
 void SaveAge(const CListItem& item, CDBPatient& patient) {

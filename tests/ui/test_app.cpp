@@ -101,6 +101,12 @@ TEST_F(AppStartTest, TheRecordButtonsNeedASelectedPatient) {
   AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
   Strip()->RefillPatientList(false, false);
   EXPECT_EQ(Frame()->View()->Header()->text(), "Chen, Ana 20017 4B");
+  // Without an MR number or a room the header has no doubled or trailing blank.
+  Strip()->SetCurrentPatient("Chen, Ana", "", "4B");
+  EXPECT_EQ(Frame()->View()->Header()->text(), "Chen, Ana 4B");
+  Strip()->SetCurrentPatient("Chen, Ana", "", "");
+  EXPECT_EQ(Frame()->View()->Header()->text(), "Chen, Ana");
+  Strip()->SetCurrentPatient("Chen, Ana", "20017", "4B");
   for (int id = command_ids::kAddMeds; id <= command_ids::kAddNote; ++id) {
     EXPECT_TRUE(Frame()->Action(id)->isEnabled()) << id;
   }

@@ -40,9 +40,8 @@ TEST_F(CommandRegistryTest, DispatchRunsTheRegisteredHandlerAndRefusesUnknownIds
 TEST_F(CommandRegistryTest, RecordCommandsRunOnlyWhileAPatientIsSelected) {
   QStringList patients;
   for (int id = command_ids::kAddMeds; id <= command_ids::kAddNote; ++id) {
-    commands_.Register(id, [&patients](CommandContext& context) {
-      patients << context.host.CurrentPatient();
-    });
+    commands_.Register(
+        id, [&patients](CommandContext& context) { patients << context.host.CurrentPatient(); });
   }
   commands_.Register(command_ids::kNewPatient, [&patients](CommandContext&) { patients << "new"; });
 

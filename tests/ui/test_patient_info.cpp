@@ -212,6 +212,9 @@ TEST_F(PatientInfoPageTest, SaveSplitsTheAgeText) {
     const auto stored = Stored(QStringLiteral("Eames, Ed"));
     EXPECT_EQ(stored->ageValue, QString::fromUtf8(c.value));
     EXPECT_EQ(stored->ageUnit, QString::fromUtf8(c.unit));
+    // Shown again, an age without a unit has no blank after it.
+    ASSERT_TRUE(page_->OnSetActive());
+    EXPECT_EQ(Value(Page::kAgeRow), QString::fromUtf8(c.text));
   }
   // Everything else is kept as it was shown.
   const auto stored = Stored(QStringLiteral("Eames, Ed"));

@@ -126,6 +126,28 @@ TEST_F(PatientListTest, ARememberedPatientThatIsGoneLeavesNoPatientSelected) {
   EXPECT_GE(host_.cleared, 1);
   EXPECT_FALSE(Page().DeleteButton()->isEnabled());
   EXPECT_FALSE(Page().MoveButton()->isEnabled());
+
+  // No row stands highlighted, and a tap on the row selects its patient.
+  CPatientListCtrl* list = Page().List();
+  EXPECT_EQ(list->GetSelectedRow(), -1);
+  Page().show();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->topLevelItem(0)).center());
+  EXPECT_EQ(host_.patient, "Alvarez, Maria");
+  EXPECT_TRUE(Page().DeleteButton()->isEnabled());
+}
+
+TEST_F(PatientListTest, TappingTheSelectedRowEmptiesTheLookupBox) {
+  AddPatient("Maria", "Alvarez", "Clinic");
+  AddPatient("John", "Becker", "Clinic");
+  Page().show();
+  QTest::keyClicks(Page().LookupEdit(), "Alv");
+  ASSERT_EQ(SelectedName(), "Alvarez, Maria");
+  CPatientListCtrl* list = Page().List();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->topLevelItem(0)).center());
+  EXPECT_TRUE(Page().LookupEdit()->text().isEmpty());
+  EXPECT_EQ(SelectedName(), "Alvarez, Maria");
 }
 
 TEST_F(PatientListTest, LookupSelectsByPrefixAndAMissKeepsRowAndText) {
