@@ -2,25 +2,35 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CTabPage.h"
 #include "security/CPrefsTabCtrl.h"
+#include "shell/IShell.h"
 
 CPreferencesDlg::CPreferencesDlg(IShell& shell, QWidget* parent)
     : QDialog(parent),
+      m_shell(shell),
+      m_settingsBefore(shell.PrintSettings()),
       m_tabCtrl(new CPrefsTabCtrl(shell, this)),
-      m_ok(new QPushButton(strings::Load(ids::kButtonOk), this)) {
+      m_ok(new QPushButton(strings::Load(ids::kButtonOk), this)),
+      m_cancel(new QPushButton(strings::Load(ids::kButtonCancel), this)) {
   setWindowTitle(strings::Load(ids::kPreferencesTitle));
   m_tabCtrl->setObjectName(QStringLiteral("prefsTabs"));
   m_ok->setObjectName(QStringLiteral("okButton"));
   m_ok->setDefault(true);
+  m_cancel->setObjectName(QStringLiteral("cancelButton"));
+  // The pages keep Escape from their own keys; the dialog still hears it as a shortcut.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(m_ok);
+  buttons->addWidget(m_cancel);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 6);
   layout->setSpacing(6);
@@ -30,6 +40,8 @@ CPreferencesDlg::CPreferencesDlg(IShell& shell, QWidget* parent)
 
   m_tabCtrl->Create();
   connect(m_ok, &QPushButton::clicked, this, &CPreferencesDlg::OnOK);
+  connect(m_cancel, &QPushButton::clicked, this, &CPreferencesDlg::OnCancel);
+  connect(escape, &QShortcut::activated, this, &CPreferencesDlg::OnCancel);
 }
 
 CPreferencesDlg::~CPreferencesDlg() {
@@ -42,6 +54,12 @@ void CPreferencesDlg::OnOK() {
     return;
   }
   accept();
+}
+
+void CPreferencesDlg::OnCancel() {
+  m_tabCtrl->SecurityPage().DiscardFields();
+  m_shell.PrintSettings() = m_settingsBefore;
+  reject();
 }
 
 void CPreferencesDlg::done(int result) {

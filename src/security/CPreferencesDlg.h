@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "shell/Options.h"
+
 class CPrefsTabCtrl;
 class IShell;
 class QPushButton;
@@ -18,13 +20,21 @@ class CPreferencesDlg : public QDialog {
   ~CPreferencesDlg() override;
 
   void OnOK();
-  // Closing, whichever way, tells the pages first (the security fields are stored then).
+  // Cancel and Escape: the dialog closes and the stored options and page settings stay as they
+  // were when it opened.
+  void OnCancel();
+  // Closing tells the pages first; closed any way but Cancel, the security fields are stored.
   void done(int result) override;
 
   CPrefsTabCtrl* TabCtrl() const { return m_tabCtrl; }
   QPushButton* OkButton() const { return m_ok; }
+  QPushButton* CancelButton() const { return m_cancel; }
 
  private:
+  IShell& m_shell;
+  // The page settings when the dialog opened: Cancel puts them back.
+  app_options::PrintSettings m_settingsBefore;
   CPrefsTabCtrl* m_tabCtrl;
   QPushButton* m_ok;
+  QPushButton* m_cancel;
 };

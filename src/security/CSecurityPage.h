@@ -9,8 +9,8 @@ class QLineEdit;
 class QPushButton;
 
 // The "Security" page of the preferences: the inactivity time-out in minutes, the password hint
-// and the "Change Password..." button. The fields are stored when the dialog closes, whichever
-// way it closes; leaving the page for another tab stores nothing.
+// and the "Change Password..." button. The fields are stored when the dialog closes, any way but
+// Cancel; leaving the page for another tab stores nothing.
 class CSecurityPage : public CPatientTabPage {
   Q_OBJECT
 
@@ -31,6 +31,8 @@ class CSecurityPage : public CPatientTabPage {
   void OnClose() override;
 
   void OnChangePassword();
+  // The fields are not to be stored: the dialog was cancelled.
+  void DiscardFields() { m_saved = true; }
 
   QLineEdit* TimeoutEdit() const { return m_timeout; }
   QLineEdit* HintEdit() const { return m_hint; }

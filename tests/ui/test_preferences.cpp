@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include <QTest>
+
 #include "FakeHost.h"
 #include "common/XMExtensionMgr.h"
 #include "common/ui/CTabPage.h"
@@ -12,6 +14,7 @@
 #include "shell/CommandIds.h"
 #include "shell/Options.h"
 #include "support/TestTime.h"
+#include "support/Wait.h"
 #include "test_app_support.h"
 
 namespace {
@@ -194,6 +197,41 @@ TEST_F(PreferencesDlgTest, SecurityFieldsAreSavedWhenTheDialogClosesNotWhenTheTa
   }
   EXPECT_EQ(StoredTimeout(), 5u * 60000u);
   EXPECT_EQ(StoredHint(), QStringLiteral("new hint"));
+}
+
+TEST_F(PreferencesDlgTest, CancelAndEscapeLeaveWithTheStoredValues) {
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "Cancel");
+    shell_.printSettings = app_options::PrintSettings{};
+    {
+      CPreferencesDlg dialog(shell_);
+      dialog.show();
+      dialog.activateWindow();
+      ASSERT_TRUE(test_wait::Until([&dialog] { return dialog.isActiveWindow(); }));
+      CPrefsTabCtrl& tabs = *dialog.TabCtrl();
+      tabs.SecurityPage().TimeoutEdit()->setText(QStringLiteral("5"));
+      tabs.SecurityPage().HintEdit()->setText(QStringLiteral("new hint"));
+      // Page settings taken by a tab change are put back too.
+      tabs.TabBar()->setCurrentIndex(1);
+      tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("100"));
+      tabs.TabBar()->setCurrentIndex(0);
+      ASSERT_EQ(shell_.printSettings.pageWidth, 100);
+      // An invalid page does not keep the person from leaving either.
+      tabs.TabBar()->setCurrentIndex(1);
+      tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("3"));
+      if (escape) {
+        QTest::keyClick(tabs.PrintingPage().PageWidthEdit(), Qt::Key_Escape);
+      } else {
+        dialog.CancelButton()->click();
+      }
+      EXPECT_EQ(dialog.result(), QDialog::Rejected);
+      EXPECT_TRUE(dialog.isHidden());
+    }
+    EXPECT_EQ(StoredTimeout(), app_options::kDefaultTimeout);
+    EXPECT_EQ(StoredHint(), QStringLiteral("Password is zqx"));
+    EXPECT_EQ(shell_.printSettings.pageWidth, 80);
+    EXPECT_TRUE(Shown().empty());
+  }
 }
 
 TEST_F(PreferencesDlgTest, InvalidPrintingPageKeepsItsTabAndTheDialog) {
