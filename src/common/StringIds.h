@@ -576,4 +576,8 @@ constexpr int kInputPanelButton = 9600;
 constexpr int kInputPanelTip = 9601;
 constexpr int kPopupListTitle = 9602;
 
+// Category editor: deleting a patient type in use
+constexpr int kDeleteTypeInUseOne = 9700;
+constexpr int kDeleteTypeInUseMany = 9701;
+
 }  // namespace ids

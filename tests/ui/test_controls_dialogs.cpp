@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "common/CDBCategories.h"
+#include "common/CDBPatient.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CEditCategoriesDlg.h"
@@ -31,12 +32,6 @@ namespace {
 
 class DialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ui_seams::ClearModalHandlers();
-    ui_seams::ClearModalTitles();
-  }
-  void TearDown() override { ui_seams::ClearModalHandlers(); }
-
   // Scripts the next name prompt: types text and confirms, or cancels.
   static void AnswerPrompt(const QString& text, bool accept = true) {
     ui_seams::PushModalHandler([text, accept](QDialog& dialog) {
@@ -52,6 +47,7 @@ class DialogTest : public ::testing::Test {
 
   static QStringList Stored(int listId) { return CDBCategories().GetListItems(listId); }
 
+  TestGuard guard;
   TempDevice device;
 };
 
@@ -93,6 +89,44 @@ TEST_F(DialogTest, CategoryEditorAddsRenamesAndDeletesThroughItsPrompts) {
   EXPECT_EQ(Stored(list),
             QStringList({QStringLiteral("Outpatient Clinic"), QStringLiteral("Nursing Home")}));
   EXPECT_EQ(editor.Entries(), Stored(list));
+}
+
+TEST_F(DialogTest, DeletingAPatientTypeThatPatientsUseAsksFirst) {
+  for (const char* last : {"Ames", "Baker"}) {
+    CDBPatient patient;
+    patient.firstName = "Al";
+    patient.lastName = last;
+    patient.patientType = "Hospital";
+    ASSERT_TRUE(patient.CreateRecord(false));
+  }
+  CEditCategoriesDlg editor(CDBCategories::kPatientTypeList);
+  auto* entries = editor.findChild<QListWidget*>(QStringLiteral("entries"));
+  auto* remove = editor.findChild<QPushButton*>(QStringLiteral("delete"));
+  messages::Recorder& recorder = messages::DefaultRecorder();
+
+  // "Hospital" holds two patients: Cancel keeps it.
+  entries->setCurrentRow(0);
+  recorder.SetNextAnswer(messages::Answer::Cancel);
+  remove->click();
+  ASSERT_EQ(recorder.Messages().size(), 1u);
+  EXPECT_TRUE(recorder.Messages()[0].text.startsWith("2 patients are filed under \"Hospital\"."));
+  EXPECT_EQ(recorder.Messages()[0].buttons, messages::Buttons::OkCancel);
+  EXPECT_EQ(Stored(CDBCategories::kPatientTypeList), (QStringList{"Hospital", "Clinic"}));
+
+  // An unused type goes without a question; a used one after OK.
+  entries->setCurrentRow(1);
+  remove->click();
+  EXPECT_EQ(recorder.Messages().size(), 1u);
+  entries->setCurrentRow(0);
+  recorder.SetNextAnswer(messages::Answer::Ok);
+  remove->click();
+  EXPECT_TRUE(Stored(CDBCategories::kPatientTypeList).isEmpty());
+
+  // Other lists are not about patients: their entries go at once.
+  CEditCategoriesDlg races(CDBCategories::kRaceList);
+  races.findChild<QListWidget*>(QStringLiteral("entries"))->setCurrentRow(0);
+  races.findChild<QPushButton*>(QStringLiteral("delete"))->click();
+  EXPECT_EQ(recorder.Messages().size(), 2u);
 }
 
 TEST_F(DialogTest, CategoryEditorIgnoresCancelledAndBlankNamesAndDuplicates) {

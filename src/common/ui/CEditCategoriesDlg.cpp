@@ -9,7 +9,9 @@
 #include <QVBoxLayout>
 
 #include "common/CDBCategories.h"
+#include "common/CDBPatient.h"
 #include "common/MemoryControls.h"
+#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/UiSeams.h"
@@ -123,9 +125,35 @@ void CEditCategoriesDlg::OnRename() {
   Fill(row);
 }
 
+int CEditCategoriesDlg::PatientsFiledUnder(const QString& type) {
+  memory_controls::List rows;
+  std::vector<QString> names;
+  std::vector<QString> rooms;
+  std::vector<QString> mrNumbers;
+  std::vector<uint8_t> accessStates;
+  CDBPatient().PopulatePatientList(rows, type, names, rooms, mrNumbers, accessStates);
+  return rows.GetItemCount();
+}
+
+bool CEditCategoriesDlg::ConfirmDeleting(const QString& entry) {
+  if (listId_ != CDBCategories::kPatientTypeList) {
+    return true;
+  }
+  // Patients filed under a type that is gone are found only under "All": say so first.
+  const int patients = PatientsFiledUnder(entry);
+  if (patients == 0) {
+    return true;
+  }
+  const QString question = patients == 1
+                               ? strings::FormatId(ids::kDeleteTypeInUseOne, entry)
+                               : strings::FormatId(ids::kDeleteTypeInUseMany, patients, entry);
+  return messages::Show(question, messages::Buttons::OkCancel, messages::Icon::Question) ==
+         messages::Answer::Ok;
+}
+
 void CEditCategoriesDlg::OnDelete() {
   const int row = list_->currentRow();
-  if (row < 0) {
+  if (row < 0 || !ConfirmDeleting(list_->item(row)->text())) {
     return;
   }
   CDBCategories categories;

@@ -27,6 +27,10 @@ class CEditCategoriesDlg : public QDialog {
   void OnDelete();
 
  private:
+  // Deleting an entry of the patient types that patients are filed under is asked first.
+  bool ConfirmDeleting(const QString& entry);
+  static int PatientsFiledUnder(const QString& type);
+
   void Fill(int selectRow = -1);
 
   int listId_;
