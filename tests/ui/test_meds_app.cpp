@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDateEdit>
 #include <QPlainTextEdit>
 
 #include "chart/CAddMedsDlg.h"
@@ -157,7 +158,11 @@ TEST_F(MedsAppTest, Screenshot) {
   CAddMedsDlg dialog(selected, 0);
   dialog.setGeometry(QRect(QPoint(0, 0), QSize(480, 640)));
   dialog.show();
+  dialog.DatePicker()->setDate(QDate(2024, 3, 8));  // an edit: SAVE is offered
   QCoreApplication::processEvents();
+  if (QWidget* focused = QApplication::focusWidget()) {
+    focused->clearFocus();
+  }
   EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/add-meds.png"), "PNG"));
 }
 
