@@ -138,7 +138,7 @@ CMedsPage::CMedsPage(QWidget* parent)
   setTabOrder(m_save, m_allergiesBox);
 
   ClearSelection();
-  ShowPatientReadOnly(0);
+  ShowNoPatient();
   m_save->setEnabled(false);
 
   connect(m_open, &QAbstractButton::clicked, this, &CMedsPage::OnOpen);
@@ -164,15 +164,19 @@ void CMedsPage::LoadAllergies() {
     allergies = patient.allergies;
     ShowPatientReadOnly(patient.accessState);
   } else {
-    // No patient (or none of that name): nothing to show and nothing to type into.
     allergies.clear();
-    ShowPatientReadOnly(0);
-    m_patientState->setText(QString());
-    m_allergiesBox->setReadOnly(true);
-    m_popup->setEnabled(false);
+    ShowNoPatient();
   }
   m_allergiesBox->setPlainText(allergies);
   m_save->setEnabled(false);
+}
+
+void CMedsPage::ShowNoPatient() {
+  // No patient (or none of that name): nothing to show and nothing to type into.
+  ShowPatientReadOnly(0);
+  m_patientState->setText(QString());
+  m_allergiesBox->setReadOnly(true);
+  m_popup->setEnabled(false);
 }
 
 void CMedsPage::ShowPatientReadOnly(int accessState) {

@@ -77,6 +77,7 @@ class CMedsPage : public CPatientTabPage {
  private:
   void LoadAllergies();
   void ShowPatientReadOnly(int accessState);
+  void ShowNoPatient();
   void FillMedications();
   void SelectRemembered();
   // Selects and focuses a row, scrolled into view, and takes on its selection state.
