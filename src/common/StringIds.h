@@ -370,6 +370,24 @@ constexpr int kDrugRequired = 7103;
 constexpr int kDayNumberRequired = 7104;
 constexpr int kRemoveMedFavoritesTitle = 7105;
 constexpr int kFavoriteText = 7106;
+constexpr int kMedsListName = 6700;
+constexpr int kPatientStateName = 6701;
+constexpr int kMedStateName = 6702;
+constexpr int kOpenName = 6703;
+constexpr int kNoDeleteName = 6704;
+constexpr int kSaveName = 6705;
+constexpr int kNoSaveName = 6706;
+constexpr int kAllergyPopupName = 6707;
+constexpr int kFavName = 6708;
+constexpr int kMedValuesName = 6709;
+constexpr int kStartDateName = 6710;
+constexpr int kFavoritesListName = 6711;
+constexpr int kAllergiesNotSaved = 6712;
+constexpr int kMedicationNotSaved = 6713;
+constexpr int kMedicationNotDeleted = 6714;
+constexpr int kMedicationNotRead = 6715;
+constexpr int kFavoriteNotSaved = 6716;
+constexpr int kFavoriteNotRemoved = 6717;
 
 // Medication rows (eight consecutive labels)
 constexpr int kMedLabelDrug = 7110;
@@ -449,6 +467,10 @@ constexpr int kTestNameLast = 7429;
 // Auto-text editor
 constexpr int kEditAutoTextTitle = 7500;
 constexpr int kEditAutoTextHelp = 7501;
+constexpr int kPhrasesName = 6750;
+constexpr int kInsertName = 6751;
+constexpr int kRemoveName = 6752;
+constexpr int kAutoTextNotSaved = 6753;
 
 // Todo dialogs
 constexpr int kToDoTitle = 7600;

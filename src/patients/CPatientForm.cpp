@@ -1,9 +1,7 @@
 #include "patients/CPatientForm.h"
 
-#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QEvent>
-#include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -12,6 +10,7 @@
 #include "common/DateChoices.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/ui/QtControls.h"
 #include "patients/PatientFields.h"
 
 namespace {
@@ -23,16 +22,10 @@ QDate Today() {
   return patient_fields::DayOf(now);
 }
 
-// The short-date picker of the admission date, its calendar in a 15-pixel "System" font.
+// The short-date picker of the admission date.
 QDateEdit* MakeAdmitDatePicker(QWidget* parent) {
-  auto* picker = new QDateEdit(parent);
+  QDateEdit* picker = qt_controls::MakeShortDatePicker(parent);
   picker->setObjectName(QStringLiteral("admitDatePicker"));
-  picker->setCalendarPopup(true);
-  picker->setDisplayFormat(QStringLiteral("M/d/yyyy"));
-  picker->setMinimumDate(QDate(1601, 1, 1));
-  QFont calendarFont(QStringLiteral("System"));
-  calendarFont.setPixelSize(15);
-  picker->calendarWidget()->setFont(calendarFont);
   return picker;
 }
 

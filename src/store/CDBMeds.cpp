@@ -12,27 +12,6 @@ using platform::Record;
 
 namespace {
 
-// The leading decimal number of a text, as a person typed it: blanks, an optional sign, digits
-// ("7", " 7 days" -> 7); 0 when it does not start with a number. Saturates far beyond any
-// treatment length instead of overflowing.
-int64_t LeadingNumber(const QString& text) {
-  constexpr int64_t kCeiling = 1'000'000'000;
-  qsizetype i = 0;
-  while (i < text.size() && text[i].isSpace()) {
-    ++i;
-  }
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    value = std::min(kCeiling, value * 10 + (text[i].unicode() - u'0'));
-  }
-  return negative ? -value : value;
-}
-
 // Whole days of treatment elapsed at now for a medication started on the day of start: 0 on the
 // start day itself. None when the start is unknown (zero) or still to come: no day of treatment
 // can be told then. The start counts from the beginning of its day, as it is stored.
@@ -52,6 +31,25 @@ std::optional<int64_t> ElapsedDays(const FILETIME& start, const FILETIME& now) {
 }  // namespace
 
 CDBMeds::CDBMeds() : CDBChartStore(QString::fromLatin1(kVolumeName)) {}
+
+int64_t CDBMeds::LeadingNumber(const QString& text) {
+  // Saturates far beyond any treatment length instead of overflowing.
+  constexpr int64_t kCeiling = 1'000'000'000;
+  qsizetype i = 0;
+  while (i < text.size() && text[i].isSpace()) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+    negative = text[i] == u'-';
+    ++i;
+  }
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    value = std::min(kCeiling, value * 10 + (text[i].unicode() - u'0'));
+  }
+  return negative ? -value : value;
+}
 
 Record CDBMeds::BuildProperties(const QString& stamp) const {
   return Record{{m_keyProp, patient},        {kDrugProp, drug},

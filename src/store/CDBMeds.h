@@ -38,6 +38,11 @@ class CDBMeds : public CDBChartStore {
 
   CDBMeds();
 
+  // The leading decimal number of a text, as a person typed it: blanks, an optional sign, digits
+  // ("7", " 7 days" -> 7, "-3" -> -3); 0 when it does not start with a number. How "# Days" is
+  // read, by the listing and by the dialog that checks it.
+  static int64_t LeadingNumber(const QString& text);
+
   uint8_t RecordType() const override { return kRecordType; }
   void UnpackRecord(const platform::Record& record) override;
 

@@ -1,6 +1,8 @@
 #include "common/ui/QtControls.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDateTimeEdit>
 #include <QListWidget>
 
@@ -75,6 +77,17 @@ void DDX_DateTimeCtrl(bool saveAndValidate, QDateTimeEdit& picker, FILETIME& val
   }
   picker.setDateTime(QDateTime(QDate(time.wYear, time.wMonth, time.wDay),
                                QTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds)));
+}
+
+QDateEdit* MakeShortDatePicker(QWidget* parent) {
+  auto* picker = new QDateEdit(parent);
+  picker->setCalendarPopup(true);
+  picker->setDisplayFormat(QStringLiteral("M/d/yyyy"));
+  picker->setMinimumDate(QDate(1601, 1, 1));
+  QFont calendarFont(QStringLiteral("System"));
+  calendarFont.setPixelSize(15);
+  picker->calendarWidget()->setFont(calendarFont);
+  return picker;
 }
 
 }  // namespace qt_controls

@@ -6,9 +6,11 @@
 #include "platform/FileTime.h"
 
 class QComboBox;
+class QDateEdit;
 class QDateTimeEdit;
 class QListWidget;
 class QTreeWidget;
+class QWidget;
 
 // The control interfaces of the stores (common/Controls.h) over Qt widgets. Item data is kept
 // under Qt::UserRole as an unsigned number; ItemData reads it back.
@@ -45,5 +47,9 @@ uint32_t ItemData(const QListWidget& list, int index);
 // no valid time leaves the picker as it is). The picker's time of day travels too, so a picker
 // that shows only the date keeps the value's time.
 void DDX_DateTimeCtrl(bool saveAndValidate, QDateTimeEdit& picker, FILETIME& value);
+
+// The short-date picker of the entry forms ("M/d/yyyy", any day from 1601 on), its month
+// calendar in a 15-pixel "System" font.
+QDateEdit* MakeShortDatePicker(QWidget* parent);
 
 }  // namespace qt_controls
