@@ -1,9 +1,11 @@
 #include "app/FeatureCommands.h"
 
+#include "notes/NoteCommands.h"
 #include "patients/PatientCommands.h"
 #include "print/PrintCommands.h"
 
 void RegisterFeatureCommands(CommandRegistry& commands) {
+  note_commands::Register(commands);
   patient_commands::Register(commands);
   print_commands::Register(commands);
 }
