@@ -16,7 +16,10 @@ CMarkedRecordList::CMarkedRecordList(int nameHeadingId, QWidget* parent) : CBase
   header()->setSectionsClickable(true);
   connect(header(), &QHeaderView::sectionClicked, this, &CMarkedRecordList::SortByColumn);
   connect(this, &QTreeWidget::itemClicked, this, &CMarkedRecordList::OnTapped);
-  connect(this, &QTreeWidget::itemSelectionChanged, this, &CMarkedRecordList::OnSelectionChanged);
+  // Put back once the change is over: an item records its own selected state only after the
+  // selection it changed has told its listeners.
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &CMarkedRecordList::OnSelectionChanged,
+          Qt::QueuedConnection);
 }
 
 int CMarkedRecordList::IndexOf(int row) const {

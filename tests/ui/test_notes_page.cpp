@@ -133,8 +133,8 @@ TEST_F(NotesPageTest, APatientWithoutNotesHasAnEmptyReadOnlyBoxAndEveryButtonDis
   EXPECT_EQ(List().GetItemCount(), 0);
   EXPECT_TRUE(Box().isEmpty());
   EXPECT_TRUE(page_.NoteBox()->isReadOnly());
-  for (CPictureButton* button : {page_.SaveButton(), page_.DeleteButton(), page_.PrintButton(),
-                                 page_.ExportButton()}) {
+  for (CPictureButton* button :
+       {page_.SaveButton(), page_.DeleteButton(), page_.PrintButton(), page_.ExportButton()}) {
     EXPECT_FALSE(button->isEnabled()) << button->Caption().toStdString();
     EXPECT_TRUE(button->isVisibleTo(&page_)) << button->Caption().toStdString();
   }
@@ -280,8 +280,8 @@ TEST_F(NotesPageTest, DeletingAsksAndShowsTheNoteThatTakesTheDeletedOnesPlace) {
   EXPECT_EQ(List().GetItemCount(), 0);
   EXPECT_TRUE(Box().isEmpty());
   EXPECT_EQ(ReportedId(), 0u);
-  for (CPictureButton* button : {page_.SaveButton(), page_.DeleteButton(), page_.PrintButton(),
-                                 page_.ExportButton()}) {
+  for (CPictureButton* button :
+       {page_.SaveButton(), page_.DeleteButton(), page_.PrintButton(), page_.ExportButton()}) {
     EXPECT_FALSE(button->isEnabled()) << button->Caption().toStdString();
   }
 }
