@@ -37,6 +37,15 @@ QDateEdit* MakeDatePicker(QWidget* parent) {
   return picker;
 }
 
+// A radio button captioned text as it stands: an '&' there is no shortcut mark ("H&P").
+QRadioButton* MakeKindButton(int textId, QWidget* parent) {
+  QString caption = strings::Load(textId);
+  caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+  auto* button = new QRadioButton(caption, parent);
+  button->setAccessibleName(strings::Load(textId));
+  return button;
+}
+
 QTimeEdit* MakeTimePicker(QWidget* parent) {
   auto* picker = new QTimeEdit(parent);
   picker->setObjectName(QStringLiteral("timePicker"));
@@ -70,8 +79,7 @@ CAddNoteDlg::CAddNoteDlg(QWidget* parent)
     : QDialog(parent),
       m_datePicker(MakeDatePicker(this)),
       m_timePicker(MakeTimePicker(this)),
-      m_kinds{new QRadioButton(strings::Load(ids::kNoteKindSoap), this),
-              new QRadioButton(strings::Load(ids::kNoteKindHp), this)},
+      m_kinds{MakeKindButton(ids::kNoteKindSoap, this), MakeKindButton(ids::kNoteKindHp, this)},
       m_next(note_widgets::MakeButton(ids::kPictureNext, ids::kNameNext, this)),
       m_cancel(note_widgets::MakeButton(ids::kPictureCancel, ids::kNameCancel, this)) {
   setWindowTitle(strings::Load(ids::kAddNoteTitle));

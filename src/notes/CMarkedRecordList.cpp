@@ -7,7 +7,9 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 
-CMarkedRecordList::CMarkedRecordList(int nameHeadingId, QWidget* parent) : CBaseListCtrl(parent) {
+CMarkedRecordList::CMarkedRecordList(int nameHeadingId, int nameId, QWidget* parent)
+    : CBaseListCtrl(parent) {
+  setAccessibleName(strings::Load(nameId));
   InsertColumn(kDateColumn, strings::Load(ids::kColumnDate), 0);
   InsertColumn(kNameColumn, strings::Load(nameHeadingId), 0);
   SetExtendedStyle(kFullRowSelect);
@@ -35,8 +37,15 @@ bool CMarkedRecordList::IsMarked(int row) const {
   return index >= 0 && marks[static_cast<size_t>(index)] != 0;
 }
 
-void CMarkedRecordList::ShowMarks() {
+void CMarkedRecordList::Populate(const std::function<void()>& fill) {
+  populating = true;
+  fill();
+  populating = false;
   marks.resize(ids.size(), 0);
+  ShowMarks();
+}
+
+void CMarkedRecordList::ShowMarks() {
   const QSignalBlocker blocker(this);
   for (int row = 0; row < GetItemCount(); ++row) {
     topLevelItem(row)->setSelected(IsMarked(row));

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "common/ui/CBaseListCtrl.h"
@@ -21,11 +22,14 @@ class CMarkedRecordList : public CBaseListCtrl {
   static constexpr int kDateColumn = 0;
   static constexpr int kNameColumn = 1;
 
-  // nameHeadingId: the heading of the name column ("Test", "Lab").
-  CMarkedRecordList(int nameHeadingId, QWidget* parent = nullptr);
+  // nameHeadingId: the heading of the name column ("Test", "Lab"); nameId: what the list is
+  // called for a person.
+  CMarkedRecordList(int nameHeadingId, int nameId, QWidget* parent = nullptr);
 
-  // After the store filled the list and the arrays: every row unmarked unless marks says
-  // otherwise, and the selection showing the marks.
+  // Runs fill, the store filling the list and the arrays, with populating set; then every row is
+  // unmarked unless marks says otherwise, and the selection shows the marks.
+  void Populate(const std::function<void()>& fill);
+  // Makes the selection show the marks.
   void ShowMarks();
   bool IsMarked(int row) const;
   void ToggleMark(int row);

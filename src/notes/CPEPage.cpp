@@ -1,6 +1,5 @@
 #include "notes/CPEPage.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "common/StringIds.h"
@@ -41,14 +40,9 @@ void CPEPage::OnInitPage() {
   m_insMinus =
       MakeSignButton(ids::kPictureInsMinus, ids::kNameInsertMinus, ids::kInsertMinus, m_list);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_insPlus);
-  buttons->addWidget(m_insMinus);
-  buttons->addWidget(CancelButton());
-  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   note_widgets::SetPageMargins(*layout);
-  layout->addLayout(buttons);
+  layout->addLayout(note_widgets::ButtonRow({m_insPlus, m_insMinus, CancelButton()}));
   layout->addWidget(m_list, 1);
   SetMainControl(m_list);
 }

@@ -25,17 +25,13 @@ void CSOAPAssessPlanPage::OnInitPage() {
   m_autoText = new CAutoTextCaption(ids::kAssessPlanCaption, kAutoTextList, m_box, this);
   m_undo = note_widgets::MakeButton(ids::kPictureUndo, ids::kNameRecallLatest, this);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_save);
-  buttons->addWidget(CancelButton());
-  buttons->addStretch(1);
   auto* captionRow = new QHBoxLayout;
   captionRow->addWidget(m_autoText, 1);
   captionRow->addWidget(m_undo);
   auto* layout = new QVBoxLayout(this);
   note_widgets::SetPageMargins(*layout);
   layout->addWidget(m_addMedsCheck);
-  layout->addLayout(buttons);
+  layout->addLayout(note_widgets::ButtonRow({m_save, CancelButton()}));
   layout->addLayout(captionRow);
   layout->addWidget(m_box, 1);
   SetMainControl(m_box);

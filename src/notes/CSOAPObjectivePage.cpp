@@ -22,31 +22,22 @@ void CSOAPObjectivePage::OnInitPage() {
   m_vitals = new QComboBox(this);
   m_vitals->setObjectName(QStringLiteral("vitalsCombo"));
   m_vitals->setAccessibleName(strings::Load(ids::kNameVitalsToInclude));
-  auto* vitalsCaption = new QLabel(strings::Load(ids::kVitalsCaption), this);
-  vitalsCaption->setBuddy(m_vitals);
   m_box = note_widgets::MakeTextBox(ids::kNameObjective, this);
   m_autoText = new CAutoTextCaption(ids::kObjectiveCaption, kAutoTextList, m_box, this);
   m_undo = note_widgets::MakeButton(ids::kPictureUndo, ids::kNameRecallLatest, this);
-  m_labs = new CMarkedRecordList(ids::kColumnLab, this);
+  m_labs = new CMarkedRecordList(ids::kColumnLab, ids::kNameLabsToInclude, this);
   m_labs->setObjectName(QStringLiteral("labsList"));
-  m_labs->setAccessibleName(strings::Load(ids::kNameLabsToInclude));
-  auto* labsCaption = new QLabel(strings::Load(ids::kLabsCaption), this);
-  labsCaption->setBuddy(m_labs);
 
   auto* vitalsRow = new QHBoxLayout;
-  vitalsRow->addWidget(vitalsCaption);
+  vitalsRow->addWidget(note_widgets::Caption(ids::kVitalsCaption, m_vitals, this));
   vitalsRow->addWidget(m_vitals, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_undo);
-  buttons->addWidget(CancelButton());
-  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   note_widgets::SetPageMargins(*layout);
   layout->addLayout(vitalsRow);
   layout->addWidget(m_autoText);
   layout->addWidget(m_box, 1);
-  layout->addLayout(buttons);
-  layout->addWidget(labsCaption);
+  layout->addLayout(note_widgets::ButtonRow({m_undo, CancelButton()}));
+  layout->addWidget(note_widgets::Caption(ids::kLabsCaption, m_labs, this));
   layout->addWidget(m_labs, 1);
   SetMainControl(m_labs);
 

@@ -1,6 +1,5 @@
 #include "notes/CSOAPSubjectPage.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -21,22 +20,15 @@ void CSOAPSubjectPage::OnInitPage() {
   m_box = note_widgets::MakeTextBox(ids::kNameSubjective, this);
   m_autoText = new CAutoTextCaption(ids::kSubjectiveCaption, kAutoTextList, m_box, this);
   m_undo = note_widgets::MakeButton(ids::kPictureUndo, ids::kNameRecallLatest, this);
-  m_tests = new CMarkedRecordList(ids::kColumnTest, this);
+  m_tests = new CMarkedRecordList(ids::kColumnTest, ids::kNameTestsToInclude, this);
   m_tests->setObjectName(QStringLiteral("testsList"));
-  m_tests->setAccessibleName(strings::Load(ids::kNameTestsToInclude));
-  auto* testsCaption = new QLabel(strings::Load(ids::kTestsCaption), this);
-  testsCaption->setBuddy(m_tests);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_undo);
-  buttons->addWidget(CancelButton());
-  buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   note_widgets::SetPageMargins(*layout);
   layout->addWidget(m_autoText);
   layout->addWidget(m_box, 1);
-  layout->addLayout(buttons);
-  layout->addWidget(testsCaption);
+  layout->addLayout(note_widgets::ButtonRow({m_undo, CancelButton()}));
+  layout->addWidget(note_widgets::Caption(ids::kTestsCaption, m_tests, this));
   layout->addWidget(m_tests, 1);
   SetMainControl(m_tests);
 

@@ -13,12 +13,11 @@
 namespace note_blocks {
 
 void FillTests(CMarkedRecordList& list, const QString& patient) {
-  list.populating = true;
-  CDBTest tests;
-  tests.FillList(list, patient, list.dates, list.names, list.ids, false);
-  list.marks.assign(list.ids.size(), 0);
-  list.populating = false;
-  list.ShowMarks();
+  // Every test starts unmarked.
+  list.Populate([&list, &patient] {
+    CDBTest().FillList(list, patient, list.dates, list.names, list.ids, false);
+    list.marks.assign(list.ids.size(), 0);
+  });
 }
 
 QString TestsBlock(const CMarkedRecordList& list) {
@@ -34,13 +33,12 @@ QString TestsBlock(const CMarkedRecordList& list) {
 }
 
 void FillLabs(CMarkedRecordList& list, const QString& patient) {
-  list.populating = true;
-  std::vector<uint8_t> accessStates;
-  CDBLabValues labs;
   // The results' changed flags, all 0, serve as the marks.
-  labs.FillList(list, patient, list.dates, list.names, list.ids, list.marks, accessStates, false);
-  list.populating = false;
-  list.ShowMarks();
+  std::vector<uint8_t> accessStates;
+  list.Populate([&list, &patient, &accessStates] {
+    CDBLabValues().FillList(list, patient, list.dates, list.names, list.ids, list.marks,
+                            accessStates, false);
+  });
 }
 
 QString LabsBlock(const CMarkedRecordList& list) {

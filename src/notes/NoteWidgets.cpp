@@ -1,6 +1,7 @@
 #include "notes/NoteWidgets.h"
 
 #include <QBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 
 #include "common/StringTable.h"
@@ -22,6 +23,21 @@ QPlainTextEdit* MakeTextBox(int nameId, QWidget* parent) {
   box->setTabChangesFocus(true);
   box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   return box;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
+  auto* row = new QHBoxLayout;
+  for (QWidget* button : buttons) {
+    row->addWidget(button);
+  }
+  row->addStretch(1);
+  return row;
+}
+
+QLabel* Caption(int textId, QWidget* control, QWidget* parent) {
+  auto* caption = new QLabel(strings::Load(textId), parent);
+  caption->setBuddy(control);
+  return caption;
 }
 
 void SetPageMargins(QBoxLayout& layout) {

@@ -2,8 +2,12 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 class CPictureButton;
 class QBoxLayout;
+class QHBoxLayout;
+class QLabel;
 class QPlainTextEdit;
 class QWidget;
 
@@ -17,6 +21,10 @@ CPictureButton* MakeButton(int captionId, int nameId, QWidget* parent);
 // A multi-line text box of a note, named nameId for a person; Enter starts a new line and Tab
 // moves on to the next control.
 QPlainTextEdit* MakeTextBox(int nameId, QWidget* parent);
+// A row of buttons from the left.
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
+// The caption of a control, which a person reaches the control by.
+QLabel* Caption(int textId, QWidget* control, QWidget* parent);
 // The margins and spacing of a note sheet page's layout.
 void SetPageMargins(QBoxLayout& layout);
 

@@ -48,7 +48,9 @@ TEST_F(AddNoteDlgTest, StartsAtNowWithSoapAndNextTakesTheChosenValues) {
   EXPECT_EQ(dialog.TimePicker()->time(), QTime(14, 25, 10));
   EXPECT_TRUE(dialog.KindButton(CAddNoteDlg::kSoapNote)->isChecked());
   EXPECT_EQ(dialog.KindButton(CAddNoteDlg::kSoapNote)->text(), QStringLiteral("SOAP"));
-  EXPECT_EQ(dialog.KindButton(CAddNoteDlg::kHpNote)->text(), QStringLiteral("H&P"));
+  // Shown as it stands, not as a shortcut on "P".
+  EXPECT_EQ(dialog.KindButton(CAddNoteDlg::kHpNote)->text(), QStringLiteral("H&&P"));
+  EXPECT_EQ(dialog.KindButton(CAddNoteDlg::kHpNote)->accessibleName(), QStringLiteral("H&P"));
 
   dialog.DatePicker()->setDate(QDate(2024, 2, 29));
   dialog.TimePicker()->setTime(QTime(7, 45));
@@ -62,6 +64,8 @@ TEST_F(AddNoteDlgTest, StartsAtNowWithSoapAndNextTakesTheChosenValues) {
   const SYSTEMTIME time = Fields(dialog.time);
   EXPECT_EQ(time.wHour, 7);
   EXPECT_EQ(time.wMinute, 45);
+
+  EXPECT_EQ(soap_support::UnnamedControls(dialog), QStringList());
 
   CAddNoteDlg cancelled;
   cancelled.CancelButton()->click();
@@ -214,3 +218,45 @@ TEST_F(NewNoteCommandTest, AnEmptySheetIsStillANote) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Pictures for docs/, written when OVELIN_SCREENSHOT_DIR names a folder
+
+QString ScreenshotFolder() {
+  return qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+}
+
+void ClearFocus() {
+  QCoreApplication::processEvents();
+  if (QWidget* focused = QApplication::focusWidget()) {
+    focused->clearFocus();  // no caret or selection in the picture
+  }
+}
+
+TEST_F(NewNoteCommandTest, Screenshot) {
+  if (ScreenshotFolder().isEmpty()) {
+    GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+  }
+  soap_support::AddNote(patient_, At(2024, 3, 1, 8, 10), QString(), QString(), QString());
+  CDBNotes note;
+  ASSERT_TRUE(note.FindLatestOfPatient(patient_));
+  memory_controls::List list;
+  note.FillList(list, patient_);
+  note.UpdateValues(list.GetItemData(0),
+                    QStringLiteral("03/01/2024 08:10 AM\r\nLane, Lois\r\nMR#: 4411\r\n\r\nS)\r\n"
+                                   "Cough for three days, worse at night.\r\n\r\nO)\r\nVS:\r\n"
+                                   "03/01/2024 07:45 AM Temp:100.4 Pulse:92 \r\n\r\n\r\n\r\n"
+                                   "Scattered wheezes.\r\n\r\nPE:\r\nLungs: (+) wheezes\r\n\r\n\r\n"
+                                   "A/P)\r\nAcute bronchitis. Fluids, rest.\r\n"));
+  soap_support::AddNote(patient_, At(2024, 3, 4, 9, 15), QString(), QString(), QString());
+  ASSERT_TRUE(Strip()->SelectPage(Strip()->FindPage(strings::Load(ids::kTabNotes))));
+  ClearFocus();
+  EXPECT_TRUE(Frame()->grab().save(ScreenshotFolder() + QStringLiteral("/notes.png"), "PNG"));
+
+  CAddNoteDlg dialog;
+  dialog.SetKindOffered(CAddNoteDlg::kHpNote, false);
+  dialog.setGeometry(QRect(QPoint(0, 0), QSize(480, 640)));
+  dialog.show();
+  ClearFocus();
+  EXPECT_TRUE(dialog.grab().save(ScreenshotFolder() + QStringLiteral("/add-note.png"), "PNG"));
+}

@@ -17,6 +17,7 @@
 #include "common/ui/UiSeams.h"
 #include "notes/CNotesPage.h"
 #include "notes/NoteExport.h"
+#include "soap_support.h"
 #include "store/CDBNotes.h"
 #include "support/TempDevice.h"
 #include "support/TestGuard.h"
@@ -33,9 +34,7 @@ const QString kPatient = QStringLiteral("Lane, Lois");
 uint32_t AddNote(const FILETIME& when, const QString& text, int32_t accessState = 0,
                  const QString& patient = kPatient) {
   CDBNotes note;
-  note.patient = patient;
-  note.date = when;
-  note.time = when;
+  soap_support::Place(note, patient, when);
   note.timeStamp = when;
   note.noteText = text;
   note.subjective = QStringLiteral("kept subjective");
@@ -142,6 +141,7 @@ TEST_F(NotesPageTest, APatientWithoutNotesHasAnEmptyReadOnlyBoxAndEveryButtonDis
   EXPECT_FALSE(page_.NoDeleteButton()->isVisibleTo(&page_));
   EXPECT_FALSE(page_.ReadOnlyLabel()->isVisibleTo(&page_));
   EXPECT_EQ(ReportedId(), 0u);
+  EXPECT_EQ(soap_support::UnnamedControls(page_), QStringList());
 
   // The buttons do nothing without a note.
   page_.OnDelete();

@@ -44,13 +44,16 @@ const QString kMrNumber = QStringLiteral("4411");
 
 enum Page { kSubject = 0, kObjective, kPe, kAssessPlan };
 
-// The SOAP sheet alone for Lois Lane on a fresh device, today 5 March 2024.
+// The SOAP sheet alone for Lois Lane on a fresh device of 480 by 640 pixels, today 5 March 2024.
 class SoapSheetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     app_test::EnsureApplication();
     clock_source::Fix(At(2024, 3, 5, 14, 25));
+    // A main window of an earlier test may have left its own rectangle as the desktop.
+    input_panel::SetDesktop(QRect(0, 0, 480, 640));
   }
+  void TearDown() override { input_panel::SetDesktop(QRect()); }
 
   // Runs the sheet; act does what the person does while it is up. Answers its result.
   int Run(const std::function<void(CAddNoteSheet&)>& act) {
@@ -298,10 +301,12 @@ TEST_F(SoapSheetTest, AnAutoTextEntryPickedTwiceStandsTwiceEachWithOneBlank) {
   EXPECT_EQ(ui_seams::PendingModalHandlers(), 0);
 }
 
-TEST_F(SoapSheetTest, EachTextBoxOffersItsOwnAutoTextList) {
+TEST_F(SoapSheetTest, EachTextBoxOffersItsOwnAutoTextListAndEveryControlIsNamed) {
   Run([](CAddNoteSheet& sheet) {
     Show(sheet, kObjective);
+    Show(sheet, kPe);
     Show(sheet, kAssessPlan);
+    EXPECT_EQ(soap_support::UnnamedControls(sheet), QStringList());
     EXPECT_EQ(sheet.SubjectPage()->AutoText()->PopupButton()->GetType(), 30);
     EXPECT_EQ(sheet.ObjectivePage()->AutoText()->PopupButton()->GetType(), 31);
     EXPECT_EQ(sheet.AssessPlanPage()->AutoText()->PopupButton()->GetType(), 32);
@@ -440,6 +445,48 @@ TEST_F(SoapSheetTest, TheMainControlEndsAboveTheInputPanel) {
     EXPECT_EQ(bottomGap(sheet.AssessPlanPage()->AssessPlanBox()), 23);
     input_panel::Show(false);
     EXPECT_EQ(bottomGap(sheet.AssessPlanPage()->AssessPlanBox()), 50);
+  });
+}
+
+// Writes a picture of each page to docs/ when OVELIN_SCREENSHOT_DIR names a folder.
+TEST_F(SoapSheetTest, Screenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty()) {
+    GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+  }
+  soap_support::AddTest(kPatient, At(2024, 3, 3, 10), QStringLiteral("CXR"),
+                        QStringLiteral("clear"));
+  soap_support::AddTest(kPatient, At(2024, 3, 1, 8), QStringLiteral("EKG"), QStringLiteral("NSR"));
+  soap_support::AddLab(kPatient, At(2024, 3, 4, 6), strings::Load(ids::kLabGroupChemistry),
+                       QStringLiteral("Na\n140\n"));
+  soap_support::AddLab(kPatient, At(2024, 3, 2, 6), strings::Load(ids::kLabGroupCbc),
+                       QStringLiteral("WBC\n11\n"));
+  soap_support::AddVitals(kPatient, At(2024, 3, 4, 7), QStringLiteral("Temp\n98.6\n"));
+  const auto grab = [&folder](CAddNoteSheet& sheet, Page page, const char* name) {
+    Show(sheet, page);
+    QCoreApplication::processEvents();
+    if (QWidget* focused = QApplication::focusWidget()) {
+      focused->clearFocus();
+    }
+    EXPECT_TRUE(sheet.grab().save(folder + QLatin1Char('/') + QLatin1String(name), "PNG"));
+  };
+  Run([&grab](CAddNoteSheet& sheet) {
+    sheet.show();
+    sheet.SubjectPage()->SubjectiveBox()->setPlainText(QStringLiteral("Cough Fatigue "));
+    sheet.SubjectPage()->TestsList()->ToggleMark(0);
+    grab(sheet, kSubject, "soap-subject.png");
+    Show(sheet, kObjective);
+    sheet.ObjectivePage()->VitalsCombo()->setCurrentIndex(0);
+    sheet.ObjectivePage()->ObjectiveBox()->setPlainText(QStringLiteral("Scattered wheezes."));
+    sheet.ObjectivePage()->LabsList()->ToggleMark(0);
+    grab(sheet, kObjective, "soap-objective.png");
+    Show(sheet, kPe);
+    sheet.PePage()->List()->SetValue(2, QStringLiteral("(+) wheezes"));
+    grab(sheet, kPe, "soap-pe.png");
+    Show(sheet, kAssessPlan);
+    sheet.AssessPlanPage()->AddMedsCheck()->setChecked(true);
+    sheet.AssessPlanPage()->AssessPlanBox()->setPlainText(QStringLiteral("Acute bronchitis."));
+    grab(sheet, kAssessPlan, "soap-ap.png");
   });
 }
 
