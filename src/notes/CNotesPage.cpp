@@ -110,6 +110,9 @@ bool CNotesPage::OnSetActive() {
   loading = true;
   noteText.clear();
   UpdateData(false);
+  // The store leaves the list as it is when it cannot be opened: emptied first, the list never
+  // goes on showing the notes of the patient shown before.
+  m_list->DeleteAllItems();
   CDBNotes notes;
   notes.FillList(*m_list, CurrentPatient());
   m_recordId = keep;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QDateEdit>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTimeEdit>
 
 #include "common/MemoryControls.h"
@@ -217,7 +219,28 @@ TEST_F(NewNoteCommandTest, AnEmptySheetIsStillANote) {
   EXPECT_TRUE(messages::DefaultRecorder().Messages().empty());
 }
 
-}  // namespace
+TEST_F(NewNoteCommandTest, ANoteThatCannotBeStoredIsReported) {
+  AnswerAddNote(QDate(2024, 3, 4), QTime(9, 15));
+  AnswerSheet([](CAddNoteSheet& sheet) {
+    sheet.SubjectPage()->SubjectiveBox()->setPlainText(QStringLiteral("cough"));
+    sheet.TabBar()->setCurrentIndex(3);
+    sheet.AssessPlanPage()->SaveButton()->click();
+  });
+  {
+    // A device whose object store cannot be opened while the command runs.
+    QTemporaryDir folder;
+    QFile blocker(folder.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    platform::Device broken(blocker.fileName() + QStringLiteral("/device"));
+    platform::DeviceScope scope(broken);
+    Frame()->View()->OnCommand(command_ids::kAddNote);
+  }
+  const std::vector<messages::Shown>& shown = messages::DefaultRecorder().Messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, QStringLiteral("The new note could not be stored."));
+  EXPECT_EQ(NoteCount(), 0);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Pictures for docs/, written when OVELIN_SCREENSHOT_DIR names a folder
@@ -260,3 +283,5 @@ TEST_F(NewNoteCommandTest, Screenshot) {
   ClearFocus();
   EXPECT_TRUE(dialog.grab().save(ScreenshotFolder() + QStringLiteral("/add-note.png"), "PNG"));
 }
+
+}  // namespace

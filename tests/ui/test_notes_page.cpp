@@ -181,6 +181,25 @@ TEST_F(NotesPageTest, AFirstVisitShowsTheOldestNoteAndAReloadKeepsTheShownOne) {
   EXPECT_EQ(Box(), QStringLiteral("zeroth"));
 }
 
+TEST_F(NotesPageTest, WhenTheStoreCannotBeOpenedNoEarlierPatientsNotesStayShown) {
+  AddNote(At(2024, 3, 1, 9), QStringLiteral("Lois's note"));
+  ASSERT_TRUE(page_.OnSetActive());
+  ASSERT_EQ(List().GetItemCount(), 1);
+
+  // A device whose folder cannot be made: its object store does not open.
+  QFile blocker(folder_.filePath(QStringLiteral("not-a-folder")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  platform::Device broken(blocker.fileName() + QStringLiteral("/device"));
+  platform::DeviceScope scope(broken);
+  host_.Select(QStringLiteral("Kent, Clark"));
+  ASSERT_TRUE(page_.OnSetActive());
+  EXPECT_EQ(List().GetItemCount(), 0);
+  EXPECT_TRUE(Box().isEmpty());
+  EXPECT_EQ(ReportedId(), 0u);
+  EXPECT_FALSE(page_.ExportButton()->isEnabled());
+}
+
 TEST_F(NotesPageTest, NotesFromTheDesktopAreReadOnlyWhetherReadOnlyOrReadWrite) {
   AddNote(At(2024, 3, 1, 9), QStringLiteral("mine"));
   AddNote(At(2024, 3, 2, 9), QStringLiteral("read only"), 1);
