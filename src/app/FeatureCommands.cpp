@@ -1,11 +1,13 @@
 #include "app/FeatureCommands.h"
 
 #include "chart/MedsCommands.h"
+#include "notes/NoteCommands.h"
 #include "patients/PatientCommands.h"
 #include "print/PrintCommands.h"
 
 void RegisterFeatureCommands(CommandRegistry& commands) {
   meds_commands::Register(commands);
+  note_commands::Register(commands);
   patient_commands::Register(commands);
   print_commands::Register(commands);
 }

@@ -484,12 +484,28 @@ constexpr int kDeleteScopeCancel = 7612;
 // Notes page
 constexpr int kAskDeleteNote = 8000;
 constexpr int kSaveAsTitle = 8001;
+constexpr int kNoteSaveFailed = 8400;
+constexpr int kNoteDeleteFailed = 8401;
+constexpr int kNoteExportReplaced = 8402;
+constexpr int kNameNotesList = 8410;
+constexpr int kNameNoteText = 8411;
+constexpr int kNamePrintNote = 8412;
+constexpr int kNameExportNote = 8413;
+constexpr int kNameDeleteNote = 8414;
+constexpr int kNameNoDeleteNote = 8415;
+constexpr int kNameSaveNote = 8416;
+constexpr int kNameNoSaveNote = 8417;
 
 // New note
 constexpr int kAddNoteTitle = 8100;
 constexpr int kNoteTypeLabel = 8101;
 constexpr int kNoteKindSoap = 8102;
 constexpr int kNoteKindHp = 8103;
+constexpr int kNoteAddFailed = 8450;
+constexpr int kNameNoteDate = 8460;
+constexpr int kNameNoteTime = 8461;
+constexpr int kNameNext = 8462;
+constexpr int kNameCancel = 8463;
 
 // SOAP note sheet
 constexpr int kAddSoapTitle = 8200;
@@ -505,6 +521,19 @@ constexpr int kLabsCaption = 8224;
 constexpr int kVitalsCaption = 8225;
 constexpr int kAddMedsToNote = 8226;
 constexpr int kColumnPe = 8227;
+constexpr int kNameSubjective = 8500;
+constexpr int kNameObjective = 8501;
+constexpr int kNameAssessPlan = 8502;
+constexpr int kNameTestsToInclude = 8503;
+constexpr int kNameLabsToInclude = 8504;
+constexpr int kNameVitalsToInclude = 8505;
+constexpr int kNamePeRows = 8506;
+constexpr int kNameRecallLatest = 8507;
+constexpr int kNameCancelNote = 8508;
+constexpr int kNameSaveNoteSheet = 8509;
+constexpr int kNameInsertPlus = 8510;
+constexpr int kNameInsertMinus = 8511;
+constexpr int kNameAutoText = 8512;
 
 // H&P note sheet
 constexpr int kAddHpTitle = 8300;
