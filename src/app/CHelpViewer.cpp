@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QUrl>
@@ -12,15 +15,32 @@
 #include "common/StringTable.h"
 
 CHelpViewer::CHelpViewer(QWidget* parent)
-    : QWidget(parent, Qt::Window), m_browser(new QTextBrowser(this)) {
+    : QWidget(parent, Qt::Window),
+      m_browser(new QTextBrowser(this)),
+      m_close(new QPushButton(strings::Load(ids::kMenuClose), this)) {
   setWindowTitle(strings::Load(ids::kAppName) + QStringLiteral(" - ") +
                  strings::Load(ids::kMenuHelp));
   setAttribute(Qt::WA_DeleteOnClose);
   m_browser->setOpenExternalLinks(true);
+  m_close->setObjectName(QStringLiteral("closeButton"));
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(6, 0, 6, 6);
+  buttons->addStretch(1);
+  buttons->addWidget(m_close);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(m_browser);
+  layout->addWidget(m_browser, 1);
+  layout->addLayout(buttons);
+  connect(m_close, &QPushButton::clicked, this, &QWidget::close);
   resize(CMainFrame::DefaultSize());
+}
+
+void CHelpViewer::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool CHelpViewer::Open(const QString& path) {

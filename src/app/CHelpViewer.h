@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+class QKeyEvent;
+class QPushButton;
 class QTextBrowser;
 
 // The help viewer: a window of its own that shows a help file of the device's windows folder.
@@ -16,8 +18,15 @@ class CHelpViewer : public QWidget {
   bool Open(const QString& path);
   const QString& File() const { return m_file; }
   QTextBrowser* Browser() const { return m_browser; }
+  QPushButton* CloseButton() const { return m_close; }
+
+ protected:
+  // Escape closes the window, as its Close button does: without a window manager there is no
+  // other way out.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QTextBrowser* m_browser;
+  QPushButton* m_close;
   QString m_file;
 };

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -263,6 +264,15 @@ TEST_F(AppStartTest, HelpIsInstalledAndWithoutExtensionTextsTheCopyEqualsIt) {
   ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
   EXPECT_EQ(copy.readAll(), help);
   EXPECT_TRUE(viewer->Browser()->toPlainText().contains("Choosing a patient"));
+
+  // The window has its own way out: its Close button, and Escape.
+  viewer->CloseButton()->click();
+  ASSERT_TRUE(test_wait::Until([&] { return Frame()->View()->HelpViewer() == nullptr; }));
+  Frame()->OnCommand(command_ids::kHelp);
+  viewer = Frame()->View()->HelpViewer();
+  ASSERT_NE(viewer, nullptr);
+  QTest::keyClick(viewer->Browser(), Qt::Key_Escape);
+  ASSERT_TRUE(test_wait::Until([&] { return Frame()->View()->HelpViewer() == nullptr; }));
 }
 
 TEST(HelpFile, MergeAppendsTextsInTheCodePageAndFallsBackToTheOriginal) {
