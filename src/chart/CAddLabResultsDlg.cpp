@@ -22,19 +22,27 @@ namespace {
 constexpr uint32_t kDeferredLabFlags = 1;
 constexpr int kBoxWidth = 64;
 
-// The lines of the fishbone between the four boxes.
+// The lines of the fishbone between the four boxes: ">-<", with WBC at its left, Plt at its
+// right, Hb above and Hct below the middle line.
 class FishboneCross : public QWidget {
  public:
-  explicit FishboneCross(QWidget* parent) : QWidget(parent) { setFixedSize(44, 28); }
+  explicit FishboneCross(QWidget* parent) : QWidget(parent) { setFixedSize(60, 28); }
 
  protected:
   void paintEvent(QPaintEvent* /*event*/) override {
     QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1.5));
-    const int middle = height() / 2;
-    painter.drawLine(0, middle, width(), middle);
-    painter.drawLine(width() / 3, 0, width() / 3, height());
-    painter.drawLine(2 * width() / 3, 0, 2 * width() / 3, height());
+    const qreal right = width() - 1;
+    const qreal bottom = height() - 1;
+    const qreal middle = bottom / 2;
+    const qreal leftJoint = right / 4;
+    const qreal rightJoint = right - leftJoint;
+    painter.drawLine(QPointF(1, 1), QPointF(leftJoint, middle));
+    painter.drawLine(QPointF(1, bottom), QPointF(leftJoint, middle));
+    painter.drawLine(QPointF(leftJoint, middle), QPointF(rightJoint, middle));
+    painter.drawLine(QPointF(rightJoint, middle), QPointF(right, 1));
+    painter.drawLine(QPointF(rightJoint, middle), QPointF(right, bottom));
   }
 };
 

@@ -16,6 +16,9 @@ QLineEdit* MakeReadOnlyBox(const char* name, QWidget* parent) {
   auto* box = new QLineEdit(parent);
   box->setObjectName(QLatin1String(name));
   box->setReadOnly(true);
+  // Wide enough for a date and time in full.
+  box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00 PM")) +
+                       16);
   return box;
 }
 

@@ -4,10 +4,10 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QTimeEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimeEdit>
 
 #include "chart/CAddLabResultsDlg.h"
 #include "chart/CEditLabResultsDlg.h"

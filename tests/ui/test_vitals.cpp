@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimeEdit>
 
+#include "chart/CAddLabResultsDlg.h"
+#include "chart/CAddTestDlg.h"
 #include "chart/CAddVitalsDlg.h"
+#include "chart/CEditLabResultsDlg.h"
 #include "chart/CLabsPage.h"
 #include "chart/CTestsPage.h"
 #include "chart/CVitalsPage.h"
@@ -390,6 +397,74 @@ TEST_F(AddVitalsDlgTest, TheListEndsAboveTheInputPanel) {
   input_panel::Show(true);
   ASSERT_TRUE(test_wait::Until([&] { return bottomGap() == input_panel::PanelHeight() + 5; }))
       << bottomGap();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Names and keys
+
+// The controls of window that a person reads or operates and that lack a plain name or cannot
+// be reached with the keyboard. The parts that controls are made of (a drop-down's or a picker's
+// text box, a list's headings) are their control's.
+QStringList UnnamedOrUnreachable(const QWidget& window) {
+  QStringList found;
+  for (const QWidget* widget : window.findChildren<QWidget*>()) {
+    const QWidget* parent = widget->parentWidget();
+    const bool part = qobject_cast<const QComboBox*>(parent) != nullptr ||
+                      qobject_cast<const QAbstractSpinBox*>(parent) != nullptr ||
+                      qobject_cast<const QHeaderView*>(widget) != nullptr;
+    const bool control = qobject_cast<const QAbstractButton*>(widget) != nullptr ||
+                         qobject_cast<const QComboBox*>(widget) != nullptr ||
+                         qobject_cast<const QAbstractItemView*>(widget) != nullptr ||
+                         qobject_cast<const QLineEdit*>(widget) != nullptr ||
+                         qobject_cast<const QPlainTextEdit*>(widget) != nullptr ||
+                         qobject_cast<const QAbstractSpinBox*>(widget) != nullptr;
+    if (part || !control || !widget->isVisibleTo(&window)) {
+      continue;
+    }
+    if (widget->accessibleName().trimmed().isEmpty() ||
+        (widget->focusPolicy() & Qt::TabFocus) == 0) {
+      found << QStringLiteral("%1 \"%2\"")
+                   .arg(QLatin1String(widget->metaObject()->className()), widget->objectName());
+    }
+  }
+  return found;
+}
+
+TEST_F(VitalsPageTest, EveryControlOfTheTabAndItsDialogsHasANameAndTheKeyboardReachesIt) {
+  AddLab(At(2024, 3, 1, 8, 0), QStringLiteral("CBC"), QStringLiteral("RBC\n4.5\n"));
+  AddVitals(At(2024, 3, 2, 8, 0), QStringLiteral("Temp\n37\n"));
+  AddVitals(At(2024, 3, 3, 8, 0), QStringLiteral("Temp\n37\n"), 1);
+  AddTest(At(2024, 3, 3, 8, 0), QStringLiteral("CXR"), QStringLiteral("clear"), 1);
+  ShowVitals();
+  for (CVsTestsSubPage* shown :
+       std::initializer_list<CVsTestsSubPage*>{page_->LabsPage(), vitals_, page_->TestsPage()}) {
+    page_->OnShowLabs();
+    if (shown == vitals_) {
+      page_->OnShowVitals();
+    } else if (shown == page_->TestsPage()) {
+      page_->OnShowTests();
+    }
+    const QStringList missing = UnnamedOrUnreachable(*page_);
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(QStringLiteral(", ")).toStdString();
+  }
+  // The read-only look-alikes too.
+  Dates().setCurrentIndex(1);
+  page_->OnShowVitals();
+  EXPECT_TRUE(UnnamedOrUnreachable(*page_).isEmpty());
+
+  CAddVitalsDlg vitalsDialog;
+  CAddLabResultsDlg labDialog;
+  CEditLabResultsDlg editDialog;
+  editDialog.readOnly = 1;
+  editDialog.UpdateData(false);
+  CAddTestDlg testDialog;
+  for (QDialog* dialog :
+       std::initializer_list<QDialog*>{&vitalsDialog, &labDialog, &editDialog, &testDialog}) {
+    dialog->show();
+    const QStringList missing = UnnamedOrUnreachable(*dialog);
+    EXPECT_TRUE(missing.isEmpty()) << dialog->windowTitle().toStdString() << ": "
+                                   << missing.join(QStringLiteral(", ")).toStdString();
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "chart/CAddLabResultsDlg.h"
 #include "chart/CAddTestDlg.h"
 #include "chart/CAddVitalsDlg.h"
+#include "chart/CEditLabResultsDlg.h"
 #include "chart/CLabsPage.h"
 #include "chart/CTestsPage.h"
 #include "chart/CVSTestsPage.h"
@@ -146,6 +147,106 @@ TEST_F(VsTestsAppTest, EachToolbarCommandStoresItsRecordAndReloadsItsSubPage) {
   EXPECT_TRUE(titles.contains(QStringLiteral("Add Lab Results")));
   EXPECT_TRUE(titles.contains(QStringLiteral("Add Vitals")));
   EXPECT_TRUE(titles.contains(QStringLiteral("Add Test")));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pictures for docs/, written when OVELIN_SCREENSHOT_DIR names a folder.
+
+class VsTestsScreenshot : public VsTestsAppTest {
+ protected:
+  void SetUp() override {
+    folder_ = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+    if (folder_.isEmpty()) {
+      GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+    }
+    VsTestsAppTest::SetUp();
+    using vs_tests_test::AddLab;
+    AddLab(At(2024, 3, 1, 6, 0), QStringLiteral("CBC"),
+           QStringLiteral("WBC\n11.2\nHb\n12.9\nHct\n38\nPlt\n245\nMCV\n88\nSEGS\n72\n"), 0,
+           patient_);
+    AddLab(At(2024, 3, 1, 6, 0), QStringLiteral("Chemistry"),
+           QStringLiteral("Na\n138\nK\n4.1\nCl\n101\nCO2\n24\nBUN\n18\nCr\n1.1\nGlu\n112\n"), 0,
+           patient_);
+    AddLab(At(2024, 3, 3, 6, 0), QStringLiteral("CBC"),
+           QStringLiteral("WBC\n8.4\nHb\n13.2\nHct\n39\nPlt\n260\n"), 0, patient_);
+    AddLab(At(2024, 3, 3, 6, 30), QStringLiteral("Coags"), QStringLiteral("PT\n12.1\nINR\n1.0\n"),
+           1, patient_);
+    vs_tests_test::AddVitals(
+        At(2024, 3, 2, 8, 0),
+        QStringLiteral("Tmax\n38.4\nTemp\n37.9\nPulse\n96\nResp\n20\nBP\n"
+                       "128/76\nSAO2\n95%\nWeight\n71 kg\nIn\n1850\nOut\n1400\n"),
+        0, patient_);
+    vs_tests_test::AddVitals(At(2024, 3, 3, 8, 0), QStringLiteral("Temp\n37.1\nPulse\n84\n"), 0,
+                             patient_);
+    vs_tests_test::AddTest(At(2024, 3, 1, 10, 0), QStringLiteral("CXR"),
+                           QStringLiteral("Right lower lobe infiltrate. No effusion."), 0,
+                           patient_);
+    vs_tests_test::AddTest(At(2024, 3, 2, 9, 15), QStringLiteral("EKG"),
+                           QStringLiteral("Sinus tachycardia, rate 104. No ST changes."), 0,
+                           patient_);
+    vs_tests_test::AddTest(At(2024, 3, 3, 11, 0), QStringLiteral("Echo"),
+                           QStringLiteral("EF 55%. Normal valves."), 1, patient_);
+    ASSERT_TRUE(StartOnVsTests());
+  }
+
+  void Save(QWidget& widget, const char* name) {
+    QCoreApplication::processEvents();
+    if (QWidget* focused = QApplication::focusWidget()) {
+      focused->clearFocus();  // no caret in the picture
+    }
+    EXPECT_TRUE(widget.grab().save(folder_ + QLatin1Char('/') + QLatin1String(name), "PNG"));
+  }
+  void SaveDialog(QDialog& dialog, const char* name) {
+    dialog.setGeometry(QRect(QPoint(0, 0), QSize(480, 640)));
+    dialog.show();
+    Save(dialog, name);
+  }
+
+  QString folder_;
+};
+
+TEST_F(VsTestsScreenshot, SubPages) {
+  CLabsPage& labs = *page_->LabsPage();
+  labs.UpperList()->setCurrentItem(labs.UpperList()->topLevelItem(0));
+  labs.OnRowTapped(0);
+  labs.OnRowTapped(2);
+  labs.OnSelect();
+  Save(*Frame(), "vs-tests-labs.png");
+  page_->OnShowVitals();
+  page_->VitalsPage()->DateList()->setCurrentIndex(0);
+  Save(*Frame(), "vs-tests-vitals.png");
+  page_->OnShowTests();
+  page_->TestsPage()->List()->SelectRow(2);  // read-only from the desktop
+  Save(*Frame(), "vs-tests-tests.png");
+}
+
+TEST_F(VsTestsScreenshot, Dialogs) {
+  CAddVitalsDlg vitals;
+  const char* values[] = {"38.1", "37.6", "92", "18", "124/80", "96%"};
+  for (int row = 0; row < 6; ++row) {
+    vitals.List()->SetValue(row, QString::fromUtf8(values[row]));
+  }
+  SaveDialog(vitals, "add-vitals.png");
+
+  CAddLabResultsDlg lab;
+  lab.WbcBox()->setText(QStringLiteral("11.2"));
+  lab.HbBox()->setText(QStringLiteral("12.9"));
+  lab.HctBox()->setText(QStringLiteral("38"));
+  lab.PltBox()->setText(QStringLiteral("245"));
+  lab.List()->SetValue(3, QStringLiteral("88"));
+  SaveDialog(lab, "add-lab-results.png");
+
+  CEditLabResultsDlg edit;
+  edit.dateText = QStringLiteral("03/01/2024 06:00 AM");
+  edit.labName = QStringLiteral("Chemistry");
+  edit.packedValues = QStringLiteral("Na\n138\nK\n4.1\nCl\n101\nCO2\n24\nBUN\n18\nCr\n1.1\n");
+  edit.UpdateData(false);
+  SaveDialog(edit, "edit-lab-results.png");
+
+  CAddTestDlg test;
+  test.TestBox()->setEditText(QStringLiteral(" CXR"));
+  test.ResultBox()->setPlainText(QStringLiteral("Right lower lobe infiltrate. "));
+  SaveDialog(test, "add-test.png");
 }
 
 }  // namespace
