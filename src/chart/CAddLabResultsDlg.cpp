@@ -179,8 +179,7 @@ void CAddLabResultsDlg::OnSave() {
   }
   if (!anyValue && !AddDeferredTodo()) {
     // The result itself is still stored by the caller.
-    messages::Show(strings::Load(ids::kDeferredLabFailed), messages::Buttons::Ok,
-                   messages::Icon::Exclamation);
+    vs_tests_widgets::ReportFailure(ids::kDeferredLabFailed);
   }
   accept();
 }

@@ -10,7 +10,6 @@
 
 #include "chart/CEditLabResultsDlg.h"
 #include "chart/VsTestsWidgets.h"
-#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CBaseListCtrl.h"
@@ -391,8 +390,7 @@ void CLabsPage::OpenResult(uint32_t recordId) {
   }
   // A read-only result is never written, whatever the dialog answered.
   if (accepted && result.accessState == 0 && !StoreValues(recordId, dialog.packedValues)) {
-    messages::Show(strings::Load(ids::kLabSaveFailed), messages::Buttons::Ok,
-                   messages::Icon::Exclamation);
+    vs_tests_widgets::ReportFailure(ids::kLabSaveFailed);
   }
   RebuildLowerList();
 }
@@ -406,14 +404,12 @@ void CLabsPage::OnDelete() {
   if (entry < accessStates.size() && accessStates[entry] != 0) {
     return;  // a read-only result stays, whatever reached this handler
   }
-  if (messages::Show(strings::Load(ids::kAskDeleteLabResult), messages::Buttons::OkCancel,
-                     messages::Icon::Question) != messages::Answer::Ok) {
+  if (!vs_tests_widgets::ConfirmDelete(ids::kAskDeleteLabResult)) {
     return;
   }
   const uint32_t id = RecordIdOf(row);
   if (!DeleteResult(id)) {
-    messages::Show(strings::Load(ids::kLabDeleteFailed), messages::Buttons::Ok,
-                   messages::Icon::Exclamation);
+    vs_tests_widgets::ReportFailure(ids::kLabDeleteFailed);
     return;
   }
   std::erase(markedIds, id);

@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "chart/VsTestsWidgets.h"
-#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CBaseListCtrl.h"
@@ -217,8 +216,7 @@ void CTestsPage::OnSave() {
     // A database failure was shown by the store; a test that is gone is told here.
     CDBTest test;
     if (!ReadTest(id, test)) {
-      messages::Show(strings::Load(ids::kTestSaveFailed), messages::Buttons::Ok,
-                     messages::Icon::Exclamation);
+      vs_tests_widgets::ReportFailure(ids::kTestSaveFailed);
     }
     return;  // SAVE stays enabled: the result is not stored
   }
@@ -231,13 +229,11 @@ void CTestsPage::OnDelete() {
   if (m_list->GetItemCount() == 0 || id == 0 || readOnly != 0) {
     return;
   }
-  if (messages::Show(strings::Load(ids::kAskDeleteTest), messages::Buttons::OkCancel,
-                     messages::Icon::Question) != messages::Answer::Ok) {
+  if (!vs_tests_widgets::ConfirmDelete(ids::kAskDeleteTest)) {
     return;
   }
   if (!DeleteTest(id)) {
-    messages::Show(strings::Load(ids::kTestDeleteFailed), messages::Buttons::Ok,
-                   messages::Icon::Exclamation);
+    vs_tests_widgets::ReportFailure(ids::kTestDeleteFailed);
     return;
   }
   reloading = true;

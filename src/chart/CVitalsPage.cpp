@@ -8,7 +8,6 @@
 
 #include "chart/VitalsFields.h"
 #include "chart/VsTestsWidgets.h"
-#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CPictureButton.h"
@@ -202,8 +201,7 @@ void CVitalsPage::OnSave() {
   }
   m_values->CloseEdit();
   if (!StoreValues(id, m_values->PackString())) {
-    messages::Show(strings::Load(ids::kVitalsSaveFailed), messages::Buttons::Ok,
-                   messages::Icon::Exclamation);
+    vs_tests_widgets::ReportFailure(ids::kVitalsSaveFailed);
     return;  // SAVE stays enabled: the values are not stored
   }
   m_save->setEnabled(false);
@@ -215,13 +213,11 @@ void CVitalsPage::OnDelete() {
   if (m_dateList->count() == 0 || id == 0 || readOnly != 0) {
     return;
   }
-  if (messages::Show(strings::Load(ids::kAskDeleteVitals), messages::Buttons::OkCancel,
-                     messages::Icon::Question) != messages::Answer::Ok) {
+  if (!vs_tests_widgets::ConfirmDelete(ids::kAskDeleteVitals)) {
     return;
   }
   if (!DeleteEntry(id)) {
-    messages::Show(strings::Load(ids::kVitalsDeleteFailed), messages::Buttons::Ok,
-                   messages::Icon::Exclamation);
+    vs_tests_widgets::ReportFailure(ids::kVitalsDeleteFailed);
     return;
   }
   {

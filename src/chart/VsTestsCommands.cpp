@@ -9,7 +9,7 @@
 #include "chart/CTestsPage.h"
 #include "chart/CVSTestsPage.h"
 #include "chart/CVitalsPage.h"
-#include "common/MessageService.h"
+#include "chart/VsTestsWidgets.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/XMExtension.h"
@@ -39,10 +39,23 @@ CVSTestsPage* VsTestsPage(CommandContext& context) {
   return dynamic_cast<CVSTestsPage*>(PageTitled(context, ids::kTabVsTests));
 }
 
-// A record that did not reach its store is told, never passed over.
-void ReportStored(bool stored, int failureId) {
-  if (!stored) {
-    messages::Show(strings::Load(failureId), messages::Buttons::Ok, messages::Icon::Exclamation);
+// Files record as a new entry of the current patient at date and time; an entry that did not
+// reach its store is told, never passed over.
+void AddDated(CDBDatedStore& record, CommandContext& context, const FILETIME& date,
+              const FILETIME& time, int failureId) {
+  record.patient = context.host.CurrentPatient();
+  record.date = date;
+  record.time = time;
+  if (!record.AddNew(false)) {
+    vs_tests_widgets::ReportFailure(failureId);
+  }
+}
+
+// Reloads a sub-page of "VS/Tests", shown or not.
+template <typename SubPage>
+void ReloadSubPage(CommandContext& context, SubPage* (CVSTestsPage::*subPage)() const) {
+  if (CVSTestsPage* page = VsTestsPage(context)) {
+    (page->*subPage)()->OnSetActive();
   }
 }
 
@@ -53,15 +66,11 @@ void OnAddLabs(CommandContext& context) {
     return;
   }
   CDBLabValues lab;
-  lab.patient = context.host.CurrentPatient();
   lab.group = dialog.labType;
-  lab.date = dialog.date;
-  lab.time = dialog.time;
   lab.values = dialog.packedValues;
-  ReportStored(lab.AddNew(false), ids::kLabSaveFailed);
-  if (CVSTestsPage* page = VsTestsPage(context)) {
-    page->LabsPage()->OnSetActive();
-  }
+  AddDated(lab, context, dialog.date, dialog.time, ids::kLabSaveFailed);
+  ReloadSubPage(context, &CVSTestsPage::LabsPage);
+  // The lab may have left a deferred-lab todo.
   if (CTabPage* todo = PageTitled(context, ids::kTabTodo)) {
     todo->OnSetActive();
   }
@@ -73,14 +82,9 @@ void OnAddVitals(CommandContext& context) {
     return;
   }
   CDBVitals vitals;
-  vitals.patient = context.host.CurrentPatient();
-  vitals.date = dialog.date;
-  vitals.time = dialog.time;
   vitals.values = dialog.packedValues;
-  ReportStored(vitals.AddNew(false), ids::kVitalsSaveFailed);
-  if (CVSTestsPage* page = VsTestsPage(context)) {
-    page->VitalsPage()->OnSetActive();
-  }
+  AddDated(vitals, context, dialog.date, dialog.time, ids::kVitalsSaveFailed);
+  ReloadSubPage(context, &CVSTestsPage::VitalsPage);
 }
 
 void OnAddTest(CommandContext& context) {
@@ -89,15 +93,10 @@ void OnAddTest(CommandContext& context) {
     return;
   }
   CDBTest test;
-  test.patient = context.host.CurrentPatient();
-  test.date = dialog.date;
-  test.time = dialog.time;
   test.test = dialog.testName;
   test.result = dialog.result;
-  ReportStored(test.AddNew(false), ids::kTestSaveFailed);
-  if (CVSTestsPage* page = VsTestsPage(context)) {
-    page->TestsPage()->OnSetActive();
-  }
+  AddDated(test, context, dialog.date, dialog.time, ids::kTestSaveFailed);
+  ReloadSubPage(context, &CVSTestsPage::TestsPage);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTimeEdit>
 
+#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CBaseListCtrl.h"
@@ -18,6 +19,15 @@ namespace {
 constexpr int kNarrowestColumn = 10;
 
 }  // namespace
+
+bool ConfirmDelete(int questionId) {
+  return messages::Show(strings::Load(questionId), messages::Buttons::OkCancel,
+                        messages::Icon::Question) == messages::Answer::Ok;
+}
+
+void ReportFailure(int textId) {
+  messages::Show(strings::Load(textId), messages::Buttons::Ok, messages::Icon::Exclamation);
+}
 
 CPictureButton* MakeButton(int captionId, int nameId, QWidget* parent) {
   auto* button = new CPictureButton(strings::Load(captionId), parent);

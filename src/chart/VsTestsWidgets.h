@@ -9,8 +9,14 @@ class QLabel;
 class QTimeEdit;
 class QWidget;
 
-// Controls that the vitals, labs and tests pages and their dialogs make alike.
+// Controls and prompts that the vitals, labs and tests pages, their dialogs and their commands
+// make alike.
 namespace vs_tests_widgets {
+
+// Asks the delete question questionId with OK and Cancel; true on OK.
+bool ConfirmDelete(int questionId);
+// Tells the user that a store refused a write or a delete (textId says what was not done).
+void ReportFailure(int textId);
 
 // A picture button named by its caption's text id, with a plain accessible name (nameId) and
 // reachable by the Tab key.
