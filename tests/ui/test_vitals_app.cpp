@@ -149,6 +149,18 @@ TEST_F(VsTestsAppTest, EachToolbarCommandStoresItsRecordAndReloadsItsSubPage) {
   EXPECT_TRUE(titles.contains(QStringLiteral("Add Test")));
 }
 
+TEST_F(VsTestsAppTest, AnEntryTheStoreRefusesIsToldAndNotListed) {
+  ASSERT_TRUE(StartOnVsTests());
+  ASSERT_TRUE(CDBVitals().CreateDB());
+  vs_tests_test::RefuseWrites(device_.device(), CDBVitals::kVolumeName);
+  RunCommand<CAddVitalsDlg>(command_ids::kAddVitals,
+                            [](CAddVitalsDlg& dialog) { dialog.OnSave(); });
+  const auto& shown = messages::DefaultRecorder().Messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, QStringLiteral("The vitals entry could not be saved."));
+  EXPECT_EQ(page_->VitalsPage()->DateList()->count(), 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Pictures for docs/, written when OVELIN_SCREENSHOT_DIR names a folder.
 
