@@ -415,6 +415,13 @@ constexpr int kSelectDateLabel = 7201;
 constexpr int kColumnVital = 7202;
 constexpr int kAskDeleteVitals = 7203;
 constexpr int kNamedValue = 7204;
+constexpr int kVitalsButtonName = 6800;
+constexpr int kVitalsListName = 6801;
+constexpr int kSaveName = 6802;
+constexpr int kNoSaveName = 6803;
+constexpr int kNoDeleteName = 6804;
+constexpr int kVitalsSaveFailed = 6805;
+constexpr int kVitalsDeleteFailed = 6806;
 
 // Vitals rows (thirteen consecutive labels)
 constexpr int kVitalFirst = 7210;
@@ -429,6 +436,16 @@ constexpr int kCbcCaption = 7304;
 constexpr int kLabTypeRequired = 7305;
 constexpr int kDeferredLab = 7306;
 constexpr int kAskDeleteLabResult = 7307;
+constexpr int kLabsButtonName = 6850;
+constexpr int kLabListName = 6851;
+constexpr int kShownLabsListName = 6852;
+constexpr int kOpenName = 6853;
+constexpr int kSelectName = 6854;
+constexpr int kClearName = 6855;
+constexpr int kLabValuesListName = 6856;
+constexpr int kLabSaveFailed = 6857;
+constexpr int kLabDeleteFailed = 6858;
+constexpr int kDeferredLabFailed = 6859;
 
 // Lab groups, in the order the dialog offers them
 constexpr int kLabGroupCbc = 7310;
@@ -459,6 +476,11 @@ constexpr int kResultCaption = 7403;
 constexpr int kTestNameRequired = 7404;
 constexpr int kAskDeleteTest = 7405;
 constexpr int kDatabaseError = 7406;
+constexpr int kTestsButtonName = 6900;
+constexpr int kTestListName = 6901;
+constexpr int kResultPopupName = 6902;
+constexpr int kTestSaveFailed = 6903;
+constexpr int kTestDeleteFailed = 6904;
 
 // Factory category entries: test names
 constexpr int kTestNameFirst = 7420;
