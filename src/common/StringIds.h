@@ -458,6 +458,17 @@ constexpr int kNoteEditLostToSync = 7603;
 constexpr int kDeleteScopeCurrentOnly = 7610;
 constexpr int kDeleteScopeAll = 7611;
 constexpr int kDeleteScopeCancel = 7612;
+constexpr int kTodoEditNoteName = 8600;
+constexpr int kTodoNewItemName = 8601;
+constexpr int kTodoListName = 8602;
+constexpr int kTodoAccessStateName = 8603;
+constexpr int kTodoItemTextName = 8604;
+constexpr int kTodoNoteName = 8605;
+constexpr int kTodoSaveName = 8606;
+constexpr int kTodoNoSaveName = 8607;
+constexpr int kTodoDeleteQuestionName = 8608;
+constexpr int kTodoNotStored = 8609;
+constexpr int kTodoNotDeleted = 8610;
 
 // Notes page
 constexpr int kAskDeleteNote = 8000;

@@ -55,6 +55,15 @@ bool GetInfo(SipInfo& info) {
   return true;
 }
 
+int BottomGap(int windowHeight, int gapUp, int gapDown) {
+  SipInfo info;
+  if (!GetInfo(info)) {
+    return gapUp;
+  }
+  const int gap = info.up ? gapUp : gapDown;
+  return qMax(gapUp, windowHeight - info.visibleDesktop.height() + gap);
+}
+
 void SetDesktop(const QRect& desktop) {
   State().desktop = desktop;
 }

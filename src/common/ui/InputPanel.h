@@ -33,6 +33,11 @@ void Show(bool up);
 // keep the check the platform asks for).
 bool GetInfo(SipInfo& info);
 
+// The room that a full-screen window of that height leaves under its main control: gapUp pixels
+// above the panel when it is up, gapDown above the desktop's bottom when it is down, and never
+// less than gapUp above the window's own bottom.
+int BottomGap(int windowHeight, int gapUp, int gapDown);
+
 // The desktop the panel belongs to: by default the primary screen's available area; the main
 // window sets its own screen rectangle here.
 void SetDesktop(const QRect& desktop);
