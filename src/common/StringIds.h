@@ -519,6 +519,12 @@ constexpr int kSomePatientsNotSynchronized = 9006;
 constexpr int kBeamPatientNamePrefix = 9007;
 constexpr int kBeamUnknownCount = 9008;
 constexpr int kBeamCount = 9009;
+constexpr int kBeamStatusName = 8650;
+constexpr int kBeamOverallName = 8651;
+constexpr int kBeamItemBarName = 8652;
+constexpr int kBeamOverallBarName = 8653;
+constexpr int kCheckoutPatientsName = 8654;
+constexpr int kBeamButtonName = 8655;
 
 // Beam sections, in wire order
 constexpr int kBeamSectionLabs = 9020;
@@ -544,6 +550,7 @@ constexpr int kCheckoutNameLine = 9220;
 constexpr int kCheckoutDetailLine = 9221;
 constexpr int kCheckoutProblems = 9222;
 constexpr int kCheckoutTodoLine = 9223;
+constexpr int kPrintButtonName = 8700;
 
 // Patient log printing
 constexpr int kLogRoomLine = 9230;
