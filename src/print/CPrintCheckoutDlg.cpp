@@ -49,6 +49,7 @@ CPrintCheckoutDlg::CPrintCheckoutDlg(const QString& type,
   m_help->setWordWrap(true);
   m_help->setAccessibleName(m_help->text());
   m_itemsLabel->setAccessibleName(m_itemsLabel->text());
+  m_choices->setAccessibleName(m_itemsLabel->text());
   m_print->setAccessibleName(strings::Load(ids::kPrintButtonName));
   m_cancel->setAccessibleName(strings::Load(ids::kButtonCancel));
   for (CPictureButton* button : {m_print, m_cancel}) {
@@ -125,10 +126,12 @@ void CPrintCheckoutDlg::PrintMarked() {
   }
   progress.SetStatus(ids::kPrintPrinting);
   progress.SetProgress(0, count);
-  // Each patient is looked up again: one deleted meanwhile prints nothing but counts as done.
-  for (int printed = 0; printed < count && !progress.IsCancelled(); ++printed) {
+  // Each patient is looked up again: one deleted meanwhile prints nothing but counts as done. The
+  // cancel check after the last patient also shows the full bar.
+  int printed = 0;
+  while (!progress.IsCancelled() && printed < count) {
     checkout_print::PrintPatient(printer, names[static_cast<size_t>(printed)], m_contents);
-    progress.SetProgress(printed + 1, 0);
+    progress.SetProgress(++printed, 0);
   }
   printer.FormFeed();
   if (printer.ClosePort() != 0) {
@@ -154,9 +157,11 @@ void CPrintCheckoutDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CPrintCheckoutDlg::FitToInputPanel() {
-  // The choices stand in the room the list leaves below it.
-  const int gap = input_panel::BottomGap(height(), kListGapPanelUp, kListGapPanelDown);
+  // The choices stand in the room the list leaves below it; where the desktop draws them taller
+  // than that room, the list ends higher so that they stay above the input panel.
   const int below = m_choices->sizeHint().height() + m_layout->spacing();
-  m_layout->setContentsMargins(kMargin, kMargin, kMargin, qMax(kMargin, gap - below));
+  const int gap = input_panel::BottomGap(height(), qMax(kListGapPanelUp, below + kMargin),
+                                         qMax(kListGapPanelDown, below + kMargin));
+  m_layout->setContentsMargins(kMargin, kMargin, kMargin, gap - below);
   m_layout->setGeometry(rect());
 }
