@@ -1,6 +1,5 @@
 #include "chart/CToDoDlg.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -59,6 +58,7 @@ CToDoDlg::CToDoDlg(QWidget* parent)
   m_layout->addLayout(top);
   m_layout->addWidget(m_noteBox, 1);
   m_noSave->hide();
+  input_panel::FollowPanel(*this, [this] { FitToInputPanel(); });
 
   connect(m_save, &QAbstractButton::clicked, this, &CToDoDlg::OnSave);
   connect(m_cancel, &QAbstractButton::clicked, this, &CToDoDlg::OnCancel);
@@ -101,19 +101,6 @@ void CToDoDlg::OnSave() {
 
 void CToDoDlg::OnCancel() {
   reject();
-}
-
-bool CToDoDlg::event(QEvent* event) {
-  if (event->type() == input_panel::SettingChangeEvent::EventType()) {
-    FitToInputPanel();
-    return true;
-  }
-  return QDialog::event(event);
-}
-
-void CToDoDlg::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  FitToInputPanel();
 }
 
 void CToDoDlg::FitToInputPanel() {

@@ -37,10 +37,6 @@ class CToDoDlg : public QDialog {
   QString note;
   bool readOnly = false;
 
- protected:
-  bool event(QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
   void OnInitDialog();
   // The note box ends 5 pixels above the input panel when it is up, 35 above the desktop's

@@ -1,7 +1,6 @@
 #include "print/CPrintCheckoutDlg.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -81,6 +80,7 @@ CPrintCheckoutDlg::CPrintCheckoutDlg(const QString& type,
   connect(m_list->header(), &QHeaderView::sectionClicked, m_list,
           &CCheckoutPatientList::SortByColumn);
 
+  input_panel::FollowPanel(*this, [this] { FitToInputPanel(); });
   setGeometry(input_panel::Desktop());
   FitToInputPanel();
   m_list->Fill(type);
@@ -141,19 +141,6 @@ void CPrintCheckoutDlg::PrintMarked() {
 
 void CPrintCheckoutDlg::OnCancel() {
   reject();
-}
-
-bool CPrintCheckoutDlg::event(QEvent* event) {
-  if (event->type() == input_panel::SettingChangeEvent::EventType()) {
-    FitToInputPanel();
-    return true;
-  }
-  return QDialog::event(event);
-}
-
-void CPrintCheckoutDlg::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  FitToInputPanel();
 }
 
 void CPrintCheckoutDlg::FitToInputPanel() {

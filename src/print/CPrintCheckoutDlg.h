@@ -40,10 +40,6 @@ class CPrintCheckoutDlg : public QDialog {
   QCheckBox* VitalsBox() const { return m_vitals; }
   QCheckBox* TodoBox() const { return m_todo; }
 
- protected:
-  bool event(QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
   void UpdateData(bool save);
   // Opens the printer, prints the marked patients with the progress window up, sends the form

@@ -1,6 +1,5 @@
 #include "beam/ui/CBeamCheckoutListDlg.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -52,6 +51,7 @@ CBeamCheckoutListDlg::CBeamCheckoutListDlg(const QString& type, bool desktopComp
   connect(m_cancel, &QAbstractButton::clicked, this, &CBeamCheckoutListDlg::OnCancel);
   connect(m_list, &CCheckoutPatientList::marksChanged, this, &CBeamCheckoutListDlg::OnMarksChanged);
 
+  input_panel::FollowPanel(*this, [this] { FitToInputPanel(); });
   setGeometry(input_panel::Desktop());
   FitToInputPanel();
   m_list->Fill(type);
@@ -81,19 +81,6 @@ void CBeamCheckoutListDlg::OnBeam() {
 
 void CBeamCheckoutListDlg::OnCancel() {
   reject();
-}
-
-bool CBeamCheckoutListDlg::event(QEvent* event) {
-  if (event->type() == input_panel::SettingChangeEvent::EventType()) {
-    FitToInputPanel();
-    return true;
-  }
-  return QDialog::event(event);
-}
-
-void CBeamCheckoutListDlg::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  FitToInputPanel();
 }
 
 void CBeamCheckoutListDlg::FitToInputPanel() {

@@ -29,10 +29,6 @@ class CBeamCheckoutListDlg : public QDialog {
   CPictureButton* BeamButton() const { return m_beam; }
   CPictureButton* CancelButton() const { return m_cancel; }
 
- protected:
-  bool event(QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
   void OnMarksChanged(int marked);
   // The list ends 38 pixels above the input panel when it is up, 70 above the desktop's bottom
