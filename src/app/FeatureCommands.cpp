@@ -1,5 +1,6 @@
 #include "app/FeatureCommands.h"
 
+#include "beam/ui/BeamUiCommands.h"
 #include "chart/MedsCommands.h"
 #include "chart/VsTestsCommands.h"
 #include "notes/NoteCommands.h"
@@ -12,4 +13,5 @@ void RegisterFeatureCommands(CommandRegistry& commands) {
   note_commands::Register(commands);
   patient_commands::Register(commands);
   print_commands::Register(commands);
+  beam_ui::Register(commands);
 }

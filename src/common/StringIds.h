@@ -502,6 +502,17 @@ constexpr int kNoteEditLostToSync = 7603;
 constexpr int kDeleteScopeCurrentOnly = 7610;
 constexpr int kDeleteScopeAll = 7611;
 constexpr int kDeleteScopeCancel = 7612;
+constexpr int kTodoEditNoteName = 8600;
+constexpr int kTodoNewItemName = 8601;
+constexpr int kTodoListName = 8602;
+constexpr int kTodoAccessStateName = 8603;
+constexpr int kTodoItemTextName = 8604;
+constexpr int kTodoNoteName = 8605;
+constexpr int kTodoSaveName = 8606;
+constexpr int kTodoNoSaveName = 8607;
+constexpr int kTodoDeleteQuestionName = 8608;
+constexpr int kTodoNotStored = 8609;
+constexpr int kTodoNotDeleted = 8610;
 
 // Notes page
 constexpr int kAskDeleteNote = 8000;
@@ -581,6 +592,12 @@ constexpr int kSomePatientsNotSynchronized = 9006;
 constexpr int kBeamPatientNamePrefix = 9007;
 constexpr int kBeamUnknownCount = 9008;
 constexpr int kBeamCount = 9009;
+constexpr int kBeamStatusName = 8650;
+constexpr int kBeamOverallName = 8651;
+constexpr int kBeamItemBarName = 8652;
+constexpr int kBeamOverallBarName = 8653;
+constexpr int kCheckoutPatientsName = 8654;
+constexpr int kBeamButtonName = 8655;
 
 // Beam sections, in wire order
 constexpr int kBeamSectionLabs = 9020;
@@ -606,6 +623,7 @@ constexpr int kCheckoutNameLine = 9220;
 constexpr int kCheckoutDetailLine = 9221;
 constexpr int kCheckoutProblems = 9222;
 constexpr int kCheckoutTodoLine = 9223;
+constexpr int kPrintButtonName = 8700;
 
 // Patient log printing
 constexpr int kLogRoomLine = 9230;

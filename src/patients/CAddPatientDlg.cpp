@@ -127,13 +127,8 @@ void CAddPatientDlg::resizeEvent(QResizeEvent* event) {
 void CAddPatientDlg::FitToInputPanel() {
   // The list's bottom margin: 5 pixels above the dialog's bottom, or more where the visible
   // desktop ends higher (by 5 pixels with the panel up, 35 with it down).
-  int bottom = kListGapPanelUp;
-  input_panel::SipInfo info;
-  if (input_panel::GetInfo(info)) {
-    const int gap = info.up ? kListGapPanelUp : kListGapPanelDown;
-    bottom = qMax(bottom, height() - info.visibleDesktop.height() + gap);
-  }
-  m_form->SetMargins(kMargin, kMargin, bottom);
+  m_form->SetMargins(kMargin, kMargin,
+                     input_panel::BottomGap(height(), kListGapPanelUp, kListGapPanelDown));
   // Laid out at once, not at the next show: the panel may move while the dialog is up.
   if (layout() != nullptr) {
     layout()->setGeometry(rect());

@@ -1,6 +1,8 @@
 #include "print/PrintCommands.h"
 
 #include "common/CDBPatient.h"
+#include "print/CCheckoutPatientList.h"
+#include "print/CPrintCheckoutDlg.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/IPageHost.h"
@@ -16,10 +18,17 @@ void OnPrintLog(CommandContext& context) {
                                settings.topMargin, settings.bottomMargin);
 }
 
+void OnPrintCheckoutList(CommandContext& context) {
+  CPrintCheckoutDlg dialog(CCheckoutPatientList::ShownType(context.host),
+                           context.host.Shell().PrintSettings(), context.window);
+  dialog.DoModal();
+}
+
 }  // namespace
 
 void Register(CommandRegistry& commands) {
   commands.Register(command_ids::kPrintLog, OnPrintLog);
+  commands.Register(command_ids::kPrintCheckoutList, OnPrintCheckoutList);
 }
 
 }  // namespace print_commands

@@ -55,6 +55,42 @@ bool GetInfo(SipInfo& info) {
   return true;
 }
 
+int BottomGap(int windowHeight, int gapUp, int gapDown) {
+  SipInfo info;
+  if (!GetInfo(info)) {
+    return gapUp;
+  }
+  const int gap = info.up ? gapUp : gapDown;
+  return qMax(gapUp, windowHeight - info.visibleDesktop.height() + gap);
+}
+
+namespace {
+
+// Watches a window for the events after which its layout follows the panel.
+class PanelFollower : public QObject {
+ public:
+  PanelFollower(QWidget& window, std::function<void()> fit)
+      : QObject(&window), fit_(std::move(fit)) {
+    window.installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::Resize || event->type() == SettingChangeEvent::EventType()) {
+      fit_();
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> fit_;
+};
+
+}  // namespace
+
+void FollowPanel(QWidget& window, std::function<void()> fit) {
+  new PanelFollower(window, std::move(fit));
+}
+
 void SetDesktop(const QRect& desktop) {
   State().desktop = desktop;
 }

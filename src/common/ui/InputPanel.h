@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QRect>
+#include <functional>
 
 class QAbstractButton;
 class QWidget;
@@ -32,6 +33,16 @@ void Show(bool up);
 // Answers the state and the visible desktop; false when the query fails (never here, but callers
 // keep the check the platform asks for).
 bool GetInfo(SipInfo& info);
+
+// The room that a full-screen window of that height leaves under its main control: gapUp pixels
+// above the panel when it is up, gapDown above the desktop's bottom when it is down, and never
+// less than gapUp above the window's own bottom.
+int BottomGap(int windowHeight, int gapUp, int gapDown);
+
+// Calls fit whenever window is resized or told of a settings change (the panel went up or down),
+// for as long as window lives: the way a full-screen dialog keeps its main control above the
+// panel.
+void FollowPanel(QWidget& window, std::function<void()> fit);
 
 // The desktop the panel belongs to: by default the primary screen's available area; the main
 // window sets its own screen rectangle here.
