@@ -373,6 +373,7 @@ constexpr int kFavoriteText = 7106;
 constexpr int kMedsListName = 6700;
 constexpr int kPatientStateName = 6701;
 constexpr int kMedStateName = 6702;
+// Spoken names of the picture buttons that several pages share
 constexpr int kOpenName = 6703;
 constexpr int kNoDeleteName = 6704;
 constexpr int kSaveName = 6705;
@@ -417,9 +418,6 @@ constexpr int kAskDeleteVitals = 7203;
 constexpr int kNamedValue = 7204;
 constexpr int kVitalsButtonName = 6800;
 constexpr int kVitalsListName = 6801;
-constexpr int kSaveName = 6802;
-constexpr int kNoSaveName = 6803;
-constexpr int kNoDeleteName = 6804;
 constexpr int kVitalsSaveFailed = 6805;
 constexpr int kVitalsDeleteFailed = 6806;
 
@@ -439,7 +437,6 @@ constexpr int kAskDeleteLabResult = 7307;
 constexpr int kLabsButtonName = 6850;
 constexpr int kLabListName = 6851;
 constexpr int kShownLabsListName = 6852;
-constexpr int kOpenName = 6853;
 constexpr int kSelectName = 6854;
 constexpr int kClearName = 6855;
 constexpr int kLabValuesListName = 6856;
