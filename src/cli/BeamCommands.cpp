@@ -135,7 +135,9 @@ int SendBeam(Context& context, const QString& action, const Arguments& args,
     }
     CDBPatient patient;
     if (!patient.FindByName(words[0])) {
-      return BadInput(context, QStringLiteral("no patient named %1").arg(words[0]));
+      return context.DeviceFailed()
+                 ? DeviceFailure(context)
+                 : BadInput(context, QStringLiteral("no patient named %1").arg(words[0]));
     }
     type = beam::kPatientRecord;
     recordId = patient.recordId;

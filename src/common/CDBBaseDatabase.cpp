@@ -137,6 +137,9 @@ void CDBBaseDatabase::FillCombo(IComboBox& combo, bool unique) {
   Record record;
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
     if (!m_db.Read(record, {m_keyProp})) {
+      if (ReadFailed()) {
+        break;
+      }
       continue;
     }
     const QString key = TextProp(record, m_keyProp);
@@ -159,6 +162,8 @@ void CDBBaseDatabase::PopulateListCtrl(IListControl& list) {
     if (m_db.Read(record, {m_keyProp})) {
       const int row = list.InsertItem(list.GetItemCount(), TextProp(record, m_keyProp));
       list.SetItemData(row, id);
+    } else if (ReadFailed()) {
+      break;
     }
   }
   m_db.Close();
@@ -173,6 +178,8 @@ void CDBBaseDatabase::PopulateStringList(QStringList& keys) {
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
     if (m_db.Read(record, {m_keyProp})) {
       keys.append(TextProp(record, m_keyProp));
+    } else if (ReadFailed()) {
+      break;
     }
   }
   m_db.Close();

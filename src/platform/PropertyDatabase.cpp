@@ -920,4 +920,43 @@ uint32_t PropertyDatabase::RecordCount() {
   return count.Step() == SQLITE_ROW ? static_cast<uint32_t>(count.Int(0)) : 0;
 }
 
+StoreTransaction::StoreTransaction() {
+  Connection* connection = Acquire();
+  if (!connection) {
+    return;
+  }
+  // Inside a transaction of the caller's this one is a savepoint of it.
+  nested_ = sqlite3_get_autocommit(connection->db) == 0;
+  if (Execute(*connection, nested_ ? "SAVEPOINT ov_task" : "BEGIN IMMEDIATE")) {
+    db_ = connection->db;
+  }
+}
+
+StoreTransaction::~StoreTransaction() {
+  Rollback();
+}
+
+bool StoreTransaction::Commit() {
+  if (!db_) {
+    return false;
+  }
+  const int rc =
+      sqlite3_exec(db_, nested_ ? "RELEASE ov_task" : "COMMIT", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    ReportSqliteFailure(db_, rc);
+    Rollback();
+    return false;
+  }
+  db_ = nullptr;
+  return true;
+}
+
+void StoreTransaction::Rollback() {
+  if (db_ && sqlite3_get_autocommit(db_) == 0) {
+    sqlite3_exec(db_, nested_ ? "ROLLBACK TO ov_task; RELEASE ov_task" : "ROLLBACK", nullptr,
+                 nullptr, nullptr);
+  }
+  db_ = nullptr;
+}
+
 }  // namespace platform

@@ -130,4 +130,28 @@ class PropertyDatabase {
   StoreError lastError_;
 };
 
+// Several changes of the current device's object store as one: every change made while the
+// transaction lives becomes durable at Commit, or none does (the transaction rolls back when it
+// goes without a commit, or when the process dies). Other processes wait for the device's write
+// lock meanwhile, so a transaction is for one task (an import, deleting a patient), not for
+// holding open. Begun inside another, it is a part of that one that can fail alone.
+class StoreTransaction {
+ public:
+  StoreTransaction();
+  ~StoreTransaction();
+  StoreTransaction(const StoreTransaction&) = delete;
+  StoreTransaction& operator=(const StoreTransaction&) = delete;
+
+  // False when the transaction could not begin (reported); changes then stand alone.
+  bool Active() const { return db_ != nullptr; }
+  // True when every change is durable; false (reported) when nothing of them is.
+  bool Commit();
+
+ private:
+  void Rollback();
+
+  ::sqlite3* db_ = nullptr;
+  bool nested_ = false;
+};
+
 }  // namespace platform

@@ -98,6 +98,9 @@ bool CDBDatedStore::ForEachOfPatient(const QString& name, bool ascending, Visit 
                           : m_db.SeekLastLessThan(name + QLatin1String(kAfterAllDates));
   for (; id != 0; id = ascending ? m_db.SeekNext() : m_db.SeekPrevious()) {
     if (!ReadCurrent(record)) {
+      if (ReadFailed()) {
+        break;
+      }
       continue;
     }
     if (!TextProp(record, m_keyProp).startsWith(name, Qt::CaseInsensitive)) {

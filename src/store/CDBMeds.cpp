@@ -137,6 +137,9 @@ void CDBMeds::ForEachOfPatient(const QString& patientName, Visit visit) {
   Record record;
   for (RecordId id = m_db.SeekEqual(patientName); id != 0; id = m_db.SeekNext()) {
     if (!m_db.Read(record)) {
+      if (ReadFailed()) {
+        break;
+      }
       continue;
     }
     const QString key = TextProp(record, m_keyProp);

@@ -1,27 +1,11 @@
 #include "store/CDBTest.h"
 
-#include <sqlite3.h>
-
 #include "common/Controls.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
-#include "platform/Device.h"
 
 using platform::Record;
-
-namespace {
-
-// The error code that the device's object store left with its last failure. It is the code of
-// the failing step when the database gave up before changing anything (a lock held too long);
-// after a change was rolled back it is 0.
-int LastDatabaseError() {
-  platform::Device* device = platform::Device::Current();
-  sqlite3* db = device ? device->ObjectStore() : nullptr;
-  return db ? sqlite3_extended_errcode(db) : 0;
-}
-
-}  // namespace
 
 CDBTest::CDBTest() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
 
@@ -72,7 +56,8 @@ bool CDBTest::UpdateResult(RecordId id, const QString& newResult) {
   const bool written =
       m_db.Read(current, {kResultProp, kTimeStampProp}) &&
       m_db.WriteCurrent({{kResultProp, newResult}, {kTimeStampProp, GetCurrentTimeStamp()}});
-  const int error = written ? 0 : LastDatabaseError();
+  // The code of the step that failed, as the database reported it.
+  const int error = written ? 0 : m_db.LastError().code;
   m_db.Close();
   if (!written) {
     messages::Show(strings::FormatId(ids::kDatabaseError, error), messages::Buttons::Ok);
