@@ -193,6 +193,15 @@ constexpr int kBeamReceiveFailedAfter = 3827;
 constexpr int kBeamReceivedPatients = 3828;
 constexpr int kBeamSuccess = 3829;
 constexpr int kBeamStatusLast = kBeamSuccess;
+// A record the receiving device could not decode or file: what each side shows.
+constexpr int kBeamRecordNotStored = 3830;
+constexpr int kBeamPatientNotStored = 3831;
+constexpr int kBeamRecordsNotStored = 3832;
+constexpr int kBeamPatientsIncomplete = 3833;
+constexpr int kBeamCategoriesNotStored = 3834;
+constexpr int kBeamUnknownKind = 3835;
+constexpr int kBeamRecordRefused = 3836;
+constexpr int kBeamRecordsRefused = 3837;
 
 // Access states (picked by state 0, 1, 2)
 constexpr int kAccessStateNone = 3838;
@@ -517,6 +526,12 @@ constexpr int kBeamSectionNotes = 9022;
 constexpr int kBeamSectionTests = 9023;
 constexpr int kBeamSectionTodos = 9024;
 constexpr int kBeamSectionVitals = 9025;
+
+// A damaged device at start-up
+constexpr int kDeviceDamaged = 9100;
+constexpr int kDeviceUnusable = 9101;
+constexpr int kOpenReadOnly = 9102;
+constexpr int kQuit = 9103;
 
 // Checkout list printing
 constexpr int kPrintCheckoutTitle = 9200;
