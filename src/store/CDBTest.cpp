@@ -9,38 +9,17 @@ using platform::Record;
 
 CDBTest::CDBTest() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
 
-void CDBTest::AddFieldProps(Record& record) const {
-  record.Add(kTestProp, test);
-  record.Add(kResultProp, result);
-}
+namespace {
 
-void CDBTest::UnpackFields(const Record& record) {
-  test = TextProp(record, kTestProp);
-  result = TextProp(record, kResultProp);
-}
+constexpr CDBDatedStore::TextField kTextFields[] = {
+    {CDBTest::kTestProp, CDBDatedStore::Member(&CDBTest::test), true, true, false},
+    {CDBTest::kResultProp, CDBDatedStore::Member(&CDBTest::result), true, false, true},
+};
 
-void CDBTest::WriteTexts(bytes::Writer& writer) const {
-  writer.WriteString(test);
-  writer.WriteString(result);
-}
+}  // namespace
 
-bool CDBTest::ReadTexts(bytes::Reader& reader) {
-  QString receivedTest;
-  QString receivedResult;
-  if (!reader.ReadString(receivedTest) || !reader.ReadString(receivedResult)) {
-    return false;
-  }
-  test = receivedTest;
-  result = receivedResult;
-  return true;
-}
-
-bool CDBTest::IsSameRecord(const Record& stored) const {
-  return TextProp(stored, kTestProp) == test;
-}
-
-void CDBTest::AddMergedFieldProps(Record& record) const {
-  record.Add(kResultProp, result);
+std::span<const CDBDatedStore::TextField> CDBTest::TextFields() const {
+  return kTextFields;
 }
 
 bool CDBTest::UpdateResult(RecordId id, const QString& newResult) {
