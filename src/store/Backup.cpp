@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -194,8 +195,7 @@ QJsonObject ToJson(const Fields& fields) {
 
 bool IsWholeNumber(const QJsonValue& value, double low, double high) {
   const double number = value.toDouble();
-  return value.isDouble() && number >= low && number <= high &&
-         number == static_cast<qint64>(number);
+  return value.isDouble() && number >= low && number <= high && number == std::floor(number);
 }
 
 // Fills the bound members from an object; every field must be present with the right type.
