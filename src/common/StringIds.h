@@ -194,14 +194,14 @@ constexpr int kBeamReceivedPatients = 3828;
 constexpr int kBeamSuccess = 3829;
 constexpr int kBeamStatusLast = kBeamSuccess;
 // A record the receiving device could not decode or file: what each side shows.
-constexpr int kBeamRecordNotStored = 3830;
-constexpr int kBeamPatientNotStored = 3831;
-constexpr int kBeamRecordsNotStored = 3832;
-constexpr int kBeamPatientsIncomplete = 3833;
-constexpr int kBeamCategoriesNotStored = 3834;
-constexpr int kBeamUnknownKind = 3835;
-constexpr int kBeamRecordRefused = 3836;
-constexpr int kBeamRecordsRefused = 3837;
+constexpr int kBeamRecordNotStored = 9030;
+constexpr int kBeamPatientNotStored = 9031;
+constexpr int kBeamRecordsNotStored = 9032;
+constexpr int kBeamPatientsIncomplete = 9033;
+constexpr int kBeamCategoriesNotStored = 9034;
+constexpr int kBeamUnknownKind = 9035;
+constexpr int kBeamRecordRefused = 9036;
+constexpr int kBeamRecordsRefused = 9037;
 
 // Access states (picked by state 0, 1, 2)
 constexpr int kAccessStateNone = 3838;

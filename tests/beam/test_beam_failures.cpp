@@ -417,4 +417,55 @@ TEST_F(BeamFailures, RecordWhosePatientIsMissingFailsBothSides) {
   EXPECT_FALSE(result.received);
 }
 
+// A checkout transfer that breaks in its second patient says how many patients came whole.
+TEST_F(BeamFailures, ABrokenCheckoutReceiveCountsThePatientsReceivedBeforeIt) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> ack;
+  ASSERT_TRUE(WriteRaw(*socket, Join({{4}, U32(3), Frame(SerializedPatient("Ann", "Smith"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(0), EmptySections(6)})));
+  ASSERT_TRUE(WriteRaw(*socket, Frame(SerializedPatient("Bo", "Lee"))));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(1), U32(1)})));  // then the connection is lost
+  pair.link.Cut();
+  clock_source::SetStepPerRead(100);
+  ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_FALSE(received);
+  EXPECT_EQ(receiver.overallTexts.back(), "\nBeaming failed after receiving 1 of 3 patients");
+}
+
+// Before the first section has started, the sender knows only that sending failed: it shows the
+// plain send error, not the per-section counts.
+TEST_F(BeamFailures, ASenderWhoseFirstSectionCountFailsShowsThePlainSendError) {
+  size_t patientLength = 0;
+  OnSender([&] {
+    AddPatient("Ann", "Smith");
+    AddRecordsOfEveryKind(kAnn, "x", 1);
+    patientLength = TakeSnapshot(kAnn).patient.size();
+  });
+  // Everything up to the total gets through (kind, patient frame, total); then the link stalls.
+  const uint64_t throughTotal = 1 + 4 + patientLength + 4;
+  pair.link.StallAfter(Direction::kToReceiver, throughTotal);
+  TransferResult result;
+  RunTransfer(
+      pair, senderDir.path(), receiverDir.path(),
+      [](CBeamEngine& engine) {
+        CBeamRecord record;
+        CBeamEngine::Socket socket = engine.OpenBeam(beam::kPatientTransfer, 0, false);
+        return record.FindPatient(kAnn) && socket && engine.BeamRecord(*socket, record);
+      },
+      result,
+      [&] {
+        ASSERT_TRUE(
+            WaitUntil([&] { return pair.link.Delivered(Direction::kToReceiver) >= throughTotal; }));
+        clock_source::SetStepPerRead(100);
+      });
+  EXPECT_FALSE(result.sent);
+  EXPECT_EQ(result.sender.LastStatus(),
+            "\nAn error has occurred sending data to the other handheld");
+  EXPECT_TRUE(result.sender.LastStatusIsError());
+}
+
 }  // namespace
