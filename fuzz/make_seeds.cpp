@@ -95,7 +95,8 @@ void AddRecords() {
 Bytes Serialized(uint8_t kind) {
   CBeamRecord record;
   Bytes bytes;
-  if (kind == beam::kPatientRecord ? record.FindPatient(kPatient) : record.FirstOf(kind, kPatient)) {
+  if (kind == beam::kPatientRecord ? record.FindPatient(kPatient)
+                                   : record.FirstOf(kind, kPatient)) {
     record.SerializeRecord(bytes);
   }
   return bytes;
