@@ -153,6 +153,8 @@ void WriteRecordSeeds(const QString& root) {
   for (uint8_t kind = beam::kPatientRecord; kind <= beam::kVitalsRecord; ++kind) {
     Save(root + QStringLiteral("/fuzz_record_write"), QStringLiteral("kind%1").arg(kind),
          Serialized(kind));
+    Save(root + QStringLiteral("/fuzz_byte_reader"), QStringLiteral("kind%1").arg(kind),
+         Serialized(kind));
   }
   Save(root + QStringLiteral("/fuzz_patient_record"), QStringLiteral("patient"),
        Serialized(beam::kPatientRecord));

@@ -532,6 +532,7 @@ constexpr int kDeviceDamaged = 9100;
 constexpr int kDeviceUnusable = 9101;
 constexpr int kOpenReadOnly = 9102;
 constexpr int kQuit = 9103;
+constexpr int kDeviceDamagedReadable = 9104;
 
 // Checkout list printing
 constexpr int kPrintCheckoutTitle = 9200;

@@ -61,7 +61,7 @@ bool CheckHeader(Result& result, const QString& path, const char* file) {
     return true;  // a new device: made on first use
   }
   if (info.isDir() || !info.isFile()) {
-    Add(result, file, QStringLiteral("is a folder, not a file"));
+    Add(result, file, QStringLiteral("the file is a folder"));
     return false;
   }
   const qint64 size = info.size();
@@ -75,13 +75,14 @@ bool CheckHeader(Result& result, const QString& path, const char* file) {
   }
   const QByteArray header = handle.read(kHeaderSize);
   if (header.size() < kHeaderSize || !header.startsWith(QByteArray("SQLite format 3\0", 16))) {
-    Add(result, file, QStringLiteral("is not a database: its header is damaged"));
+    Add(result, file, QStringLiteral("the file is not a database: its header is damaged"));
     return false;
   }
   const uint32_t rawPageSize = BigEndian(header, 16, 2);
   const uint32_t pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
   if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0) {
-    Add(result, file, QStringLiteral("is not a database: its header names no valid page size"));
+    Add(result, file,
+        QStringLiteral("the file is not a database: its header names no valid page size"));
     return false;
   }
   // The page count in the header counts only when the header says it is current.
@@ -89,7 +90,7 @@ bool CheckHeader(Result& result, const QString& path, const char* file) {
   const qint64 expected = qint64{BigEndian(header, 28, 4)} * pageSize;
   if (size % pageSize != 0 || (countValid && expected > size)) {
     Add(result, file,
-        QStringLiteral("is cut short: it holds %1 bytes of %2")
+        QStringLiteral("the file is cut short: it holds %1 of %2 bytes")
             .arg(size)
             .arg(std::max(expected, size)));
     return false;
@@ -243,9 +244,21 @@ void IntegrityCheck(Result& result, sqlite3* db, const char* file) {
   }
 }
 
+// Whether the device's files, opened for reading only, give the list of their databases: then the
+// program can show what the damaged device still holds without writing to it.
+bool OpensReadOnly(const QString& folder) {
+  Device probe(folder);
+  probe.SetReadOnly(true);
+  const DeviceScope current(probe);
+  StoreErrorScope failures;
+  PropertyDatabase::Names();
+  return !failures.Failed();
+}
+
 // The parts of both checks that need the files open. full adds what reads every page.
 Result Check(Device& device, bool full) {
   Result result;
+  const DeviceScope current(device);
   StoreErrorScope scope;
   sqlite3* store = OpenChecked(result, device, Device::kObjectStoreFile, &Device::ObjectStore);
   sqlite3* registry = OpenChecked(result, device, Device::kRegistryFile, &Device::Registry);
@@ -266,6 +279,9 @@ Result Check(Device& device, bool full) {
   }
   if (scope.Failed() && result.Ok()) {
     AddError(result, scope.Error());
+  }
+  if (result.Damaged()) {
+    result.readable = OpensReadOnly(device.Folder());
   }
   return result;
 }

@@ -25,7 +25,8 @@ struct Finding {
 
 struct Result {
   std::vector<Finding> findings;
-  // The files could be opened and read as they are: opening the device read-only is possible.
+  // The files, opened for reading only, can be read as they are (for a damaged device: opening it
+  // read-only shows what it still holds).
   bool readable = true;
 
   bool Ok() const { return findings.empty(); }
