@@ -335,10 +335,10 @@ bool ReadMeta(Connection& connection, int64_t& format, int64_t& unicodeVersion) 
   return rc == SQLITE_DONE;
 }
 
-// A file opened read-only is taken as it is: it must already hold the store's tables.
-bool CheckReadOnlySchema(Connection& connection) {
+// The store's bookkeeping, read; false (reported) for a file of another format, which is left
+// alone (a later version of the program wrote it).
+bool ReadOwnFormat(Connection& connection, int64_t& unicodeVersion) {
   int64_t format = 0;
-  int64_t unicodeVersion = 0;
   if (!ReadMeta(connection, format, unicodeVersion)) {
     return false;
   }
@@ -347,8 +347,14 @@ bool CheckReadOnlySchema(Connection& connection) {
                         QStringLiteral("not an object store of format %1").arg(kFormat));
     return false;
   }
-  connection.schemaReady = true;
   return true;
+}
+
+// A file opened read-only is taken as it is: it must already hold the store's tables.
+bool CheckReadOnlySchema(Connection& connection) {
+  int64_t unicodeVersion = 0;
+  connection.schemaReady = ReadOwnFormat(connection, unicodeVersion);
+  return connection.schemaReady;
 }
 
 bool EnsureSchema(Connection& connection) {
@@ -372,18 +378,8 @@ bool EnsureSchema(Connection& connection) {
                      "sort2_prop INTEGER, sort2_nocase INTEGER);")) {
     return false;
   }
-  int64_t format = 0;
   int64_t unicodeVersion = 0;
-  if (!ReadMeta(connection, format, unicodeVersion)) {
-    return false;
-  }
-  if (format != kFormat) {
-    // A file written by a later version of the program: leave it alone.
-    ReportFormatFailure(connection.db,
-                        QStringLiteral("not an object store of format %1").arg(kFormat));
-    return false;
-  }
-  if (!RepairRecordIdCounter(connection)) {
+  if (!ReadOwnFormat(connection, unicodeVersion) || !RepairRecordIdCounter(connection)) {
     return false;
   }
   // The case-insensitive indexes hold the order of Qt's case folding. Should a new Qt fold some

@@ -43,6 +43,19 @@ class BeamWire : public ::testing::Test {
     clock_source::SetStepPerRead(100);  // a sender still waiting gives up
   }
 
+  // Both ends of one connection over the link, made without an engine.
+  bool ConnectEnds(std::unique_ptr<platform::IBeamSocket>& out,
+                   std::unique_ptr<platform::IBeamSocket>& in) {
+    std::unique_ptr<platform::IBeamListener> listener = link.Listen();
+    std::unique_ptr<platform::IBeamConnector> connector = link.CreateConnector();
+    if (connector->Discover() != platform::IBeamConnector::Probe::kFound) {
+      return false;
+    }
+    out = connector->Connect();
+    in = listener->Accept();
+    return out && in;
+  }
+
   QTemporaryDir senderDir;
   platform::MemoryBeamTransport link;
   RecordingProgress progress;
@@ -93,12 +106,9 @@ TEST_F(BeamWire, TimeElapsedCountsStrictlyMoreAndRearms) {
 }
 
 TEST_F(BeamWire, NoProgressRuleCountsFromTheLastByteThatMoved) {
-  std::unique_ptr<platform::IBeamListener> listener = link.Listen();
-  std::unique_ptr<platform::IBeamConnector> connector = link.CreateConnector();
-  ASSERT_EQ(connector->Discover(), platform::IBeamConnector::Probe::kFound);
-  std::unique_ptr<platform::IBeamSocket> out = connector->Connect();
-  std::unique_ptr<platform::IBeamSocket> in = listener->Accept();
-  ASSERT_TRUE(out && in);
+  std::unique_ptr<platform::IBeamSocket> out;
+  std::unique_ptr<platform::IBeamSocket> in;
+  ASSERT_TRUE(ConnectEnds(out, in));
   CBeamEngine engine(progress, link, FastTiming());
 
   // One byte per move and 50 ms per clock read: the field moves within its allowance.
@@ -127,12 +137,9 @@ TEST_F(BeamWire, NoProgressRuleCountsFromTheLastByteThatMoved) {
 }
 
 TEST_F(BeamWire, ATricklingPeerIsCutOffWhenTheFieldsAllowanceIsSpent) {
-  std::unique_ptr<platform::IBeamListener> listener = link.Listen();
-  std::unique_ptr<platform::IBeamConnector> connector = link.CreateConnector();
-  ASSERT_EQ(connector->Discover(), platform::IBeamConnector::Probe::kFound);
-  std::unique_ptr<platform::IBeamSocket> out = connector->Connect();
-  std::unique_ptr<platform::IBeamSocket> in = listener->Accept();
-  ASSERT_TRUE(out && in);
+  std::unique_ptr<platform::IBeamSocket> out;
+  std::unique_ptr<platform::IBeamSocket> in;
+  ASSERT_TRUE(ConnectEnds(out, in));
   CBeamEngine engine(progress, link, FastTiming());
   // A byte a second is never 5 s without a byte moving, yet the field's allowance of 5 s runs out.
   link.SetChunkLimit(1);
@@ -147,12 +154,9 @@ TEST_F(BeamWire, ATricklingPeerIsCutOffWhenTheFieldsAllowanceIsSpent) {
 }
 
 TEST_F(BeamWire, ATransferEndsWhenItsTimeLimitPassesWhateverMoves) {
-  std::unique_ptr<platform::IBeamListener> listener = link.Listen();
-  std::unique_ptr<platform::IBeamConnector> connector = link.CreateConnector();
-  ASSERT_EQ(connector->Discover(), platform::IBeamConnector::Probe::kFound);
-  std::unique_ptr<platform::IBeamSocket> out = connector->Connect();
-  std::unique_ptr<platform::IBeamSocket> in = listener->Accept();
-  ASSERT_TRUE(out && in);
+  std::unique_ptr<platform::IBeamSocket> out;
+  std::unique_ptr<platform::IBeamSocket> in;
+  ASSERT_TRUE(ConnectEnds(out, in));
   CBeamEngine::Timing timing = FastTiming();
   timing.transferLimitMs = 3000;
   CBeamEngine engine(progress, link, timing);
