@@ -9,6 +9,7 @@
 
 #include "beam/BeamCommands.h"
 #include "beam/BeamTestSupport.h"
+#include "common/ByteStream.h"
 #include "common/CDBPatient.h"
 #include "platform/Clock.h"
 #include "store/CDBLabValues.h"
@@ -183,11 +184,13 @@ TEST_F(BeamFailures, ASenderToldThatItsRecordWasRefusedSaysSoAndFails) {
   ASSERT_TRUE(socket);
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(ReadRaw(*socket, 1 + 4, bytes));  // the kind, the patient frame's length
-  const uint32_t patientLength = bytes[1] | bytes[2] << 8 | bytes[3] << 16 | bytes[4] << 24;
+  uint32_t patientLength = 0;
+  ASSERT_TRUE(bytes::Reader(bytes.data() + 1, 4).ReadU32(patientLength));
   ASSERT_TRUE(ReadRaw(*socket, patientLength, bytes));
   ASSERT_TRUE(WriteRaw(*socket, kAck));
   ASSERT_TRUE(ReadRaw(*socket, 4, bytes));
-  const uint32_t labLength = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24;
+  uint32_t labLength = 0;
+  ASSERT_TRUE(bytes::Reader(bytes).ReadU32(labLength));
   ASSERT_TRUE(ReadRaw(*socket, labLength, bytes));
   ASSERT_TRUE(WriteRaw(*socket, kRefusedAck));
   thread.Join();
