@@ -99,15 +99,21 @@ CheckoutResult BeamCheckoutList(CBeamEngine& engine, const std::vector<QString>&
                                               strings::FormatId(ids::kBeamPatientNamePrefix, name),
                                               i, result.marked));
     if (willSend[k] && record.FindPatient(name)) {
-      if (!engine.BeamPatient(*socket, record, false)) {
-        ok = false;
+      const uint32_t refusedBefore = engine.RefusedCount();
+      if (!engine.BeamPatient(*socket, record, false) && engine.RefusedCount() == refusedBefore) {
+        ok = false;  // the block broke off
         break;
       }
       ++result.sent;
     }
     ++i;
   }
-  if (ok) {
+  if (ok && engine.RefusedCount() != 0) {
+    // Every patient went over, but the receiver could not store some of their records; the last
+    // status says which patient's.
+    progress.SetOverallText(strings::FormatId(ids::kBeamSentPatients, result.sent, result.marked));
+    ok = false;
+  } else if (ok) {
     progress.SetOverallText(strings::FormatId(ids::kBeamSentPatients, result.sent, result.marked));
     progress.SetStatusId(ids::kBeamSuccess, false);
   } else {

@@ -132,6 +132,7 @@ bool CBeamEngine::ReceiveCategories(platform::IBeamSocket& socket) {
   }
   CDBCategories categories;
   uint64_t r = 0;
+  uint64_t notStored = 0;
   for (; r < categoryCount; ++r) {
     if (CategoryProgress(false, stamp, r, total)) {
       return false;
@@ -144,7 +145,7 @@ bool CBeamEngine::ReceiveCategories(platform::IBeamSocket& socket) {
       return fail();
     }
     categories.type = static_cast<uint16_t>(type[0] | type[1] << 8);
-    categories.AddNew(-1);
+    notStored += categories.AddNew(-1) ? 0u : 1u;
   }
   uint32_t favouriteCount = 0;
   if (!ReceiveU32(socket, favouriteCount)) {
@@ -162,7 +163,12 @@ bool CBeamEngine::ReceiveCategories(platform::IBeamSocket& socket) {
         !ReceiveCountedText(socket, favourites.frequency)) {
       return fail();
     }
-    favourites.AddNew();
+    notStored += favourites.AddNew() ? 0u : 1u;
+  }
+  // Category entries carry no acknowledgement: only the receiver can tell what it did not store.
+  if (notStored != 0) {
+    progress_.SetStatus(strings::FormatId(ids::kBeamCategoriesNotStored, notStored, r), true);
+    return false;
   }
   progress_.SetStatusId(ids::kBeamCategoryReceiveComplete, false);
   return true;

@@ -27,7 +27,10 @@ CBeamEngine::CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& tran
 
 CBeamEngine::CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& transport,
                          Timing timing)
-    : progress_(progress), transport_(transport), timing_(std::move(timing)) {}
+    : progress_(progress),
+      transport_(transport),
+      timing_(std::move(timing)),
+      transferStart_(filetime::ToTicks(clock_source::Now())) {}
 
 bool CBeamEngine::TimeElapsed(uint64_t& stamp, uint32_t milliseconds) {
   const uint64_t now = filetime::ToTicks(clock_source::Now());
@@ -42,6 +45,26 @@ bool CBeamEngine::TimeElapsed(uint64_t& stamp, uint32_t milliseconds) {
   return false;
 }
 
+void CBeamEngine::StartTransfer() {
+  finished_ = false;
+  timedOut_ = false;
+  refused_ = 0;
+  transferStart_ = filetime::ToTicks(clock_source::Now());
+  CDBPatient::ResetLastPatientWritten();
+}
+
+bool CBeamEngine::TransferTimeUp() {
+  if (timing_.transferLimitMs == 0) {
+    return false;
+  }
+  const uint64_t now = filetime::ToTicks(clock_source::Now());
+  if (now >= transferStart_ &&
+      now - transferStart_ > timing_.transferLimitMs * filetime::kTicksPerMillisecond) {
+    timedOut_ = true;
+  }
+  return timedOut_;
+}
+
 void CBeamEngine::Pause(int milliseconds) {
   if (milliseconds <= 0) {
     return;
@@ -53,9 +76,10 @@ void CBeamEngine::Pause(int milliseconds) {
   }
 }
 
-// SendAll and ReceiveAll give up only after 5000 ms in which nothing moved; every byte that moves
-// starts the wait again. A failed move (the connection closed or broke) is retried like a move that
-// found nothing to do, after a short pause instead of at once.
+// SendAll and ReceiveAll give up after 5000 ms in which nothing moved (every byte that moves starts
+// that wait again), once the field's own allowance has passed (see kFieldAllowanceMs), or once the
+// transfer's time limit has. A failed move (the connection closed or broke) is retried like a move
+// that found nothing to do, after a short pause instead of at once.
 bool CBeamEngine::SendAll(platform::IBeamSocket& socket, const uint8_t* bytes, size_t length) {
   return MoveAll(length, [&](size_t done) {
     return socket.Send(bytes + done, length - done, timing_.ioWaitMs);
@@ -71,7 +95,17 @@ bool CBeamEngine::ReceiveAll(platform::IBeamSocket& socket, uint8_t* bytes, size
 bool CBeamEngine::MoveAll(size_t length, const std::function<ptrdiff_t(size_t done)>& move) {
   uint64_t stamp = 0;
   TimeElapsed(stamp, kProgressMs);
+  const uint64_t fieldStart = filetime::ToTicks(clock_source::Now());
+  const uint64_t allowanceTicks =
+      (beam::kFieldAllowanceMs + length * 1000 / beam::kFieldBytesPerSecond) *
+      filetime::kTicksPerMillisecond;
   for (size_t done = 0; done < length;) {
+    // A peer that trickles is cut off when the field's allowance is spent, however often a byte
+    // arrives; a clock set back does not end the field early.
+    const uint64_t now = filetime::ToTicks(clock_source::Now());
+    if (TransferTimeUp() || (now >= fieldStart && now - fieldStart > allowanceTicks)) {
+      return false;
+    }
     const ptrdiff_t moved = move(done);
     if (moved > 0) {
       stamp = 0;
@@ -111,37 +145,46 @@ bool CBeamEngine::ReceiveU32(platform::IBeamSocket& socket, uint32_t& value) {
   return bytes::Reader(bytes, sizeof bytes).ReadU32(value);
 }
 
-bool CBeamEngine::SendFrame(platform::IBeamSocket& socket, CBeamRecord& record) {
+beam::FrameResult CBeamEngine::SendFrame(platform::IBeamSocket& socket, CBeamRecord& record) {
   std::vector<uint8_t> bytes;
   if (!record.SerializeRecord(bytes) || bytes.size() > beam::kMaxFrameLength) {
-    return false;
+    return beam::FrameResult::kBroken;
   }
-  uint8_t acknowledgement[4] = {};
-  return SendU32(socket, static_cast<uint32_t>(bytes.size())) &&
-         SendAll(socket, bytes.data(), bytes.size()) &&
-         ReceiveAll(socket, acknowledgement, sizeof acknowledgement);
+  uint32_t acknowledgement = 0;
+  if (!SendU32(socket, static_cast<uint32_t>(bytes.size())) ||
+      !SendAll(socket, bytes.data(), bytes.size()) || !ReceiveU32(socket, acknowledgement)) {
+    return beam::FrameResult::kBroken;
+  }
+  if (acknowledgement == beam::kFrameRefused) {
+    ++refused_;
+    return beam::FrameResult::kRefused;
+  }
+  return beam::FrameResult::kFiled;
 }
 
-bool CBeamEngine::ReceiveFrame(platform::IBeamSocket& socket, CBeamRecord& record) {
+beam::FrameResult CBeamEngine::ReceiveFrame(platform::IBeamSocket& socket, CBeamRecord& record) {
   uint32_t length = 0;
   // A length beyond any record fails at once: nothing is allocated for it and no time is spent
   // waiting for bytes that a sound sender would never send.
   if (!ReceiveU32(socket, length) || length > beam::kMaxFrameLength) {
-    return false;
+    return beam::FrameResult::kBroken;
   }
   std::vector<uint8_t> bytes;
   try {
     bytes.resize(length);
   } catch (const std::bad_alloc&) {
-    return false;
+    return beam::FrameResult::kBroken;
   }
   if (!ReceiveAll(socket, bytes.data(), bytes.size())) {
-    return false;
+    return beam::FrameResult::kBroken;
   }
-  // A record that its store cannot decode or file is acknowledged all the same: the sender goes
-  // on with the next one.
-  record.WriteRecord(bytes.data(), bytes.size());
-  return SendU32(socket, 1);
+  // The record is stored (durably) before it is acknowledged; one that cannot be decoded or
+  // stored is acknowledged as refused, and the transfer goes on with the next.
+  const bool filed = record.WriteRecord(bytes.data(), bytes.size());
+  if (!SendU32(socket, filed ? beam::kFrameFiled : beam::kFrameRefused)) {
+    return beam::FrameResult::kBroken;
+  }
+  return filed ? beam::FrameResult::kFiled : beam::FrameResult::kRefused;
 }
 
 CBeamEngine::Socket CBeamEngine::ConnectBeam() {
@@ -178,8 +221,7 @@ CBeamEngine::Socket CBeamEngine::ConnectBeam() {
 
 CBeamEngine::Socket CBeamEngine::OpenBeam(uint8_t kind, uint32_t count, bool showOverall,
                                           std::optional<uint32_t> shownCount) {
-  finished_ = false;
-  CDBPatient::ResetLastPatientWritten();
+  StartTransfer();
   progress_.Show();
   if (showOverall) {
     const uint32_t shown = shownCount.value_or(count);

@@ -32,6 +32,25 @@ constexpr uint8_t kSectionOrder[6] = {kLabRecord,  kMedRecord,  kNoteRecord,
 // The longest text of a category block that a receiver accepts, in UTF-16 units.
 constexpr uint32_t kMaxCategoryTextUnits = 1024 * 1024;
 
+// Acknowledgements of a record frame: filed, or refused because the receiving device could not
+// decode or store the record. Peers that ignore the value read both as "go on".
+constexpr uint32_t kFrameFiled = 1;
+constexpr uint32_t kFrameRefused = 0;
+
+// The idle limit. Besides the rule that 5000 ms without any byte moving ends a transfer, every
+// field of the protocol (a count, a marker, a frame's length, its bytes, an acknowledgement) must
+// move whole within kFieldAllowanceMs plus one second for every kFieldBytesPerSecond bytes it
+// holds: a peer that trickles a byte now and then cannot keep a transfer alive.
+constexpr uint32_t kFieldAllowanceMs = 5000;
+constexpr uint32_t kFieldBytesPerSecond = 4096;
+
+// What became of one record frame.
+enum class FrameResult {
+  kFiled,    // moved, and the receiving device stored it
+  kRefused,  // moved, and the receiving device could not decode or store it
+  kBroken,   // the connection failed (or the sending side could not serialise it)
+};
+
 }  // namespace beam
 
 // The beam engine: runs one transfer, sending or receiving, over a stream transport, and reports
@@ -53,6 +72,9 @@ class CBeamEngine {
     int ioWaitMs = 20;
     // Sleeps for that many milliseconds; empty = the thread sleeps.
     std::function<void(int)> sleep;
+    // The longest a whole transfer may take on the device clock, from ReceiveBeam or OpenBeam on;
+    // 0 = no limit. Past it, the next move of bytes fails.
+    uint32_t transferLimitMs = 0;
   };
 
   CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& transport);
@@ -70,24 +92,36 @@ class CBeamEngine {
   // The body of a record or patient transfer after OpenBeam, then FinishBeam.
   bool BeamRecord(platform::IBeamSocket& socket, CBeamRecord& record);
   // One patient block: the patient held by record, then all six sections of its records. The
-  // holder walks the sections, so it no longer holds the patient afterwards.
+  // holder walks the sections, so it no longer holds the patient afterwards. False when the block
+  // broke off, or when it went over whole but the receiver refused some of its records (then
+  // RefusedCount() has grown and the connection can carry the next block).
   bool BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record, bool finish);
   // Ends the transfer: "Done", then waits for the user to close the progress.
   void FinishBeam();
 
   bool Finished() const { return finished_; }
+  // Whether the transfer ended because its time limit (Timing::transferLimitMs) passed.
+  bool TimedOut() const { return timedOut_; }
+  // Records of this transfer that the receiving device refused (sending side).
+  uint32_t RefusedCount() const { return refused_; }
   IBeamProgress& Progress() { return progress_; }
 
   // Internal steps, public so that the checkout sending loop and tests can drive them.
   Socket ConnectBeam();
-  bool SendFrame(platform::IBeamSocket& socket, CBeamRecord& record);
-  bool ReceiveFrame(platform::IBeamSocket& socket, CBeamRecord& record);
+  // Sends a record frame and reads its acknowledgement.
+  beam::FrameResult SendFrame(platform::IBeamSocket& socket, CBeamRecord& record);
+  // Receives a record frame, files it, and acknowledges it: kFrameFiled when it was stored,
+  // kFrameRefused when it could not be decoded or stored.
+  beam::FrameResult ReceiveFrame(platform::IBeamSocket& socket, CBeamRecord& record);
   bool SendAll(platform::IBeamSocket& socket, const uint8_t* bytes, size_t length);
   bool ReceiveAll(platform::IBeamSocket& socket, uint8_t* bytes, size_t length);
   bool SendPatientByName(platform::IBeamSocket& socket, const QString& name);
   bool ReceiveCategories(platform::IBeamSocket& socket);
   bool ReceiveRecord(platform::IBeamSocket& socket);
-  bool ReceivePatient(platform::IBeamSocket& socket);
+  // One patient block: true when it arrived and every record of it was stored. complete (when
+  // given) tells a block that arrived whole with records refused (false, complete false, stream
+  // still in step) from a broken one.
+  bool ReceivePatient(platform::IBeamSocket& socket, bool* intact = nullptr);
   bool ReceivePatients(platform::IBeamSocket& socket);
 
   // Whether more than ms milliseconds of the device clock passed since stamp; stamp is then
@@ -110,6 +144,9 @@ class CBeamEngine {
   // One step of the category walks; true when the user cancelled (the cancel text is shown).
   bool CategoryProgress(bool sending, uint64_t& stamp, uint64_t done, uint64_t total);
   void Pause(int milliseconds);
+  // Starts the clock of Timing::transferLimitMs and forgets the previous transfer's counts.
+  void StartTransfer();
+  bool TransferTimeUp();
   // The loop of SendAll and ReceiveAll: move(done) moves part of the rest and answers the bytes
   // moved, 0 for none yet, or a negative number when the connection failed.
   bool MoveAll(size_t length, const std::function<ptrdiff_t(size_t done)>& move);
@@ -118,4 +155,7 @@ class CBeamEngine {
   platform::IBeamTransport& transport_;
   Timing timing_;
   bool finished_ = false;
+  bool timedOut_ = false;
+  uint64_t transferStart_ = 0;
+  uint32_t refused_ = 0;
 };

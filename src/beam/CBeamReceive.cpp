@@ -24,8 +24,7 @@ QString CountText(int64_t count) {
 }  // namespace
 
 bool CBeamEngine::ReceiveBeam() {
-  finished_ = false;
-  CDBPatient::ResetLastPatientWritten();
+  StartTransfer();
   progress_.Show();
   progress_.SetStatusId(ids::kBeamSearchingForSender, false);
 
@@ -63,6 +62,8 @@ bool CBeamEngine::ReceiveBeam() {
     received = ReceivePatient(*socket);
   } else if (kind == beam::kPatientsTransfer) {
     received = ReceivePatients(*socket);
+  } else {
+    progress_.SetStatus(strings::FormatId(ids::kBeamUnknownKind, kind), true);
   }
   socket.reset();
   FinishBeam();
@@ -73,22 +74,34 @@ bool CBeamEngine::ReceiveRecord(platform::IBeamSocket& socket) {
   progress_.SetItemProgress(0, 2);
   progress_.SetStatusId(ids::kBeamReceivingPatientInfo, false);
   CBeamRecord record;
-  bool received = ReceiveFrame(socket, record);
-  if (received) {
+  const beam::FrameResult patient = ReceiveFrame(socket, record);
+  beam::FrameResult filed = patient;
+  if (patient != beam::FrameResult::kBroken) {
     progress_.SetItemProgress(1, 0);
-    received = ReceiveFrame(socket, record);
+    filed = ReceiveFrame(socket, record);
   }
-  progress_.SetStatusId(received ? ids::kBeamRecordReceived : ids::kBeamReceiveError, !received);
+  // A record of a patient that could not be stored is refused as well: its patient is unknown.
+  if (patient == beam::FrameResult::kRefused && filed != beam::FrameResult::kBroken) {
+    filed = beam::FrameResult::kRefused;
+  }
+  const int status = filed == beam::FrameResult::kFiled     ? ids::kBeamRecordReceived
+                     : filed == beam::FrameResult::kRefused ? ids::kBeamRecordNotStored
+                                                            : ids::kBeamReceiveError;
+  progress_.SetStatusId(status, filed != beam::FrameResult::kFiled);
   progress_.SetItemProgress(2, 0);
-  return received;
+  return filed == beam::FrameResult::kFiled;
 }
 
-bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket) {
+bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket, bool* intact) {
   std::array<int64_t, kSectionCount> expected;
   expected.fill(-1);
   std::array<uint32_t, kSectionCount> received{};
   uint32_t index = 0;
+  uint32_t refused = 0;
   QString name;
+  if (intact) {
+    *intact = false;
+  }
 
   const auto failEarly = [&] {
     progress_.SetStatusId(ids::kBeamReceiveError, true);
@@ -112,7 +125,8 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket) {
   // filed, its records are refused instead of landing with the patient received before it.
   CDBPatient::ResetLastPatientWritten();
   CBeamRecord record;
-  if (!ReceiveFrame(socket, record)) {
+  const beam::FrameResult patient = ReceiveFrame(socket, record);
+  if (patient == beam::FrameResult::kBroken) {
     return failEarly();
   }
   name = record.GetPatientName();
@@ -134,12 +148,18 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket) {
       return failLate();
     }
     while (marker != 0) {
-      if (!ReceiveFrame(socket, record)) {
+      const beam::FrameResult frame = ReceiveFrame(socket, record);
+      if (frame == beam::FrameResult::kBroken) {
         return failLate();
       }
-      // Counted as soon as it is filed, so that a failure on the next marker still counts it.
+      // Counted as soon as it is filed, so that a failure on the next marker still counts it; a
+      // refused record is not received.
       ++index;
-      ++received[s];
+      if (frame == beam::FrameResult::kFiled) {
+        ++received[s];
+      } else {
+        ++refused;
+      }
       if (!ReceiveU8(socket, marker)) {
         return failLate();
       }
@@ -148,6 +168,16 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket) {
         return failLate();
       }
     }
+  }
+  if (intact) {
+    *intact = true;
+  }
+  if (patient == beam::FrameResult::kRefused) {
+    progress_.SetStatus(strings::FormatId(ids::kBeamPatientNotStored, name), true);
+    return false;
+  }
+  if (refused != 0) {
+    return failLate();  // the counts say how many of each kind were stored
   }
   progress_.SetStatus(strings::FormatId(ids::kBeamPatientReceived, name), false);
   return true;
@@ -161,13 +191,23 @@ bool CBeamEngine::ReceivePatients(platform::IBeamSocket& socket) {
   }
   progress_.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, 1, count));
   progress_.SetOverallProgress(0, count);
+  uint64_t whole = 0;
   for (uint64_t p = 1; p <= count; ++p) {
     progress_.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, p, count));
     progress_.SetOverallProgress(static_cast<uint32_t>(p), 0);
-    if (!ReceivePatient(socket)) {
+    bool intact = false;
+    if (ReceivePatient(socket, &intact)) {
+      ++whole;
+    } else if (!intact) {
       progress_.SetOverallText(strings::FormatId(ids::kBeamReceiveFailedAfter, p - 1, count));
       return false;
     }
+    // A patient with refused records arrived all the same: the transfer goes on with the next.
+  }
+  if (whole != count) {
+    progress_.SetOverallText(strings::FormatId(ids::kBeamPatientsIncomplete, whole, count));
+    progress_.SetStatusId(ids::kBeamRecordsNotStored, true);
+    return false;
   }
   progress_.SetOverallText(strings::FormatId(ids::kBeamReceivedPatients, count, count));
   progress_.SetStatusId(ids::kBeamSuccess, false);

@@ -16,7 +16,7 @@ QString SectionLabel(size_t section) {
 
 bool CBeamEngine::SendPatientByName(platform::IBeamSocket& socket, const QString& name) {
   CBeamRecord patient;
-  return patient.FindPatient(name) && SendFrame(socket, patient);
+  return patient.FindPatient(name) && SendFrame(socket, patient) != beam::FrameResult::kBroken;
 }
 
 bool CBeamEngine::BeamRecord(platform::IBeamSocket& socket, CBeamRecord& record) {
@@ -29,12 +29,17 @@ bool CBeamEngine::BeamRecord(platform::IBeamSocket& socket, CBeamRecord& record)
   if (sent) {
     progress_.SetItemProgress(1, 0);
     progress_.SetStatusId(ids::kBeamSendingRecord, false);
-    sent = SendFrame(socket, record);
+    sent = SendFrame(socket, record) != beam::FrameResult::kBroken;
   }
-  progress_.SetStatusId(sent ? ids::kBeamRecordSent : ids::kBeamSendError, !sent);
+  // The patient or the record refused: the other device did not store the record.
+  const bool stored = sent && refused_ == 0;
+  const int status = stored ? ids::kBeamRecordSent
+                     : sent ? ids::kBeamRecordRefused
+                            : ids::kBeamSendError;
+  progress_.SetStatusId(status, !stored);
   progress_.SetItemProgress(2, 0);
   FinishBeam();
-  return sent;
+  return stored;
 }
 
 bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record, bool finish) {
@@ -65,7 +70,9 @@ bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record
 
   progress_.SetStatusId(ids::kBeamSendingPatientInfo, false);
   progress_.SetItemProgress(0, 100);
-  if (record.Type() != beam::kPatientRecord || !SendFrame(socket, record)) {
+  const uint32_t refusedBefore = refused_;
+  if (record.Type() != beam::kPatientRecord ||
+      SendFrame(socket, record) == beam::FrameResult::kBroken) {
     return failEarly();
   }
   uint32_t total = 0;
@@ -85,7 +92,7 @@ bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record
     }
     const QString label = SectionLabel(s);
     for (bool found = record.FirstOf(code, name); found; found = record.NextOf(code, name)) {
-      if (!SendU8(socket, code) || !SendFrame(socket, record)) {
+      if (!SendU8(socket, code) || SendFrame(socket, record) == beam::FrameResult::kBroken) {
         return failLate();
       }
       ++index;
@@ -100,9 +107,16 @@ bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record
     }
   }
 
-  progress_.SetStatus(strings::FormatId(ids::kBeamPatientSent, name), false);
+  // The block went over whole; what the receiver refused, it says by its acknowledgements.
+  const uint32_t refused = refused_ - refusedBefore;
+  if (refused != 0) {
+    progress_.SetStatus(strings::FormatId(ids::kBeamRecordsRefused, refused, total + 1, name),
+                        true);
+  } else {
+    progress_.SetStatus(strings::FormatId(ids::kBeamPatientSent, name), false);
+  }
   if (finish) {
     FinishBeam();
   }
-  return true;
+  return refused == 0;
 }

@@ -1,12 +1,33 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 
 #include "cli/Command.h"
+#include "platform/PrivateFile.h"
 #include "store/Backup.h"
 
 namespace cli {
+namespace {
+
+// The largest backup document that import reads; a larger input is refused before it is parsed.
+constexpr qint64 kMaxImportBytes = 128 * 1024 * 1024;
+
+// Reads the whole input up to the limit; false with the reason when it cannot be read or is
+// larger.
+bool ReadBounded(QFile& file, QByteArray& bytes, QString& error) {
+  bytes = file.read(kMaxImportBytes + 1);
+  if (file.error() != QFileDevice::NoError) {
+    error = file.errorString();
+    return false;
+  }
+  if (bytes.size() > kMaxImportBytes) {
+    error = QStringLiteral("the document is larger than %1 MiB").arg(kMaxImportBytes >> 20);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 // export [--patient NAME] [--output FILE]: the backup document on standard output or into FILE.
 int RunExport(Context& context, const QStringList& arguments) {
@@ -20,7 +41,8 @@ int RunExport(Context& context, const QStringList& arguments) {
   }
   QJsonObject document;
   if (!backup::Export(args.OptionOr("patient", {}), document, error)) {
-    return BadInput(context, error);
+    return context.DeviceFailed() ? Failure(context, QStringLiteral("nothing was exported"))
+                                  : BadInput(context, error);
   }
   const QByteArray json = QJsonDocument(document).toJson(QJsonDocument::Indented);
   const auto output = args.Option("output");
@@ -29,10 +51,9 @@ int RunExport(Context& context, const QStringList& arguments) {
     context.out.flush();
     return kSuccess;
   }
-  // Written whole or not at all: a backup must never be left half-written.
-  QSaveFile file(*output);
-  if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-    return Failure(context, QStringLiteral("cannot write %1: %2").arg(*output, file.errorString()));
+  // Written whole or not at all, and readable by its owner only: a backup holds the whole device.
+  if (!platform::WritePrivateFileAtomically(*output, json, error)) {
+    return Failure(context, error);
   }
   return kSuccess;
 }
@@ -50,8 +71,13 @@ int RunImport(Context& context, const QStringList& arguments) {
     return BadInput(context,
                     QStringLiteral("cannot read %1: %2").arg(arguments[0], file.errorString()));
   }
+  QByteArray bytes;
+  QString readError;
+  if (!ReadBounded(file, bytes, readError)) {
+    return BadInput(context, QStringLiteral("cannot read %1: %2").arg(arguments[0], readError));
+  }
   QJsonParseError parseError;
-  const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+  const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
   if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
     return BadInput(context, QStringLiteral("%1 is not a JSON document: %2 at offset %3")
                                  .arg(arguments[0], parseError.errorString())
@@ -59,7 +85,9 @@ int RunImport(Context& context, const QStringList& arguments) {
   }
   QString error;
   if (!backup::Import(document.object(), error)) {
-    return BadInput(context, QStringLiteral("%1: %2").arg(arguments[0], error));
+    return context.DeviceFailed()
+               ? Failure(context, QStringLiteral("%1: nothing was imported").arg(arguments[0]))
+               : BadInput(context, QStringLiteral("%1: %2").arg(arguments[0], error));
   }
   return kSuccess;
 }

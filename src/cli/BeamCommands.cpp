@@ -15,7 +15,7 @@ namespace {
 const QStringList kSendOptions = {"peer", "timeout"};
 
 // The transfer's progress as plain text: every new status and overall text on a line of its own.
-// A timeout stands in for the user's Cancel while the transfer still looks for the other device.
+// A timeout stands in for the user's Cancel, at any point of the transfer.
 class PrintingProgress : public IBeamProgress {
  public:
   PrintingProgress(QTextStream& out, int timeoutSeconds)
@@ -31,11 +31,7 @@ class PrintingProgress : public IBeamProgress {
   void SetItemProgress(uint32_t, uint32_t) override {}
   void SetOverallProgress(uint32_t, uint32_t) override {}
   void SetOverallText(const QString& text) override { Print(text, overall_); }
-  bool IsCancelled() override {
-    const bool searching = status_ == strings::Load(ids::kBeamSearchingForSender) ||
-                           status_ == strings::Load(ids::kBeamSearchingForReceiver);
-    return searching && timeoutMs_ > 0 && clock_.elapsed() >= timeoutMs_;
-  }
+  bool IsCancelled() override { return timeoutMs_ > 0 && clock_.elapsed() >= timeoutMs_; }
   void WaitForDone() override {}
 
  private:
@@ -107,7 +103,19 @@ bool ReadOptions(const Arguments& args, platform::TcpBeamSettings& settings, int
   return true;
 }
 
-int ExitCode(bool succeeded) {
+// The engine's waits, with the time-out as the limit of the whole transfer (the progress's
+// Cancel ends it at a status update; this ends it inside a move of bytes as well).
+CBeamEngine::Timing TimingFor(int timeoutSeconds) {
+  CBeamEngine::Timing timing;
+  timing.transferLimitMs = static_cast<uint32_t>(timeoutSeconds) * 1000u;
+  return timing;
+}
+
+int Finish(Context& context, const CBeamEngine& engine, bool succeeded, int timeoutSeconds) {
+  if (engine.TimedOut()) {
+    return Failure(context,
+                   QStringLiteral("the transfer took longer than %1 seconds").arg(timeoutSeconds));
+  }
   return succeeded ? kSuccess : kFailure;
 }
 
@@ -115,12 +123,12 @@ int Receive(Context& context, platform::TcpBeamSettings settings, int timeoutSec
   platform::TcpBeamTransport tcp(std::move(settings));
   AnnouncingTransport transport(tcp, context.err);
   PrintingProgress progress(context.out, timeoutSeconds);
-  CBeamEngine engine(progress, transport);
+  CBeamEngine engine(progress, transport, TimingFor(timeoutSeconds));
   const bool received = engine.ReceiveBeam();
   // Whatever came, a program running on this device shows it now (when none runs, nobody hears).
   CDBPatient::m_ReadOnlyMap.clear();
   instance_channel::Send(platform::Device::Current()->Folder(), "message OvelinRefreshScreen");
-  return ExitCode(received);
+  return Finish(context, engine, received, timeoutSeconds);
 }
 
 int SendBeam(Context& context, const QString& action, const Arguments& args,
@@ -135,7 +143,9 @@ int SendBeam(Context& context, const QString& action, const Arguments& args,
     }
     CDBPatient patient;
     if (!patient.FindByName(words[0])) {
-      return BadInput(context, QStringLiteral("no patient named %1").arg(words[0]));
+      return context.DeviceFailed()
+                 ? DeviceFailure(context)
+                 : BadInput(context, QStringLiteral("no patient named %1").arg(words[0]));
     }
     type = beam::kPatientRecord;
     recordId = patient.recordId;
@@ -158,9 +168,10 @@ int SendBeam(Context& context, const QString& action, const Arguments& args,
 
   platform::TcpBeamTransport transport(std::move(settings));
   PrintingProgress progress(context.out, timeoutSeconds);
-  CBeamEngine engine(progress, transport);
+  CBeamEngine engine(progress, transport, TimingFor(timeoutSeconds));
   if (action == QLatin1String("categories")) {
-    return ExitCode(engine.BeamCategories());
+    const bool sent = engine.BeamCategories();
+    return Finish(context, engine, sent, timeoutSeconds);
   }
   if (action == QLatin1String("checkout")) {
     const std::vector<QString> names(words.begin(), words.end());
@@ -169,7 +180,7 @@ int SendBeam(Context& context, const QString& action, const Arguments& args,
     if (result.announced == 0) {
       return Failure(context, QStringLiteral("none of the patients can be beamed"));
     }
-    return ExitCode(result.ok);
+    return Finish(context, engine, result.ok, timeoutSeconds);
   }
   switch (beam_commands::BeamSelectedRecord(engine, type, recordId, companion)) {
     case beam_commands::BeamOutcome::kNoRecord:
@@ -181,7 +192,7 @@ int SendBeam(Context& context, const QString& action, const Arguments& args,
     case beam_commands::BeamOutcome::kFailed:
       break;
   }
-  return kFailure;
+  return Finish(context, engine, false, timeoutSeconds);
 }
 
 }  // namespace

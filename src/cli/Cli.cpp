@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "common/MessageService.h"
 #include "platform/Device.h"
+#include "platform/DeviceCheck.h"
 
 namespace cli {
 namespace {
@@ -25,12 +26,14 @@ constexpr const char* kUsage =
     "  dump [VOLUME...]\n"
     "  export [--patient NAME] [--output FILE]\n"
     "  import FILE\n"
+    "  check          check every file of the device in full (the quick check runs before\n"
+    "                 every other command)\n"
     "  post MESSAGE   deliver a registered message to the program running on the device\n"
     "  beam receive [--listen HOST:PORT] [--timeout SECONDS]\n"
     "  beam patient NAME | record TYPE ID | categories | checkout NAME...\n"
     "       [--peer HOST:PORT[,HOST:PORT...]] [--timeout SECONDS]\n"
-    "                 beam to another device (default 127.0.0.1:47365); the timeout gives up\n"
-    "                 the search for the other device\n"
+    "                 beam to another device (default 127.0.0.1:47365); the timeout bounds the\n"
+    "                 whole transfer\n"
     "\n"
     "Options:\n"
     "  --device DIR   use the device folder DIR\n"
@@ -60,13 +63,51 @@ struct Group {
 
 constexpr Group kGroups[] = {
     {"patient", RunPatient}, {"reg", RunRegistry}, {"dump", RunDump}, {"export", RunExport},
-    {"import", RunImport},   {"post", RunPost},    {"beam", RunBeam},
+    {"import", RunImport},   {"post", RunPost},    {"beam", RunBeam}, {"check", RunCheck},
 };
+
+// Before a command touches the device: the quick check. A damaged device is refused, so that
+// nothing reads it as empty and nothing writes to it.
+bool DeviceUsable(Context& context, platform::Device& device) {
+  const platform::device_check::Result result = platform::device_check::QuickCheck(device);
+  if (result.Ok()) {
+    return true;
+  }
+  context.err << "ovelin-cli: the device " << device.Folder()
+              << (result.Damaged() ? " is damaged:" : " cannot be used:") << Qt::endl
+              << result.Describe() << Qt::endl;
+  if (result.Damaged()) {
+    context.err << "ovelin-cli: nothing was changed. Restore the device folder from a backup; "
+                   "'ovelin-cli check' examines it in full."
+                << Qt::endl;
+  }
+  return false;
+}
+
+int RunGroup(const Group& group, QTextStream& out, QTextStream& err, platform::Device& device,
+             const QStringList& arguments) {
+  platform::DeviceScope scope(device);
+  platform::StoreErrorScope failures;
+  Context context{out, err, failures};
+  if (group.run != RunCheck && !DeviceUsable(context, device)) {
+    return kFailure;
+  }
+  PrintingMessages printing(err);
+  messages::Install(&printing);
+  const int code = group.run(context, arguments);
+  messages::Install(nullptr);
+  // Whatever the command made of it, a failure of the device is the answer.
+  if (failures.Failed() && code != kFailure) {
+    return DeviceFailure(context);
+  }
+  return code;
+}
 
 }  // namespace
 
 int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-  Context context{out, err};
+  const platform::StoreErrorScope noDevice;
+  Context context{out, err, noDevice};
   QStringList rest = arguments;
   QString deviceFolder;
   while (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--"))) {
@@ -100,12 +141,7 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (!device.Prepare(&error)) {
       return Failure(context, error);
     }
-    platform::DeviceScope scope(device);
-    PrintingMessages printing(err);
-    messages::Install(&printing);
-    const int code = group.run(context, rest);
-    messages::Install(nullptr);
-    return code;
+    return RunGroup(group, out, err, device, rest);
   }
   return BadInput(context, QStringLiteral("unknown command %1 (see --help)").arg(command));
 }
@@ -116,8 +152,30 @@ int BadInput(Context& context, const QString& message) {
 }
 
 int Failure(Context& context, const QString& message) {
-  context.err << "ovelin-cli: " << message << Qt::endl;
+  context.err << "ovelin-cli: " << message;
+  if (context.failures.Failed()) {
+    context.err << ": " << context.failures.Error().Describe();
+  }
+  context.err << Qt::endl;
   return kFailure;
+}
+
+int DeviceFailure(Context& context) {
+  return Failure(context, QStringLiteral("the device failed"));
+}
+
+int RunCheck(Context& context, const QStringList& arguments) {
+  if (!arguments.isEmpty()) {
+    return BadInput(context, QStringLiteral("usage: check"));
+  }
+  platform::Device* device = platform::Device::Current();
+  const platform::device_check::Result result = platform::device_check::FullCheck(*device);
+  if (!result.Ok()) {
+    context.err << result.Describe() << Qt::endl;
+    return Failure(context, QStringLiteral("the device %1 failed the check").arg(device->Folder()));
+  }
+  context.out << "ok" << Qt::endl;
+  return kSuccess;
 }
 
 bool Arguments::Parse(const QStringList& arguments, const QStringList& known, QString& error,

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/Cli.h"
+#include "platform/StoreError.h"
 
 namespace cli {
 
@@ -29,11 +30,19 @@ class Arguments {
 struct Context {
   QTextStream& out;
   QTextStream& err;
+  // Every failure of the device's files while the command runs.
+  const platform::StoreErrorScope& failures;
+
+  // Whether the device failed; a command that found nothing asks this before saying so, because
+  // a failure is not an empty answer.
+  bool DeviceFailed() const { return failures.Failed(); }
 };
 
 // Reports bad input the one way every command does: one line on stderr, exit code 2.
 int BadInput(Context& context, const QString& message);
 int Failure(Context& context, const QString& message);
+// The device's failure with its cause, exit code 1.
+int DeviceFailure(Context& context);
 
 // The command groups; each answers an exit code.
 int RunPatient(Context& context, const QStringList& arguments);
@@ -43,5 +52,6 @@ int RunExport(Context& context, const QStringList& arguments);
 int RunImport(Context& context, const QStringList& arguments);
 int RunPost(Context& context, const QStringList& arguments);
 int RunBeam(Context& context, const QStringList& arguments);
+int RunCheck(Context& context, const QStringList& arguments);
 
 }  // namespace cli

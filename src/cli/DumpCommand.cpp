@@ -15,6 +15,9 @@ QJsonObject DumpVolume(const QString& name) {
     platform::Record record;
     for (platform::RecordId id = db.SeekFirst(); id != 0; id = db.SeekNext()) {
       if (!db.Read(record)) {
+        if (db.LastError().Failed()) {
+          break;
+        }
         continue;
       }
       QJsonObject properties;
@@ -40,9 +43,15 @@ int RunDump(Context& context, const QStringList& arguments) {
   QJsonArray volumes;
   for (const QString& name : names) {
     if (!platform::PropertyDatabase::Exists(name)) {
-      return BadInput(context, QStringLiteral("no database named %1").arg(name));
+      return context.DeviceFailed()
+                 ? DeviceFailure(context)
+                 : BadInput(context, QStringLiteral("no database named %1").arg(name));
     }
     volumes.append(DumpVolume(name));
+  }
+  // Nothing is printed from a device that could not be read whole.
+  if (context.DeviceFailed()) {
+    return DeviceFailure(context);
   }
   context.out << QJsonDocument(QJsonObject{{"volumes", volumes}}).toJson(QJsonDocument::Indented);
   context.out.flush();

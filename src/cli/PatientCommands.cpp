@@ -49,6 +49,9 @@ int AddPatient(Context& context, const QStringList& arguments) {
   if (existing.FindByName(CDBPatient::MakeFullName(patient.firstName, patient.lastName))) {
     return BadInput(context, strings::Load(ids::kPatientAlreadyOnFile));
   }
+  if (context.DeviceFailed()) {
+    return DeviceFailure(context);
+  }
   if (patient.firstName.isEmpty() || patient.lastName.isEmpty() || patient.patientType.isEmpty()) {
     return BadInput(context, strings::Load(ids::kPatientNameAndTypeRequired));
   }
@@ -91,6 +94,9 @@ int ListPatients(Context& context, const QStringList& arguments) {
   CDBPatient patients;
   patients.PopulatePatientList(list, args.OptionOr("type", {}), names, rooms, mrNumbers,
                                accessStates);
+  if (context.DeviceFailed()) {
+    return DeviceFailure(context);
+  }
   for (size_t i = 0; i < names.size(); ++i) {
     context.out << names[i] << '\t' << mrNumbers[i] << '\t' << rooms[i] << '\t' << accessStates[i]
                 << '\n';
@@ -104,7 +110,9 @@ int DeletePatient(Context& context, const QStringList& arguments) {
     return BadInput(context, QStringLiteral("usage: patient delete NAME"));
   }
   if (!patient_records::DeletePatient(arguments[0])) {
-    return BadInput(context, QStringLiteral("no patient named %1").arg(arguments[0]));
+    return context.DeviceFailed()
+               ? Failure(context, QStringLiteral("nothing was deleted"))
+               : BadInput(context, QStringLiteral("no patient named %1").arg(arguments[0]));
   }
   return kSuccess;
 }

@@ -57,7 +57,10 @@ int Get(Context& context, const QStringList& words) {
   ValueType type;
   QByteArray data;
   if (!key.Open(hive, words[1]) || !key.Query(words[2], type, data)) {
-    return BadInput(context, QStringLiteral("no value %1 under %2").arg(words[2], words[1]));
+    // A registry that cannot be read is damaged, not empty.
+    return context.DeviceFailed()
+               ? DeviceFailure(context)
+               : BadInput(context, QStringLiteral("no value %1 under %2").arg(words[2], words[1]));
   }
   context.out << TypeName(type) << '\t' << DataText(type, data) << Qt::endl;
   return kSuccess;

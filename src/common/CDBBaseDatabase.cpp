@@ -41,6 +41,8 @@ bool CDBBaseDatabase::DeleteByName(const QString& name) {
   if (!OpenByName()) {
     return false;
   }
+  // All the records of the name go, or none: one transaction.
+  platform::StoreTransaction transaction;
   bool deleted = false;
   for (RecordId id = m_db.SeekEqual(name); id != 0; id = m_db.SeekEqual(name)) {
     if (!m_db.Delete(id)) {
@@ -49,7 +51,7 @@ bool CDBBaseDatabase::DeleteByName(const QString& name) {
     deleted = true;
   }
   m_db.Close();
-  return deleted;
+  return transaction.Commit() && deleted;
 }
 
 bool CDBBaseDatabase::ReadByCEOID(RecordId id) {
@@ -86,7 +88,9 @@ bool CDBBaseDatabase::DeleteParent(const QString& name) {
     return false;
   }
   // The owner's records lie together among the keys that begin with the owner's name; another
-  // owner whose name extends this one may be interleaved, so each record's owner is checked.
+  // owner whose name extends this one may be interleaved, so each record's owner is checked. They
+  // all go, or none: one transaction.
+  platform::StoreTransaction transaction;
   Record record;
   bool deleted = false;
   for (RecordId id = m_db.SeekGreaterOrEqual(name); id != 0; id = m_db.SeekNext()) {
@@ -99,7 +103,7 @@ bool CDBBaseDatabase::DeleteParent(const QString& name) {
     }
   }
   m_db.Close();
-  return deleted;
+  return transaction.Commit() && deleted;
 }
 
 CDBBaseDatabase::RecordId CDBBaseDatabase::DuplicateRecord(const QString& name, RecordId id) {
@@ -137,6 +141,9 @@ void CDBBaseDatabase::FillCombo(IComboBox& combo, bool unique) {
   Record record;
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
     if (!m_db.Read(record, {m_keyProp})) {
+      if (ReadFailed()) {
+        break;
+      }
       continue;
     }
     const QString key = TextProp(record, m_keyProp);
@@ -159,6 +166,8 @@ void CDBBaseDatabase::PopulateListCtrl(IListControl& list) {
     if (m_db.Read(record, {m_keyProp})) {
       const int row = list.InsertItem(list.GetItemCount(), TextProp(record, m_keyProp));
       list.SetItemData(row, id);
+    } else if (ReadFailed()) {
+      break;
     }
   }
   m_db.Close();
@@ -173,6 +182,8 @@ void CDBBaseDatabase::PopulateStringList(QStringList& keys) {
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
     if (m_db.Read(record, {m_keyProp})) {
       keys.append(TextProp(record, m_keyProp));
+    } else if (ReadFailed()) {
+      break;
     }
   }
   m_db.Close();

@@ -20,6 +20,11 @@ void GetCurrentTime(FILETIME& now);
 //
 // Every store keys its records on one text property; records created on the device carry no
 // desktop-identifier and no access-state property and read back 0 for both.
+//
+// An operation answers false, 0 or nothing both when there is no such record and when the device
+// failed; LastError() tells the two apart for the store's own database, and a
+// platform::StoreErrorScope around a task catches every failure of it, in whatever store. A walk
+// that meets a failure stops there rather than pass over the records it cannot read.
 class CDBBaseDatabase {
  public:
   using RecordId = platform::RecordId;
@@ -90,10 +95,16 @@ class CDBBaseDatabase {
   // The owner of the current record as UnpackRecord left it (the patient for chart records).
   virtual QString OwnerName() const;
 
+  // The failure of the latest operation on this store's database; none when it succeeded or
+  // found nothing.
+  const platform::StoreError& LastError() const { return m_db.LastError(); }
+
   int32_t desktopId = 0;
   int32_t accessState = 0;
 
  protected:
+  // After a read that answered false: whether it failed (else the record was simply gone).
+  bool ReadFailed() const { return m_db.LastError().Failed(); }
   // Stores properties: as a new record when id is 0, else over the record with that id.
   RecordId WriteRecordProps(const platform::Record& record, RecordId id = 0);
   // Reads the current record of the open database and unpacks it.

@@ -37,11 +37,13 @@ QString CDBCategories::ListKey(int listId) {
 }
 
 bool CDBCategories::CreateDB() {
+  // The store and its factory entries are made together: a store without them is never left.
+  platform::StoreTransaction transaction;
   if (!CDBBaseDatabase::CreateDB()) {
     return false;
   }
   Seed();
-  return true;
+  return transaction.Commit();
 }
 
 void CDBCategories::Seed() {
@@ -128,9 +130,10 @@ bool CDBCategories::AddNew(int listId) {
 }
 
 bool CDBCategories::Update(int listId, const QString& entry) {
+  platform::StoreTransaction transaction;
   DeleteByName(ListKey(listId));
   text = entry;
-  return AddNew(listId);
+  return AddNew(listId) && transaction.Commit();
 }
 
 bool CDBCategories::Rename(RecordId id, const QString& entry) {

@@ -193,8 +193,13 @@ void CDBPatient::PopulatePatientList(IListControl& list, const QString& type,
   }
   Record record;
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
-    if (!ReadCurrent(record) ||
-        (!type.isEmpty() && patientType.compare(type, Qt::CaseInsensitive) != 0)) {
+    if (!ReadCurrent(record)) {
+      if (ReadFailed()) {
+        break;
+      }
+      continue;
+    }
+    if (!type.isEmpty() && patientType.compare(type, Qt::CaseInsensitive) != 0) {
       continue;
     }
     const auto index = static_cast<uint32_t>(names.size());
@@ -309,6 +314,9 @@ int CDBPatient::PrintPatientLog(int linesPerPage, int pageWidth, int leftMargin,
     Record record;
     for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
       if (!ReadCurrent(record)) {
+        if (ReadFailed()) {
+          break;
+        }
         continue;
       }
       printer.PrintStringBuffer(name + strings::FormatId(ids::kLogRoomLine, room, mrNumber));

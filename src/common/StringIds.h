@@ -193,6 +193,15 @@ constexpr int kBeamReceiveFailedAfter = 3827;
 constexpr int kBeamReceivedPatients = 3828;
 constexpr int kBeamSuccess = 3829;
 constexpr int kBeamStatusLast = kBeamSuccess;
+// A record the receiving device could not decode or file: what each side shows.
+constexpr int kBeamRecordNotStored = 9030;
+constexpr int kBeamPatientNotStored = 9031;
+constexpr int kBeamRecordsNotStored = 9032;
+constexpr int kBeamPatientsIncomplete = 9033;
+constexpr int kBeamCategoriesNotStored = 9034;
+constexpr int kBeamUnknownKind = 9035;
+constexpr int kBeamRecordRefused = 9036;
+constexpr int kBeamRecordsRefused = 9037;
 
 // Access states (picked by state 0, 1, 2)
 constexpr int kAccessStateNone = 3838;
@@ -604,6 +613,13 @@ constexpr int kBeamSectionNotes = 9022;
 constexpr int kBeamSectionTests = 9023;
 constexpr int kBeamSectionTodos = 9024;
 constexpr int kBeamSectionVitals = 9025;
+
+// A damaged device at start-up
+constexpr int kDeviceDamaged = 9100;
+constexpr int kDeviceUnusable = 9101;
+constexpr int kOpenReadOnly = 9102;
+constexpr int kQuit = 9103;
+constexpr int kDeviceDamagedReadable = 9104;
 
 // Checkout list printing
 constexpr int kPrintCheckoutTitle = 9200;

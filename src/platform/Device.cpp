@@ -1,12 +1,18 @@
 #include "platform/Device.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/StoreError.h"
 
 namespace platform {
 namespace {
@@ -17,7 +23,37 @@ Device* gProcessDefault = nullptr;
 constexpr int kBusyTimeoutMs = 15'000;
 
 bool Execute(sqlite3* db, const char* sql) {
-  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    ReportSqliteFailure(db, rc);
+  }
+  return rc == SQLITE_OK;
+}
+
+void ReportOpenFailure(const char* file, int code, const QString& message) {
+  ReportStoreFailure({code, QString::fromLatin1(file), message});
+}
+
+// Why a device file cannot be used, from what is at its path: nothing (fine), or something that
+// is not a regular file.
+bool CheckFileKind(const QString& path, const char* file) {
+  struct stat info {};
+  if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+    if (errno == ENOENT) {
+      return true;  // made when opened
+    }
+    ReportOpenFailure(file, SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    ReportOpenFailure(file, SQLITE_CANTOPEN_ISDIR, QStringLiteral("is a folder, not a file"));
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    ReportOpenFailure(file, SQLITE_CANTOPEN, QStringLiteral("is not a regular file"));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -58,34 +94,59 @@ bool Device::Prepare(QString* error) {
   return true;
 }
 
-QString Device::PathOf(const QString& relative) const { return folder_ + QLatin1Char('/') + relative; }
+QString Device::PathOf(const QString& relative) const {
+  return folder_ + QLatin1Char('/') + relative;
+}
 
-sqlite3* Device::ObjectStore() { return OpenConnection(kObjectStoreFile, objectStore_); }
+sqlite3* Device::ObjectStore() {
+  return OpenConnection(kObjectStoreFile, objectStore_);
+}
 
-sqlite3* Device::Registry() { return OpenConnection(kRegistryFile, registry_); }
+sqlite3* Device::Registry() {
+  return OpenConnection(kRegistryFile, registry_);
+}
 
 sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
   if (slot) {
     return slot;
   }
-  if (!Prepare()) {
-    return nullptr;
-  }
   const QString path = PathOf(QString::fromLatin1(file));
-  // The WAL and shared-memory files take the main file's permissions, so 0600 here covers them.
-  if (!EnsurePrivateFile(path)) {
+  if (!readOnly_) {
+    QString error;
+    if (!Prepare(&error)) {
+      ReportOpenFailure(file, SQLITE_CANTOPEN, error);
+      return nullptr;
+    }
+  }
+  // Read-only, a file that is not there has nothing to read: no failure, and no file is made.
+  if (readOnly_ && !QFileInfo::exists(path)) {
     return nullptr;
   }
+  if (!CheckFileKind(path, file)) {
+    return nullptr;
+  }
+  // The WAL and shared-memory files take the main file's permissions, so 0600 here covers them.
+  if (!readOnly_ && !EnsurePrivateFile(path)) {
+    ReportOpenFailure(file, SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(errno)));
+    return nullptr;
+  }
+  const int flags = SQLITE_OPEN_NOMUTEX |
+                    (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                      nullptr) != SQLITE_OK) {
+  const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    ReportSqliteFailure(db, rc);
     sqlite3_close_v2(db);
     return nullptr;
   }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  if (!Execute(db, "PRAGMA journal_mode=WAL") || !Execute(db, "PRAGMA synchronous=FULL") ||
-      !Execute(db, "PRAGMA foreign_keys=ON")) {
+  // Read-only, the file keeps the journal mode it has; query_only refuses every change even
+  // where the file itself could be written.
+  const bool ready = readOnly_ ? Execute(db, "PRAGMA query_only=1")
+                               : Execute(db, "PRAGMA journal_mode=WAL") &&
+                                     Execute(db, "PRAGMA synchronous=FULL") &&
+                                     Execute(db, "PRAGMA foreign_keys=ON");
+  if (!ready) {
     sqlite3_close_v2(db);
     return nullptr;
   }
@@ -93,9 +154,13 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
   return db;
 }
 
-Device* Device::Current() { return tCurrent ? tCurrent : gProcessDefault; }
+Device* Device::Current() {
+  return tCurrent ? tCurrent : gProcessDefault;
+}
 
-void Device::SetProcessDefault(Device* device) { gProcessDefault = device; }
+void Device::SetProcessDefault(Device* device) {
+  gProcessDefault = device;
+}
 
 QString Device::ResolveFolder(const QString& fromCommandLine) {
   if (!fromCommandLine.isEmpty()) {
@@ -112,9 +177,13 @@ QString Device::ResolveFolder(const QString& fromCommandLine) {
   return dataHome + QStringLiteral("/ovelin/device");
 }
 
-DeviceScope::DeviceScope(Device& device) : previous_(tCurrent) { tCurrent = &device; }
+DeviceScope::DeviceScope(Device& device) : previous_(tCurrent) {
+  tCurrent = &device;
+}
 
-DeviceScope::~DeviceScope() { tCurrent = previous_; }
+DeviceScope::~DeviceScope() {
+  tCurrent = previous_;
+}
 
 bool EnsurePrivateFile(const QString& path) {
   const QByteArray native = QFile::encodeName(path);

@@ -26,9 +26,15 @@ class Device {
   const QString& Folder() const { return folder_; }
   QString PathOf(const QString& relative) const;
 
-  // Open SQLite connections to the device's two files, opened on first use (nullptr on failure).
+  // Open SQLite connections to the device's two files, opened on first use. nullptr on failure,
+  // which is reported with its cause (see StoreError.h).
   sqlite3* ObjectStore();
   sqlite3* Registry();
+
+  // Uses the device's files for reading only: nothing is created or written, every change fails.
+  // For a device found damaged, whose data should still be looked at. Set before the first use.
+  void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+  bool ReadOnly() const { return readOnly_; }
 
   // The device of the calling thread.
   static Device* Current();
@@ -46,6 +52,7 @@ class Device {
   QString folder_;
   sqlite3* objectStore_ = nullptr;
   sqlite3* registry_ = nullptr;
+  bool readOnly_ = false;
 };
 
 // Makes a device current for the calling thread for the lifetime of the scope.

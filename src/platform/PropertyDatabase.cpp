@@ -11,10 +11,13 @@
 
 #include "platform/Device.h"
 #include "platform/SqliteStatement.h"
+#include "platform/StoreError.h"
 
 // Layout of objectstore.db (docs/store-file.md):
 //   store_meta(name, value)       format number, last record id handed out, Unicode version of the
 //                                 case folding that the case-insensitive indexes were built with
+//   record_id_copy(value)         a second copy of the last record id, so that losing one of the
+//                                 two rows never lets an id be handed out again
 //   volumes(num, name, sort...)   one row per database, num never reused
 //   v<num>_rec(id, k1[, k2])      one row per record: its id and its sort-key texts
 //   v<num>_prop(rec, pid, val)    the record's properties
@@ -82,8 +85,10 @@ struct Connection {
       return found->second;
     }
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) !=
-        SQLITE_OK) {
+    const int rc =
+        sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+    if (rc != SQLITE_OK) {
+      ReportSqliteFailure(db, rc);
       sqlite3_finalize(statement);
       return nullptr;
     }
@@ -151,6 +156,16 @@ class Statement : public SqliteStatement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 };
+
+std::string RecTable(int64_t volume) {
+  return "v" + std::to_string(volume) + "_rec";
+}
+std::string PropTable(int64_t volume) {
+  return "v" + std::to_string(volume) + "_prop";
+}
+const char* KeyColumn(int sortIndex) {
+  return sortIndex == 0 ? "k1" : "k2";
+}
 
 bool Execute(Connection& connection, const std::string& sql) {
   Statement statement(connection, sql);
@@ -228,10 +243,124 @@ class ReadTransaction {
 // ---- Schema -----------------------------------------------------------------------------------
 
 bool ExecuteScript(sqlite3* db, const std::string& sql) {
-  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    ReportSqliteFailure(db, rc);
+  }
+  return rc == SQLITE_OK;
+}
+
+void ReportFormatFailure(sqlite3* db, const QString& message) {
+  StoreError error;
+  error.code = SQLITE_FORMAT;
+  error.file = QString::fromLatin1(Device::kObjectStoreFile);
+  error.message = message;
+  static_cast<void>(db);
+  ReportStoreFailure(error);
+}
+
+// The largest record id of any volume, 0 for none; -1 when it cannot be read.
+int64_t LargestRecordId(Connection& connection) {
+  std::vector<int64_t> volumes;
+  {
+    Statement list(connection, "SELECT num FROM volumes");
+    int rc = list.Step();
+    for (; rc == SQLITE_ROW; rc = list.Step()) {
+      volumes.push_back(list.Int(0));
+    }
+    if (rc != SQLITE_DONE) {
+      return -1;
+    }
+  }
+  int64_t largest = 0;
+  for (const int64_t volume : volumes) {
+    Statement max(connection, "SELECT coalesce(max(id), 0) FROM " + RecTable(volume));
+    if (max.Step() != SQLITE_ROW) {
+      return -1;
+    }
+    largest = std::max(largest, max.Int(0));
+  }
+  return largest;
+}
+
+// The record id counter is kept twice (store_meta and record_id_copy). Should either row be lost
+// or set back, both are set to the largest of the two and of every id in use, so that no id is
+// ever handed out again.
+bool RepairRecordIdCounter(Connection& connection) {
+  int64_t counter = -1;
+  int64_t copy = -1;
+  {
+    Statement read(connection,
+                   "SELECT (SELECT value FROM store_meta WHERE name = 'last_record_id'),"
+                   " (SELECT max(value) FROM record_id_copy)");
+    if (read.Step() != SQLITE_ROW) {
+      return false;
+    }
+    counter = read.IsNull(0) ? -1 : read.Int(0);
+    copy = read.IsNull(1) ? -1 : read.Int(1);
+  }
+  const int64_t inUse = LargestRecordId(connection);
+  if (inUse < 0) {
+    return false;
+  }
+  const int64_t last = std::max({counter, copy, inUse, int64_t{0}});
+  if (counter == last && copy == last) {
+    return true;
+  }
+  Statement setCounter(connection,
+                       "INSERT INTO store_meta VALUES('last_record_id', ?1)"
+                       " ON CONFLICT(name) DO UPDATE SET value = excluded.value");
+  setCounter.Bind(1, last);
+  if (!setCounter.Run() || !ExecuteScript(connection.db, "DELETE FROM record_id_copy")) {
+    return false;
+  }
+  Statement setCopy(connection, "INSERT INTO record_id_copy VALUES(?1)");
+  setCopy.Bind(1, last);
+  return setCopy.Run();
+}
+
+bool ReadMeta(Connection& connection, int64_t& format, int64_t& unicodeVersion) {
+  format = 0;
+  unicodeVersion = 0;
+  Statement meta(connection, "SELECT name, value FROM store_meta");
+  int rc = meta.Step();
+  for (; rc == SQLITE_ROW; rc = meta.Step()) {
+    const QString name = meta.Text(0);
+    if (name == u"format") {
+      format = meta.Int(1);
+    } else if (name == u"unicode_version") {
+      unicodeVersion = meta.Int(1);
+    }
+  }
+  return rc == SQLITE_DONE;
+}
+
+// The store's bookkeeping, read; false (reported) for a file of another format, which is left
+// alone (a later version of the program wrote it).
+bool ReadOwnFormat(Connection& connection, int64_t& unicodeVersion) {
+  int64_t format = 0;
+  if (!ReadMeta(connection, format, unicodeVersion)) {
+    return false;
+  }
+  if (format != kFormat) {
+    ReportFormatFailure(connection.db,
+                        QStringLiteral("not an object store of format %1").arg(kFormat));
+    return false;
+  }
+  return true;
+}
+
+// A file opened read-only is taken as it is: it must already hold the store's tables.
+bool CheckReadOnlySchema(Connection& connection) {
+  int64_t unicodeVersion = 0;
+  connection.schemaReady = ReadOwnFormat(connection, unicodeVersion);
+  return connection.schemaReady;
 }
 
 bool EnsureSchema(Connection& connection) {
+  if (sqlite3_db_readonly(connection.db, "main") == 1) {
+    return CheckReadOnlySchema(connection);
+  }
   // Takes effect only while the file is still empty; an existing file keeps its encoding.
   ExecuteScript(connection.db, "PRAGMA encoding='UTF-16le'");
   Transaction transaction(connection);
@@ -240,7 +369,8 @@ bool EnsureSchema(Connection& connection) {
                      "CREATE TABLE IF NOT EXISTS store_meta("
                      "name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;"
                      "INSERT OR IGNORE INTO store_meta VALUES"
-                     "('format', 1), ('last_record_id', 0), ('unicode_version', -1);"
+                     "('format', 1), ('unicode_version', -1);"
+                     "CREATE TABLE IF NOT EXISTS record_id_copy(value INTEGER NOT NULL);"
                      "CREATE TABLE IF NOT EXISTS volumes("
                      "num INTEGER PRIMARY KEY AUTOINCREMENT,"
                      "name TEXT NOT NULL UNIQUE COLLATE ov_nocase,"
@@ -248,21 +378,9 @@ bool EnsureSchema(Connection& connection) {
                      "sort2_prop INTEGER, sort2_nocase INTEGER);")) {
     return false;
   }
-  int64_t format = 0;
   int64_t unicodeVersion = 0;
-  {
-    Statement meta(connection, "SELECT name, value FROM store_meta");
-    while (meta.Step() == SQLITE_ROW) {
-      const QString name = meta.Text(0);
-      if (name == u"format") {
-        format = meta.Int(1);
-      } else if (name == u"unicode_version") {
-        unicodeVersion = meta.Int(1);
-      }
-    }
-  }
-  if (format != kFormat) {
-    return false;  // a file written by a later version of the program: leave it alone
+  if (!ReadOwnFormat(connection, unicodeVersion) || !RepairRecordIdCounter(connection)) {
+    return false;
   }
   // The case-insensitive indexes hold the order of Qt's case folding. Should a new Qt fold some
   // character differently, they are rebuilt, or seeks would miss records.
@@ -278,10 +396,12 @@ bool EnsureSchema(Connection& connection) {
   return connection.schemaReady;
 }
 
-// The connection of the current device, ready for the store's work; nullptr when there is none.
+// The connection of the current device, ready for the store's work; nullptr (reported) when
+// there is none.
 Connection* Acquire() {
   Device* device = Device::Current();
   if (!device) {
+    ReportStoreFailure({SQLITE_MISUSE, QString(), QStringLiteral("no device is open")});
     return nullptr;
   }
   sqlite3* db = device->ObjectStore();
@@ -303,16 +423,6 @@ Connection* Acquire() {
     return nullptr;
   }
   return connection;
-}
-
-std::string RecTable(int64_t volume) {
-  return "v" + std::to_string(volume) + "_rec";
-}
-std::string PropTable(int64_t volume) {
-  return "v" + std::to_string(volume) + "_prop";
-}
-const char* KeyColumn(int sortIndex) {
-  return sortIndex == 0 ? "k1" : "k2";
 }
 
 struct VolumeInfo {
@@ -431,6 +541,13 @@ const Property* Record::Find(PropId id) const {
   return nullptr;
 }
 
+PropertyDatabase::FailureWatch::FailureWatch(StoreError& slot)
+    : slot_(slot), start_(StoreFailureCount()) {}
+
+PropertyDatabase::FailureWatch::~FailureWatch() {
+  slot_ = StoreFailureCount() != start_ ? LastStoreFailure() : StoreError{};
+}
+
 PropertyDatabase::~PropertyDatabase() {
   Close();
 }
@@ -487,6 +604,10 @@ bool PropertyDatabase::Create(const QString& name, const std::vector<SortOrder>&
   return transaction.Commit();
 }
 
+bool PropertyDatabase::Ready() {
+  return Acquire() != nullptr;
+}
+
 bool PropertyDatabase::Exists(const QString& name) {
   Connection* connection = Acquire();
   return connection && FindVolume(*connection, name).has_value();
@@ -507,6 +628,7 @@ std::vector<QString> PropertyDatabase::Names() {
 
 bool PropertyDatabase::Open(const QString& name, int sortIndex) {
   Close();
+  const FailureWatch watch(lastError_);
   Connection* connection = Acquire();
   if (!connection || sortIndex < 0) {
     return false;
@@ -530,6 +652,7 @@ void PropertyDatabase::Close() {
 }
 
 RecordId PropertyDatabase::Seek(int kind, const QString& key, RecordId id) {
+  const FailureWatch watch(lastError_);
   if (!IsOpen()) {
     return 0;
   }
@@ -589,6 +712,7 @@ RecordId PropertyDatabase::SeekLastLessThan(const QString& key) {
 }
 
 bool PropertyDatabase::Read(Record& out) {
+  const FailureWatch watch(lastError_);
   out.Clear();
   Connection* connection = IsOpen() && currentId_ != 0 ? Acquire() : nullptr;
   if (!connection) {
@@ -615,6 +739,7 @@ bool PropertyDatabase::Read(Record& out) {
 }
 
 bool PropertyDatabase::Read(Record& out, const std::vector<PropId>& properties) {
+  const FailureWatch watch(lastError_);
   out.Clear();
   Connection* connection = IsOpen() && currentId_ != 0 ? Acquire() : nullptr;
   if (!connection) {
@@ -648,6 +773,7 @@ bool PropertyDatabase::Read(Record& out, const std::vector<PropId>& properties) 
 }
 
 RecordId PropertyDatabase::Add(const Record& record) {
+  const FailureWatch watch(lastError_);
   Connection* connection = IsOpen() ? Acquire() : nullptr;
   if (!connection) {
     return 0;
@@ -672,7 +798,19 @@ RecordId PropertyDatabase::Add(const Record& record) {
     if (next.Step() == SQLITE_ROW) {
       id = static_cast<RecordId>(next.Int(0));
     }
-    if (id == 0 || !next.Run()) {
+    if (!next.Run()) {
+      return 0;
+    }
+  }
+  if (id == 0) {
+    ReportStoreFailure({SQLITE_FULL, QString::fromLatin1(Device::kObjectStoreFile),
+                        QStringLiteral("no record id is left to hand out")});
+    return 0;
+  }
+  {
+    Statement copy(*connection, "UPDATE record_id_copy SET value = ?1");
+    copy.Bind(1, int64_t{id});
+    if (!copy.Run()) {
       return 0;
     }
   }
@@ -697,6 +835,7 @@ RecordId PropertyDatabase::Add(const Record& record) {
 }
 
 bool PropertyDatabase::WriteCurrent(const Record& record) {
+  const FailureWatch watch(lastError_);
   Connection* connection = IsOpen() && currentId_ != 0 ? Acquire() : nullptr;
   if (!connection) {
     return false;
@@ -745,6 +884,7 @@ bool PropertyDatabase::WriteCurrent(const Record& record) {
 }
 
 bool PropertyDatabase::Delete(RecordId id) {
+  const FailureWatch watch(lastError_);
   Connection* connection = IsOpen() && id != 0 ? Acquire() : nullptr;
   if (!connection) {
     return false;
@@ -767,12 +907,52 @@ bool PropertyDatabase::Delete(RecordId id) {
 }
 
 uint32_t PropertyDatabase::RecordCount() {
+  const FailureWatch watch(lastError_);
   Connection* connection = IsOpen() ? Acquire() : nullptr;
   if (!connection) {
     return 0;
   }
   Statement count(*connection, "SELECT count(*) FROM " + RecTable(volume_));
   return count.Step() == SQLITE_ROW ? static_cast<uint32_t>(count.Int(0)) : 0;
+}
+
+StoreTransaction::StoreTransaction() {
+  Connection* connection = Acquire();
+  if (!connection) {
+    return;
+  }
+  // Inside a transaction of the caller's this one is a savepoint of it.
+  nested_ = sqlite3_get_autocommit(connection->db) == 0;
+  if (Execute(*connection, nested_ ? "SAVEPOINT ov_task" : "BEGIN IMMEDIATE")) {
+    db_ = connection->db;
+  }
+}
+
+StoreTransaction::~StoreTransaction() {
+  Rollback();
+}
+
+bool StoreTransaction::Commit() {
+  if (!db_) {
+    return false;
+  }
+  const int rc =
+      sqlite3_exec(db_, nested_ ? "RELEASE ov_task" : "COMMIT", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    ReportSqliteFailure(db_, rc);
+    Rollback();
+    return false;
+  }
+  db_ = nullptr;
+  return true;
+}
+
+void StoreTransaction::Rollback() {
+  if (db_ && sqlite3_get_autocommit(db_) == 0) {
+    sqlite3_exec(db_, nested_ ? "ROLLBACK TO ov_task; RELEASE ov_task" : "ROLLBACK", nullptr,
+                 nullptr, nullptr);
+  }
+  db_ = nullptr;
 }
 
 }  // namespace platform

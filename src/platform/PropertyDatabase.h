@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/StoreError.h"
+
 namespace platform {
 
 using RecordId = uint32_t;
@@ -61,6 +63,9 @@ class PropertyDatabase {
   static bool Exists(const QString& name);
   // Names of every database on the current device, in creation order.
   static std::vector<QString> Names();
+  // Opens the current device's object store and reads its bookkeeping (format, record id
+  // counter, mending a lost counter from the ids in use). False when that fails, reported.
+  static bool Ready();
 
   // Opens the named database sorted on sort order sortIndex (0 = first); false when missing.
   bool Open(const QString& name, int sortIndex = 0);
@@ -90,7 +95,25 @@ class PropertyDatabase {
   bool Delete(RecordId id);
   uint32_t RecordCount();
 
+  // The failure of the latest operation on this handle, with its cause; none when that operation
+  // succeeded or merely found nothing. A seek that answers 0 or a read that answers false has
+  // failed only when this says so.
+  const StoreError& LastError() const { return lastError_; }
+
  private:
+  // Sets the slot, when it goes, to the failure reported meanwhile on this thread, or to none.
+  class FailureWatch {
+   public:
+    explicit FailureWatch(StoreError& slot);
+    ~FailureWatch();
+    FailureWatch(const FailureWatch&) = delete;
+    FailureWatch& operator=(const FailureWatch&) = delete;
+
+   private:
+    StoreError& slot_;
+    uint64_t start_;
+  };
+
   struct Position {
     QString key;
     RecordId id = 0;
@@ -104,6 +127,31 @@ class PropertyDatabase {
   int sortIndex_ = 0;
   RecordId currentId_ = 0;
   QString currentKey_;
+  StoreError lastError_;
+};
+
+// Several changes of the current device's object store as one: every change made while the
+// transaction lives becomes durable at Commit, or none does (the transaction rolls back when it
+// goes without a commit, or when the process dies). Other processes wait for the device's write
+// lock meanwhile, so a transaction is for one task (an import, deleting a patient), not for
+// holding open. Begun inside another, it is a part of that one that can fail alone.
+class StoreTransaction {
+ public:
+  StoreTransaction();
+  ~StoreTransaction();
+  StoreTransaction(const StoreTransaction&) = delete;
+  StoreTransaction& operator=(const StoreTransaction&) = delete;
+
+  // False when the transaction could not begin (reported); changes then stand alone.
+  bool Active() const { return db_ != nullptr; }
+  // True when every change is durable; false (reported) when nothing of them is.
+  bool Commit();
+
+ private:
+  void Rollback();
+
+  ::sqlite3* db_ = nullptr;
+  bool nested_ = false;
 };
 
 }  // namespace platform

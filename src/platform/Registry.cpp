@@ -53,7 +53,9 @@ class Statement : public SqliteStatement {
  private:
   static sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+    const int rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    if (rc != SQLITE_OK) {
+      ReportSqliteFailure(db, rc);
       sqlite3_finalize(statement);
       return nullptr;
     }
@@ -62,12 +64,46 @@ class Statement : public SqliteStatement {
 };
 
 bool Execute(sqlite3* db, const char* sql) {
-  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    ReportSqliteFailure(db, rc);
+  }
+  return rc == SQLITE_OK;
 }
 
 sqlite3* Connection() {
   Device* device = Device::Current();
   return device ? device->Registry() : nullptr;
+}
+
+enum class Tables { kNone, kBoth, kUnreadable };
+
+// Before the first key is made the file has no tables, and every key is missing; a file with one
+// of the two tables, or whose list of tables cannot be read, is damaged (and reported).
+Tables FindTables(sqlite3* db) {
+  Statement count(db,
+                  "SELECT count(*) FROM sqlite_master WHERE type = 'table'"
+                  " AND name IN ('reg_keys', 'reg_values')");
+  if (count.Step() != SQLITE_ROW) {
+    return Tables::kUnreadable;
+  }
+  const int64_t found = count.Int(0);
+  if (found == 2) {
+    return Tables::kBoth;
+  }
+  if (found == 0) {
+    return Tables::kNone;
+  }
+  ReportStoreFailure({SQLITE_CORRUPT, QString::fromLatin1(Device::kRegistryFile),
+                      QStringLiteral("one of the registry's two tables is missing")});
+  return Tables::kUnreadable;
+}
+
+// The connection when the registry's tables are there to be read; nullptr when the registry is
+// still empty or cannot be read (reported).
+sqlite3* ReadableConnection() {
+  sqlite3* db = Connection();
+  return db && FindTables(db) == Tables::kBoth ? db : nullptr;
 }
 
 // A change: the write lock first (another process may hold it), durable at commit; rolled back
@@ -118,10 +154,16 @@ bool KeyExists(sqlite3* db, int64_t hive, const QString& folded) {
 bool RegistryKey::Open(Hive hive, const QString& path, bool writable) {
   Close();
   QStringList names;
+  if (!NormalizePath(path, names)) {
+    return false;
+  }
   sqlite3* db = Connection();
-  // Before the first key is made the tables do not exist; the query then fails: no such key.
-  if (!db || !NormalizePath(path, names) ||
-      !KeyExists(db, HiveNumber(hive), Fold(names.join(QLatin1Char('\\'))))) {
+  const QString folded = Fold(names.join(QLatin1Char('\\')));
+  const Tables tables = db ? FindTables(db) : Tables::kUnreadable;
+  // The hive itself is always there, also in a registry without tables yet.
+  const bool exists = tables == Tables::kBoth ? KeyExists(db, HiveNumber(hive), folded)
+                                              : tables == Tables::kNone && folded.isEmpty();
+  if (!exists) {
     return false;
   }
   hive_ = hive;
@@ -165,7 +207,7 @@ bool RegistryKey::Create(Hive hive, const QString& path) {
 }
 
 bool RegistryKey::Query(const QString& name, ValueType& type, QByteArray& data) const {
-  sqlite3* db = open_ ? Connection() : nullptr;
+  sqlite3* db = open_ ? ReadableConnection() : nullptr;
   if (!db) {
     return false;
   }

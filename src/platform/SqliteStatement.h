@@ -6,11 +6,14 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/StoreError.h"
+
 namespace platform {
 
 // Binding values to one prepared SQLite statement, stepping it and reading its columns. Who
 // prepares the statement and who releases it is the deriving class's business (the registry
-// prepares and finalizes its own; the property database borrows cached ones).
+// prepares and finalizes its own; the property database borrows cached ones). A step that ends in
+// anything but a row or the end is reported as a store failure with SQLite's cause.
 class SqliteStatement {
  public:
   SqliteStatement(const SqliteStatement&) = delete;
@@ -47,8 +50,18 @@ class SqliteStatement {
       sqlite3_reset(statement_);
     }
   }
-  // SQLITE_ROW, SQLITE_DONE or an error.
-  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE; }
+  // SQLITE_ROW, SQLITE_DONE or an error (reported). A statement that could not be prepared was
+  // reported when it failed and answers SQLITE_MISUSE here.
+  int Step() {
+    if (!statement_) {
+      return SQLITE_MISUSE;
+    }
+    const int rc = sqlite3_step(statement_);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+      ReportSqliteFailure(sqlite3_db_handle(statement_), rc);
+    }
+    return rc;
+  }
   // Runs to the end; true when it got there without an error.
   bool Run() {
     int rc = Step();

@@ -2,12 +2,14 @@
 
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <cmath>
 #include <functional>
 #include <memory>
 
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
 #include "common/MemoryControls.h"
+#include "platform/PropertyDatabase.h"
 #include "store/CDBLabValues.h"
 #include "store/CDBLists.h"
 #include "store/CDBMeds.h"
@@ -25,16 +27,27 @@ constexpr int kFormatVersion = 1;
 
 // The members of one record, bound by name: the one description from which a record is written to
 // JSON and read back.
+// A signed field with the range of values it may hold.
+struct Number {
+  const char* name;
+  int32_t* value;
+  int32_t low = INT32_MIN;
+  int32_t high = INT32_MAX;
+};
+
 struct Fields {
   std::vector<std::pair<const char*, QString*>> texts;
   std::vector<std::pair<const char*, FILETIME*>> times;  // zero = null
-  std::vector<std::pair<const char*, int32_t*>> numbers;
+  std::vector<Number> numbers;
   std::vector<std::pair<const char*, uint32_t*>> unsignedNumbers;
 };
 
+// The access states a record can have: made on the device, read-only, read/write.
+constexpr int32_t kHighestAccessState = 2;
+
 void AddSync(Fields& fields, CDBBaseDatabase& store) {
   fields.numbers.push_back({"desktopId", &store.desktopId});
-  fields.numbers.push_back({"accessState", &store.accessState});
+  fields.numbers.push_back({"accessState", &store.accessState, 0, kHighestAccessState});
 }
 
 Fields Bind(CDBPatient& p) {
@@ -138,8 +151,9 @@ QString IsoTime(const FILETIME& time) {
 }
 
 bool ParseIsoTime(const QString& text, FILETIME& out) {
+  // \A and \z: nothing may stand before or after the time, not even a line feed.
   static const QRegularExpression pattern(
-      QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})T(\d{2}):(\d{2}):(\d{2})(?:\.(\d{1,7}))?$)"));
+      QStringLiteral(R"(\A(\d{4})-(\d{2})-(\d{2})T(\d{2}):(\d{2}):(\d{2})(?:\.(\d{1,7}))?\z)"));
   const QRegularExpressionMatch match = pattern.match(text);
   if (!match.hasMatch()) {
     return false;
@@ -170,8 +184,8 @@ QJsonObject ToJson(const Fields& fields) {
     object.insert(QLatin1String(name), filetime::IsZero(*value) ? QJsonValue(QJsonValue::Null)
                                                                 : QJsonValue(IsoTime(*value)));
   }
-  for (const auto& [name, value] : fields.numbers) {
-    object.insert(QLatin1String(name), *value);
+  for (const Number& number : fields.numbers) {
+    object.insert(QLatin1String(number.name), *number.value);
   }
   for (const auto& [name, value] : fields.unsignedNumbers) {
     object.insert(QLatin1String(name), static_cast<qint64>(*value));
@@ -181,8 +195,7 @@ QJsonObject ToJson(const Fields& fields) {
 
 bool IsWholeNumber(const QJsonValue& value, double low, double high) {
   const double number = value.toDouble();
-  return value.isDouble() && number >= low && number <= high &&
-         number == static_cast<qint64>(number);
+  return value.isDouble() && number >= low && number <= high && number == std::floor(number);
 }
 
 // Fills the bound members from an object; every field must be present with the right type.
@@ -198,6 +211,9 @@ bool FromJson(const QJsonObject& object, const Fields& fields, const QString& wh
     if (!field.isString()) {
       return fail(name, "a text");
     }
+    if (field.toString().contains(QChar(0))) {
+      return fail(name, "a text without NUL characters");
+    }
     *value = field.toString();
   }
   for (const auto& [name, value] : fields.times) {
@@ -208,12 +224,17 @@ bool FromJson(const QJsonObject& object, const Fields& fields, const QString& wh
       return fail(name, "null or a time YYYY-MM-DDThh:mm:ss");
     }
   }
-  for (const auto& [name, value] : fields.numbers) {
-    const QJsonValue field = object.value(QLatin1String(name));
-    if (!IsWholeNumber(field, INT32_MIN, INT32_MAX)) {
-      return fail(name, "a 32-bit integer");
+  for (const Number& number : fields.numbers) {
+    const QJsonValue field = object.value(QLatin1String(number.name));
+    if (!IsWholeNumber(field, number.low, number.high)) {
+      if (number.low == INT32_MIN && number.high == INT32_MAX) {
+        return fail(number.name, "a 32-bit integer");
+      }
+      const QByteArray range =
+          QStringLiteral("an integer from %1 to %2").arg(number.low).arg(number.high).toLatin1();
+      return fail(number.name, range.constData());
     }
-    *value = static_cast<int32_t>(field.toDouble());
+    *number.value = static_cast<int32_t>(field.toDouble());
   }
   for (const auto& [name, value] : fields.unsignedNumbers) {
     const QJsonValue field = object.value(QLatin1String(name));
@@ -360,8 +381,12 @@ bool Check(const QJsonObject& document, QString& error) {
   }
   for (qsizetype i = 0; i < entries.size(); ++i) {
     const QJsonObject entry = entries[i].toObject();
-    if (!IsWholeNumber(entry.value("list"), 0, 65535) || !entry.value("text").isString()) {
-      error = QStringLiteral("categories[%1] needs a list number 0-65535 and a text").arg(i);
+    if (!IsWholeNumber(entry.value("list"), 0, 65535) || !entry.value("text").isString() ||
+        entry.value("text").toString().contains(QChar(0))) {
+      error = QStringLiteral(
+                  "categories[%1] needs a list number 0-65535 and a text without NUL "
+                  "characters")
+                  .arg(i);
       return false;
     }
   }
@@ -371,8 +396,12 @@ bool Check(const QJsonObject& document, QString& error) {
   for (qsizetype i = 0; i < entries.size(); ++i) {
     const QJsonObject entry = entries[i].toObject();
     if (!entry.value("list").isString() || entry.value("list").toString().isEmpty() ||
-        !entry.value("content").isString()) {
-      error = QStringLiteral("autoTextLists[%1] needs a list id text and a content text").arg(i);
+        !entry.value("content").isString() || entry.value("list").toString().contains(QChar(0)) ||
+        entry.value("content").toString().contains(QChar(0))) {
+      error = QStringLiteral(
+                  "autoTextLists[%1] needs a list id text and a content text, without "
+                  "NUL characters")
+                  .arg(i);
       return false;
     }
   }
@@ -448,6 +477,8 @@ void RestoreFavorites(const QJsonArray& favorites) {
 }  // namespace
 
 bool Export(const QString& onlyPatient, QJsonObject& document, QString& error) {
+  // A backup is written only from a device read whole: a read that failed would leave records out.
+  platform::StoreErrorScope failures;
   memory_controls::List list;
   std::vector<QString> names, rooms, mrNumbers;
   std::vector<uint8_t> accessStates;
@@ -458,16 +489,22 @@ bool Export(const QString& onlyPatient, QJsonObject& document, QString& error) {
       patients.append(ExportPatient(name));
     }
   }
-  if (!onlyPatient.isEmpty() && patients.isEmpty()) {
+  if (!onlyPatient.isEmpty() && patients.isEmpty() && !failures.Failed()) {
     error = QStringLiteral("no patient named %1").arg(onlyPatient);
     return false;
   }
-  document = QJsonObject{{"format", kFormatName},
-                         {"version", kFormatVersion},
-                         {"patients", patients},
-                         {"categories", ExportCategories()},
-                         {"autoTextLists", ExportAutoTextLists()},
-                         {"favorites", ExportFavorites()}};
+  QJsonObject whole{{"format", kFormatName},
+                    {"version", kFormatVersion},
+                    {"patients", patients},
+                    {"categories", ExportCategories()},
+                    {"autoTextLists", ExportAutoTextLists()},
+                    {"favorites", ExportFavorites()}};
+  if (failures.Failed()) {
+    error =
+        QStringLiteral("the device could not be read whole: %1").arg(failures.Error().Describe());
+    return false;
+  }
+  document = whole;
   return true;
 }
 
@@ -475,16 +512,32 @@ bool Import(const QJsonObject& document, QString& error) {
   if (!Check(document, error)) {
     return false;
   }
-  RestoreCategories(document.value("categories").toArray());
-  RestoreAutoTextLists(document.value("autoTextLists").toArray());
-  RestoreFavorites(document.value("favorites").toArray());
-  for (const QJsonValue& patient : document.value("patients").toArray()) {
-    if (!RestorePatient(patient.toObject(), error)) {
-      return false;
+  // One transaction over every store: a failure, a refusal or a crash midway leaves the device
+  // exactly as it was.
+  platform::StoreErrorScope failures;
+  platform::StoreTransaction transaction;
+  bool restored = transaction.Active();
+  if (restored) {
+    RestoreCategories(document.value("categories").toArray());
+    RestoreAutoTextLists(document.value("autoTextLists").toArray());
+    RestoreFavorites(document.value("favorites").toArray());
+    for (const QJsonValue& patient : document.value("patients").toArray()) {
+      if (!RestorePatient(patient.toObject(), error)) {
+        restored = false;
+        break;
+      }
     }
   }
   CDBPatient::ResetLastPatientWritten();
-  return true;
+  restored = restored && !failures.Failed() && transaction.Commit();
+  if (!restored) {
+    // The cache may hold states of patients that the rollback took away again.
+    CDBPatient::m_ReadOnlyMap.clear();
+    if (failures.Failed()) {
+      error = QStringLiteral("nothing was stored: %1").arg(failures.Error().Describe());
+    }
+  }
+  return restored;
 }
 
 }  // namespace backup

@@ -78,8 +78,56 @@ bool CDBDatedStore::FindLatestOfPatient(const QString& name) {
   return found;
 }
 
-bool CDBDatedStore::IsSameRecord(const Record&) const {
+void CDBDatedStore::AddFieldProps(Record& record) const {
+  for (const TextField& field : TextFields()) {
+    record.Add(field.prop, this->*field.member);
+  }
+}
+
+void CDBDatedStore::UnpackFields(const Record& record) {
+  for (const TextField& field : TextFields()) {
+    this->*field.member = TextProp(record, field.prop);
+  }
+}
+
+void CDBDatedStore::WriteTexts(bytes::Writer& writer) const {
+  for (const TextField& field : TextFields()) {
+    if (field.serialised) {
+      writer.WriteString(this->*field.member);
+    }
+  }
+}
+
+bool CDBDatedStore::ReadTexts(bytes::Reader& reader) {
+  const std::span<const TextField> fields = TextFields();
+  std::vector<QString> received(fields.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].serialised && !reader.ReadString(received[i])) {
+      return false;
+    }
+  }
+  // A field that does not travel must not keep what the object held before.
+  for (size_t i = 0; i < fields.size(); ++i) {
+    this->*fields[i].member = received[i];
+  }
   return true;
+}
+
+bool CDBDatedStore::IsSameRecord(const Record& stored) const {
+  for (const TextField& field : TextFields()) {
+    if (field.identifying && TextProp(stored, field.prop) != this->*field.member) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void CDBDatedStore::AddMergedFieldProps(Record& record) const {
+  for (const TextField& field : TextFields()) {
+    if (field.merged) {
+      record.Add(field.prop, this->*field.member);
+    }
+  }
 }
 
 void CDBDatedStore::WriteFields(bytes::Writer& writer) const {

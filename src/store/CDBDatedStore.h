@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <span>
 #include <vector>
 
 #include "store/CDBChartStore.h"
@@ -40,6 +41,24 @@ class CDBDatedStore : public CDBChartStore {
   // Fixed part of the serialised form: head, timeStamp, date, time; the texts follow.
   static constexpr size_t kFixedSize = kHeadSize + 3 * 8;
 
+  // One text field of a dated store, as its store's table lists it: its property and member;
+  // whether it travels in the serialised form (fields travel in table order; one that does not is
+  // empty in a received record); whether it tells two records of one key apart (a received record
+  // matches a stored one when every such field agrees); and whether a received record writes it
+  // over the record it matches.
+  struct TextField {
+    PropId prop;
+    QString CDBDatedStore::*member;
+    bool serialised;
+    bool identifying;
+    bool merged;
+  };
+  // A member of a store derived from this one, as a TextField holds it.
+  template <typename Store>
+  static constexpr QString CDBDatedStore::*Member(QString Store::*member) {
+    return static_cast<QString CDBDatedStore::*>(member);
+  }
+
   CDBDatedStore(const QString& volumeName, PropId timeStampProp);
 
   // patient is the key less as many characters as the date property holds; date and time both
@@ -62,18 +81,8 @@ class CDBDatedStore : public CDBChartStore {
   FILETIME timeStamp;
 
  protected:
-  // The store's own text fields as properties, in the store's order (AddNew).
-  virtual void AddFieldProps(platform::Record& record) const = 0;
-  // The store's own text fields from a record; a missing property gives the empty text.
-  virtual void UnpackFields(const platform::Record& record) = 0;
-  // The store's texts of the serialised form, after the fixed part. ReadTexts changes the members
-  // only when every text was read.
-  virtual void WriteTexts(bytes::Writer& writer) const = 0;
-  virtual bool ReadTexts(bytes::Reader& reader) = 0;
-  // Whether a stored record with the received key is the received record (default: any is).
-  virtual bool IsSameRecord(const platform::Record& stored) const;
-  // The changeable fields that a received record writes over the record it matches.
-  virtual void AddMergedFieldProps(platform::Record& record) const = 0;
+  // The store's own text fields, in the order of its serialised form.
+  virtual std::span<const TextField> TextFields() const = 0;
 
   void WriteFields(bytes::Writer& writer) const final;
   bool ReadFields(bytes::Reader& reader) final;
@@ -89,6 +98,18 @@ class CDBDatedStore : public CDBChartStore {
   bool ForEachOfPatient(const QString& name, bool ascending, Visit visit);
 
   PropId m_timeStampProp;
+
+ private:
+  // What the table of text fields serves: the properties of an added record, the members from a
+  // stored one (a missing property gives the empty text), the texts of the serialised form after
+  // its fixed part (ReadTexts changes the members only when every text was read), the match of a
+  // received record and the fields it writes over the one it matches.
+  void AddFieldProps(platform::Record& record) const;
+  void UnpackFields(const platform::Record& record);
+  void WriteTexts(bytes::Writer& writer) const;
+  bool ReadTexts(bytes::Reader& reader);
+  bool IsSameRecord(const platform::Record& stored) const;
+  void AddMergedFieldProps(platform::Record& record) const;
 };
 
 template <typename Visit>
@@ -98,6 +119,9 @@ bool CDBDatedStore::ForEachOfPatient(const QString& name, bool ascending, Visit 
                           : m_db.SeekLastLessThan(name + QLatin1String(kAfterAllDates));
   for (; id != 0; id = ascending ? m_db.SeekNext() : m_db.SeekPrevious()) {
     if (!ReadCurrent(record)) {
+      if (ReadFailed()) {
+        break;
+      }
       continue;
     }
     if (!TextProp(record, m_keyProp).startsWith(name, Qt::CaseInsensitive)) {

@@ -8,38 +8,17 @@ using platform::Record;
 
 CDBLabValues::CDBLabValues() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
 
-void CDBLabValues::AddFieldProps(Record& record) const {
-  record.Add(kGroupProp, group);
-  record.Add(kValuesProp, values);
-}
+namespace {
 
-void CDBLabValues::UnpackFields(const Record& record) {
-  group = TextProp(record, kGroupProp);
-  values = TextProp(record, kValuesProp);
-}
+constexpr CDBDatedStore::TextField kTextFields[] = {
+    {CDBLabValues::kGroupProp, CDBDatedStore::Member(&CDBLabValues::group), true, true, false},
+    {CDBLabValues::kValuesProp, CDBDatedStore::Member(&CDBLabValues::values), true, false, true},
+};
 
-void CDBLabValues::WriteTexts(bytes::Writer& writer) const {
-  writer.WriteString(group);
-  writer.WriteString(values);
-}
+}  // namespace
 
-bool CDBLabValues::ReadTexts(bytes::Reader& reader) {
-  QString receivedGroup;
-  QString receivedValues;
-  if (!reader.ReadString(receivedGroup) || !reader.ReadString(receivedValues)) {
-    return false;
-  }
-  group = receivedGroup;
-  values = receivedValues;
-  return true;
-}
-
-bool CDBLabValues::IsSameRecord(const Record& stored) const {
-  return TextProp(stored, kGroupProp) == group;
-}
-
-void CDBLabValues::AddMergedFieldProps(Record& record) const {
-  record.Add(kValuesProp, values);
+std::span<const CDBDatedStore::TextField> CDBLabValues::TextFields() const {
+  return kTextFields;
 }
 
 bool CDBLabValues::UpdateValues(RecordId id, const QString& newValues) {

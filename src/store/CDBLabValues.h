@@ -43,11 +43,6 @@ class CDBLabValues : public CDBDatedStore {
   QString values;
 
  protected:
-  void AddFieldProps(platform::Record& record) const override;
-  void UnpackFields(const platform::Record& record) override;
-  void WriteTexts(bytes::Writer& writer) const override;
-  bool ReadTexts(bytes::Reader& reader) override;
   // A received result is the stored one of the same key only when it is of the same group.
-  bool IsSameRecord(const platform::Record& stored) const override;
-  void AddMergedFieldProps(platform::Record& record) const override;
+  std::span<const TextField> TextFields() const override;
 };

@@ -34,6 +34,8 @@ QString CDBLists::DefaultContent(int firstEntry, int lastEntry) {
 }
 
 bool CDBLists::CreateDB() {
+  // The store and its default lists are made together: a store without them is never left.
+  platform::StoreTransaction transaction;
   if (!platform::PropertyDatabase::Create(m_volumeName, {{m_keyProp, true}})) {
     return false;
   }
@@ -41,7 +43,7 @@ bool CDBLists::CreateDB() {
   // (creation happens inside the caller's first open), and they must not be disturbed.
   platform::PropertyDatabase db;
   if (!db.Open(m_volumeName)) {
-    return true;
+    return transaction.Commit();
   }
   const QString stamp = GetCurrentTimeStamp();
   for (const DefaultList& list : kDefaultLists) {
@@ -50,7 +52,7 @@ bool CDBLists::CreateDB() {
             {kTimeStampProp, stamp}});
   }
   db.Close();
-  return true;
+  return transaction.Commit();
 }
 
 bool CDBLists::FindByName(const QString& listId) {

@@ -12,6 +12,25 @@ using platform::Record;
 
 namespace {
 
+// The text fields of a medication with their properties, in the order of the serialised form.
+// identifying: the field tells two medications of one patient apart (see MergeReceived).
+struct TextField {
+  platform::PropId prop;
+  QString CDBMeds::*member;
+  bool identifying;
+};
+
+constexpr TextField kTextFields[] = {
+    {CDBMeds::kDrugProp, &CDBMeds::drug, true},
+    {CDBMeds::kDoseProp, &CDBMeds::dose, true},
+    {CDBMeds::kRouteProp, &CDBMeds::route, true},
+    {CDBMeds::kFrequencyProp, &CDBMeds::frequency, true},
+    {CDBMeds::kTrackDaysProp, &CDBMeds::trackDays, true},
+    {CDBMeds::kDispensedProp, &CDBMeds::dispensed, false},
+    {CDBMeds::kRefillsProp, &CDBMeds::refills, false},
+    {CDBMeds::kDaysProp, &CDBMeds::days, true},
+};
+
 // Whole days of treatment elapsed at now for a medication started on the day of start: 0 on the
 // start day itself. None when the start is unknown (zero) or still to come: no day of treatment
 // can be told then. The start counts from the beginning of its day, as it is stored.
@@ -52,25 +71,21 @@ int64_t CDBMeds::LeadingNumber(const QString& text) {
 }
 
 Record CDBMeds::BuildProperties(const QString& stamp) const {
-  return Record{{m_keyProp, patient},        {kDrugProp, drug},
-                {kDoseProp, dose},           {kRouteProp, route},
-                {kFrequencyProp, frequency}, {kTrackDaysProp, trackDays},
-                {kDaysProp, days},           {kStartDateProp, TimeToDayString(startDate)},
-                {kDispensedProp, dispensed}, {kRefillsProp, refills},
-                {kTimeStampProp, stamp}};
+  Record record{{m_keyProp, patient}};
+  for (const TextField& field : kTextFields) {
+    record.Add(field.prop, this->*field.member);
+  }
+  record.Add(kStartDateProp, TimeToDayString(startDate));
+  record.Add(kTimeStampProp, stamp);
+  return record;
 }
 
 void CDBMeds::UnpackRecord(const Record& record) {
   CDBChartStore::UnpackRecord(record);
   patient = TextProp(record, m_keyProp);
-  drug = TextProp(record, kDrugProp);
-  dose = TextProp(record, kDoseProp);
-  route = TextProp(record, kRouteProp);
-  frequency = TextProp(record, kFrequencyProp);
-  trackDays = TextProp(record, kTrackDaysProp);
-  days = TextProp(record, kDaysProp);
-  dispensed = TextProp(record, kDispensedProp);
-  refills = TextProp(record, kRefillsProp);
+  for (const TextField& field : kTextFields) {
+    this->*field.member = TextProp(record, field.prop);
+  }
   if (const platform::Property* start = record.Find(kStartDateProp)) {
     startDate = StringToTime(start->value);
   }
@@ -135,6 +150,9 @@ void CDBMeds::ForEachOfPatient(const QString& patientName, Visit visit) {
   Record record;
   for (RecordId id = m_db.SeekEqual(patientName); id != 0; id = m_db.SeekNext()) {
     if (!m_db.Read(record)) {
+      if (ReadFailed()) {
+        break;
+      }
       continue;
     }
     const QString key = TextProp(record, m_keyProp);
@@ -213,9 +231,8 @@ QString CDBMeds::FormatMedsSection(const QString& patientName) {
 void CDBMeds::WriteFields(bytes::Writer& writer) const {
   writer.WriteFileTime(timeStamp);
   writer.WriteFileTime(startDate);
-  for (const QString* text :
-       {&drug, &dose, &route, &frequency, &trackDays, &dispensed, &refills, &days}) {
-    writer.WriteString(*text);
+  for (const TextField& field : kTextFields) {
+    writer.WriteString(this->*field.member);
   }
 }
 
@@ -223,9 +240,8 @@ bool CDBMeds::ReadFields(bytes::Reader& reader) {
   if (!reader.ReadFileTime(timeStamp) || !reader.ReadFileTime(startDate)) {
     return false;
   }
-  for (QString* text :
-       {&drug, &dose, &route, &frequency, &trackDays, &dispensed, &refills, &days}) {
-    if (!reader.ReadString(*text)) {
+  for (const TextField& field : kTextFields) {
+    if (!reader.ReadString(this->*field.member)) {
       return false;
     }
   }
@@ -238,9 +254,12 @@ bool CDBMeds::SameMedication(const Record& stored) const {
     const platform::Property* property = stored.Find(id);
     return property == nullptr || property->value == value;
   };
-  return agrees(kDrugProp, drug) && agrees(kDoseProp, dose) && agrees(kRouteProp, route) &&
-         agrees(kFrequencyProp, frequency) && agrees(kTrackDaysProp, trackDays) &&
-         agrees(kDaysProp, days) && agrees(kStartDateProp, TimeToDayString(startDate));
+  for (const TextField& field : kTextFields) {
+    if (field.identifying && !agrees(field.prop, this->*field.member)) {
+      return false;
+    }
+  }
+  return agrees(kStartDateProp, TimeToDayString(startDate));
 }
 
 bool CDBMeds::MergeReceived() {

@@ -35,6 +35,10 @@ bool CDBMedsFavorites::AddNew() {
   Record stored;
   for (RecordId id = m_db.SeekEqual(drug); id != 0; id = m_db.SeekNext()) {
     if (!m_db.Read(stored)) {
+      if (ReadFailed()) {
+        m_db.Close();
+        return false;
+      }
       continue;
     }
     if (TextProp(stored, kDrugProp).compare(drug, Qt::CaseInsensitive) != 0) {
@@ -63,6 +67,8 @@ void CDBMedsFavorites::FillChoices(CListItem& item) {
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
     if (ReadCurrent(record)) {
       item.AddChoice(FormatFavorite(), static_cast<int32_t>(id));
+    } else if (ReadFailed()) {
+      break;
     }
   }
   m_db.Close();
@@ -78,6 +84,8 @@ void CDBMedsFavorites::FillListBox(IListBox& listBox) {
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
     if (ReadCurrent(record)) {
       listBox.SetItemData(listBox.AddString(FormatFavorite()), id);
+    } else if (ReadFailed()) {
+      break;
     }
   }
   m_db.Close();
@@ -112,10 +120,13 @@ bool CDBMedsFavorites::Next() {
 
 bool CDBMedsFavorites::ReadOrClose(RecordId id) {
   Record record;
-  // A favourite that cannot be read is passed over.
+  // A favourite deleted meanwhile is passed over; a failure ends the walk.
   for (; id != 0; id = m_db.SeekNext()) {
     if (ReadCurrent(record)) {
       return true;
+    }
+    if (ReadFailed()) {
+      break;
     }
   }
   m_db.Close();

@@ -6,40 +6,20 @@ using platform::Record;
 
 CDBNotes::CDBNotes() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
 
-void CDBNotes::AddFieldProps(Record& record) const {
-  record.Add(kNoteTextProp, noteText);
-  record.Add(kSubjectiveProp, subjective);
-  record.Add(kObjectiveProp, objective);
-  record.Add(kAssessmentPlanProp, assessmentPlan);
-}
+namespace {
 
-void CDBNotes::UnpackFields(const Record& record) {
-  noteText = TextProp(record, kNoteTextProp);
-  subjective = TextProp(record, kSubjectiveProp);
-  objective = TextProp(record, kObjectiveProp);
-  assessmentPlan = TextProp(record, kAssessmentPlanProp);
-}
+constexpr CDBDatedStore::TextField kTextFields[] = {
+    {CDBNotes::kNoteTextProp, CDBDatedStore::Member(&CDBNotes::noteText), true, false, true},
+    {CDBNotes::kSubjectiveProp, CDBDatedStore::Member(&CDBNotes::subjective), false, false, false},
+    {CDBNotes::kObjectiveProp, CDBDatedStore::Member(&CDBNotes::objective), false, false, false},
+    {CDBNotes::kAssessmentPlanProp, CDBDatedStore::Member(&CDBNotes::assessmentPlan), false, false,
+     false},
+};
 
-void CDBNotes::WriteTexts(bytes::Writer& writer) const {
-  writer.WriteString(noteText);
-}
+}  // namespace
 
-bool CDBNotes::ReadTexts(bytes::Reader& reader) {
-  QString receivedText;
-  if (!reader.ReadString(receivedText)) {
-    return false;
-  }
-  // The sections do not travel; whatever the object held before must not be filed with the
-  // received note.
-  noteText = receivedText;
-  subjective.clear();
-  objective.clear();
-  assessmentPlan.clear();
-  return true;
-}
-
-void CDBNotes::AddMergedFieldProps(Record& record) const {
-  record.Add(kNoteTextProp, noteText);
+std::span<const CDBDatedStore::TextField> CDBNotes::TextFields() const {
+  return kTextFields;
 }
 
 bool CDBNotes::UpdateValues(RecordId id, const QString& newNoteText) {

@@ -46,10 +46,6 @@ class CDBNotes : public CDBDatedStore {
   QString assessmentPlan;
 
  protected:
-  void AddFieldProps(platform::Record& record) const override;
-  void UnpackFields(const platform::Record& record) override;
-  void WriteTexts(bytes::Writer& writer) const override;
-  // Reads the full text; a received note has empty sections.
-  bool ReadTexts(bytes::Reader& reader) override;
-  void AddMergedFieldProps(platform::Record& record) const override;
+  // Only the full text travels; a received note has empty sections.
+  std::span<const TextField> TextFields() const override;
 };

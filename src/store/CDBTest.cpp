@@ -1,62 +1,25 @@
 #include "store/CDBTest.h"
 
-#include <sqlite3.h>
-
 #include "common/Controls.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
-#include "platform/Device.h"
 
 using platform::Record;
 
+CDBTest::CDBTest() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
+
 namespace {
 
-// The error code that the device's object store left with its last failure. It is the code of
-// the failing step when the database gave up before changing anything (a lock held too long);
-// after a change was rolled back it is 0.
-int LastDatabaseError() {
-  platform::Device* device = platform::Device::Current();
-  sqlite3* db = device ? device->ObjectStore() : nullptr;
-  return db ? sqlite3_extended_errcode(db) : 0;
-}
+constexpr CDBDatedStore::TextField kTextFields[] = {
+    {CDBTest::kTestProp, CDBDatedStore::Member(&CDBTest::test), true, true, false},
+    {CDBTest::kResultProp, CDBDatedStore::Member(&CDBTest::result), true, false, true},
+};
 
 }  // namespace
 
-CDBTest::CDBTest() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
-
-void CDBTest::AddFieldProps(Record& record) const {
-  record.Add(kTestProp, test);
-  record.Add(kResultProp, result);
-}
-
-void CDBTest::UnpackFields(const Record& record) {
-  test = TextProp(record, kTestProp);
-  result = TextProp(record, kResultProp);
-}
-
-void CDBTest::WriteTexts(bytes::Writer& writer) const {
-  writer.WriteString(test);
-  writer.WriteString(result);
-}
-
-bool CDBTest::ReadTexts(bytes::Reader& reader) {
-  QString receivedTest;
-  QString receivedResult;
-  if (!reader.ReadString(receivedTest) || !reader.ReadString(receivedResult)) {
-    return false;
-  }
-  test = receivedTest;
-  result = receivedResult;
-  return true;
-}
-
-bool CDBTest::IsSameRecord(const Record& stored) const {
-  return TextProp(stored, kTestProp) == test;
-}
-
-void CDBTest::AddMergedFieldProps(Record& record) const {
-  record.Add(kResultProp, result);
+std::span<const CDBDatedStore::TextField> CDBTest::TextFields() const {
+  return kTextFields;
 }
 
 bool CDBTest::UpdateResult(RecordId id, const QString& newResult) {
@@ -72,7 +35,8 @@ bool CDBTest::UpdateResult(RecordId id, const QString& newResult) {
   const bool written =
       m_db.Read(current, {kResultProp, kTimeStampProp}) &&
       m_db.WriteCurrent({{kResultProp, newResult}, {kTimeStampProp, GetCurrentTimeStamp()}});
-  const int error = written ? 0 : LastDatabaseError();
+  // The code of the step that failed, as the database reported it.
+  const int error = written ? 0 : m_db.LastError().code;
   m_db.Close();
   if (!written) {
     messages::Show(strings::FormatId(ids::kDatabaseError, error), messages::Buttons::Ok);

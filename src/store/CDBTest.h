@@ -39,11 +39,6 @@ class CDBTest : public CDBDatedStore {
   QString result;
 
  protected:
-  void AddFieldProps(platform::Record& record) const override;
-  void UnpackFields(const platform::Record& record) override;
-  void WriteTexts(bytes::Writer& writer) const override;
-  bool ReadTexts(bytes::Reader& reader) override;
   // A received test is the stored one of the same key only when it has the same name.
-  bool IsSameRecord(const platform::Record& stored) const override;
-  void AddMergedFieldProps(platform::Record& record) const override;
+  std::span<const TextField> TextFields() const override;
 };

@@ -243,9 +243,10 @@ void CDBToDo::ConvertLegacyTodo(const QString& name) {
   flags = 0;
   text = strings::Load(ids::kConvertedTodoItem);
   note = old;
-  // The old text is cleared only once it is safe in an item; otherwise the next call tries again.
-  if (AddNew(false) != 0) {
-    patients.UpdateTodo(name, QString());
+  // The item and the cleared text are stored together, so the text is converted exactly once.
+  platform::StoreTransaction transaction;
+  if (AddNew(false) != 0 && patients.UpdateTodo(name, QString())) {
+    transaction.Commit();
   }
 }
 

@@ -8,29 +8,17 @@ using platform::Record;
 
 CDBVitals::CDBVitals() : CDBDatedStore(QString::fromLatin1(kVolumeName), kTimeStampProp) {}
 
-void CDBVitals::AddFieldProps(Record& record) const {
-  record.Add(kValuesProp, values);
-}
+namespace {
 
-void CDBVitals::UnpackFields(const Record& record) {
-  values = TextProp(record, kValuesProp);
-}
+// Any entry of the same date and time is the same entry; its values are replaced.
+constexpr CDBDatedStore::TextField kTextFields[] = {
+    {CDBVitals::kValuesProp, CDBDatedStore::Member(&CDBVitals::values), true, false, true},
+};
 
-void CDBVitals::WriteTexts(bytes::Writer& writer) const {
-  writer.WriteString(values);
-}
+}  // namespace
 
-bool CDBVitals::ReadTexts(bytes::Reader& reader) {
-  QString receivedValues;
-  if (!reader.ReadString(receivedValues)) {
-    return false;
-  }
-  values = receivedValues;
-  return true;
-}
-
-void CDBVitals::AddMergedFieldProps(Record& record) const {
-  record.Add(kValuesProp, values);
+std::span<const CDBDatedStore::TextField> CDBVitals::TextFields() const {
+  return kTextFields;
 }
 
 bool CDBVitals::UpdateValues(RecordId id, const QString& newValues) {

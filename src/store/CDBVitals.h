@@ -35,9 +35,5 @@ class CDBVitals : public CDBDatedStore {
   QString values;
 
  protected:
-  void AddFieldProps(platform::Record& record) const override;
-  void UnpackFields(const platform::Record& record) override;
-  void WriteTexts(bytes::Writer& writer) const override;
-  bool ReadTexts(bytes::Reader& reader) override;
-  void AddMergedFieldProps(platform::Record& record) const override;
+  std::span<const TextField> TextFields() const override;
 };

@@ -11,6 +11,9 @@
 namespace patient_records {
 
 bool DeletePatient(const QString& name) {
+  // One transaction: a patient is never left half deleted, with records that no patient owns.
+  platform::StoreErrorScope failures;
+  platform::StoreTransaction transaction;
   CDBPatient patients;
   const bool found = patients.DeleteByName(name);
   CDBPatient::m_ReadOnlyMap.remove(name);
@@ -20,7 +23,7 @@ bool DeletePatient(const QString& name) {
   CDBMeds().DeleteAllOfPatient(name);
   CDBTest().DeleteAllOfPatient(name);
   CDBToDo().DeleteAllOfPatient(name);
-  return found;
+  return !failures.Failed() && transaction.Commit() && found;
 }
 
 }  // namespace patient_records

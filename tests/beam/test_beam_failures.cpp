@@ -9,6 +9,7 @@
 
 #include "beam/BeamCommands.h"
 #include "beam/BeamTestSupport.h"
+#include "common/ByteStream.h"
 #include "common/CDBPatient.h"
 #include "platform/Clock.h"
 #include "store/CDBLabValues.h"
@@ -20,6 +21,7 @@ namespace {
 
 const QString kAnn = QStringLiteral("Smith, Ann");
 const std::vector<uint8_t> kAck = {1, 0, 0, 0};
+const std::vector<uint8_t> kRefusedAck = {0, 0, 0, 0};
 
 class BeamFailures : public ::testing::Test {
  protected:
@@ -88,21 +90,23 @@ uint32_t LabCount(const QString& patient) {
   return record.CountLabs(patient);
 }
 
-TEST_F(BeamFailures, UnknownTransferKindEndsQuietlyAndClosesTheConnection) {
+TEST_F(BeamFailures, UnknownTransferKindIsReportedAndClosesTheConnection) {
   StartReceiver();
   std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
   ASSERT_TRUE(socket);
   ASSERT_TRUE(WriteRaw(*socket, {9}));
   ASSERT_TRUE(ReceiverEndsByItself());
   EXPECT_FALSE(received);
-  EXPECT_EQ(receiver.LastStatus(), "\nSearching for sender");
-  EXPECT_FALSE(receiver.LastStatusIsError());
+  EXPECT_EQ(receiver.LastStatus(), "\nThe other handheld sent a transfer of an unknown kind (9)");
+  EXPECT_TRUE(receiver.LastStatusIsError());
   EXPECT_EQ(receiver.doneWaits.load(), 1);
   std::vector<uint8_t> rest;
   EXPECT_FALSE(ReadRaw(*socket, 1, rest));  // closed by the receiver
 }
 
-TEST_F(BeamFailures, FramesOfUnknownTypeAreAcknowledgedAndDropped) {
+// A record that cannot be decoded or filed is acknowledged with 0, the transfer goes on with the
+// next, and the receiver ends in failure with counts of what it stored.
+TEST_F(BeamFailures, RecordsThatCannotBeFiledAreRefusedAndCountedAsNotReceived) {
   StartReceiver();
   std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
   ASSERT_TRUE(socket);
@@ -110,33 +114,105 @@ TEST_F(BeamFailures, FramesOfUnknownTypeAreAcknowledgedAndDropped) {
   ASSERT_TRUE(WriteRaw(*socket, Join({{3}, Frame(SerializedPatient("Ann", "Smith"))})));
   ASSERT_TRUE(ReadRaw(*socket, 4, ack));
   EXPECT_EQ(ack, kAck);
-  ASSERT_TRUE(WriteRaw(*socket, Join({U32(3), U32(3), {2}, Frame({0, 0, 0, 0, 0, 0, 0, 0, 0})})));
-  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
-  EXPECT_EQ(ack, kAck);
-  ASSERT_TRUE(WriteRaw(*socket, Join({{2}, Frame({8, 1, 2, 3})})));
-  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
-  EXPECT_EQ(ack, kAck);
+  std::vector<uint8_t> shortLab = SerializedLab("Cut");
+  shortLab.resize(shortLab.size() - 3);
+  const std::vector<std::vector<uint8_t>> refused = {
+      {0, 0, 0, 0, 0, 0, 0, 0, 0}, {8, 1, 2, 3}, {255}, shortLab};
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(5), U32(5)})));
+  for (const std::vector<uint8_t>& record : refused) {
+    ASSERT_TRUE(WriteRaw(*socket, Join({{2}, Frame(record)})));
+    ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+    EXPECT_EQ(ack, kRefusedAck);
+  }
   ASSERT_TRUE(WriteRaw(*socket, Join({{2}, Frame(SerializedLab("Chem7"))})));
   ASSERT_TRUE(ReadRaw(*socket, 4, ack));
   EXPECT_EQ(ack, kAck);
   ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
   ASSERT_TRUE(ReceiverEndsByItself());
 
-  EXPECT_TRUE(received);
-  EXPECT_EQ(receiver.LastStatus(), "\nPatient Smith, Ann received successfully");
+  EXPECT_FALSE(received);
+  EXPECT_EQ(receiver.LastStatus(),
+            "Error receiving Smith, Ann.  Received 1 of 5 labs, 0 of 0 meds, 0 of 0 notes, 0 of 0 "
+            "tests, 0 of 0 todos, 0 of 0 vitals.");
+  EXPECT_TRUE(receiver.LastStatusIsError());
   OnReceiver([] { EXPECT_EQ(LabCount(kAnn), 1u); });
 }
 
-TEST_F(BeamFailures, RecordsBeforeAnyPatientAreAcknowledgedAndDropped) {
+TEST_F(BeamFailures, APatientWhoseLastTextLacksItsZeroIsRefusedAndSoAreItsRecords) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> patient = SerializedPatient("Ann", "Smith");
+  patient[patient.size() - 1] = 'x';  // the terminating zero of the last text
+  std::vector<uint8_t> ack;
+  ASSERT_TRUE(WriteRaw(*socket, Join({{3}, Frame(patient)})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kRefusedAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(1), U32(1), {2}, Frame(SerializedLab("A"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kRefusedAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
+  ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_FALSE(received);
+  EXPECT_TRUE(receiver.LastStatusIsError());
+  EXPECT_TRUE(receiver.LastStatus().startsWith("\nThe patient "))
+      << receiver.LastStatus().toStdString();
+  OnReceiver([] {
+    CDBPatient stored;
+    EXPECT_FALSE(stored.FindByName(kAnn));
+    EXPECT_EQ(LabCount(kAnn), 0u);
+  });
+}
+
+// The sending side reads the acknowledgement: a record the other device did not store is not
+// reported as sent.
+TEST_F(BeamFailures, ASenderToldThatItsRecordWasRefusedSaysSoAndFails) {
+  platform::RecordId id = 0;
+  OnSender([&] {
+    AddPatient("Ann", "Smith");
+    AddRecordsOfEveryKind(kAnn, "x", 1);
+    id = FirstRecordId(kAnn, beam::kLabRecord);
+  });
+  bool sent = true;
+  RecordingProgress sender;
+  DeviceThread thread(senderDir.path(), [&] {
+    CBeamEngine engine(sender, pair.link, FastTiming());
+    sent = beam_commands::BeamSelectedRecord(engine, beam::kLabRecord, id, false) ==
+           beam_commands::BeamOutcome::kSent;
+  });
+  std::unique_ptr<platform::IBeamSocket> socket = AcceptRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadRaw(*socket, 1 + 4, bytes));  // the kind, the patient frame's length
+  uint32_t patientLength = 0;
+  ASSERT_TRUE(bytes::Reader(bytes.data() + 1, 4).ReadU32(patientLength));
+  ASSERT_TRUE(ReadRaw(*socket, patientLength, bytes));
+  ASSERT_TRUE(WriteRaw(*socket, kAck));
+  ASSERT_TRUE(ReadRaw(*socket, 4, bytes));
+  uint32_t labLength = 0;
+  ASSERT_TRUE(bytes::Reader(bytes).ReadU32(labLength));
+  ASSERT_TRUE(ReadRaw(*socket, labLength, bytes));
+  ASSERT_TRUE(WriteRaw(*socket, kRefusedAck));
+  thread.Join();
+  EXPECT_FALSE(sent);
+  EXPECT_EQ(sender.LastStatus(), "\nThe other handheld could not store the record");
+  EXPECT_TRUE(sender.LastStatusIsError());
+}
+
+TEST_F(BeamFailures, RecordsBeforeAnyPatientAreRefused) {
   StartReceiver();
   std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
   ASSERT_TRUE(socket);
   std::vector<uint8_t> ack;
   ASSERT_TRUE(WriteRaw(*socket, Join({{2}, Frame(SerializedLab("A"))})));
   ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kRefusedAck);
   ASSERT_TRUE(WriteRaw(*socket, Frame(SerializedLab("B"))));
   ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kRefusedAck);
   ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_FALSE(received);
+  EXPECT_EQ(receiver.LastStatus(), "\nThe record could not be stored on this handheld");
   OnReceiver([] {
     CBeamRecord record;
     EXPECT_FALSE(record.FirstOf(beam::kLabRecord, QString()));
@@ -154,16 +230,20 @@ TEST_F(BeamFailures, RecordsOfAPatientThatCouldNotBeFiledAreNotGivenToThePreviou
   ASSERT_TRUE(WriteRaw(*socket, Join({U32(1), U32(1), {2}, Frame(SerializedLab("Ann's"))})));
   ASSERT_TRUE(ReadRaw(*socket, 4, ack));
   ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
-  // The second patient's record is cut short: it cannot be filed.
+  // The second patient's record is cut short: it cannot be filed, and neither can its lab.
   ASSERT_TRUE(WriteRaw(*socket, Frame({1, 0, 0})));
   ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kRefusedAck);
   ASSERT_TRUE(WriteRaw(*socket, Join({U32(1), U32(1), {2}, Frame(SerializedLab("stray"))})));
   ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kRefusedAck);
   ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
   ASSERT_TRUE(ReceiverEndsByItself());
 
-  EXPECT_TRUE(received);
-  EXPECT_EQ(receiver.overallTexts.back(), "\nSuccessfully received 2 of 2 patients");
+  EXPECT_FALSE(received);
+  EXPECT_EQ(receiver.overallTexts.back(), "\n1 of 2 patients were received whole");
+  EXPECT_EQ(receiver.LastStatus(),
+            "\nSome of the records received could not be stored on this handheld");
   OnReceiver([] { EXPECT_EQ(LabCount(kAnn), 1u); });
 }
 
@@ -338,6 +418,57 @@ TEST_F(BeamFailures, RecordWhosePatientIsMissingFailsBothSides) {
   EXPECT_EQ(result.receiver.LastStatus(),
             "\nAn error has occurred receiving data from the other handheld");
   EXPECT_FALSE(result.received);
+}
+
+// A checkout transfer that breaks in its second patient says how many patients came whole.
+TEST_F(BeamFailures, ABrokenCheckoutReceiveCountsThePatientsReceivedBeforeIt) {
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> ack;
+  ASSERT_TRUE(WriteRaw(*socket, Join({{4}, U32(3), Frame(SerializedPatient("Ann", "Smith"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(0), EmptySections(6)})));
+  ASSERT_TRUE(WriteRaw(*socket, Frame(SerializedPatient("Bo", "Lee"))));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(1), U32(1)})));  // then the connection is lost
+  pair.link.Cut();
+  clock_source::SetStepPerRead(100);
+  ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_FALSE(received);
+  EXPECT_EQ(receiver.overallTexts.back(), "\nBeaming failed after receiving 1 of 3 patients");
+}
+
+// Before the first section has started, the sender knows only that sending failed: it shows the
+// plain send error, not the per-section counts.
+TEST_F(BeamFailures, ASenderWhoseFirstSectionCountFailsShowsThePlainSendError) {
+  size_t patientLength = 0;
+  OnSender([&] {
+    AddPatient("Ann", "Smith");
+    AddRecordsOfEveryKind(kAnn, "x", 1);
+    patientLength = TakeSnapshot(kAnn).patient.size();
+  });
+  // Everything up to the total gets through (kind, patient frame, total); then the link stalls.
+  const uint64_t throughTotal = 1 + 4 + patientLength + 4;
+  pair.link.StallAfter(Direction::kToReceiver, throughTotal);
+  TransferResult result;
+  RunTransfer(
+      pair, senderDir.path(), receiverDir.path(),
+      [](CBeamEngine& engine) {
+        CBeamRecord record;
+        CBeamEngine::Socket socket = engine.OpenBeam(beam::kPatientTransfer, 0, false);
+        return record.FindPatient(kAnn) && socket && engine.BeamRecord(*socket, record);
+      },
+      result,
+      [&] {
+        ASSERT_TRUE(
+            WaitUntil([&] { return pair.link.Delivered(Direction::kToReceiver) >= throughTotal; }));
+        clock_source::SetStepPerRead(100);
+      });
+  EXPECT_FALSE(result.sent);
+  EXPECT_EQ(result.sender.LastStatus(),
+            "\nAn error has occurred sending data to the other handheld");
+  EXPECT_TRUE(result.sender.LastStatusIsError());
 }
 
 }  // namespace

@@ -43,6 +43,19 @@ class BeamWire : public ::testing::Test {
     clock_source::SetStepPerRead(100);  // a sender still waiting gives up
   }
 
+  // Both ends of one connection over the link, made without an engine.
+  bool ConnectEnds(std::unique_ptr<platform::IBeamSocket>& out,
+                   std::unique_ptr<platform::IBeamSocket>& in) {
+    std::unique_ptr<platform::IBeamListener> listener = link.Listen();
+    std::unique_ptr<platform::IBeamConnector> connector = link.CreateConnector();
+    if (connector->Discover() != platform::IBeamConnector::Probe::kFound) {
+      return false;
+    }
+    out = connector->Connect();
+    in = listener->Accept();
+    return out && in;
+  }
+
   QTemporaryDir senderDir;
   platform::MemoryBeamTransport link;
   RecordingProgress progress;
@@ -93,22 +106,16 @@ TEST_F(BeamWire, TimeElapsedCountsStrictlyMoreAndRearms) {
 }
 
 TEST_F(BeamWire, NoProgressRuleCountsFromTheLastByteThatMoved) {
-  std::unique_ptr<platform::IBeamListener> listener = link.Listen();
-  std::unique_ptr<platform::IBeamConnector> connector = link.CreateConnector();
-  ASSERT_EQ(connector->Discover(), platform::IBeamConnector::Probe::kFound);
-  std::unique_ptr<platform::IBeamSocket> out = connector->Connect();
-  std::unique_ptr<platform::IBeamSocket> in = listener->Accept();
-  ASSERT_TRUE(out && in);
+  std::unique_ptr<platform::IBeamSocket> out;
+  std::unique_ptr<platform::IBeamSocket> in;
+  ASSERT_TRUE(ConnectEnds(out, in));
   CBeamEngine engine(progress, link, FastTiming());
 
-  // One byte per move and a second per clock read: over 10 s for the field, yet never 5 s without
-  // a byte moving.
+  // One byte per move and 50 ms per clock read: the field moves within its allowance.
   link.SetChunkLimit(1);
-  clock_source::SetStepPerRead(1000);
+  clock_source::SetStepPerRead(50);
   const std::vector<uint8_t> field = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
-  const uint64_t before = NowTicks();
   ASSERT_TRUE(engine.SendAll(*out, field.data(), field.size()));
-  EXPECT_GT(NowTicks() - before, 10 * filetime::kTicksPerSecond);
   std::vector<uint8_t> got(field.size());
   ASSERT_TRUE(engine.ReceiveAll(*in, got.data(), got.size()));
   EXPECT_EQ(got, field);
@@ -127,6 +134,43 @@ TEST_F(BeamWire, NoProgressRuleCountsFromTheLastByteThatMoved) {
   EXPECT_FALSE(engine.SendAll(*out, field.data(), 1));
   EXPECT_GT(NowTicks() - closedAt, 5 * filetime::kTicksPerSecond);
   EXPECT_TRUE(engine.SendAll(*out, field.data(), 0));
+}
+
+TEST_F(BeamWire, ATricklingPeerIsCutOffWhenTheFieldsAllowanceIsSpent) {
+  std::unique_ptr<platform::IBeamSocket> out;
+  std::unique_ptr<platform::IBeamSocket> in;
+  ASSERT_TRUE(ConnectEnds(out, in));
+  CBeamEngine engine(progress, link, FastTiming());
+  // A byte a second is never 5 s without a byte moving, yet the field's allowance of 5 s runs out.
+  link.SetChunkLimit(1);
+  clock_source::SetStepPerRead(1000);
+  const std::vector<uint8_t> field(17, 7);
+  const uint64_t before = NowTicks();
+  EXPECT_FALSE(engine.SendAll(*out, field.data(), field.size()));
+  EXPECT_GT(NowTicks() - before, 5 * filetime::kTicksPerSecond);
+  EXPECT_LT(NowTicks() - before, 15 * filetime::kTicksPerSecond);
+  std::vector<uint8_t> got(field.size());
+  EXPECT_FALSE(engine.ReceiveAll(*in, got.data(), got.size()));
+}
+
+TEST_F(BeamWire, ATransferEndsWhenItsTimeLimitPassesWhateverMoves) {
+  std::unique_ptr<platform::IBeamSocket> out;
+  std::unique_ptr<platform::IBeamSocket> in;
+  ASSERT_TRUE(ConnectEnds(out, in));
+  CBeamEngine::Timing timing = FastTiming();
+  timing.transferLimitMs = 3000;
+  CBeamEngine engine(progress, link, timing);
+  // Fields that each move well within their allowance, one after the other, past the limit.
+  clock_source::SetStepPerRead(100);
+  const std::vector<uint8_t> field(4, 1);
+  bool failed = false;
+  for (int i = 0; i < 100 && !failed; ++i) {
+    failed = !engine.SendAll(*out, field.data(), field.size());
+    std::vector<uint8_t> got(field.size());
+    engine.ReceiveAll(*in, got.data(), got.size());
+  }
+  EXPECT_TRUE(failed);
+  EXPECT_TRUE(engine.TimedOut());
 }
 
 TEST_F(BeamWire, PatientWithoutRecordsSendsSixEmptySections) {

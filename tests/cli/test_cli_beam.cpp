@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "beam/CBeamRecord.h"
 #include "cli/CliRunner.h"
@@ -268,6 +272,43 @@ TEST(CliBeam, TimeoutGivesUpTheSearchOnBothSides) {
   EXPECT_EQ(send.code, 1);
   EXPECT_EQ(send.out,
             "Searching for receiver\nAn error has occurred connecting to the other handheld\n");
+}
+
+// A sender that sends a byte now and then never lets 5 s pass without one; the time-out still ends
+// the receive.
+TEST(CliBeam, TheTimeoutBoundsTheWholeReceiveAgainstATricklingSender) {
+  CliRunner cli;
+  const uint16_t port = FreePort();
+  std::atomic<bool> done{false};
+  std::thread trickler([&] {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int fd = -1;
+    while (!done && fd < 0) {
+      fd = ::socket(AF_INET, SOCK_STREAM, 0);
+      if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        fd = -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    }
+    const uint8_t stream[] = {3, 200, 0, 0, 0};  // a patient block, a frame of 200 bytes
+    for (size_t sent = 0; !done; ++sent) {
+      const uint8_t byte = sent < sizeof stream ? stream[sent] : uint8_t{1};
+      ::send(fd, &byte, 1, MSG_NOSIGNAL);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    ::close(fd);
+  });
+  const CliResult receive = cli.Run(
+      {"beam", "receive", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--timeout", "2"});
+  done = true;
+  trickler.join();
+  EXPECT_EQ(receive.code, 1);
+  EXPECT_TRUE(receive.err.contains("the transfer took longer than 2 seconds"))
+      << receive.err.toStdString();
 }
 
 }  // namespace

@@ -167,6 +167,30 @@ TEST_F(PatientStore, SerializedPatientIsFiledOnAnotherDeviceAndMerged) {
   EXPECT_EQ(filed.allergies, "PCN");
 }
 
+// The read-only cache answers what was filed last: a patient received again with another access
+// state is not shown with the state it had before.
+TEST_F(PatientStore, APatientReceivedAgainWithAnotherAccessStateIsNotAnsweredFromTheCache) {
+  CDBPatient sent;
+  sent.firstName = "Ann";
+  sent.lastName = "Smith";
+  sent.name = "Smith, Ann";
+  sent.desktopId = 5;
+  sent.accessState = 1;
+  std::vector<uint8_t> readOnly;
+  ASSERT_TRUE(sent.Serialize(readOnly));
+  sent.accessState = 0;
+  std::vector<uint8_t> writable;
+  ASSERT_TRUE(sent.Serialize(writable));
+
+  CDBPatient receiver;
+  ASSERT_TRUE(receiver.Write(readOnly.data(), readOnly.size()));
+  EXPECT_EQ(CDBPatient::FindReadOnlyByName("Smith, Ann"), 1);  // cached now
+  ASSERT_TRUE(receiver.Write(writable.data(), writable.size()));
+  EXPECT_EQ(CDBPatient::FindReadOnlyByName("Smith, Ann"), 0);
+  ASSERT_TRUE(receiver.Write(readOnly.data(), readOnly.size()));
+  EXPECT_EQ(CDBPatient::FindReadOnlyByName("Smith, Ann"), 1);
+}
+
 TEST_F(PatientStore, MalformedBlocksStoreNothing) {
   CDBPatient sent;
   sent.firstName = "Ann";

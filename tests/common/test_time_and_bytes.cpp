@@ -108,4 +108,33 @@ TEST(ByteStream, ReadsPastTheEndFailWithoutMoving) {
   EXPECT_FALSE(shortNumber.ReadU32(number));
 }
 
+// A count of 0 is no text (every text holds at least its terminating zero): refused, and nothing
+// past the count is looked at.
+TEST(ByteStream, ATextWhoseCountIsZeroIsRefused) {
+  for (const std::vector<uint8_t>& buffer :
+       {std::vector<uint8_t>{0, 0, 0, 0}, std::vector<uint8_t>{0, 0, 0, 0, 'a', 0, 0, 0}}) {
+    bytes::Reader reader(buffer);
+    QString text = QStringLiteral("kept");
+    EXPECT_FALSE(reader.ReadString(text));
+    EXPECT_EQ(reader.Offset(), 0u);
+    EXPECT_EQ(text, "kept");
+    EXPECT_FALSE(reader.ReadStringUnits(0, text));
+  }
+}
+
+// A FILETIME is 8 bytes: with 4 to 7 left, its low half would read but the whole must not, and
+// the offset stays where it was.
+TEST(ByteStream, AFileTimeCutShortReadsNothing) {
+  const std::vector<uint8_t> buffer = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  for (size_t left = 4; left < 8; ++left) {
+    bytes::Reader reader(buffer.data(), 3 + left);
+    uint8_t skipped[3];
+    ASSERT_TRUE(reader.ReadData(skipped, sizeof skipped));
+    FILETIME time{};
+    EXPECT_FALSE(reader.ReadFileTime(time)) << left;
+    EXPECT_EQ(reader.Offset(), 3u) << left;
+    EXPECT_EQ(time.dwLowDateTime, 0u) << left;
+  }
+}
+
 }  // namespace

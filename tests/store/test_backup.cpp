@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
+#include "common/MemoryControls.h"
 #include "platform/Clock.h"
 #include "store/Backup.h"
 #include "store/CDBLabValues.h"
@@ -176,7 +178,21 @@ TEST_F(Backup, MalformedDocumentsStoreNothing) {
     document["patients"] = patients;
     return document;
   };
+  const auto breakPatient = [&](const char* field, const QJsonValue& value) {
+    QJsonObject document = good;
+    QJsonArray patients = document["patients"].toArray();
+    QJsonObject patient = patients[0].toObject();
+    patient[field] = value;
+    patients[0] = patient;
+    document["patients"] = patients;
+    return document;
+  };
   const std::vector<QJsonObject> broken = {
+      breakPatient("name", ""),
+      breakPatient("accessState", -5),
+      breakRecord("labs", "accessState", 3),
+      breakRecord("tests", "timeStamp", "2026-12-08T07:00:00\n"),
+      breakRecord("vitals", "values", QStringLiteral("Temp\n37") + QChar(0) + "\n"),
       breakRecord("vitals", "date", "2026-13-01T00:00:00"),
       breakRecord("todos", "flags", -1),
       breakRecord("meds", "drug", 5),
@@ -192,7 +208,73 @@ TEST_F(Backup, MalformedDocumentsStoreNothing) {
     EXPECT_FALSE(error.isEmpty());
     CDBPatient patient;
     EXPECT_FALSE(patient.FindByName("Smith, Ann")) << error.toStdString();
+    EXPECT_FALSE(patient.FindByName("")) << error.toStdString();
+    EXPECT_TRUE(error.startsWith("patients[0]") || error.startsWith("not an") ||
+                error.startsWith("document"))
+        << error.toStdString();
   }
+}
+
+// Many patients with many records: a document larger than what a full disk still takes.
+QJsonObject LargeDocument() {
+  TempDevice source;
+  for (int i = 0; i < 40; ++i) {
+    AddPatient(QStringLiteral("P%1").arg(i), "Many");
+    AddRecords(QStringLiteral("Many, P%1").arg(i));
+  }
+  return ExportAll();
+}
+
+TEST_F(Backup, AnImportThatFillsTheDiskMidwayStoresNothing) {
+  const QJsonObject document = LargeDocument();
+  TempDevice target;
+  AddPatient("Ann", "Smith");
+  // The device may grow by a few pages only: the disk is full long before the document is in.
+  sqlite3* db = target.device().ObjectStore();
+  sqlite3_stmt* count = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &count, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+  const std::string limit =
+      "PRAGMA max_page_count=" + std::to_string(sqlite3_column_int64(count, 0) + 8);
+  sqlite3_finalize(count);
+  ASSERT_EQ(sqlite3_exec(db, limit.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+
+  QString error;
+  EXPECT_FALSE(backup::Import(document, error));
+  EXPECT_TRUE(error.contains("full")) << error.toStdString();
+  memory_controls::List list;
+  std::vector<QString> names, rooms, mrNumbers;
+  std::vector<uint8_t> states;
+  CDBPatient().PopulatePatientList(list, {}, names, rooms, mrNumbers, states);
+  EXPECT_EQ(names, std::vector<QString>{"Smith, Ann"});
+  for (const char* volume : {"OVMeds", "OVVitals", "OVNotes"}) {
+    platform::PropertyDatabase records;
+    EXPECT_FALSE(records.Open(QString::fromLatin1(volume)) && records.RecordCount() != 0) << volume;
+  }
+}
+
+TEST_F(Backup, AnExportOfADeviceThatCannotBeReadWholeFails) {
+  TempDevice device;
+  AddPatient("Ann", "Smith");
+  AddRecords("Smith, Ann");
+  // The medications lose their properties table: reading them fails.
+  sqlite3* db = device.device().ObjectStore();
+  ASSERT_EQ(
+      sqlite3_exec(db, "CREATE TEMP TABLE n AS SELECT num FROM volumes WHERE name = 'OVMeds';",
+                   nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  sqlite3_stmt* find = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT num FROM n", -1, &find, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(find), SQLITE_ROW);
+  const std::string drop = "DROP TABLE v" + std::to_string(sqlite3_column_int64(find, 0)) + "_prop";
+  sqlite3_finalize(find);
+  ASSERT_EQ(sqlite3_exec(db, drop.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+
+  QJsonObject document;
+  QString error;
+  EXPECT_FALSE(backup::Export({}, document, error));
+  EXPECT_TRUE(error.contains("could not be read whole")) << error.toStdString();
+  EXPECT_TRUE(document.isEmpty());
 }
 
 TEST_F(Backup, DeletingAPatientRemovesEveryRecordOfThatPatientOnly) {

@@ -1,6 +1,8 @@
 // Behaviour that the four dated stores share, shown through the vital-signs and note stores.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include "dated_support.h"
 #include "platform/PropertyDatabase.h"
 #include "store/CDBNotes.h"
@@ -153,6 +155,41 @@ TEST_F(DatedStore, WriteRefusesForeignShortOrOwnerlessBlocks) {
   CDBVitals stored;
   ASSERT_TRUE(stored.FindLatestOfPatient("Lee, Bo"));
   EXPECT_EQ(stored.date, sent.date);
+}
+
+// A received entry that matches a stored one is written over it; when that write fails, the
+// answer is false and the entry is not added as a second one.
+TEST_F(DatedStore, AReceivedMatchWhoseWriteFailsIsRefusedAndNotAddedAgain) {
+  FilePatient("Bo", "Lee");
+  CDBVitals sent;
+  sent.date = sent.time = At(2024, 1, 2, 3, 4, 5);
+  sent.values = QStringLiteral("Temp\n37\n");
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(sent.Serialize(bytes));
+  CDBVitals receiver;
+  ASSERT_TRUE(receiver.Write(bytes.data(), bytes.size()));
+
+  // Every rewrite of a stored property now fails; adding would still work.
+  sqlite3* db = device.device().ObjectStore();
+  sqlite3_stmt* find = nullptr;
+  ASSERT_EQ(
+      sqlite3_prepare_v2(db, "SELECT num FROM volumes WHERE name = 'OVVitals'", -1, &find, nullptr),
+      SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(find), SQLITE_ROW);
+  const std::string trigger = "CREATE TRIGGER refuse_rewrite BEFORE UPDATE ON v" +
+                              std::to_string(sqlite3_column_int64(find, 0)) +
+                              "_prop BEGIN SELECT RAISE(ABORT, 'refused'); END;";
+  sqlite3_finalize(find);
+  ASSERT_EQ(sqlite3_exec(db, trigger.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
+  sent.values = QStringLiteral("Temp\n38\n");
+  bytes.clear();
+  ASSERT_TRUE(sent.Serialize(bytes));
+  EXPECT_FALSE(receiver.Write(bytes.data(), bytes.size()));
+  EXPECT_TRUE(receiver.LastError().Failed());
+  platform::PropertyDatabase db2;
+  ASSERT_TRUE(db2.Open(CDBVitals::kVolumeName));
+  EXPECT_EQ(db2.RecordCount(), 1u);
 }
 
 TEST_F(DatedStore, DeleteAllOfPatientLeavesOtherPatients) {

@@ -417,6 +417,10 @@ TEST_F(TodoStore, PriorityTextsAreKeptTo16Bits) {
   EXPECT_EQ(CDBToDo::ParsePriority("3"), 3u);
   EXPECT_EQ(CDBToDo::ParsePriority(" 4 "), 4u);
   EXPECT_EQ(CDBToDo::ParsePriority("65539"), 3u);
+  // Between 256 and 65535 a priority keeps every bit, not only its low byte.
+  EXPECT_EQ(CDBToDo::ParsePriority("256"), 256u);
+  EXPECT_EQ(CDBToDo::ParsePriority("300"), 300u);
+  EXPECT_EQ(CDBToDo::ParsePriority("65535"), 65535u);
   EXPECT_EQ(CDBToDo::ParsePriority(""), 0u);
   EXPECT_EQ(CDBToDo::ParsePriority("high"), 0u);
   EXPECT_EQ(CDBToDo::ParsePriority("-1"), 0u);

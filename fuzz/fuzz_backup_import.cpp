@@ -1,0 +1,41 @@
+// The backup parser: a JSON document read and checked, and when it passes, restored in one
+// transaction. A refused document must leave the device unchanged.
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "FuzzDevice.h"
+#include "common/CDBPatient.h"
+#include "platform/PropertyDatabase.h"
+#include "store/Backup.h"
+
+namespace {
+
+uint32_t PatientCount() {
+  platform::PropertyDatabase db;
+  return db.Open(QStringLiteral("CMPatients")) ? db.RecordCount() : 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static FuzzDevice device;
+  static bool ready = (FuzzQuietQt(), true);
+  static_cast<void>(ready);
+  device.Next();
+  const QJsonDocument document = QJsonDocument::fromJson(
+      QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+  if (!document.isObject()) {
+    return 0;
+  }
+  const uint32_t before = PatientCount();
+  QString error;
+  if (!backup::Import(document.object(), error) && PatientCount() != before) {
+    std::abort();  // a refused import stored something
+  }
+  CDBPatient::m_ReadOnlyMap.clear();
+  return 0;
+}

@@ -1,0 +1,131 @@
+// A damaged device is an error with its cause, never an empty device; backups are written whole
+// and private; imports refuse what is out of range and read a bounded input.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/CliRunner.h"
+#include "support/DamagedFiles.h"
+
+using damaged_files::Damage;
+
+namespace {
+
+void AddPatients(const CliRunner& cli, int count) {
+  for (int i = 0; i < count; ++i) {
+    ASSERT_EQ(cli.Run({"patient", "add", "--first", QStringLiteral("P%1").arg(i), "--last", "Lee",
+                       "--type", "Clinic"})
+                  .code,
+              0);
+  }
+}
+
+QString ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+TEST(CliDamagedDevice, EveryCommandRefusesADamagedDeviceAndAGoodBackupStays) {
+  for (const Damage damage : {Damage::kCutInHalf, Damage::kBadHeader, Damage::kFolder}) {
+    SCOPED_TRACE(static_cast<int>(damage));
+    CliRunner cli;
+    AddPatients(cli, 1);
+    damaged_files::FillDevice(cli.folder(), 300);
+    const QString backup = cli.folder() + "/backup.json";
+    ASSERT_EQ(cli.Run({"export", "--output", backup}).code, 0);
+    const QString good = ReadAll(backup);
+    damaged_files::DamageFile(damaged_files::ObjectStorePath(cli.folder()), damage);
+
+    for (const QStringList& command :
+         {QStringList{"patient", "list"}, QStringList{"dump"},
+          QStringList{"export", "--output", backup},
+          QStringList{"patient", "add", "--first", "A", "--last", "B", "--type", "C"}}) {
+      const CliResult result = cli.Run(command);
+      EXPECT_EQ(result.code, 1) << command.join(' ').toStdString();
+      EXPECT_TRUE(result.out.isEmpty());
+      EXPECT_TRUE(result.err.contains("is damaged")) << result.err.toStdString();
+      EXPECT_TRUE(result.err.contains("objectstore.db: ")) << result.err.toStdString();
+    }
+    EXPECT_EQ(ReadAll(backup), good);
+    EXPECT_EQ(cli.Run({"check"}).code, 1);
+  }
+}
+
+TEST(CliDamagedDevice, TheFullCheckFindsAZeroedPageThatTheQuickCheckMisses) {
+  CliRunner cli;
+  damaged_files::FillDevice(cli.folder(), 600);
+  const CliResult sound = cli.Run({"check"});
+  EXPECT_EQ(sound.code, 0) << sound.err.toStdString();
+  EXPECT_EQ(sound.out, "ok\n");
+  damaged_files::DamageFile(damaged_files::ObjectStorePath(cli.folder()), Damage::kZeroedPage);
+  const CliResult damaged = cli.Run({"check"});
+  EXPECT_EQ(damaged.code, 1);
+  EXPECT_TRUE(damaged.err.contains("objectstore.db: ")) << damaged.err.toStdString();
+  // Reading what the zeroed page held fails with its cause instead of leaving records out.
+  const CliResult dump = cli.Run({"dump"});
+  EXPECT_EQ(dump.code, 1);
+  EXPECT_TRUE(dump.out.isEmpty());
+  EXPECT_TRUE(dump.err.contains("malformed") || dump.err.contains("corrupt"))
+      << dump.err.toStdString();
+}
+
+TEST(CliDamagedDevice, ADamagedRegistryIsReportedAsDamaged) {
+  CliRunner cli;
+  const QString key = "Software\\Quillfen\\Options";
+  ASSERT_EQ(cli.Run({"reg", "set", "HKCU", key, "Timeout", "dword", "5"}).code, 0);
+  damaged_files::DamageFile(damaged_files::RegistryPath(cli.folder()), Damage::kBadHeader);
+  const CliResult result = cli.Run({"reg", "get", "HKCU", key, "Password"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_TRUE(result.err.contains("registry.db: ")) << result.err.toStdString();
+  EXPECT_FALSE(result.err.contains("no value"));
+}
+
+TEST(CliBackup, AnExportIsPrivateWhateverTheUmask) {
+  CliRunner cli;
+  AddPatients(cli, 2);
+  const QString backup = cli.folder() + "/backup.json";
+  const mode_t previous = ::umask(0);
+  const CliResult result = cli.Run({"export", "--output", backup});
+  ::umask(previous);
+  ASSERT_EQ(result.code, 0) << result.err.toStdString();
+  struct stat info {};
+  ASSERT_EQ(::stat(backup.toUtf8().constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  const QJsonObject document = QJsonDocument::fromJson(ReadAll(backup).toUtf8()).object();
+  EXPECT_EQ(document["patients"].toArray().size(), 2);
+}
+
+TEST(CliBackup, AnImportReadsABoundedInputAndNamesTheValueItRefuses) {
+  CliRunner cli;
+  const CliResult endless = cli.Run({"import", "/dev/zero"});
+  EXPECT_EQ(endless.code, 2);
+  EXPECT_TRUE(endless.err.contains("larger than 128 MiB")) << endless.err.toStdString();
+
+  AddPatients(cli, 1);
+  const QString path = cli.folder() + "/backup.json";
+  ASSERT_EQ(cli.Run({"export", "--output", path}).code, 0);
+  QJsonObject document = QJsonDocument::fromJson(ReadAll(path).toUtf8()).object();
+  QJsonArray patients = document["patients"].toArray();
+  QJsonObject patient = patients[0].toObject();
+  patient["accessState"] = -5;
+  patient["name"] = "Other, One";
+  patients[0] = patient;
+  document["patients"] = patients;
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(QJsonDocument(document).toJson());
+  file.close();
+  const CliResult refused = cli.Run({"import", path});
+  EXPECT_EQ(refused.code, 2);
+  EXPECT_TRUE(
+      refused.err.contains("patients[0]: field \"accessState\" must be an integer from 0 to 2"))
+      << refused.err.toStdString();
+  EXPECT_EQ(cli.Run({"patient", "list"}).out, "Lee, P0\t\t\t0\n");
+}
+
+}  // namespace
