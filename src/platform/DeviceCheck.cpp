@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "platform/MatchIndex.h"
 #include "platform/PropertyDatabase.h"
 #include "platform/SqliteStatement.h"
 
@@ -177,6 +178,27 @@ void CheckBookkeeping(Result& result, sqlite3* db, const std::vector<Volume>& vo
   }
 }
 
+// The volume's match index, when it has one, against its records: an entry missing or wrong would
+// let a received record be filed twice or merged into another.
+void CheckMatchIndex(Result& result, sqlite3* db, const Volume& volume) {
+  if (!HasTable(db, "match_indexes")) {
+    return;  // a file of an older version, opened read-only
+  }
+  Query find(db, "SELECT props FROM match_indexes WHERE num = ?1");
+  find.Bind(1, volume.number);
+  if (find.Step() != SQLITE_ROW) {
+    return;
+  }
+  const std::vector<PropId> properties = object_store::ParsePropertyList(find.Text(0));
+  if (properties.empty() || !HasTable(db, Table(volume, "_match"))) {
+    Add(result, Device::kObjectStoreFile,
+        QStringLiteral("the match index of %1 is missing").arg(volume.name));
+  } else if (Count(db, object_store::MatchDisagreementSql(volume.number, properties)) != 0) {
+    Add(result, Device::kObjectStoreFile,
+        QStringLiteral("the match index of %1 disagrees with its records").arg(volume.name));
+  }
+}
+
 // The store's rules that SQLite cannot know, volume by volume.
 void CheckRecords(Result& result, sqlite3* db, const std::vector<Volume>& volumes) {
   const char* file = Device::kObjectStoreFile;
@@ -206,6 +228,7 @@ void CheckRecords(Result& result, sqlite3* db, const std::vector<Volume>& volume
       Add(result, file,
           QStringLiteral("%1 holds record ids the id counter has not handed out").arg(volume.name));
     }
+    CheckMatchIndex(result, db, volume);
     allIds += (allIds.empty() ? "" : " UNION ALL ") + ("SELECT id FROM " + rec);
   }
   if (!allIds.empty() && Count(db, "SELECT count(*) FROM (SELECT id FROM (" + allIds +

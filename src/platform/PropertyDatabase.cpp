@@ -1,465 +1,24 @@
 #include "platform/PropertyDatabase.h"
 
 #include <sqlite3.h>
-#include <QChar>
-#include <algorithm>
-#include <cstring>
 #include <map>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 
 #include "platform/Device.h"
-#include "platform/SqliteStatement.h"
+#include "platform/MatchIndex.h"
+#include "platform/ObjectStore.h"
+#include "platform/SeekPlans.h"
 #include "platform/StoreError.h"
 
-// Layout of objectstore.db (docs/store-file.md):
-//   store_meta(name, value)       format number, last record id handed out, Unicode version of the
-//                                 case folding that the case-insensitive indexes were built with
-//   record_id_copy(value)         a second copy of the last record id, so that losing one of the
-//                                 two rows never lets an id be handed out again
-//   volumes(num, name, sort...)   one row per database, num never reused
-//   v<num>_rec(id, k1[, k2])      one row per record: its id and its sort-key texts
-//   v<num>_prop(rec, pid, val)    the record's properties
-// Every text is kept as UTF-16 (the file's text encoding is UTF-16le), so any QString, even one
-// holding an unpaired surrogate, reads back unchanged and the collations compare it unconverted.
+// The handle's work: opening a volume, its seeks, reads and changes. The connection, the file's
+// bookkeeping, the seeks' statements and the match indexes are in ObjectStore*.cpp, SeekPlans.cpp
+// and MatchIndex.cpp; the layout of objectstore.db is in docs/store-file.md.
 
 namespace platform {
+
+using namespace object_store;
+
 namespace {
-
-constexpr int kFormat = 1;
-constexpr int64_t kLastRecordId = 0xFFFF'FFFF;
-constexpr const char* kNoCase = "ov_nocase";
-constexpr const char* kBinary = "ov_binary";
-
-// ---- Collations -------------------------------------------------------------------------------
-
-char16_t UnitAt(const void* text, size_t index) {
-  char16_t unit = 0;  // SQLite does not promise alignment, hence the copy
-  std::memcpy(&unit, static_cast<const unsigned char*>(text) + index * sizeof unit, sizeof unit);
-  return unit;
-}
-
-char16_t Fold(char16_t unit) {
-  if (unit < 0x80) {
-    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + (u'a' - u'A')) : unit;
-  }
-  return QChar(unit).toCaseFolded().unicode();
-}
-
-// Orders UTF-16 texts unit by unit (case-folded when kFold), a text before its own extensions.
-// SQLite hands the texts over in the native byte order because the collation is registered for
-// SQLITE_UTF16; its own BINARY would compare UTF-16LE bytes, which is not code unit order.
-template <bool kFold>
-int CompareUtf16(void*, int bytesA, const void* a, int bytesB, const void* b) {
-  const size_t lengthA = static_cast<size_t>(bytesA) / 2;
-  const size_t lengthB = static_cast<size_t>(bytesB) / 2;
-  const size_t common = std::min(lengthA, lengthB);
-  for (size_t i = 0; i < common; ++i) {
-    char16_t x = UnitAt(a, i);
-    char16_t y = UnitAt(b, i);
-    if constexpr (kFold) {
-      x = Fold(x);
-      y = Fold(y);
-    }
-    if (x != y) {
-      return x < y ? -1 : 1;
-    }
-  }
-  return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
-}
-
-// ---- Per-connection state -------------------------------------------------------------------
-
-// What the property database keeps for one SQLite connection: its prepared statements, kept for
-// the connection's life, and whether the store's tables have been checked on it.
-struct Connection {
-  explicit Connection(sqlite3* handle) : db(handle) {}
-  sqlite3* db;
-  std::unordered_map<std::string, sqlite3_stmt*> statements;
-  bool schemaReady = false;
-
-  sqlite3_stmt* Prepare(const std::string& sql) {
-    const auto found = statements.find(sql);
-    if (found != statements.end()) {
-      return found->second;
-    }
-    sqlite3_stmt* statement = nullptr;
-    const int rc =
-        sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
-    if (rc != SQLITE_OK) {
-      ReportSqliteFailure(db, rc);
-      sqlite3_finalize(statement);
-      return nullptr;
-    }
-    statements.emplace(sql, statement);
-    return statement;
-  }
-};
-
-std::mutex& ConnectionsMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::unordered_map<sqlite3*, Connection*>& Connections() {
-  static std::unordered_map<sqlite3*, Connection*> connections;
-  return connections;
-}
-
-// Destructor of the case-insensitive collation: SQLite calls it when the connection really closes,
-// after every statement on it was finalized (the Device finalizes them before closing). So the
-// entry goes before another connection can be opened at the same address.
-void ReleaseConnection(void* data) {
-  auto* connection = static_cast<Connection*>(data);
-  {
-    const std::lock_guard lock(ConnectionsMutex());
-    Connections().erase(connection->db);
-  }
-  delete connection;
-}
-
-// Sets the connection up for the store: registers the collations that the store's tables name
-// (any connection that touches the file must have them). Runs on the connection's first use here.
-Connection* Attach(sqlite3* db) {
-  if (sqlite3_create_collation_v2(db, kBinary, SQLITE_UTF16, nullptr, &CompareUtf16<false>,
-                                  nullptr) != SQLITE_OK) {
-    return nullptr;
-  }
-  // Pages are read through a memory map: no copy into a private cache, and a cache shared with
-  // the other processes of the device, which stays warm when one of them writes.
-  sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
-  auto* connection = new Connection(db);
-  if (sqlite3_create_collation_v2(db, kNoCase, SQLITE_UTF16, connection, &CompareUtf16<true>,
-                                  &ReleaseConnection) != SQLITE_OK) {
-    delete connection;  // SQLite does not call the destructor when registration fails
-    return nullptr;
-  }
-  const std::lock_guard lock(ConnectionsMutex());
-  Connections()[db] = connection;
-  return connection;
-}
-
-// ---- Statements and transactions --------------------------------------------------------------
-
-// One use of a cached statement; reset when the use ends so that it holds no read snapshot.
-class Statement : public SqliteStatement {
- public:
-  Statement(Connection& connection, const std::string& sql)
-      : SqliteStatement(connection.Prepare(sql)) {}
-  ~Statement() {
-    if (statement_) {
-      sqlite3_reset(statement_);
-      sqlite3_clear_bindings(statement_);
-    }
-  }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-};
-
-std::string RecTable(int64_t volume) {
-  return "v" + std::to_string(volume) + "_rec";
-}
-std::string PropTable(int64_t volume) {
-  return "v" + std::to_string(volume) + "_prop";
-}
-const char* KeyColumn(int sortIndex) {
-  return sortIndex == 0 ? "k1" : "k2";
-}
-
-bool Execute(Connection& connection, const std::string& sql) {
-  Statement statement(connection, sql);
-  return statement.Run();
-}
-
-// A change: BEGIN IMMEDIATE ... COMMIT, so that it waits for the write lock up front (another
-// process may hold it) and is durable when Commit answers true. Inside a transaction the caller
-// already opened on the connection it is a savepoint, and durability comes with the caller's
-// commit. Destroyed without Commit, it rolls back.
-class Transaction {
- public:
-  explicit Transaction(Connection& connection)
-      : connection_(connection), nested_(sqlite3_get_autocommit(connection.db) == 0) {
-    active_ = Execute(connection_, nested_ ? "SAVEPOINT ov_change" : "BEGIN IMMEDIATE");
-  }
-  ~Transaction() { Rollback(); }
-  Transaction(const Transaction&) = delete;
-  Transaction& operator=(const Transaction&) = delete;
-
-  bool Active() const { return active_; }
-  bool Commit() {
-    if (!active_) {
-      return false;
-    }
-    if (!Execute(connection_, nested_ ? "RELEASE ov_change" : "COMMIT")) {
-      Rollback();
-      return false;
-    }
-    active_ = false;
-    return true;
-  }
-
- private:
-  void Rollback() {
-    if (!active_) {
-      return;
-    }
-    active_ = false;
-    if (nested_) {
-      Execute(connection_, "ROLLBACK TO ov_change");
-      Execute(connection_, "RELEASE ov_change");
-    } else if (sqlite3_get_autocommit(connection_.db) == 0) {
-      Execute(connection_, "ROLLBACK");
-    }
-  }
-
-  Connection& connection_;
-  bool nested_;
-  bool active_ = false;
-};
-
-// A read over several statements that must see one state of the file.
-class ReadTransaction {
- public:
-  explicit ReadTransaction(Connection& connection)
-      : connection_(connection), own_(sqlite3_get_autocommit(connection.db) != 0) {
-    if (own_) {
-      own_ = Execute(connection_, "BEGIN");
-    }
-  }
-  ~ReadTransaction() {
-    if (own_ && sqlite3_get_autocommit(connection_.db) == 0) {
-      Execute(connection_, "COMMIT");
-    }
-  }
-  ReadTransaction(const ReadTransaction&) = delete;
-  ReadTransaction& operator=(const ReadTransaction&) = delete;
-
- private:
-  Connection& connection_;
-  bool own_;
-};
-
-// ---- Schema -----------------------------------------------------------------------------------
-
-bool ExecuteScript(sqlite3* db, const std::string& sql) {
-  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) {
-    ReportSqliteFailure(db, rc);
-  }
-  return rc == SQLITE_OK;
-}
-
-void ReportFormatFailure(sqlite3* db, const QString& message) {
-  StoreError error;
-  error.code = SQLITE_FORMAT;
-  error.file = QString::fromLatin1(Device::kObjectStoreFile);
-  error.message = message;
-  static_cast<void>(db);
-  ReportStoreFailure(error);
-}
-
-// The largest record id of any volume, 0 for none; -1 when it cannot be read.
-int64_t LargestRecordId(Connection& connection) {
-  std::vector<int64_t> volumes;
-  {
-    Statement list(connection, "SELECT num FROM volumes");
-    int rc = list.Step();
-    for (; rc == SQLITE_ROW; rc = list.Step()) {
-      volumes.push_back(list.Int(0));
-    }
-    if (rc != SQLITE_DONE) {
-      return -1;
-    }
-  }
-  int64_t largest = 0;
-  for (const int64_t volume : volumes) {
-    Statement max(connection, "SELECT coalesce(max(id), 0) FROM " + RecTable(volume));
-    if (max.Step() != SQLITE_ROW) {
-      return -1;
-    }
-    largest = std::max(largest, max.Int(0));
-  }
-  return largest;
-}
-
-// The record id counter is kept twice (store_meta and record_id_copy). Should either row be lost
-// or set back, both are set to the largest of the two and of every id in use, so that no id is
-// ever handed out again.
-bool RepairRecordIdCounter(Connection& connection) {
-  int64_t counter = -1;
-  int64_t copy = -1;
-  {
-    Statement read(connection,
-                   "SELECT (SELECT value FROM store_meta WHERE name = 'last_record_id'),"
-                   " (SELECT max(value) FROM record_id_copy)");
-    if (read.Step() != SQLITE_ROW) {
-      return false;
-    }
-    counter = read.IsNull(0) ? -1 : read.Int(0);
-    copy = read.IsNull(1) ? -1 : read.Int(1);
-  }
-  const int64_t inUse = LargestRecordId(connection);
-  if (inUse < 0) {
-    return false;
-  }
-  const int64_t last = std::max({counter, copy, inUse, int64_t{0}});
-  if (counter == last && copy == last) {
-    return true;
-  }
-  Statement setCounter(connection,
-                       "INSERT INTO store_meta VALUES('last_record_id', ?1)"
-                       " ON CONFLICT(name) DO UPDATE SET value = excluded.value");
-  setCounter.Bind(1, last);
-  if (!setCounter.Run() || !ExecuteScript(connection.db, "DELETE FROM record_id_copy")) {
-    return false;
-  }
-  Statement setCopy(connection, "INSERT INTO record_id_copy VALUES(?1)");
-  setCopy.Bind(1, last);
-  return setCopy.Run();
-}
-
-bool ReadMeta(Connection& connection, int64_t& format, int64_t& unicodeVersion) {
-  format = 0;
-  unicodeVersion = 0;
-  Statement meta(connection, "SELECT name, value FROM store_meta");
-  int rc = meta.Step();
-  for (; rc == SQLITE_ROW; rc = meta.Step()) {
-    const QString name = meta.Text(0);
-    if (name == u"format") {
-      format = meta.Int(1);
-    } else if (name == u"unicode_version") {
-      unicodeVersion = meta.Int(1);
-    }
-  }
-  return rc == SQLITE_DONE;
-}
-
-// The store's bookkeeping, read; false (reported) for a file of another format, which is left
-// alone (a later version of the program wrote it).
-bool ReadOwnFormat(Connection& connection, int64_t& unicodeVersion) {
-  int64_t format = 0;
-  if (!ReadMeta(connection, format, unicodeVersion)) {
-    return false;
-  }
-  if (format != kFormat) {
-    ReportFormatFailure(connection.db,
-                        QStringLiteral("not an object store of format %1").arg(kFormat));
-    return false;
-  }
-  return true;
-}
-
-// A file opened read-only is taken as it is: it must already hold the store's tables.
-bool CheckReadOnlySchema(Connection& connection) {
-  int64_t unicodeVersion = 0;
-  connection.schemaReady = ReadOwnFormat(connection, unicodeVersion);
-  return connection.schemaReady;
-}
-
-bool EnsureSchema(Connection& connection) {
-  if (sqlite3_db_readonly(connection.db, "main") == 1) {
-    return CheckReadOnlySchema(connection);
-  }
-  // Takes effect only while the file is still empty; an existing file keeps its encoding.
-  ExecuteScript(connection.db, "PRAGMA encoding='UTF-16le'");
-  Transaction transaction(connection);
-  if (!transaction.Active() ||
-      !ExecuteScript(connection.db,
-                     "CREATE TABLE IF NOT EXISTS store_meta("
-                     "name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;"
-                     "INSERT OR IGNORE INTO store_meta VALUES"
-                     "('format', 1), ('unicode_version', -1);"
-                     "CREATE TABLE IF NOT EXISTS record_id_copy(value INTEGER NOT NULL);"
-                     "CREATE TABLE IF NOT EXISTS volumes("
-                     "num INTEGER PRIMARY KEY AUTOINCREMENT,"
-                     "name TEXT NOT NULL UNIQUE COLLATE ov_nocase,"
-                     "sort1_prop INTEGER NOT NULL, sort1_nocase INTEGER NOT NULL,"
-                     "sort2_prop INTEGER, sort2_nocase INTEGER);")) {
-    return false;
-  }
-  int64_t unicodeVersion = 0;
-  if (!ReadOwnFormat(connection, unicodeVersion) || !RepairRecordIdCounter(connection)) {
-    return false;
-  }
-  // The case-insensitive indexes hold the order of Qt's case folding. Should a new Qt fold some
-  // character differently, they are rebuilt, or seeks would miss records.
-  const auto current = static_cast<int64_t>(QChar::currentUnicodeVersion());
-  if (unicodeVersion != current) {
-    Statement update(connection, "UPDATE store_meta SET value = ?1 WHERE name = 'unicode_version'");
-    update.Bind(1, current);
-    if (!ExecuteScript(connection.db, "REINDEX ov_nocase") || !update.Run()) {
-      return false;
-    }
-  }
-  connection.schemaReady = transaction.Commit();
-  return connection.schemaReady;
-}
-
-// The connection of the current device, ready for the store's work; nullptr (reported) when
-// there is none.
-Connection* Acquire() {
-  Device* device = Device::Current();
-  if (!device) {
-    ReportStoreFailure({SQLITE_MISUSE, QString(), QStringLiteral("no device is open")});
-    return nullptr;
-  }
-  sqlite3* db = device->ObjectStore();
-  if (!db) {
-    return nullptr;
-  }
-  Connection* connection = nullptr;
-  {
-    const std::lock_guard lock(ConnectionsMutex());
-    const auto found = Connections().find(db);
-    if (found != Connections().end()) {
-      connection = found->second;
-    }
-  }
-  if (!connection) {
-    connection = Attach(db);
-  }
-  if (!connection || (!connection->schemaReady && !EnsureSchema(*connection))) {
-    return nullptr;
-  }
-  return connection;
-}
-
-struct VolumeInfo {
-  int64_t number = 0;
-  QString name;
-  std::vector<PropId> sortProperties;
-};
-
-std::optional<VolumeInfo> FindVolume(Connection& connection, const QString& name) {
-  Statement find(connection,
-                 "SELECT num, name, sort1_prop, sort2_prop FROM volumes WHERE name = ?1");
-  find.Bind(1, name);
-  if (find.Step() != SQLITE_ROW) {
-    return std::nullopt;
-  }
-  VolumeInfo info;
-  info.number = find.Int(0);
-  info.name = find.Text(1);
-  info.sortProperties.push_back(static_cast<PropId>(find.Int(2)));
-  if (!find.IsNull(3)) {
-    info.sortProperties.push_back(static_cast<PropId>(find.Int(3)));
-  }
-  return info;
-}
-
-std::vector<PropId> SortProperties(Connection& connection, int64_t volume) {
-  Statement find(connection, "SELECT sort1_prop, sort2_prop FROM volumes WHERE num = ?1");
-  find.Bind(1, volume);
-  std::vector<PropId> properties;
-  if (find.Step() == SQLITE_ROW) {
-    properties.push_back(static_cast<PropId>(find.Int(0)));
-    if (!find.IsNull(1)) {
-      properties.push_back(static_cast<PropId>(find.Int(1)));
-    }
-  }
-  return properties;
-}
 
 // The properties to store: one value per id, the last given winning, in id order.
 std::map<PropId, QString> Collapse(const Record& record) {
@@ -487,45 +46,6 @@ bool WriteProperties(Connection& connection, int64_t volume, RecordId id,
     }
   }
   return true;
-}
-
-// ---- Seeks ------------------------------------------------------------------------------------
-
-// Records stand in (sort key, record id) order. Each seek is one indexed lookup of the first or
-// last row of a range of the index on (key, id).
-enum SeekKind { kFirst, kLast, kNext, kPrevious, kById, kEqual, kGreaterOrEqual, kLastLessThan };
-
-struct SeekPlan {
-  const char* where;  // {k} stands for the key column; ?1 is the key, ?2 the record id
-  bool descending;
-  bool bindsKey;
-  bool bindsId;
-};
-
-constexpr SeekPlan kPlans[] = {
-    {"", false, false, false},                          // first
-    {"", true, false, false},                           // last
-    {"WHERE ({k}, id) > (?1, ?2)", false, true, true},  // next
-    {"WHERE ({k}, id) < (?1, ?2)", true, true, true},   // previous
-    {"WHERE id = ?2", false, false, true},              // by id
-    {"WHERE {k} = ?1", false, true, false},             // equal
-    {"WHERE {k} >= ?1", false, true, false},            // greater or equal
-    {"WHERE {k} < ?1", true, true, false},              // last less than
-};
-
-std::string SeekSql(int64_t volume, int sortIndex, int kind) {
-  const SeekPlan& plan = kPlans[kind];
-  const std::string key = KeyColumn(sortIndex);
-  std::string where = plan.where;
-  for (size_t at = where.find("{k}"); at != std::string::npos; at = where.find("{k}")) {
-    where.replace(at, 3, key);
-  }
-  const std::string select = "SELECT id, " + key + " FROM " + RecTable(volume) + " " + where;
-  if (kind == kById) {
-    return select;  // at most one row; an ORDER BY could tempt the planner into the key index
-  }
-  const char* direction = plan.descending ? " DESC" : "";
-  return select + " ORDER BY " + key + direction + ", id" + direction + " LIMIT 1";
 }
 
 }  // namespace
@@ -640,6 +160,7 @@ bool PropertyDatabase::Open(const QString& name, int sortIndex) {
   name_ = info->name;
   volume_ = info->number;
   sortIndex_ = sortIndex;
+  keyCaseInsensitive_ = info->firstOrderCaseInsensitive;
   return true;
 }
 
@@ -656,21 +177,72 @@ RecordId PropertyDatabase::Seek(int kind, const QString& key, RecordId id) {
   if (!IsOpen()) {
     return 0;
   }
-  const SeekPlan& plan = kPlans[kind];
-  if ((kind == kNext || kind == kPrevious) && currentId_ == 0) {
+  const auto seekKind = static_cast<SeekKind>(kind);
+  const bool step = seekKind == kNext || seekKind == kPrevious;
+  if (step && currentId_ == 0) {
     return 0;  // no position to move on from
   }
   Connection* connection = Acquire();
   if (!connection) {
     return 0;
   }
-  Statement seek(*connection, SeekSql(volume_, sortIndex_, kind));
-  if (plan.bindsKey) {
-    seek.Bind(1, kind == kNext || kind == kPrevious ? currentKey_ : key);
+  Statement seek(*connection, SeekSql(volume_, sortIndex_, seekKind));
+  const SeekBindings binds = BindingsOf(seekKind);
+  if (binds.key) {
+    seek.Bind(1, step ? currentKey_ : key);
   }
-  if (plan.bindsId) {
-    seek.Bind(2, int64_t{kind == kById ? id : currentId_});
+  if (binds.id) {
+    seek.Bind(2, int64_t{seekKind == kById ? id : currentId_});
   }
+  return MoveToRow(seek);
+}
+
+RecordId PropertyDatabase::SeekMatch(const QString& key, const std::vector<Property>& values) {
+  const FailureWatch watch(lastError_);
+  std::vector<PropId> properties;
+  for (const Property& value : values) {
+    properties.push_back(value.id);
+  }
+  Connection* connection = IsOpen() && !values.empty() ? Acquire() : nullptr;
+  const MatchIndexState index = connection ? EnsureMatchIndex(*connection, VolumeOpen(), properties)
+                                           : MatchIndexState::kFailed;
+  if (index == MatchIndexState::kFailed) {
+    return 0;
+  }
+  Statement seek(*connection,
+                 MatchSeekSql(volume_, sortIndex_, properties, index == MatchIndexState::kReady));
+  seek.Bind(1, key);
+  for (size_t i = 0; i < values.size(); ++i) {
+    seek.Bind(static_cast<int>(i) + 2, values[i].value);
+  }
+  return MoveToRow(seek);
+}
+
+RecordId PropertyDatabase::SeekIncomplete(const QString& key, const std::vector<PropId>& properties,
+                                          RecordId after) {
+  const FailureWatch watch(lastError_);
+  Connection* connection = IsOpen() && !properties.empty() ? Acquire() : nullptr;
+  const MatchIndexState index = connection ? EnsureMatchIndex(*connection, VolumeOpen(), properties)
+                                           : MatchIndexState::kFailed;
+  if (index == MatchIndexState::kFailed) {
+    return 0;
+  }
+  Statement seek(*connection, IncompleteSeekSql(volume_, sortIndex_, properties,
+                                                index == MatchIndexState::kReady));
+  seek.Bind(1, key);
+  seek.Bind(2, int64_t{after});
+  return MoveToRow(seek);
+}
+
+VolumeInfo PropertyDatabase::VolumeOpen() const {
+  VolumeInfo info;
+  info.number = volume_;
+  info.name = name_;
+  info.firstOrderCaseInsensitive = keyCaseInsensitive_;
+  return info;
+}
+
+RecordId PropertyDatabase::MoveToRow(SqliteStatement& seek) {
   if (seek.Step() != SQLITE_ROW) {
     return MoveTo(std::nullopt);
   }

@@ -9,6 +9,11 @@
 
 namespace platform {
 
+class SqliteStatement;
+namespace object_store {
+struct VolumeInfo;
+}
+
 using RecordId = uint32_t;
 using PropId = uint16_t;
 
@@ -46,8 +51,9 @@ struct SortOrder {
 
 // A property database on the current device (Device::Current()), over SQLite. A handle opens one
 // database sorted on one of its sort orders and keeps a current record. Every seek answers the
-// record id reached, or 0 when there is none (the current record then stays where it was). Seeks
-// are index lookups. Every change is one transaction, durable when the call returns.
+// record id reached, or 0 when there is none (the current record then stays where it was). Every
+// seek is one descent of an index, whatever the number of records and of records with equal keys.
+// Every change is one transaction, durable when the call returns.
 //
 // The current position is kept as (sort key, record id), so a move after the current record was
 // deleted still reaches the record that followed it.
@@ -81,6 +87,18 @@ class PropertyDatabase {
   RecordId SeekEqual(const QString& key);
   RecordId SeekGreaterOrEqual(const QString& key);
   RecordId SeekLastLessThan(const QString& key);
+  // The first record, by record id, whose key (its first sort order's property) equals key as
+  // that order compares and that holds every property of values with exactly that text. For the
+  // lists of properties asked for, the database keeps indexes of its own (built on first use), so
+  // this costs one seek however many records share the key.
+  RecordId SeekMatch(const QString& key, const std::vector<Property>& values);
+  // The next record after the record id after, by record id, whose key equals key and that such an
+  // index could not file under the values of properties because it lacks one of them: the
+  // candidates that a rule treating a missing property some other way must look at itself. It may
+  // also answer a record that has them all (a writer that added the last of them before the
+  // others); SeekMatch never misses a record that this does not answer.
+  RecordId SeekIncomplete(const QString& key, const std::vector<PropId>& properties,
+                          RecordId after);
   RecordId CurrentId() const { return currentId_; }
 
   // Reads every property of the current record, in property id order.
@@ -118,13 +136,17 @@ class PropertyDatabase {
     QString key;
     RecordId id = 0;
   };
-  // Runs one kind of seek (see PropertyDatabase.cpp) and moves to the record it finds.
+  // Runs one kind of seek (object_store::SeekKind) and moves to the record it finds.
   RecordId Seek(int kind, const QString& key = QString(), RecordId id = 0);
+  // Moves to the record that the seek's first row names (id, key), if it gives one.
+  RecordId MoveToRow(SqliteStatement& seek);
   RecordId MoveTo(const std::optional<Position>& position);
+  object_store::VolumeInfo VolumeOpen() const;
 
   QString name_;
   int64_t volume_ = 0;  // the database's number on the device; 0 = closed
   int sortIndex_ = 0;
+  bool keyCaseInsensitive_ = true;  // how the first sort order compares
   RecordId currentId_ = 0;
   QString currentKey_;
   StoreError lastError_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 #include "common/CDBBaseDatabase.h"
 
@@ -57,22 +58,43 @@ class CDBChartStore : public CDBBaseDatabase {
   // Open, move to the record by id, write value and a fresh time stamp over it, close. Only the
   // two properties change; false when the id names no record.
   bool UpdateTwoProps(RecordId id, PropId valueProp, const QString& value, PropId stampProp);
-  // Visits the records whose key equals key, in store order, until visit answers true; the
-  // store is open and positioned on the visited record meanwhile. Answers whether one did.
-  template <typename Visit>
-  bool ForEachWithKey(const QString& key, Visit visit);
+  // The first stored record, in store order, whose key equals key and that same calls the same
+  // as the members, the store positioned on it; 0 when there is none or the store failed
+  // (ReadFailed tells). identity holds the fields that tell records of one key apart, with the
+  // members' values: records that hold them all are found by one seek; a record lacking one of
+  // them is compared by same, which decides what a missing property counts as.
+  template <typename Same>
+  RecordId SeekSameRecord(const QString& key, const std::vector<platform::Property>& identity,
+                          Same same);
 };
 
-template <typename Visit>
-bool CDBChartStore::ForEachWithKey(const QString& key, Visit visit) {
-  platform::Record record;
-  for (RecordId id = m_db.SeekEqual(key); id != 0; id = m_db.SeekNext()) {
-    if (!m_db.Read(record) || TextProp(record, m_keyProp).compare(key, Qt::CaseInsensitive) != 0) {
-      return false;
+template <typename Same>
+CDBChartStore::RecordId CDBChartStore::SeekSameRecord(
+    const QString& key, const std::vector<platform::Property>& identity, Same same) {
+  if (identity.empty()) {
+    return m_db.SeekEqual(key);
+  }
+  const RecordId complete = m_db.SeekMatch(key, identity);
+  if (complete == 0 && ReadFailed()) {
+    return 0;
+  }
+  std::vector<PropId> properties;
+  for (const platform::Property& field : identity) {
+    properties.push_back(field.id);
+  }
+  // Records of the key are in id order, so an incomplete one matters only before the complete one.
+  platform::Record stored;
+  for (RecordId id = m_db.SeekIncomplete(key, properties, 0);
+       id != 0 && (complete == 0 || id < complete); id = m_db.SeekIncomplete(key, properties, id)) {
+    if (m_db.Read(stored) && same(stored)) {
+      return id;
     }
-    if (visit(record)) {
-      return true;
+    if (ReadFailed()) {
+      return 0;
     }
   }
-  return false;
+  if (ReadFailed()) {
+    return 0;
+  }
+  return complete != 0 ? m_db.SeekById(complete) : 0;
 }

@@ -151,26 +151,38 @@ bool CDBDatedStore::ReadFields(bytes::Reader& reader) {
   return true;
 }
 
+std::vector<platform::Property> CDBDatedStore::Identity() const {
+  std::vector<platform::Property> identity;
+  for (const TextField& field : TextFields()) {
+    if (field.identifying) {
+      identity.push_back({field.prop, this->*field.member, false});
+    }
+  }
+  return identity;
+}
+
 bool CDBDatedStore::MergeReceived() {
   if (!OpenByName()) {
     return false;
   }
-  bool matched = false;
+  // A stored record lacking an identifying property holds the empty text there, as UnpackRecord
+  // reads it.
+  const RecordId match = SeekSameRecord(
+      RecordKey(), Identity(), [this](const Record& stored) { return IsSameRecord(stored); });
+  const bool failed = match == 0 && ReadFailed();
   bool written = false;
-  ForEachWithKey(RecordKey(), [&](const Record& stored) {
-    if (!IsSameRecord(stored)) {
-      return false;
-    }
+  if (match != 0) {
     Record changes;
     // As in AddNew(true): the received stamp with its hour.
     changes.Add(m_timeStampProp, TimeToDayHourString(timeStamp));
     AddSyncProps(changes);
     AddMergedFieldProps(changes);
-    matched = true;
     written = m_db.WriteCurrent(changes);
-    return true;
-  });
+  }
   m_db.Close();
+  if (failed) {
+    return false;  // not known whether the record is on file: nothing is added
+  }
   // A match whose write failed is reported as a failure, not filed a second time.
-  return matched ? written : AddNew(true);
+  return match != 0 ? written : AddNew(true);
 }

@@ -109,6 +109,8 @@ class CDBDatedStore : public CDBChartStore {
   void WriteTexts(bytes::Writer& writer) const;
   bool ReadTexts(bytes::Reader& reader);
   bool IsSameRecord(const platform::Record& stored) const;
+  // The identifying fields with the members' values.
+  std::vector<platform::Property> Identity() const;
   void AddMergedFieldProps(platform::Record& record) const;
 };
 

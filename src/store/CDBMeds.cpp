@@ -268,8 +268,19 @@ bool CDBMeds::MergeReceived() {
   }
   // Dispensed, refills, stamp and synchronisation marks do not tell medications apart; one already
   // on file is left exactly as it is.
-  const bool onFile =
-      ForEachWithKey(patient, [this](const Record& stored) { return SameMedication(stored); });
+  std::vector<platform::Property> identity;
+  for (const TextField& field : kTextFields) {
+    if (field.identifying) {
+      identity.push_back({field.prop, this->*field.member, false});
+    }
+  }
+  identity.push_back({kStartDateProp, TimeToDayString(startDate), false});
+  std::sort(identity.begin(), identity.end(),
+            [](const platform::Property& a, const platform::Property& b) { return a.id < b.id; });
+  const bool onFile = SeekSameRecord(patient, identity, [this](const Record& stored) {
+                        return SameMedication(stored);
+                      }) != 0;
+  const bool failed = !onFile && ReadFailed();
   m_db.Close();
-  return onFile || AddNew(true);
+  return !failed && (onFile || AddNew(true));
 }

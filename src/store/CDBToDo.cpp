@@ -281,21 +281,14 @@ bool CDBToDo::MergeReceived() {
   }
   // The same item is the patient's first one with the received text; an item without a text
   // property never matches.
-  Record record;
-  for (RecordId id = m_db.SeekEqual(patient); id != 0; id = m_db.SeekNext()) {
-    if (!m_db.Read(record) || TextProp(record, kPatientProp) != patient) {
-      break;
-    }
-    const platform::Property* storedText = record.Find(kTextProp);
-    if (storedText && storedText->value == text) {
-      // The sender's time-stamp text is stored as it came, like an added item's.
-      Record update;
-      update.Add(kTimeStampProp, timeStamp);
-      AddSyncProps(update);
-      update.Add(kNoteProp, note);
-      update.Add(kFlagsProp, QString::number(flags));
-      return m_db.WriteCurrent(update);
-    }
+  if (m_db.SeekMatch(patient, {{kTextProp, text, false}}) == 0) {
+    return !ReadFailed() && AddNew(true) != 0;
   }
-  return AddNew(true) != 0;
+  // The sender's time-stamp text is stored as it came, like an added item's.
+  Record update;
+  update.Add(kTimeStampProp, timeStamp);
+  AddSyncProps(update);
+  update.Add(kNoteProp, note);
+  update.Add(kFlagsProp, QString::number(flags));
+  return m_db.WriteCurrent(update);
 }

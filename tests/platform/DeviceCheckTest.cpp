@@ -113,6 +113,30 @@ TEST_F(DeviceCheck, TheFullCheckFindsWhatNeedsTheStoresRulesAndCollations) {
   });
 }
 
+TEST_F(DeviceCheck, TheFullCheckFindsAMatchIndexThatDisagreesWithItsRecords) {
+  damaged_files::FillDevice(dir.path(), 20);
+  OnDevice(dir.path(), [](Device& device) {
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(kFiller));
+    ASSERT_NE(db.SeekMatch(QStringLiteral("key 000003"), {{2, QString(200, QLatin1Char('x'))}}),
+              0u);
+    // Changes made through the handle and behind its back keep the index right.
+    db.Add({{1, QStringLiteral("key 000100")}});
+    Exec(device.ObjectStore(), "UPDATE v1_prop SET val = 'changed' WHERE rec = 2 AND pid = 2");
+    Exec(device.ObjectStore(), "DELETE FROM v1_prop WHERE rec = 6 AND pid = 2");
+    const device_check::Result sound = device_check::FullCheck(device);
+    EXPECT_TRUE(sound.Ok()) << sound.Describe().toStdString();
+
+    Exec(device.ObjectStore(), "UPDATE v1_match SET val = '2:ab' WHERE rec = 3");
+    QString found = device_check::FullCheck(device).Describe();
+    EXPECT_TRUE(found.contains("the match index of Filler disagrees with its records"))
+        << found.toStdString();
+    Exec(device.ObjectStore(), "DROP TABLE v1_match");
+    found = device_check::FullCheck(device).Describe();
+    EXPECT_TRUE(found.contains("the match index of Filler is missing")) << found.toStdString();
+  });
+}
+
 TEST_F(DeviceCheck, AnIndexBuiltInAnotherOrderIsFoundOnlyWithTheProgramsCollation) {
   damaged_files::FillDevice(dir.path(), 20);
   // Another program, whose case-insensitive collation orders texts backwards, adds a record.
