@@ -29,6 +29,9 @@ constexpr const char* kUsage =
     "  check          check every file of the device in full (the quick check runs before\n"
     "                 every other command)\n"
     "  post MESSAGE   deliver a registered message to the program running on the device\n"
+    "  generate [--patients N] [--seed S]\n"
+    "                 fill an empty device with a made-up ward of N patients (default 2000),\n"
+    "                 160 records each, for measuring the program\n"
     "  beam receive [--listen HOST:PORT] [--timeout SECONDS]\n"
     "  beam patient NAME | record TYPE ID | categories | checkout NAME...\n"
     "       [--peer HOST:PORT[,HOST:PORT...]] [--timeout SECONDS]\n"
@@ -62,8 +65,9 @@ struct Group {
 };
 
 constexpr Group kGroups[] = {
-    {"patient", RunPatient}, {"reg", RunRegistry}, {"dump", RunDump}, {"export", RunExport},
-    {"import", RunImport},   {"post", RunPost},    {"beam", RunBeam}, {"check", RunCheck},
+    {"patient", RunPatient}, {"reg", RunRegistry},  {"dump", RunDump},
+    {"export", RunExport},   {"import", RunImport}, {"post", RunPost},
+    {"beam", RunBeam},       {"check", RunCheck},   {"generate", RunGenerate},
 };
 
 // Before a command touches the device: the quick check. A damaged device is refused, so that

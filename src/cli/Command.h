@@ -53,5 +53,6 @@ int RunImport(Context& context, const QStringList& arguments);
 int RunPost(Context& context, const QStringList& arguments);
 int RunBeam(Context& context, const QStringList& arguments);
 int RunCheck(Context& context, const QStringList& arguments);
+int RunGenerate(Context& context, const QStringList& arguments);
 
 }  // namespace cli
