@@ -1,0 +1,97 @@
+#pragma once
+
+// What the benchmark programs share: temporary devices, the generated ward, one run's figures
+// and their ratios, and the process's peak memory.
+
+#include <benchmark/benchmark.h>
+
+#include <QString>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/DeviceGenerator.h"
+#include "platform/Device.h"
+
+namespace bench_support {
+
+// A temporary device folder with its own object store, removed with the object.
+class BenchDevice {
+ public:
+  BenchDevice();
+  // A copy of the device folder template (its files copied as they are).
+  explicit BenchDevice(const QString& template_);
+  platform::Device& device() { return *device_; }
+  QString Folder() const { return folder_.path(); }
+
+ private:
+  QTemporaryDir folder_;
+  std::unique_ptr<platform::Device> device_;
+};
+
+// The ward every benchmark measures on: the generator's full load (2,000 patients, 320,000
+// records). Filling it takes a while, so scripts/bench fills one device folder once and names it
+// in OVELIN_BENCH_DEVICE; each program then works on a copy of it. Without the variable the
+// program fills its own.
+const generator::Load& WardLoad();
+std::unique_ptr<BenchDevice> MakeWard();
+// A device holding the ward's patient number index alone, with the same records.
+std::unique_ptr<BenchDevice> MakeAlone(int index);
+// A device holding the first patients of the ward only.
+std::unique_ptr<BenchDevice> MakeSmallWard(int patients);
+
+// The patient the page and deletion benchmarks look at: one whose name another patient's extends,
+// as happens on a real ward, sitting in the middle of the store.
+int ChosenPatient();
+
+// Shows the runs as usual and keeps each one's real and CPU time per iteration, in the unit the
+// benchmark reports in.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  struct Times {
+    double real = 0;
+    double cpu = 0;
+    std::string unit;
+  };
+  void ReportRuns(const std::vector<Run>& reports) override;
+  const Times* Find(const std::string& name) const;
+
+ private:
+  std::map<std::string, Times> times_;
+};
+
+// Prints "what: base / other real (ratio), CPU (ratio)" for two runs, when both ran.
+void PrintRatio(const RatioReporter& reporter, const std::string& base, const std::string& other,
+                const char* what);
+
+// The process's peak resident memory so far (VmHWM), and its current, in KiB.
+long PeakResidentKiB();
+long ResidentKiB();
+// Lets the next PeakResidentKiB start again from the current resident size.
+void ResetPeakResident();
+
+// What plain SQLite does with the same rows, without any of the program's store code.
+// A record as the object store holds it: its key and its properties.
+struct Row {
+  QString key;
+  std::vector<std::pair<int, QString>> properties;
+};
+// Every record of every database on the device in the folder.
+std::vector<Row> StoredRows(const QString& folder);
+// Inserts the rows into a fresh file of the object store's shape (a table of records with their
+// keys, indexed, and one of properties), its text encoding, journal and sync settings
+// (write-ahead log, synchronous=FULL): one transaction per record, or one for all. Answers the
+// seconds it took.
+double BareInsertSeconds(const std::vector<Row>& rows, bool transactionPerRecord);
+// Seconds to read every record's properties of the device in folder with one plain query per
+// table, in key order, as an export visits them.
+double BareReadSeconds(const QString& folder);
+
+// Initialises Google Benchmark, runs every benchmark with the reporter, and shuts it down;
+// answers the exit code (1 for unknown arguments).
+int RunAll(int& argc, char** argv, RatioReporter& reporter);
+
+}  // namespace bench_support
