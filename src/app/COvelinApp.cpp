@@ -395,7 +395,7 @@ bool COvelinApp::HandleRegisteredMessage(uint32_t message) {
     return true;
   }
   if (message == m_refreshScreenMsg) {
-    CDBPatient::m_ReadOnlyMap.clear();
+    CDBPatient::ClearReadOnlyCache();
     if (CMainFrame* frame = m_pMainWnd.data()) {
       CPatientTabCtrl* strip = frame->View()->TabCtrl();
       strip->RefillPatientList(true, true);

@@ -684,4 +684,11 @@ constexpr int kPopupListTitle = 9602;
 constexpr int kDeleteTypeInUseOne = 9700;
 constexpr int kDeleteTypeInUseMany = 9701;
 
+// Print Log: where the job went
+constexpr int kLogSpooled = 9710;
+constexpr int kLogAppended = 9711;
+constexpr int kLogSentToPrinter = 9712;
+constexpr int kLogSentToSpooler = 9713;
+constexpr int kLogSentToQueue = 9714;
+
 }  // namespace ids

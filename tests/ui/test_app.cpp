@@ -15,6 +15,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CHelpViewer.h"
 #include "app/HelpFile.h"
+#include "common/CAsciiPr.h"
 #include "platform/Registry.h"
 #include "shell/CommandIds.h"
 #include "shell/Options.h"
@@ -41,6 +42,8 @@ TEST(AppOptions, PasswordScramblingKeepsEveryCharacterAndRejectsBrokenValues) {
   EXPECT_EQ(back, password);
 
   EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00\x00", 3), back));
+  // Odd length, although its whole units end in a zero unit: a stray byte, not a password.
+  EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00\x00\x00\x00", 5), back));
   EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00", 2), back));
   EXPECT_FALSE(app_options::UnscramblePassword(QByteArray(), back));
   ASSERT_TRUE(app_options::UnscramblePassword(QByteArray(2, '\0'), back));
@@ -393,4 +396,16 @@ TEST_F(AppStartTest, PrintLogSpoolsTheLogWithTheApplicationsPageSettings) {
   QFile job(spool.filePath(jobs.first()));
   ASSERT_TRUE(job.open(QIODevice::ReadOnly));
   EXPECT_TRUE(job.readAll().contains("\n  Chen, Ana   Room: 4B   MR: 20017"));
+  // The person is told where the job went.
+  const auto& shown = messages::DefaultRecorder().Messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text,
+            "The patient log was written to the printer spool:\n" + spool.filePath(jobs.first()));
+
+  // A printer that does not answer is told too, and nothing claims the log was printed.
+  CAsciiPr::SetTarget("tcp:127.0.0.1:1");
+  Frame()->Action(command_ids::kPrintLog)->trigger();
+  CAsciiPr::SetTarget({});
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].text, "An error occurred while connecting to the printer!");
 }
