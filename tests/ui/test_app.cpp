@@ -6,11 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "app/CAboutDlg.h"
 #include "app/CHelpViewer.h"
@@ -408,4 +411,34 @@ TEST_F(AppStartTest, PrintLogSpoolsTheLogWithTheApplicationsPageSettings) {
   CAsciiPr::SetTarget({});
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1].text, "An error occurred while connecting to the printer!");
+}
+
+// Writes docs/message-box.png (a question over the window it belongs to) when
+// OVELIN_SCREENSHOT_DIR names a folder.
+TEST_F(AppStartTest, MessageBoxScreenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty()) {
+    GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+  }
+  AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
+  ASSERT_TRUE(Start());
+  Frame()->move(0, 0);
+  Frame()->activateWindow();
+  ui_seams::QtMessageService boxes;
+  messages::Install(&boxes);
+  bool saved = false;
+  QTimer::singleShot(0, [this, folder, &saved] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    QPixmap picture = Frame()->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(box->frameGeometry().topLeft() - Frame()->frameGeometry().topLeft(),
+                       box->grab());
+    painter.end();
+    saved = picture.save(folder + QStringLiteral("/message-box.png"), "PNG");
+    box->button(QMessageBox::Cancel)->click();
+  });
+  ListPage().OnDelete();
+  messages::Install(nullptr);
+  EXPECT_TRUE(saved);
 }
