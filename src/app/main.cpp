@@ -13,6 +13,7 @@
 #include "app/COvelinView.h"
 #include "app/CPatientTabCtrl.h"
 #include "app/DeviceStart.h"
+#include "common/ui/OnScreenKeyboard.h"
 #include "common/ui/UiSeams.h"
 #include "platform/Device.h"
 #include "platform/PrivateFile.h"
@@ -122,7 +123,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
 
+  on_screen_keyboard::ChooseBeforeStart();
   QApplication application(argc, argv);
+  on_screen_keyboard::Attach();
   QApplication::setApplicationName(QStringLiteral("Ovelin"));
   QApplication::setApplicationVersion(QStringLiteral(OVELIN_VERSION_TEXT));
 
@@ -174,5 +177,5 @@ int main(int argc, char** argv) {
     }
   }
   platform::Device::SetProcessDefault(nullptr);
-  return code;
+  return on_screen_keyboard::Leave(code);
 }

@@ -5,12 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -19,6 +23,7 @@
 #include "app/CHelpViewer.h"
 #include "app/HelpFile.h"
 #include "common/CAsciiPr.h"
+#include "common/ui/OnScreenKeyboard.h"
 #include "platform/Registry.h"
 #include "shell/CommandIds.h"
 #include "shell/Options.h"
@@ -441,4 +446,29 @@ TEST_F(AppStartTest, MessageBoxScreenshot) {
   ListPage().OnDelete();
   messages::Install(nullptr);
   EXPECT_TRUE(saved);
+}
+
+// Writes docs/on-screen-keyboard.png when OVELIN_SCREENSHOT_DIR names a folder and the run has
+// the on-screen keyboard (OVELIN_ON_SCREEN_KEYBOARD=1 on a real or virtual display).
+TEST_F(AppStartTest, OnScreenKeyboardScreenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty() || !on_screen_keyboard::Available()) {
+    GTEST_SKIP() << "needs OVELIN_SCREENSHOT_DIR and the on-screen keyboard";
+  }
+  AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
+  ASSERT_TRUE(Start());
+  Frame()->move(0, 0);
+  Frame()->activateWindow();
+  ListPage().LookupEdit()->setFocus();
+  ASSERT_TRUE(test_wait::Until([this] { return ListPage().LookupEdit()->hasFocus(); }));
+  input_panel::Show(true);
+  ASSERT_TRUE(test_wait::Until([] { return QGuiApplication::inputMethod()->isVisible(); }));
+  test_wait::Until([] { return false; }, 1500);  // the keyboard slides in
+  // The panel takes the keyboard's own height.
+  const QRectF keyboard = QGuiApplication::inputMethod()->keyboardRectangle();
+  EXPECT_EQ(input_panel::PanelHeight(), keyboard.toRect().height());
+  const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+  EXPECT_TRUE(screen.copy(0, 0, qMax(Frame()->frameGeometry().right(), 480) + 1, screen.height())
+                  .save(folder + QStringLiteral("/on-screen-keyboard.png"), "PNG"));
+  input_panel::Show(false);
 }
