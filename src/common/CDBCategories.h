@@ -26,6 +26,8 @@ class CDBCategories : public CDBBaseDatabase {
     kDispensedList = 15,
     kRefillsList = 16,
     kTestNameList = 20,
+    // Not 50: list 50 is the pick list of the H&P note's chief-complaint row.
+    kAgeUnitList = 39,
     kFirstNameList = 40,
     kLastNameList = 41,
     kPatientTypeList = 42,
@@ -36,7 +38,6 @@ class CDBCategories : public CDBBaseDatabase {
     kDiagnosisList = 47,
     kAllergiesList = 48,
     kProblemsList = 49,
-    kAgeUnitList = 50,
     kHpiList = 51,
   };
 

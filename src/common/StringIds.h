@@ -586,6 +586,11 @@ constexpr int kColumnSystem = 8321;
 constexpr int kColumnResponse = 8322;
 constexpr int kHistoryEntry = 8323;
 constexpr int kRosLine = 8324;
+constexpr int kNameHistoryRows = 8520;
+constexpr int kNameAddMedication = 8521;
+constexpr int kNameRosRows = 8522;
+constexpr int kNameEditRosList = 8523;
+constexpr int kHpiSentenceNotStored = 8524;
 
 // Beam dialogs
 constexpr int kBeamProgressTitle = 9000;
