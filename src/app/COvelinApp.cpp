@@ -16,6 +16,7 @@
 #include "app/CSplashDlg.h"
 #include "app/HelpFile.h"
 #include "app/RegisteredMessages.h"
+#include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
@@ -125,6 +126,8 @@ bool COvelinApp::Initialise(const StartOptions& options) {
   extensions->SetResourceMgr(m_resources.get());
   extensions->LoadResources();
   InstallHelpFile();
+  // Category lists of a device made by an older release move to where this one reads them.
+  CDBCategories().MoveLegacyAgeUnits();
 
   // 3. The start-up picture.
   if (options.showSplash) {

@@ -73,6 +73,12 @@ class CDBCategories : public CDBBaseDatabase {
 
   static QString ListKey(int listId);
 
+  // Devices made before the age units had a list of their own keep the factory age units on
+  // list 50, the chief-complaint row's pick list: they move to the age-unit list, once (while
+  // that list is empty). Entries a person added to list 50 stay. True when nothing was left to
+  // move or the move was stored whole.
+  bool MoveLegacyAgeUnits();
+
   uint16_t type = 0;  // the list id
   QString text;
   RecordId recordId = 0;
