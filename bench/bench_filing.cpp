@@ -185,7 +185,7 @@ void File(benchmark::State& state, const Kind& kind, bool many, bool known) {
   std::vector<uint8_t> bytes;
   store->Serialize(bytes);
   const platform::RecordId before = LastOf(kind, patient);
-  CDBPatient::m_LastPatientWritten = patient;
+  CDBPatient::SetLastPatientWritten(patient);
   // One store object for every record of its kind, as the receiver keeps it.
   const std::unique_ptr<CDBChartStore> receiver = kind.make();
   for (auto _ : state) {

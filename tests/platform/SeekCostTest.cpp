@@ -19,6 +19,7 @@
 #include "platform/PropertyDatabase.h"
 #include "platform/SeekPlans.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 
 using platform::Device;
 using platform::DeviceScope;
@@ -116,6 +117,7 @@ class SeekCostTest : public ::testing::Test {
     Exec("COMMIT");
   }
 
+  TestGuard guard_;
   TempDevice device_;
   PropertyDatabase db_;
   int64_t volume_ = 0;

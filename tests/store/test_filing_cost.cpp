@@ -156,7 +156,7 @@ Filing Measure(const Kind& kind, int& have, int count) {
     transaction.Commit();
   }
   Filing steps;
-  CDBPatient::m_LastPatientWritten = kPatient;
+  CDBPatient::SetLastPatientWritten(kPatient);
   const std::vector<uint8_t> known = kind.received(count / 2);
   const std::vector<uint8_t> unknown = kind.received(count + 100'000);
   kind.file(known.data(), known.size());  // prepares every statement and the match index
@@ -219,7 +219,7 @@ TEST_F(FilingCost, AResultLackingItsGroupIsTheFirstMatchOfAReceivedOneWithoutAGr
                                          {CDBLabValues::kValuesProp, QStringLiteral("K\n5\n")}});
   std::vector<uint8_t> bytes;
   labs.Serialize(bytes);
-  CDBPatient::m_LastPatientWritten = kPatient;
+  CDBPatient::SetLastPatientWritten(kPatient);
   ASSERT_TRUE(CDBLabValues().Write(bytes.data(), bytes.size()));
 
   CDBLabValues stored;
@@ -254,7 +254,7 @@ TEST_F(FilingCost, AMedicationLackingFieldsIsOnFileWhereverItStands) {
   meds.dose = QStringLiteral("10 mg");
   std::vector<uint8_t> bytes;
   meds.Serialize(bytes);
-  CDBPatient::m_LastPatientWritten = kPatient;
+  CDBPatient::SetLastPatientWritten(kPatient);
   ASSERT_TRUE(CDBMeds().Write(bytes.data(), bytes.size()));
   platform::PropertyDatabase db;
   ASSERT_TRUE(db.Open(CDBMeds::kVolumeName));
