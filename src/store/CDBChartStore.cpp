@@ -43,8 +43,7 @@ bool CDBChartStore::FindFirstOfPatient(const QString& name) {
   }
   platform::Record record;
   for (RecordId id = m_db.SeekGreaterOrEqual(name); id != 0; id = m_db.SeekNext()) {
-    if (!ReadCurrent(record) ||
-        !TextProp(record, m_keyProp).startsWith(name, Qt::CaseInsensitive)) {
+    if (!ReadCurrent(record) || PastPatientKeys(TextProp(record, m_keyProp), name)) {
       break;
     }
     if (patient == name) {
@@ -58,13 +57,17 @@ bool CDBChartStore::FindFirstOfPatient(const QString& name) {
 bool CDBChartStore::FindNextOfPatient(const QString& name) {
   platform::Record record;
   while (m_db.IsOpen() && m_db.SeekNext() != 0 && ReadCurrent(record) &&
-         TextProp(record, m_keyProp).startsWith(name, Qt::CaseInsensitive)) {
+         !PastPatientKeys(TextProp(record, m_keyProp), name)) {
     if (patient == name) {
       return true;
     }
   }
   m_db.Close();
   return false;
+}
+
+bool CDBChartStore::PastPatientKeys(const QString& key, const QString& name) const {
+  return !key.startsWith(name, Qt::CaseInsensitive);
 }
 
 bool CDBChartStore::UpdateTwoProps(RecordId id, PropId valueProp, const QString& value,

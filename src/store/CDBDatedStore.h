@@ -29,9 +29,10 @@ std::vector<Pair> SplitPairs(const QString& text);
 // record and the walks over one patient's records are written here once.
 //
 // The patient's keys are name + 14 digits. They lie in the store's case-insensitive order among
-// the keys that begin with the name, where another patient whose name extends this one
-// ("Smith, Jo" after "Smith, J") may be interleaved, and all of them sort below
-// name + kAfterAllDates because every day string does.
+// the keys that begin with the name, where another patient whose name extends this one with a
+// digit ("Smith, J2") may be interleaved, and all of them sort below name + kAfterAllDates
+// because every day string does; a patient whose name extends this one with a letter
+// ("Smith, Jo" after "Smith, J") sorts after that.
 class CDBDatedStore : public CDBChartStore {
  public:
   // Day string + hour string of the entry, in every dated store.
@@ -89,11 +90,14 @@ class CDBDatedStore : public CDBChartStore {
   // Overwrites the first stored record with the received key that IsSameRecord accepts with the
   // received time stamp, access state, desktop identifier and changeable fields; else adds it.
   bool MergeReceived() override;
+  // Also past the patient: a key that goes on from the name at or after kAfterAllDates, as
+  // another patient's whose name extends this one with a letter ("Smith, Jo" after "Smith, J").
+  bool PastPatientKeys(const QString& key, const QString& name) const override;
 
   // Visits the records of patient name (its exact name) in key order, ascending or descending,
   // each read and unpacked, until visit(id, record) answers true. The store must be open; the
-  // walk reaches the patient's records by a seek and stops at the first key that does not begin
-  // with the name. Answers whether a visit answered true.
+  // walk reaches the patient's records by a seek and stops at the first key past the patient's
+  // (PastPatientKeys). Answers whether a visit answered true.
   template <typename Visit>
   bool ForEachOfPatient(const QString& name, bool ascending, Visit visit);
 
@@ -126,7 +130,7 @@ bool CDBDatedStore::ForEachOfPatient(const QString& name, bool ascending, Visit 
       }
       continue;
     }
-    if (!TextProp(record, m_keyProp).startsWith(name, Qt::CaseInsensitive)) {
+    if (PastPatientKeys(TextProp(record, m_keyProp), name)) {
       break;
     }
     if (patient == name && visit(id, record)) {

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
 #include <functional>
 
 #include "common/CDBPatient.h"
@@ -15,6 +14,7 @@
 #include "store/CDBMeds.h"
 #include "store/CDBTest.h"
 #include "store/CDBToDo.h"
+#include "support/StatementSteps.h"
 #include "support/TempDevice.h"
 #include "support/TestGuard.h"
 #include "support/TestTime.h"
@@ -25,16 +25,6 @@ using platform::Record;
 using test_time::At;
 
 const QString kPatient = QStringLiteral("Smith, Ann");
-
-// SQLite's steps over every statement of the device's connection since the last call.
-int64_t StepsSinceLastCall() {
-  int64_t steps = 0;
-  sqlite3* db = platform::Device::Current()->ObjectStore();
-  for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s)) {
-    steps += sqlite3_stmt_status(s, SQLITE_STMTSTATUS_VM_STEP, 1);
-  }
-  return steps;
-}
 
 // One kind of record: how to add the patient's n-th one here and how to serialise the n-th as
 // another device would send it.
@@ -160,11 +150,11 @@ Filing Measure(const Kind& kind, int& have, int count) {
   const std::vector<uint8_t> known = kind.received(count / 2);
   const std::vector<uint8_t> unknown = kind.received(count + 100'000);
   kind.file(known.data(), known.size());  // prepares every statement and the match index
-  StepsSinceLastCall();
+  statement_steps::SinceLastCall();
   EXPECT_TRUE(kind.file(known.data(), known.size())) << kind.name;
-  steps.merged = StepsSinceLastCall();
+  steps.merged = statement_steps::SinceLastCall();
   EXPECT_TRUE(kind.file(unknown.data(), unknown.size())) << kind.name;
-  steps.added = StepsSinceLastCall();
+  steps.added = statement_steps::SinceLastCall();
   return steps;
 }
 
