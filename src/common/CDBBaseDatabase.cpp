@@ -94,8 +94,7 @@ bool CDBBaseDatabase::DeleteParent(const QString& name) {
   Record record;
   bool deleted = false;
   for (RecordId id = m_db.SeekGreaterOrEqual(name); id != 0; id = m_db.SeekNext()) {
-    if (!ReadCurrent(record) ||
-        !TextProp(record, m_keyProp).startsWith(name, Qt::CaseInsensitive)) {
+    if (!ReadCurrent(record) || PastOwnerKeys(TextProp(record, m_keyProp), name)) {
       break;
     }
     if (OwnerName() == name && m_db.Delete(id)) {
@@ -202,6 +201,10 @@ void CDBBaseDatabase::UnpackRecord(const Record& record) {
   desktopId = IntProp(record, m_desktopIdProp);
   accessState = IntProp(record, m_accessStateProp);
   m_currentKey = TextProp(record, m_keyProp);
+}
+
+bool CDBBaseDatabase::PastOwnerKeys(const QString& key, const QString& name) const {
+  return !key.startsWith(name, Qt::CaseInsensitive);
 }
 
 QString CDBBaseDatabase::OwnerName() const {

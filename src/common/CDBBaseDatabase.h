@@ -109,6 +109,9 @@ class CDBBaseDatabase {
   RecordId WriteRecordProps(const platform::Record& record, RecordId id = 0);
   // Reads the current record of the open database and unpacks it.
   bool ReadCurrent(platform::Record& record);
+  // Whether a key met on the ascending walk from the owner's name lies after every key of the
+  // owner, so that the walk can stop: here, a key that does not begin with the name.
+  virtual bool PastOwnerKeys(const QString& key, const QString& name) const;
   // Adds the desktop identifier and access state as decimal texts.
   void AddSyncProps(platform::Record& record) const;
   // Decimal value of a property, or fallback when it is missing or not a number.

@@ -43,7 +43,7 @@ bool CDBChartStore::FindFirstOfPatient(const QString& name) {
   }
   platform::Record record;
   for (RecordId id = m_db.SeekGreaterOrEqual(name); id != 0; id = m_db.SeekNext()) {
-    if (!ReadCurrent(record) || PastPatientKeys(TextProp(record, m_keyProp), name)) {
+    if (!ReadCurrent(record) || PastOwnerKeys(TextProp(record, m_keyProp), name)) {
       break;
     }
     if (patient == name) {
@@ -57,17 +57,13 @@ bool CDBChartStore::FindFirstOfPatient(const QString& name) {
 bool CDBChartStore::FindNextOfPatient(const QString& name) {
   platform::Record record;
   while (m_db.IsOpen() && m_db.SeekNext() != 0 && ReadCurrent(record) &&
-         !PastPatientKeys(TextProp(record, m_keyProp), name)) {
+         !PastOwnerKeys(TextProp(record, m_keyProp), name)) {
     if (patient == name) {
       return true;
     }
   }
   m_db.Close();
   return false;
-}
-
-bool CDBChartStore::PastPatientKeys(const QString& key, const QString& name) const {
-  return !key.startsWith(name, Qt::CaseInsensitive);
 }
 
 bool CDBChartStore::UpdateTwoProps(RecordId id, PropId valueProp, const QString& value,

@@ -54,9 +54,6 @@ class CDBChartStore : public CDBBaseDatabase {
   virtual bool ReadFields(bytes::Reader& reader) = 0;
   // The update half of Write: merge into the matching record or add.
   virtual bool MergeReceived() = 0;
-  // Whether a key met on the ascending walk from the patient's name lies after every key of the
-  // patient, so that the walk can stop: here, a key that does not begin with the name.
-  virtual bool PastPatientKeys(const QString& key, const QString& name) const;
 
   // Open, move to the record by id, write value and a fresh time stamp over it, close. Only the
   // two properties change; false when the id names no record.

@@ -78,10 +78,10 @@ bool CDBDatedStore::FindLatestOfPatient(const QString& name) {
   return found;
 }
 
-bool CDBDatedStore::PastPatientKeys(const QString& key, const QString& name) const {
+bool CDBDatedStore::PastOwnerKeys(const QString& key, const QString& name) const {
   // Only a digit or a character below it can continue the name among the patient's keys, and
   // the store orders those before any letter, so the comparison by code unit is the store's.
-  return CDBChartStore::PastPatientKeys(key, name) ||
+  return CDBChartStore::PastOwnerKeys(key, name) ||
          QStringView(key).mid(name.size()).compare(QLatin1StringView(kAfterAllDates)) >= 0;
 }
 

@@ -92,12 +92,12 @@ class CDBDatedStore : public CDBChartStore {
   bool MergeReceived() override;
   // Also past the patient: a key that goes on from the name at or after kAfterAllDates, as
   // another patient's whose name extends this one with a letter ("Smith, Jo" after "Smith, J").
-  bool PastPatientKeys(const QString& key, const QString& name) const override;
+  bool PastOwnerKeys(const QString& key, const QString& name) const override;
 
   // Visits the records of patient name (its exact name) in key order, ascending or descending,
   // each read and unpacked, until visit(id, record) answers true. The store must be open; the
   // walk reaches the patient's records by a seek and stops at the first key past the patient's
-  // (PastPatientKeys). Answers whether a visit answered true.
+  // (PastOwnerKeys). Answers whether a visit answered true.
   template <typename Visit>
   bool ForEachOfPatient(const QString& name, bool ascending, Visit visit);
 
@@ -130,7 +130,7 @@ bool CDBDatedStore::ForEachOfPatient(const QString& name, bool ascending, Visit 
       }
       continue;
     }
-    if (PastPatientKeys(TextProp(record, m_keyProp), name)) {
+    if (PastOwnerKeys(TextProp(record, m_keyProp), name)) {
       break;
     }
     if (patient == name && visit(id, record)) {

@@ -142,6 +142,10 @@ bool CDBMeds::UpdateByCEOID(RecordId id) {
   return written;
 }
 
+bool CDBMeds::PastOwnerKeys(const QString& key, const QString& name) const {
+  return key.compare(name, Qt::CaseInsensitive) != 0;
+}
+
 template <typename Visit>
 void CDBMeds::ForEachOfPatient(const QString& patientName, Visit visit) {
   // The patient's medications share one key. The order compares keys without regard to case, so

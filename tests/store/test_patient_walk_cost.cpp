@@ -1,9 +1,10 @@
-// The walk over one patient's dated records (vital signs, lab results, tests, notes) stops at the
-// patient's last key: a patient whose name extends this one with a letter ("Lewis, Joan" after
-// "Lewis, Jo") sorts after every dated key of it, and the walk reads none of that patient's
-// records, however many there are. The cost is counted in SQLite steps, not timed. A patient whose
-// name goes on with a digit or a space sorts among or before the patient's keys and is still
-// passed over, not listed.
+// The walks over one patient's records (the pages' lists, the sender's and the export's walk, the
+// deletion of the patient) stop at the patient's last key: a patient whose name extends this one
+// with a letter ("Lewis, Joan" after "Lewis, Jo") sorts after every key of it, in the dated
+// stores (vital signs, lab results, tests, notes) and in the medication store, and the walks read
+// none of that patient's records, however many there are. The cost is counted in SQLite steps,
+// not timed. A patient whose name goes on with a digit or a space sorts among or before the
+// patient's dated keys and is still passed over, not listed.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "common/MemoryControls.h"
 #include "platform/Device.h"
 #include "store/CDBLabValues.h"
+#include "store/CDBMeds.h"
 #include "store/CDBNotes.h"
 #include "store/CDBTest.h"
 #include "store/CDBVitals.h"
@@ -26,17 +28,36 @@ namespace {
 const QString kPatient = QStringLiteral("Lewis, Jo");
 const QString kLonger = QStringLiteral("Lewis, Joan");
 
-// One dated store: a fresh store object of it, and its page's listing of a patient's entries
-// in ascending order (answers how many it listed).
+// One chart store: a fresh store object of it, how to make it the patient's entry number n, and
+// its page's listing of a patient's entries in ascending order (answers how many it listed).
 struct Kind {
   const char* name;
-  std::function<std::unique_ptr<CDBDatedStore>()> make;
+  std::function<std::unique_ptr<CDBChartStore>()> make;
+  std::function<void(CDBChartStore&, int n)> fill;
   std::function<int(const QString&)> list;
 };
 
 template <typename Store>
-std::unique_ptr<CDBDatedStore> Make() {
+std::unique_ptr<CDBChartStore> Make() {
   return std::make_unique<Store>();
+}
+
+// One an hour from the first hour of 2024.
+void FillDated(CDBChartStore& store, int n) {
+  auto& dated = static_cast<CDBDatedStore&>(store);
+  dated.date = dated.time = test_time::At(2024, 1, 1 + n / 24, n % 24);
+}
+
+void FillMeds(CDBChartStore& store, int n) {
+  auto& meds = static_cast<CDBMeds&>(store);
+  meds.drug = QStringLiteral("Drug %1").arg(n);
+  meds.startDate = test_time::At(2024, 1, 1);
+}
+
+int ListMeds(const QString& patient) {
+  memory_controls::List list;
+  CDBMeds().FillList(patient, list);
+  return list.GetItemCount();
 }
 
 int ListVitals(const QString& patient) {
@@ -71,26 +92,34 @@ int ListNotes(const QString& patient) {
   return list.GetItemCount();
 }
 
-const Kind kKinds[] = {{"vitals", Make<CDBVitals>, ListVitals},
-                       {"labs", Make<CDBLabValues>, ListLabs},
-                       {"tests", Make<CDBTest>, ListTests},
-                       {"notes", Make<CDBNotes>, ListNotes}};
+const Kind kKinds[] = {{"vitals", Make<CDBVitals>, FillDated, ListVitals},
+                       {"labs", Make<CDBLabValues>, FillDated, ListLabs},
+                       {"tests", Make<CDBTest>, FillDated, ListTests},
+                       {"notes", Make<CDBNotes>, FillDated, ListNotes},
+                       {"meds", Make<CDBMeds>, FillMeds, ListMeds}};
 
-// Adds count entries of the patient, one an hour from the first hour of 2024 + first.
+bool AddNew(CDBChartStore& store) {
+  if (auto* meds = dynamic_cast<CDBMeds*>(&store)) {
+    return meds->AddNew(false);
+  }
+  return static_cast<CDBDatedStore&>(store).AddNew(false);
+}
+
+// Adds the patient's entries first to first + count - 1.
 void AddEntries(const Kind& kind, const QString& patient, int first, int count) {
-  const std::unique_ptr<CDBDatedStore> store = kind.make();
+  const std::unique_ptr<CDBChartStore> store = kind.make();
   platform::StoreTransaction transaction;  // one commit for the fill
   for (int n = first; n < first + count; ++n) {
     store->patient = patient;
-    store->date = store->time = test_time::At(2024, 1, 1 + n / 24, n % 24);
-    ASSERT_TRUE(store->AddNew(false)) << kind.name;
+    kind.fill(*store, n);
+    ASSERT_TRUE(AddNew(*store)) << kind.name;
   }
   ASSERT_TRUE(transaction.Commit());
 }
 
 // The patient's records as the beam sender and the export walk them.
 int WalkPatient(const Kind& kind, const QString& patient) {
-  const std::unique_ptr<CDBDatedStore> store = kind.make();
+  const std::unique_ptr<CDBChartStore> store = kind.make();
   int found = 0;
   for (bool more = store->FindFirstOfPatient(patient); more;
        more = store->FindNextOfPatient(patient)) {
@@ -123,6 +152,31 @@ TEST_F(PatientWalkCost, AWalkReadsNoneOfAPatientWhoseNameExtendsTheNameWithALett
     AddEntries(kind, kLonger, 5, 1000);
     const int64_t many = StepsToWalkAndList(kind);
     // Reading the longer name's records would take tens of thousands of steps more.
+    EXPECT_LT(many, few + 100) << kind.name << ": " << few << " steps beside 5 records of "
+                               << qPrintable(kLonger) << ", " << many << " beside 1005";
+  }
+}
+
+// The steps of deleting kPatient's 5 entries of the kind, which are then filed again.
+int64_t StepsToDelete(const Kind& kind) {
+  statement_steps::SinceLastCall();
+  kind.make()->DeleteAllOfPatient(kPatient);
+  const int64_t steps = statement_steps::SinceLastCall();
+  EXPECT_EQ(WalkPatient(kind, kPatient), 0) << kind.name;
+  EXPECT_EQ(WalkPatient(kind, kLonger) % 5, 0) << kind.name << ": the other patient's are kept";
+  AddEntries(kind, kPatient, 0, 5);
+  return steps;
+}
+
+TEST_F(PatientWalkCost, DeletingThePatientReadsNoneOfAPatientWhoseNameExtendsTheName) {
+  for (const Kind& kind : kKinds) {
+    AddEntries(kind, kPatient, 0, 5);
+    AddEntries(kind, kLonger, 0, 5);
+    StepsToDelete(kind);  // prepares every statement
+    const int64_t few = StepsToDelete(kind);
+    AddEntries(kind, kLonger, 5, 1000);
+    const int64_t many = StepsToDelete(kind);
+    EXPECT_EQ(WalkPatient(kind, kLonger), 1005) << kind.name;
     EXPECT_LT(many, few + 100) << kind.name << ": " << few << " steps beside 5 records of "
                                << qPrintable(kLonger) << ", " << many << " beside 1005";
   }
