@@ -136,8 +136,11 @@ void RatioReporter::ReportRuns(const std::vector<Run>& reports) {
   ConsoleReporter::ReportRuns(reports);
   for (const Run& run : reports) {
     if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-      times_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
-                                      benchmark::GetTimeUnitString(run.time_unit)};
+      // Named without the run's settings (min_time, iterations): the name it was registered by.
+      const std::string& args = run.run_name.args;
+      times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)] = {
+          run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
+          benchmark::GetTimeUnitString(run.time_unit)};
     }
   }
 }
