@@ -9,6 +9,7 @@
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
 #include "common/MemoryControls.h"
+#include "platform/BulkWriteScope.h"
 #include "platform/PropertyDatabase.h"
 #include "store/CDBLabValues.h"
 #include "store/CDBLists.h"
@@ -515,6 +516,7 @@ bool Import(const QJsonObject& document, QString& error) {
   // One transaction over every store: a failure, a refusal or a crash midway leaves the device
   // exactly as it was.
   platform::StoreErrorScope failures;
+  const platform::BulkWriteScope bulk;
   platform::StoreTransaction transaction;
   bool restored = transaction.Active();
   if (restored) {
