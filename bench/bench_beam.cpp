@@ -5,7 +5,8 @@
 // settings (write-ahead log, synchronous=FULL): the receiver files each record durably before it
 // acknowledges it, so one commit per record is what the disk allows. For comparison (c): the same
 // rows in one bare transaction. The figure that matters is the beam's time per record over
-// (a) + (b), and that the receiver's memory does not grow with the record count.
+// (a) + (b), each the best of three runs, and that the receiver's memory does not grow with the
+// record count. The pages each record's commit writes are counted for the beam and for (b).
 //
 // The patient's records are of all six kinds, as the ward generator makes them.
 
@@ -106,6 +107,7 @@ struct BeamRun {
   bool ok = false;
   long memoryGrowthKiB = 0;  // resident, SQLite's caches included
   long heapGrowthKiB = 0;    // the heap outside SQLite
+  int64_t pagesWritten = 0;  // by the receiver
 };
 
 // Beams the patient from one folder to a fresh one over loopback.
@@ -119,14 +121,17 @@ BeamRun Beam(const QString& senderFolder, const QString& patient, const QString&
   bool received = false;
   bool sent = false;
   long startKiB = 0;
+  int64_t pagesWritten = 0;
 
   const Clock::time_point start = Clock::now();
   std::thread receiver([&] {
     platform::Device device(receiverFolder);
     device.Prepare();
     platform::DeviceScope scope(device);
+    bench_support::PagesWrittenSinceLastCall(device.ObjectStore());
     CBeamEngine engine(receiverProgress, receiving);
     received = engine.ReceiveBeam();
+    pagesWritten = bench_support::PagesWrittenSinceLastCall(device.ObjectStore());
   });
   while (receiving.ListeningPort() == 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -153,6 +158,7 @@ BeamRun Beam(const QString& senderFolder, const QString& patient, const QString&
   run.ok = sent && received;
   run.memoryGrowthKiB = receiverProgress.peakKiB - startKiB;
   run.heapGrowthKiB = receiverProgress.peakHeapKiB - startHeapKiB;
+  run.pagesWritten = pagesWritten;
   return run;
 }
 
@@ -245,12 +251,31 @@ double PingPongSeconds(const std::vector<size_t>& sizes) {
   return seconds;
 }
 
+// The shortest times of the iterations, and the largest memory growth.
+struct Best {
+  static void Take(double& best, double seconds) {
+    best = best == 0 ? seconds : std::min(best, seconds);
+  }
+  double beam = 0;
+  double pingPong = 0;
+  double commitEach = 0;
+  double oneCommit = 0;
+  int64_t beamPages = 0;
+  int64_t barePages = 0;
+  long rssGrowthKiB = 0;
+  long heapGrowthKiB = 0;
+};
+
 void BM_BeamPatient(benchmark::State& state) {
   QTemporaryDir senderFolder;
   const QString patient = Seed(senderFolder.path());
   const std::vector<size_t> sizes = FrameSizes(senderFolder.path(), patient);
   const auto records = static_cast<double>(sizes.size());
 
+  // The best of the iterations of each, beam and bare alike: the disk's sync time on a shared
+  // machine varies by several times from one second to the next, and the best is the least
+  // disturbed.
+  Best best;
   for (auto _ : state) {
     QTemporaryDir receiverFolder;
     const BeamRun run = Beam(senderFolder.path(), patient, receiverFolder.path());
@@ -260,22 +285,28 @@ void BM_BeamPatient(benchmark::State& state) {
       return;
     }
     const std::vector<bench_support::Row> rows = bench_support::StoredRows(receiverFolder.path());
-    const double pingPong = PingPongSeconds(sizes);
-    const double perRecord = bench_support::BareInsertSeconds(rows, true);
-    const double oneTransaction = bench_support::BareInsertSeconds(rows, false);
-    const double limit = (pingPong + perRecord) / records;
-    state.counters["records"] = records;
-    state.counters["beam_us_per_record"] = run.seconds / records * 1e6;
-    state.counters["a_pingpong_us"] = pingPong / records * 1e6;
-    state.counters["b_bare_commit_each_us"] = perRecord / records * 1e6;
-    state.counters["c_bare_one_commit_us"] = oneTransaction / records * 1e6;
-    state.counters["ratio_to_a_plus_b"] = run.seconds / records / limit;
-    state.counters["ratio_to_a_plus_c"] = run.seconds / (pingPong + oneTransaction);
-    state.counters["rss_growth_kib"] = static_cast<double>(run.memoryGrowthKiB);
-    state.counters["heap_growth_kib"] = static_cast<double>(run.heapGrowthKiB);
+    best.Take(best.beam, run.seconds);
+    best.Take(best.pingPong, PingPongSeconds(sizes));
+    best.Take(best.commitEach, bench_support::BareInsertSeconds(rows, true, &best.barePages));
+    best.Take(best.oneCommit, bench_support::BareInsertSeconds(rows, false));
+    best.beamPages = run.pagesWritten;
+    best.rssGrowthKiB = std::max(best.rssGrowthKiB, run.memoryGrowthKiB);
+    best.heapGrowthKiB = std::max(best.heapGrowthKiB, run.heapGrowthKiB);
   }
+  const double limit = best.pingPong + best.commitEach;
+  state.counters["records"] = records;
+  state.counters["beam_us_per_record"] = best.beam / records * 1e6;
+  state.counters["a_pingpong_us"] = best.pingPong / records * 1e6;
+  state.counters["b_bare_commit_each_us"] = best.commitEach / records * 1e6;
+  state.counters["c_bare_one_commit_us"] = best.oneCommit / records * 1e6;
+  state.counters["ratio_to_a_plus_b"] = best.beam / limit;
+  state.counters["ratio_to_a_plus_c"] = best.beam / (best.pingPong + best.oneCommit);
+  state.counters["beam_pages_per_record"] = static_cast<double>(best.beamPages) / records;
+  state.counters["b_bare_pages_per_record"] = static_cast<double>(best.barePages) / records;
+  state.counters["rss_growth_kib"] = static_cast<double>(best.rssGrowthKiB);
+  state.counters["heap_growth_kib"] = static_cast<double>(best.heapGrowthKiB);
 }
-BENCHMARK(BM_BeamPatient)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_BeamPatient)->Repetitions(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -124,9 +124,14 @@ void Reload(benchmark::State& state, const Page& kind, bool onWard) {
   page->resize(480, 540);
   CTabPage* reloaded = kind.reloaded(*page);
   reloaded->OnSetActive();
+  sqlite3* db = platform::Device::Current()->ObjectStore();
+  bench_support::PagesReadSinceLastCall(db);
   for (auto _ : state) {
     reloaded->OnSetActive();
   }
+  state.counters["pages_read"] =
+      benchmark::Counter(static_cast<double>(bench_support::PagesReadSinceLastCall(db)),
+                         benchmark::Counter::kAvgIterations);
   const int rows = kind.rows(*page);
   if (kind.expected >= 0 ? rows != kind.expected : rows == 0) {
     state.SkipWithError("the page did not list the patient's records");

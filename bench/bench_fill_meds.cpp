@@ -13,8 +13,6 @@
 
 #include <sqlite3.h>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -22,6 +20,7 @@
 #include "platform/Device.h"
 #include "platform/PropertyDatabase.h"
 #include "store/CDBMeds.h"
+#include "support/BenchSupport.h"
 
 namespace {
 
@@ -120,47 +119,15 @@ void BM_FillList_Crowded(benchmark::State& state) {
 BENCHMARK(BM_FillList_Alone)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FillList_Crowded)->Unit(benchmark::kMicrosecond);
 
-// Shows the runs as usual and keeps each one's real and CPU time per iteration for the ratios (on a
-// busy shared machine the CPU time is the steadier of the two).
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& reports) override {
-    ConsoleReporter::ReportRuns(reports);
-    for (const Run& run : reports) {
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-        times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-      }
-    }
-  }
-  struct Times {
-    double real = 0;
-    double cpu = 0;
-  };
-  std::map<std::string, Times> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-    return 1;
-  }
   TheDevices();  // built before timing starts
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
-  const auto alone = reporter.times.find("BM_FillList_Alone");
-  const auto crowded = reporter.times.find("BM_FillList_Crowded");
-  if (alone != reporter.times.end() && crowded != reporter.times.end() && alone->second.real > 0 &&
-      alone->second.cpu > 0) {
-    std::printf(
-        "FillList of %d medications, alone / among %d others: real %.1f / %.1f us (ratio %.2f), "
-        "CPU %.1f / %.1f us (ratio %.2f)\n",
-        kOwnMedications, kOtherMedications, alone->second.real, crowded->second.real,
-        crowded->second.real / alone->second.real, alone->second.cpu, crowded->second.cpu,
-        crowded->second.cpu / alone->second.cpu);
-  }
-  return 0;
+  bench_support::RatioReporter reporter;
+  const int code = bench_support::RunAll(argc, argv, reporter);
+  const std::string what = "FillList of " + std::to_string(kOwnMedications) +
+                           " medications, alone / among " + std::to_string(kOtherMedications) +
+                           " others";
+  bench_support::PrintRatio(reporter, "BM_FillList_Alone", "BM_FillList_Crowded", what.c_str());
+  return code;
 }

@@ -135,13 +135,20 @@ int ChosenPatient() {
 void RatioReporter::ReportRuns(const std::vector<Run>& reports) {
   ConsoleReporter::ReportRuns(reports);
   for (const Run& run : reports) {
-    if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-      // Named without the run's settings (min_time, iterations): the name it was registered by.
-      const std::string& args = run.run_name.args;
-      times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)] = {
-          run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
-          benchmark::GetTimeUnitString(run.time_unit)};
+    const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+    if (run.error_occurred || (run.run_type != Run::RT_Iteration && !median)) {
+      continue;
     }
+    // Named without the run's settings (min_time, iterations): the name it was registered by.
+    const std::string& args = run.run_name.args;
+    const std::string name = run.run_name.function_name + (args.empty() ? "" : "/" + args);
+    if (median) {
+      medians_.insert(name);
+    } else if (medians_.count(name) != 0) {
+      continue;
+    }
+    times_[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
+                    benchmark::GetTimeUnitString(run.time_unit)};
   }
 }
 
@@ -201,7 +208,21 @@ std::vector<Row> StoredRows(const QString& folder) {
   return rows;
 }
 
-double BareInsertSeconds(const std::vector<Row>& rows, bool transactionPerRecord) {
+int64_t PagesWrittenSinceLastCall(sqlite3* db) {
+  int current = 0;
+  int highest = 0;
+  sqlite3_db_status(db, SQLITE_DBSTATUS_CACHE_WRITE, &current, &highest, 1);
+  return current;
+}
+
+int64_t PagesReadSinceLastCall(sqlite3* db) {
+  int current = 0;
+  int highest = 0;
+  sqlite3_db_status(db, SQLITE_DBSTATUS_CACHE_MISS, &current, &highest, 1);
+  return current;
+}
+
+double BareInsertSeconds(const std::vector<Row>& rows, bool transactionPerRecord, int64_t* pages) {
   QTemporaryDir folder;
   sqlite3* db = nullptr;
   sqlite3_open((folder.path() + QStringLiteral("/bare.db")).toUtf8().constData(), &db);
@@ -218,6 +239,7 @@ double BareInsertSeconds(const std::vector<Row>& rows, bool transactionPerRecord
   sqlite3_stmt* addProperty = nullptr;
   sqlite3_prepare_v2(db, "INSERT INTO rec(id, k1, k2) VALUES(?1, ?2, '')", -1, &addRecord, nullptr);
   sqlite3_prepare_v2(db, "INSERT INTO prop VALUES(?1, ?2, ?3)", -1, &addProperty, nullptr);
+  PagesWrittenSinceLastCall(db);
   const auto start = std::chrono::steady_clock::now();
   Exec(db, "BEGIN IMMEDIATE");
   int64_t id = 0;
@@ -240,6 +262,9 @@ double BareInsertSeconds(const std::vector<Row>& rows, bool transactionPerRecord
   }
   Exec(db, "COMMIT");
   const double seconds = SecondsSince(start);
+  if (pages) {
+    *pages = PagesWrittenSinceLastCall(db);
+  }
   sqlite3_finalize(addRecord);
   sqlite3_finalize(addProperty);
   sqlite3_close(db);

@@ -4,11 +4,13 @@
 // and their ratios, and the process's peak memory.
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <QString>
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,8 +49,9 @@ std::unique_ptr<BenchDevice> MakeSmallWard(int patients);
 // as happens on a real ward, sitting in the middle of the store.
 int ChosenPatient();
 
-// Shows the runs as usual and keeps each one's real and CPU time per iteration, in the unit the
-// benchmark reports in.
+// Shows the runs as usual and keeps each benchmark's real and CPU time per iteration, in the unit
+// it reports in, under the name it was registered by: the median of its repetitions when it was
+// repeated (--benchmark_repetitions), else its one run.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   struct Times {
@@ -61,6 +64,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   std::map<std::string, Times> times_;
+  std::set<std::string> medians_;
 };
 
 // Prints "what: base / other real (ratio), CPU (ratio)" for two runs, when both ran.
@@ -84,8 +88,14 @@ std::vector<Row> StoredRows(const QString& folder);
 // Inserts the rows into a fresh file of the object store's shape (a table of records with their
 // keys, indexed, and one of properties), its text encoding, journal and sync settings
 // (write-ahead log, synchronous=FULL): one transaction per record, or one for all. Answers the
-// seconds it took.
-double BareInsertSeconds(const std::vector<Row>& rows, bool transactionPerRecord);
+// seconds it took; pages, when given, is set to the number of pages written.
+double BareInsertSeconds(const std::vector<Row>& rows, bool transactionPerRecord,
+                         int64_t* pages = nullptr);
+// The pages SQLite wrote (to the write-ahead log) on the connection since the last call: what a
+// commit costs the disk, besides its sync.
+int64_t PagesWrittenSinceLastCall(sqlite3* db);
+// The pages SQLite read from the file (missing from its page cache) since the last call.
+int64_t PagesReadSinceLastCall(sqlite3* db);
 // Seconds to read every record's properties of the device in folder with one plain query per
 // table, in key order, as an export visits them.
 double BareReadSeconds(const QString& folder);
