@@ -10,6 +10,7 @@
 #include "app/COvelinApp.h"
 #include "app/COvelinView.h"
 #include "app/CPatientTabCtrl.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/UiSeams.h"
 #include "platform/Device.h"
 
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Ovelin"));
   QApplication::setApplicationVersion(QStringLiteral(OVELIN_VERSION_TEXT));
+  accessibility::Install();
 
   platform::Device device(platform::Device::ResolveFolder(line.device));
   QString error;

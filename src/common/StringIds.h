@@ -684,4 +684,20 @@ constexpr int kPopupListTitle = 9602;
 constexpr int kDeleteTypeInUseOne = 9700;
 constexpr int kDeleteTypeInUseMany = 9701;
 
+// Accessible names
+constexpr int kMoveName = 9800;
+constexpr int kNoMoveName = 9801;
+constexpr int kNoFavName = 9802;
+constexpr int kPatientDetailsName = 9803;
+constexpr int kChartTabsName = 9804;
+constexpr int kPreferenceTabsName = 9805;
+constexpr int kNotePagesName = 9806;
+constexpr int kCommandBarName = 9807;
+constexpr int kScrollTabsLeftName = 9808;
+constexpr int kScrollTabsRightName = 9809;
+constexpr int kMoreCommandsName = 9810;
+constexpr int kCategoryEntriesName = 9811;
+constexpr int kProgressBarName = 9812;
+constexpr int kTodoPriorityName = 9813;
+
 }  // namespace ids

@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include "app/COvelinView.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
 #include "shell/AutoTextReader.h"
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
+  // The program's own accessibility interfaces, as the program installs them at start.
+  accessibility::Install();
   ::testing::InitGoogleTest(&argc, argv);
   auto_text_reader::Install();
   TestGuard::AddReset(ResetUiSeams);

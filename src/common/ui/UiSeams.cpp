@@ -131,7 +131,10 @@ void CentreOn(QWidget& dialog, const QWidget* owner) {
   if (owner == nullptr) {
     return;
   }
-  dialog.adjustSize();
+  // A dialog that chose its own size keeps it; any other takes the size its layout asks for.
+  if (!dialog.testAttribute(Qt::WA_Resized)) {
+    dialog.adjustSize();
+  }
   QRect placed(QPoint(), dialog.frameGeometry().size());
   placed.moveCenter(owner->frameGeometry().center());
   // Kept inside the owner where it fits, so that nothing of it stands off the window.
