@@ -36,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!backup::Import(document.object(), error) && PatientCount() != before) {
     std::abort();  // a refused import stored something
   }
-  CDBPatient::m_ReadOnlyMap.clear();
+  CDBPatient::ClearReadOnlyCache();
   return 0;
 }

@@ -85,6 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   timing.sleep = [](int) {};
   CBeamEngine engine(progress, sender, timing);
   engine.ReceiveBeam();
-  CDBPatient::m_ReadOnlyMap.clear();
+  CDBPatient::ClearReadOnlyCache();
   return 0;
 }

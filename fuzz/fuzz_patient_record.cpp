@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();  // reported as filed, yet not on file
     }
   }
-  CDBPatient::m_ReadOnlyMap.clear();
+  CDBPatient::ClearReadOnlyCache();
   return 0;
 }

@@ -14,13 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = (FuzzQuietQt(), true);
   static_cast<void>(ready);
   device.Next();
-  CDBPatient::m_LastPatientWritten = QStringLiteral("Fuzz, Patient");
+  CDBPatient::SetLastPatientWritten(QStringLiteral("Fuzz, Patient"));
   CBeamRecord record;
   if (record.WriteRecord(data, size)) {
     // Whatever was filed serialises again.
     std::vector<uint8_t> again;
     record.SerializeRecord(again);
   }
-  CDBPatient::m_ReadOnlyMap.clear();
+  CDBPatient::ClearReadOnlyCache();
   return 0;
 }

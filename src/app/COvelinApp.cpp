@@ -16,6 +16,7 @@
 #include "app/CSplashDlg.h"
 #include "app/HelpFile.h"
 #include "app/RegisteredMessages.h"
+#include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
 #include "common/MessageService.h"
 #include "common/StringIds.h"
@@ -125,6 +126,8 @@ bool COvelinApp::Initialise(const StartOptions& options) {
   extensions->SetResourceMgr(m_resources.get());
   extensions->LoadResources();
   InstallHelpFile();
+  // Category lists of a device made by an older release move to where this one reads them.
+  CDBCategories().MoveLegacyAgeUnits();
 
   // 3. The start-up picture.
   if (options.showSplash) {
@@ -395,7 +398,7 @@ bool COvelinApp::HandleRegisteredMessage(uint32_t message) {
     return true;
   }
   if (message == m_refreshScreenMsg) {
-    CDBPatient::m_ReadOnlyMap.clear();
+    CDBPatient::ClearReadOnlyCache();
     if (CMainFrame* frame = m_pMainWnd.data()) {
       CPatientTabCtrl* strip = frame->View()->TabCtrl();
       strip->RefillPatientList(true, true);

@@ -1,18 +1,23 @@
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QStringList>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/CMainFrame.h"
 #include "app/COvelinApp.h"
 #include "app/COvelinView.h"
 #include "app/CPatientTabCtrl.h"
+#include "app/DeviceStart.h"
 #include "common/ui/Accessibility.h"
+#include "common/ui/OnScreenKeyboard.h"
 #include "common/ui/UiSeams.h"
 #include "platform/Device.h"
+#include "platform/PrivateFile.h"
 
 namespace {
 
@@ -83,8 +88,14 @@ int Screenshot(COvelinApp& ovelin, const CommandLine& line) {
   for (int i = 0; i < 5; ++i) {
     QCoreApplication::processEvents();
   }
-  if (!frame->grab().save(line.screenshot, "PNG")) {
-    std::fprintf(stderr, "ovelin: cannot write %s\n", qPrintable(line.screenshot));
+  // The picture shows patient data: it is written for its owner only.
+  QByteArray png;
+  QBuffer buffer(&png);
+  QString error;
+  if (!buffer.open(QIODevice::WriteOnly) || !frame->grab().save(&buffer, "PNG") ||
+      !platform::WritePrivateFileAtomically(line.screenshot, png, error)) {
+    std::fprintf(stderr, "ovelin: cannot write %s: %s\n", qPrintable(line.screenshot),
+                 qPrintable(error));
     return 1;
   }
   return 0;
@@ -113,7 +124,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
 
+  on_screen_keyboard::ChooseBeforeStart();
   QApplication application(argc, argv);
+  on_screen_keyboard::Attach();
   QApplication::setApplicationName(QStringLiteral("Ovelin"));
   QApplication::setApplicationVersion(QStringLiteral(OVELIN_VERSION_TEXT));
   accessibility::Install();
@@ -124,8 +137,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ovelin: %s\n", qPrintable(error));
     return 1;
   }
-  platform::Device::SetProcessDefault(&device);
   ui_seams::InstallQtMessageService();
+  const bool screenshot = !line.screenshot.isEmpty();
+  QString damage;
+  std::unique_ptr<platform::Device> readOnly;
+  switch (device_start::Check(device, !screenshot, damage)) {
+    case device_start::Outcome::kUse:
+      break;
+    case device_start::Outcome::kOpenReadOnly:
+      readOnly = std::make_unique<platform::Device>(device.Folder());
+      readOnly->SetReadOnly(true);  // every change to the damaged files fails from now on
+      break;
+    case device_start::Outcome::kQuit:
+      std::fprintf(stderr, "ovelin: the device at %s is damaged:\n%s\n",
+                   qPrintable(device.Folder()), qPrintable(damage));
+      return 1;
+  }
+  platform::Device::SetProcessDefault(readOnly != nullptr ? readOnly.get() : &device);
 
   int code = 0;
   {
@@ -133,7 +161,6 @@ int main(int argc, char** argv) {
     StartOptions options;
     options.deviceFolder = device.Folder();
     options.arguments = line.words;
-    const bool screenshot = !line.screenshot.isEmpty();
     if (screenshot) {
       options.showSplash = false;
       options.askPassword = false;
@@ -152,5 +179,5 @@ int main(int argc, char** argv) {
     }
   }
   platform::Device::SetProcessDefault(nullptr);
-  return code;
+  return on_screen_keyboard::Leave(code);
 }

@@ -126,7 +126,7 @@ int Receive(Context& context, platform::TcpBeamSettings settings, int timeoutSec
   CBeamEngine engine(progress, transport, TimingFor(timeoutSeconds));
   const bool received = engine.ReceiveBeam();
   // Whatever came, a program running on this device shows it now (when none runs, nobody hears).
-  CDBPatient::m_ReadOnlyMap.clear();
+  CDBPatient::ClearReadOnlyCache();
   instance_channel::Send(platform::Device::Current()->Folder(), "message OvelinRefreshScreen");
   return Finish(context, engine, received, timeoutSeconds);
 }
@@ -161,6 +161,15 @@ int SendBeam(Context& context, const QString& action, const Arguments& args,
   } else if (action == QLatin1String("checkout")) {
     if (words.isEmpty()) {
       return BadInput(context, QStringLiteral("beam checkout needs at least one NAME"));
+    }
+    // A name not on file is bad input, as for "beam patient"; a patient on file that the
+    // synchronisation rule holds back is a failure of the transfer (exit 1).
+    for (const QString& name : words) {
+      if (!CDBPatient().FindByName(name)) {
+        return context.DeviceFailed()
+                   ? DeviceFailure(context)
+                   : BadInput(context, QStringLiteral("no patient named %1").arg(name));
+      }
     }
   } else if (!words.isEmpty()) {
     return BadInput(context, QStringLiteral("unexpected argument %1").arg(words.first()));

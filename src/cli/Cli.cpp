@@ -59,12 +59,54 @@ class PrintingMessages : public messages::IMessageService {
 struct Group {
   const char* name;
   int (*run)(Context&, const QStringList&);
+  const char* usage;
 };
 
 constexpr Group kGroups[] = {
-    {"patient", RunPatient}, {"reg", RunRegistry}, {"dump", RunDump}, {"export", RunExport},
-    {"import", RunImport},   {"post", RunPost},    {"beam", RunBeam}, {"check", RunCheck},
+    {"patient", RunPatient,
+     "Usage:\n"
+     "  ovelin-cli patient add --first F --last L --type T [--mr M] [--room R] [--doctor D]\n"
+     "              [--age A] [--sex S] [--race R] [--code C] [--dx D] [--allergies A]\n"
+     "              [--problems P] [--dob YYYY-MM-DD] [--admit YYYY-MM-DD]\n"
+     "  ovelin-cli patient list [--type T]\n"
+     "  ovelin-cli patient delete NAME\n"
+     "Adds a patient (and prints the full name), lists the patients of a type or of all types,\n"
+     "or deletes a patient with every record of the patient.\n"},
+    {"reg", RunRegistry,
+     "Usage:\n"
+     "  ovelin-cli reg get HKCU|HKLM KEY VALUE\n"
+     "  ovelin-cli reg set HKCU|HKLM KEY VALUE sz|dword|binary DATA\n"
+     "Reads or writes a value of the device's registry (binary DATA in hexadecimal).\n"},
+    {"dump", RunDump,
+     "Usage: ovelin-cli dump [VOLUME...]\n"
+     "Prints every record of the named databases (all of them by default) with its id and\n"
+     "properties.\n"},
+    {"export", RunExport,
+     "Usage: ovelin-cli export [--patient NAME] [--output FILE]\n"
+     "Writes a backup of the device (or of one patient) as JSON to FILE or standard output.\n"},
+    {"import", RunImport,
+     "Usage: ovelin-cli import FILE\n"
+     "Stores a backup made by export: all of it, or nothing when any of it is refused.\n"},
+    {"post", RunPost,
+     "Usage: ovelin-cli post MESSAGE\n"
+     "Delivers a registered message (such as OvelinRefreshScreen) to the program running on\n"
+     "the device.\n"},
+    {"beam", RunBeam,
+     "Usage:\n"
+     "  ovelin-cli beam receive [--listen HOST:PORT] [--timeout SECONDS]\n"
+     "  ovelin-cli beam patient NAME | record TYPE ID | categories | checkout NAME...\n"
+     "       [--peer HOST:PORT[,HOST:PORT...]] [--timeout SECONDS]\n"
+     "Receives from or beams to another device (default 127.0.0.1:47365); the timeout bounds\n"
+     "the whole transfer.\n"},
+    {"check", RunCheck,
+     "Usage: ovelin-cli check\n"
+     "Checks every file of the device in full and prints ok, or one line per problem.\n"},
 };
+
+// "COMMAND --help" (or -h) anywhere after the command asks for the command's usage.
+bool AsksForHelp(const QStringList& arguments) {
+  return arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"));
+}
 
 // Before a command touches the device: the quick check. A damaged device is refused, so that
 // nothing reads it as empty and nothing writes to it.
@@ -135,6 +177,10 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
   for (const Group& group : kGroups) {
     if (command != QLatin1String(group.name)) {
       continue;
+    }
+    if (AsksForHelp(rest)) {
+      out << group.usage;
+      return kSuccess;
     }
     platform::Device device(platform::Device::ResolveFolder(deviceFolder));
     QString error;

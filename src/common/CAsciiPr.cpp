@@ -302,6 +302,20 @@ void CAsciiPr::PutLineText(const QString& text) {
   }
 }
 
+namespace {
+
+thread_local CAsciiPr::Delivery t_lastDelivery;
+
+}  // namespace
+
+const CAsciiPr::Delivery& CAsciiPr::LastDelivery() {
+  return t_lastDelivery;
+}
+
+void CAsciiPr::Delivered(Delivery::Kind kind, const QString& where) {
+  t_lastDelivery = Delivery{kind, where};
+}
+
 int CAsciiPr::Deliver() {
   lastSpoolFile_.clear();
   if (target_.startsWith(QLatin1String("tcp:"))) {
@@ -309,6 +323,7 @@ int CAsciiPr::Deliver() {
       return 10;
     }
     shutdown(socket_, SHUT_WR);
+    Delivered(Delivery::Kind::kNetworkPrinter, target_.mid(4));
     return 0;
   }
   if (target_ == QLatin1String("lp") || target_.startsWith(QLatin1String("lp:"))) {
@@ -327,11 +342,17 @@ int CAsciiPr::Deliver() {
         spooler.exitStatus() != QProcess::NormalExit || spooler.exitCode() != 0) {
       return 12;
     }
+    Delivered(Delivery::Kind::kSystemSpooler, target_.mid(3));
     return 0;
   }
+  return DeliverToFile();
+}
+
+int CAsciiPr::DeliverToFile() {
   QString path;
   QIODevice::OpenMode mode = QIODevice::WriteOnly;
-  if (target_.startsWith(QLatin1String("file:"))) {
+  const bool appended = target_.startsWith(QLatin1String("file:"));
+  if (appended) {
     path = target_.mid(5);
     mode |= QIODevice::Append;
   } else {
@@ -352,8 +373,9 @@ int CAsciiPr::Deliver() {
     return 14;
   }
   file.close();
-  if (!target_.startsWith(QLatin1String("file:"))) {
+  if (!appended) {
     lastSpoolFile_ = path;
   }
+  Delivered(appended ? Delivery::Kind::kFile : Delivery::Kind::kSpoolFile, path);
   return 0;
 }

@@ -41,6 +41,15 @@ class CAsciiPr {
   // The spool file written by the last ClosePort to the spool target.
   const QString& LastSpoolFile() const { return lastSpoolFile_; }
 
+  // Where the last job that a printer target took went, so that the person can be told.
+  struct Delivery {
+    enum class Kind { kNone, kSpoolFile, kFile, kNetworkPrinter, kSystemSpooler };
+    Kind kind = Kind::kNone;
+    QString where;  // the file, "HOST:PORT", or the spooler's queue ("" = its default)
+  };
+  // Of the last job delivered on this thread; kNone before the first.
+  static const Delivery& LastDelivery();
+
   // The printer target of the process: "spool" (a text file per job in the device's spool
   // folder), "file:PATH" (appended to that file), "tcp:HOST:PORT" (a raw network printer) or
   // "lp" / "lp:QUEUE" (the system's print spooler). Empty = the registry value, else "spool".
@@ -54,6 +63,8 @@ class CAsciiPr {
   void EndPage();
   void PutLineText(const QString& text);
   int Deliver();
+  int DeliverToFile();
+  static void Delivered(Delivery::Kind kind, const QString& where);
 
   bool open_ = false;
   int linesPerPage_ = 0;

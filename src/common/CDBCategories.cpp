@@ -58,6 +58,42 @@ void CDBCategories::Seed() {
   }
 }
 
+bool CDBCategories::MoveLegacyAgeUnits() {
+  constexpr int kLegacyAgeUnitList = 50;
+  if (!GetListItems(kAgeUnitList).isEmpty() || !OpenByName()) {
+    return true;
+  }
+  QStringList units;
+  for (int id = ids::kAgeUnitFirst; id <= ids::kAgeUnitLast; ++id) {
+    units.append(strings::Load(id));
+  }
+  std::vector<RecordId> legacy;
+  Record record;
+  const QString key = ListKey(kLegacyAgeUnitList);
+  for (RecordId id = m_db.SeekEqual(key); id != 0; id = m_db.SeekNext()) {
+    if (!ReadCurrent(record) || OwnerName() != key) {
+      break;
+    }
+    if (units.contains(text)) {
+      legacy.push_back(id);
+    }
+  }
+  if (legacy.size() != static_cast<size_t>(units.size())) {
+    m_db.Close();
+    return true;  // not the factory list: a person's own entries are left alone
+  }
+  platform::StoreTransaction transaction;
+  bool moved = true;
+  for (const RecordId id : legacy) {
+    moved = moved && m_db.Delete(id);
+  }
+  for (const QString& unit : units) {
+    moved = moved && m_db.Add({{m_keyProp, ListKey(kAgeUnitList)}, {kTextProp, unit}}) != 0;
+  }
+  m_db.Close();
+  return moved && transaction.Commit();
+}
+
 void CDBCategories::UnpackRecord(const Record& record) {
   CDBBaseDatabase::UnpackRecord(record);
   type = static_cast<uint16_t>(TextProp(record, m_keyProp).toUInt());

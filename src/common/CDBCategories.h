@@ -26,6 +26,8 @@ class CDBCategories : public CDBBaseDatabase {
     kDispensedList = 15,
     kRefillsList = 16,
     kTestNameList = 20,
+    // Not 50: list 50 is the pick list of the H&P note's chief-complaint row.
+    kAgeUnitList = 39,
     kFirstNameList = 40,
     kLastNameList = 41,
     kPatientTypeList = 42,
@@ -36,7 +38,6 @@ class CDBCategories : public CDBBaseDatabase {
     kDiagnosisList = 47,
     kAllergiesList = 48,
     kProblemsList = 49,
-    kAgeUnitList = 50,
     kHpiList = 51,
   };
 
@@ -71,6 +72,12 @@ class CDBCategories : public CDBBaseDatabase {
   void Close() { m_db.Close(); }
 
   static QString ListKey(int listId);
+
+  // Devices made before the age units had a list of their own keep the factory age units on
+  // list 50, the chief-complaint row's pick list: they move to the age-unit list, once (while
+  // that list is empty). Entries a person added to list 50 stay. True when nothing was left to
+  // move or the move was stored whole.
+  bool MoveLegacyAgeUnits();
 
   uint16_t type = 0;  // the list id
   QString text;

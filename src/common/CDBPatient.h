@@ -74,8 +74,20 @@ class CDBPatient : public CDBBaseDatabase {
   // The todo text that patients of the earlier release kept in their record.
   QString FindTodoByName(const QString& patientName);
   bool UpdateTodo(const QString& patientName, const QString& text);
-  // The patient's access state (0, 1 or 2), cached in m_ReadOnlyMap; 0 when not found.
+  // The patient's access state (0, 1 or 2), cached in the read-only cache; 0 when not found.
   static int FindReadOnlyByName(const QString& patientName);
+  // Empties the read-only cache: the desktop or a transfer may have changed access states.
+  static void ClearReadOnlyCache() { m_ReadOnlyMap.clear(); }
+  // Forgets one patient's cached state (the patient was deleted).
+  static void ForgetReadOnly(const QString& patientName) { m_ReadOnlyMap.remove(patientName); }
+  static bool IsReadOnlyCached(const QString& patientName) {
+    return m_ReadOnlyMap.contains(patientName);
+  }
+  // The patient last stored by Write: records received after it belong to it.
+  static const QString& LastPatientWritten() { return m_LastPatientWritten; }
+  // Files the records that follow under name, as a received patient record would (a restore
+  // that has stored the patient another way).
+  static void SetLastPatientWritten(const QString& name) { m_LastPatientWritten = name; }
 
   // Prints the patient log, one short block per patient in store order, on the printer; answers
   // 0 when the printer took the job, else the printer's open or close failure.
@@ -106,11 +118,11 @@ class CDBPatient : public CDBBaseDatabase {
   QString todo;          // legacy todo text
   FILETIME timeStamp;    // of the last change; zero = not known
 
+ private:
   // Per thread, like the current device whose patients they describe.
   static thread_local QHash<QString, int> m_ReadOnlyMap;
   static thread_local QString m_LastPatientWritten;
 
- private:
   platform::Record BuildProperties(bool received) const;
   bool WriteField(const QString& patientName, PropId id, const QString& value);
   QString ReadField(const QString& patientName, PropId id);

@@ -586,6 +586,11 @@ constexpr int kColumnSystem = 8321;
 constexpr int kColumnResponse = 8322;
 constexpr int kHistoryEntry = 8323;
 constexpr int kRosLine = 8324;
+constexpr int kNameHistoryRows = 8520;
+constexpr int kNameAddMedication = 8521;
+constexpr int kNameRosRows = 8522;
+constexpr int kNameEditRosList = 8523;
+constexpr int kHpiSentenceNotStored = 8524;
 
 // Beam dialogs
 constexpr int kBeamProgressTitle = 9000;
@@ -683,6 +688,13 @@ constexpr int kPopupListTitle = 9602;
 // Category editor: deleting a patient type in use
 constexpr int kDeleteTypeInUseOne = 9700;
 constexpr int kDeleteTypeInUseMany = 9701;
+
+// Print Log: where the job went
+constexpr int kLogSpooled = 9710;
+constexpr int kLogAppended = 9711;
+constexpr int kLogSentToPrinter = 9712;
+constexpr int kLogSentToSpooler = 9713;
+constexpr int kLogSentToQueue = 9714;
 
 // Accessible names
 constexpr int kMoveName = 9800;

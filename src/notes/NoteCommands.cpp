@@ -11,6 +11,8 @@
 #include "common/ui/UiSeams.h"
 #include "notes/CAddNoteDlg.h"
 #include "notes/CAddNoteSheet.h"
+#include "notes/CHPAssessPlanPage.h"
+#include "notes/CHPSheet.h"
 #include "notes/CSOAPAssessPlanPage.h"
 #include "notes/CSOAPObjectivePage.h"
 #include "notes/CSOAPSubjectPage.h"
@@ -55,10 +57,27 @@ void RunSoapSheet(CommandContext& context, const CAddNoteDlg& dialog) {
   StoreNote(context, note);
 }
 
+// The history-and-physical note has no subjective or objective section of its own: its sections
+// stand in the note's text, and only the assessment and plan is kept for a later note's recall.
+void RunHpSheet(CommandContext& context, const CAddNoteDlg& dialog) {
+  CHPSheet sheet(context.host, context.window);
+  if (sheet.DoModal() == CNoteSheet::kCancelResult) {
+    return;
+  }
+  CDBNotes note;
+  note.patient = context.host.CurrentPatient();
+  note.date = dialog.date;
+  note.time = dialog.time;
+  note.assessmentPlan = sheet.AssessPlanPage()->assessmentPlan;
+  note.noteText = sheet.NoteText(note_blocks::Head(dialog.date, dialog.time), note.patient,
+                                 context.host.CurrentMrNumber());
+  StoreNote(context, note);
+}
+
 // The note sheet of each note type, by the type's number; the dialog offers only the types that
 // have one.
 using SheetRunner = void (*)(CommandContext& context, const CAddNoteDlg& dialog);
-constexpr SheetRunner kSheets[CAddNoteDlg::kKindCount] = {RunSoapSheet, nullptr};
+constexpr SheetRunner kSheets[CAddNoteDlg::kKindCount] = {RunSoapSheet, RunHpSheet};
 
 void OnNewNote(CommandContext& context) {
   input_panel::RaisedScope raised;

@@ -426,7 +426,7 @@ bool RestorePatient(const QJsonObject& object, QString& error) {
     return false;
   }
   // Records are filed under the name on file, which may differ from the document's in letter case.
-  const QString owner = CDBPatient::m_LastPatientWritten;
+  const QString owner = CDBPatient::LastPatientWritten();
   for (const Section& section : Sections()) {
     std::unique_ptr<CDBChartStore> store = section.make();
     const Fields fields = section.bind(*store);
@@ -532,7 +532,7 @@ bool Import(const QJsonObject& document, QString& error) {
   restored = restored && !failures.Failed() && transaction.Commit();
   if (!restored) {
     // The cache may hold states of patients that the rollback took away again.
-    CDBPatient::m_ReadOnlyMap.clear();
+    CDBPatient::ClearReadOnlyCache();
     if (failures.Failed()) {
       error = QStringLiteral("nothing was stored: %1").arg(failures.Error().Describe());
     }

@@ -28,12 +28,12 @@ bool CDBChartStore::Write(const uint8_t* bytes, size_t length) {
   }
   // A record belongs to the patient filed before it in the same transfer; without one it has no
   // owner and is refused rather than filed under a stale or empty name.
-  if (CDBPatient::m_LastPatientWritten.isEmpty()) {
+  if (CDBPatient::LastPatientWritten().isEmpty()) {
     return false;
   }
   desktopId = receivedDesktopId;
   accessState = accessFlag;
-  patient = CDBPatient::m_LastPatientWritten;
+  patient = CDBPatient::LastPatientWritten();
   return MergeReceived();
 }
 

@@ -24,7 +24,7 @@ class CDBChartStore : public CDBBaseDatabase {
 
   // Serialises the head and the store's fields.
   bool Serialize(std::vector<uint8_t>& bytes) override;
-  // Files a received record under CDBPatient::m_LastPatientWritten: merged into the record that
+  // Files a received record under CDBPatient::LastPatientWritten(): merged into the record that
   // the store's match rule calls the same, else added. Nothing is stored from a block of another
   // kind, a short or malformed block, or when no patient was filed before it.
   bool Write(const uint8_t* bytes, size_t length) override;

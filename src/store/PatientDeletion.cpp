@@ -16,7 +16,7 @@ bool DeletePatient(const QString& name) {
   platform::StoreTransaction transaction;
   CDBPatient patients;
   const bool found = patients.DeleteByName(name);
-  CDBPatient::m_ReadOnlyMap.remove(name);
+  CDBPatient::ForgetReadOnly(name);
   CDBNotes().DeleteAllOfPatient(name);
   CDBVitals().DeleteAllOfPatient(name);
   CDBLabValues().DeleteAllOfPatient(name);

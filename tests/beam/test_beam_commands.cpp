@@ -9,6 +9,7 @@
 #include "common/CDBPatient.h"
 #include "common/MessageService.h"
 #include "platform/Registry.h"
+#include "support/TestGuard.h"
 
 using namespace beam_test;
 using beam_commands::BeamOutcome;
@@ -17,9 +18,6 @@ namespace {
 
 class BeamCommands : public ::testing::Test {
  protected:
-  void SetUp() override { messages::DefaultRecorder().Clear(); }
-  void TearDown() override { messages::DefaultRecorder().Clear(); }
-
   void OnSender(const std::function<void()>& f) { OnDevice(senderDir.path(), f); }
   void OnReceiver(const std::function<void()>& f) { OnDevice(receiverDir.path(), f); }
 
@@ -46,6 +44,7 @@ class BeamCommands : public ::testing::Test {
     return checkout;
   }
 
+  TestGuard guard_;
   QTemporaryDir senderDir;
   QTemporaryDir receiverDir;
   MemoryPair pair;

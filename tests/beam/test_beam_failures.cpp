@@ -13,6 +13,7 @@
 #include "common/CDBPatient.h"
 #include "platform/Clock.h"
 #include "store/CDBLabValues.h"
+#include "support/TestGuard.h"
 
 using namespace beam_test;
 using Direction = platform::MemoryBeamTransport::Direction;
@@ -26,8 +27,6 @@ const std::vector<uint8_t> kRefusedAck = {0, 0, 0, 0};
 class BeamFailures : public ::testing::Test {
  protected:
   void SetUp() override { clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull)); }
-  void TearDown() override { clock_source::UseSystemTime(); }
-
   void OnSender(const std::function<void()>& f) { OnDevice(senderDir.path(), f); }
   void OnReceiver(const std::function<void()>& f) { OnDevice(receiverDir.path(), f); }
 
@@ -50,6 +49,7 @@ class BeamFailures : public ::testing::Test {
     return ended;
   }
 
+  TestGuard guard_;
   QTemporaryDir senderDir;
   QTemporaryDir receiverDir;
   MemoryPair pair;

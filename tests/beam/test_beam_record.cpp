@@ -6,6 +6,7 @@
 #include "beam/CBeamRecord.h"
 #include "common/CDBPatient.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 
 using namespace beam_test;
 
@@ -13,7 +14,7 @@ namespace {
 
 class BeamRecordHolder : public ::testing::Test {
  protected:
-  void TearDown() override { CDBPatient::ResetLastPatientWritten(); }
+  TestGuard guard_;
   TempDevice device;
 };
 
@@ -78,7 +79,7 @@ TEST_F(BeamRecordHolder, WriteRecordFilesByTheFirstByte) {
   const std::vector<uint8_t> patient = SerializedPatient("Cy", "Ng");
   EXPECT_TRUE(record.WriteRecord(patient.data(), patient.size()));
   EXPECT_EQ(record.Type(), 1u);
-  EXPECT_EQ(CDBPatient::m_LastPatientWritten, "Ng, Cy");
+  EXPECT_EQ(CDBPatient::LastPatientWritten(), "Ng, Cy");
   CDBPatient stored;
   EXPECT_TRUE(stored.FindByName("Ng, Cy"));
   // A short block is refused by its store.

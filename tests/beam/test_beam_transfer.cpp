@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/PropertyDatabase.h"
 #include "store/CDBMedsFavorites.h"
+#include "support/TestGuard.h"
 
 using namespace beam_test;
 
@@ -23,8 +24,6 @@ const QString kAnn = QStringLiteral("Smith, Ann");
 
 class BeamTransfer : public ::testing::TestWithParam<bool> {
  protected:
-  void TearDown() override { clock_source::UseSystemTime(); }
-
   void OnSender(const std::function<void()>& f) { OnDevice(senderDir.path(), f); }
   void OnReceiver(const std::function<void()>& f) { OnDevice(receiverDir.path(), f); }
   void Run(const std::function<bool(CBeamEngine&)>& send, TransferResult& result) {
@@ -32,6 +31,7 @@ class BeamTransfer : public ::testing::TestWithParam<bool> {
     RunTransfer(*pair, senderDir.path(), receiverDir.path(), send, result);
   }
 
+  TestGuard guard_;
   QTemporaryDir senderDir;
   QTemporaryDir receiverDir;
 };

@@ -9,6 +9,7 @@
 
 #include "beam/BeamTestSupport.h"
 #include "platform/Registry.h"
+#include "support/Ports.h"
 #include "support/TempDevice.h"
 
 using namespace beam_test;
@@ -17,19 +18,6 @@ using platform::IBeamConnector;
 using Direction = platform::MemoryBeamTransport::Direction;
 
 namespace {
-
-// A loopback port that nothing listens on (bound, then released).
-uint16_t FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 // Connects a connector by discovery and accepts the other end.
 struct Connection {
@@ -99,7 +87,8 @@ TEST(TcpBeamTransport, DiscoversTheFirstPeerThatListensAndMovesBytesBothWays) {
   EXPECT_FALSE(platform::TcpBeamTransport(same).Listen());
 
   platform::TcpBeamSettings sending;
-  sending.peers = {{"127.0.0.1", FreePort()}, {"127.0.0.1", receiverSide.ListeningPort()}};
+  sending.peers = {{"127.0.0.1", test_ports::FreePort()},
+                   {"127.0.0.1", receiverSide.ListeningPort()}};
   platform::TcpBeamTransport senderSide(sending);
   std::unique_ptr<IBeamConnector> connector = senderSide.CreateConnector();
   ASSERT_TRUE(connector);
@@ -125,7 +114,7 @@ TEST(TcpBeamTransport, DiscoversTheFirstPeerThatListensAndMovesBytesBothWays) {
 
 TEST(TcpBeamTransport, NoPeerListeningFindsNothing) {
   platform::TcpBeamSettings settings;
-  settings.peers = {{"127.0.0.1", FreePort()}};
+  settings.peers = {{"127.0.0.1", test_ports::FreePort()}};
   platform::TcpBeamTransport transport(settings);
   std::unique_ptr<IBeamConnector> connector = transport.CreateConnector();
   ASSERT_TRUE(connector);

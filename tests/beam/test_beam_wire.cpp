@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/PropertyDatabase.h"
 #include "store/CDBMedsFavorites.h"
+#include "support/TestGuard.h"
 
 using namespace beam_test;
 using Direction = platform::MemoryBeamTransport::Direction;
@@ -26,7 +27,6 @@ uint64_t NowTicks() {
 class BeamWire : public ::testing::Test {
  protected:
   void SetUp() override { clock_source::Fix(filetime::FromTicks(kStart)); }
-  void TearDown() override { clock_source::UseSystemTime(); }
 
   // Runs send on the sender's device while the test reads what arrives with a raw receiver;
   // read gets the connection and answers when it has read what it wants.
@@ -56,6 +56,7 @@ class BeamWire : public ::testing::Test {
     return out && in;
   }
 
+  TestGuard guard_;
   QTemporaryDir senderDir;
   platform::MemoryBeamTransport link;
   RecordingProgress progress;

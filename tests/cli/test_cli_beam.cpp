@@ -24,23 +24,11 @@
 #include "store/CDBTest.h"
 #include "store/CDBToDo.h"
 #include "store/CDBVitals.h"
+#include "support/Ports.h"
 
 namespace {
 
 constexpr uint8_t kSections[] = {2, 3, 4, 5, 6, 7};
-
-// A loopback port that nothing listens on (bound, then released).
-uint16_t FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 FILETIME At(int minute) {
   SYSTEMTIME parts;
@@ -242,16 +230,16 @@ TEST(CliBeam, UnsynchronisedPatientIsNotBeamedWhenTheCompanionIsInstalled) {
                      "dword", "1"})
                 .code,
             0);
-  const CliResult result = cli.Run(
-      {"beam", "patient", "Smith, Ann", "--peer", QStringLiteral("127.0.0.1:%1").arg(FreePort())});
+  const CliResult result = cli.Run({"beam", "patient", "Smith, Ann", "--peer",
+                                    QStringLiteral("127.0.0.1:%1").arg(test_ports::FreePort())});
   EXPECT_EQ(result.code, 1);
   EXPECT_TRUE(result.err.contains(
       "You must synchronize this record with the desktop before you can beam it."));
   EXPECT_TRUE(result.out.isEmpty());  // no transfer was started
 
   // A checkout list of only such patients warns once and sends nothing.
-  const CliResult checkout = cli.Run(
-      {"beam", "checkout", "Smith, Ann", "--peer", QStringLiteral("127.0.0.1:%1").arg(FreePort())});
+  const CliResult checkout = cli.Run({"beam", "checkout", "Smith, Ann", "--peer",
+                                      QStringLiteral("127.0.0.1:%1").arg(test_ports::FreePort())});
   EXPECT_EQ(checkout.code, 1);
   EXPECT_TRUE(checkout.err.contains("Some patients are not being beamed"));
   EXPECT_TRUE(checkout.out.isEmpty());
@@ -267,8 +255,8 @@ TEST(CliBeam, TimeoutGivesUpTheSearchOnBothSides) {
   EXPECT_TRUE(receive.err.contains("listening on 127.0.0.1:"));
 
   const CliResult send =
-      cli.Run({"beam", "categories", "--peer", QStringLiteral("127.0.0.1:%1").arg(FreePort()),
-               "--timeout", "1"});
+      cli.Run({"beam", "categories", "--peer",
+               QStringLiteral("127.0.0.1:%1").arg(test_ports::FreePort()), "--timeout", "1"});
   EXPECT_EQ(send.code, 1);
   EXPECT_EQ(send.out,
             "Searching for receiver\nAn error has occurred connecting to the other handheld\n");
@@ -278,7 +266,7 @@ TEST(CliBeam, TimeoutGivesUpTheSearchOnBothSides) {
 // the receive.
 TEST(CliBeam, TheTimeoutBoundsTheWholeReceiveAgainstATricklingSender) {
   CliRunner cli;
-  const uint16_t port = FreePort();
+  const uint16_t port = test_ports::FreePort();
   std::atomic<bool> done{false};
   std::thread trickler([&] {
     sockaddr_in address{};

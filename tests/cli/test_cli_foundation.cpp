@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -109,6 +110,49 @@ TEST(CliProgram, ExitCodesHelpAndAPrivateDeviceFolder) {
   ASSERT_TRUE(process.waitForFinished(60000));
   EXPECT_EQ(process.exitCode(), 0);
   EXPECT_TRUE(process.readAllStandardOutput().contains("patient add"));
+}
+
+TEST(CliProgram, EveryCommandAnswersHelpWithItsUsageAndTouchesNoDevice) {
+  const CliRunner cli;
+  const struct {
+    QStringList words;
+    const char* usage;
+  } commands[] = {
+      {{"patient", "add", "--help"}, "ovelin-cli patient add"},
+      {{"patient", "delete", "--help"}, "ovelin-cli patient delete NAME"},
+      {{"reg", "get", "--help"}, "ovelin-cli reg get"},
+      {{"dump", "--help"}, "ovelin-cli dump"},
+      {{"export", "--help"}, "ovelin-cli export"},
+      {{"import", "--help"}, "ovelin-cli import FILE"},
+      {{"post", "-h"}, "ovelin-cli post MESSAGE"},
+      {{"beam", "receive", "--help"}, "ovelin-cli beam receive"},
+      {{"check", "--help"}, "ovelin-cli check"},
+  };
+  for (const auto& command : commands) {
+    const CliResult result = cli.Run(command.words);
+    EXPECT_EQ(result.code, 0) << command.words.join(' ').toStdString();
+    EXPECT_TRUE(result.out.contains(command.usage)) << result.out.toStdString();
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+  }
+  EXPECT_FALSE(QFile::exists(cli.folder() + "/objectstore.db"));
+}
+
+TEST(CliProgram, ANameNotOnFileIsBadInputAndARefusedBeamAFailure) {
+  const CliRunner cli;
+  ASSERT_EQ(
+      cli.Run({"patient", "add", "--first", "Ann", "--last", "Smith", "--type", "Clinic"}).code, 0);
+  // No such patient: bad input (2), for one patient as for a checkout list.
+  EXPECT_EQ(cli.Run({"beam", "patient", "Nobody, Al", "--timeout", "1"}).code, 2);
+  const CliResult checkout = cli.Run({"beam", "checkout", "Smith, Ann", "Nobody, Al"});
+  EXPECT_EQ(checkout.code, 2);
+  EXPECT_TRUE(checkout.err.contains("no patient named Nobody, Al")) << checkout.err.toStdString();
+  // With a desktop companion, a patient never synchronised is held back: the transfer failed (1).
+  ASSERT_EQ(cli.Run({"reg", "set", "HKLM", "Software\\Apps\\Quillfen, Inc. Ovelin", "DCVersion",
+                     "dword", "3"})
+                .code,
+            0);
+  EXPECT_EQ(cli.Run({"beam", "patient", "Smith, Ann", "--timeout", "1"}).code, 1);
+  EXPECT_EQ(cli.Run({"beam", "checkout", "Smith, Ann", "--timeout", "1"}).code, 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "common/CListItem.h"
 #include "common/MemoryControls.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 
 namespace {
 
@@ -87,6 +88,61 @@ TEST_F(Categories, WalkVisitsEveryRecordInStoreOrder) {
     ++visited;
   }
   EXPECT_EQ(visited, count);
+}
+
+}  // namespace
+
+namespace {
+
+class LegacyAgeUnits : public ::testing::Test {
+ protected:
+  // A device as an older release left it: the factory age units on list 50, with an entry a
+  // person added there too, and no age-unit list of its own.
+  void MakeLegacyDevice() {
+    // Update leaves the list one entry; removing that one leaves it empty.
+    ASSERT_TRUE(CDBCategories().Update(CDBCategories::kAgeUnitList, "Years"));
+    CDBCategories walk;
+    ASSERT_TRUE(walk.First());
+    do {
+      if (walk.type == CDBCategories::kAgeUnitList) {
+        ASSERT_TRUE(CDBCategories().DeleteByCEOID(walk.recordId));
+        break;
+      }
+    } while (walk.Next());
+    walk.Close();
+    for (const char* entry : {"Days", "Chest pain", "Months", "Years"}) {
+      CDBCategories legacy;
+      legacy.text = entry;
+      ASSERT_TRUE(legacy.AddNew(50));
+    }
+  }
+
+  TestGuard guard_;
+  TempDevice device_;
+};
+
+TEST_F(LegacyAgeUnits, MoveOnceToTheirOwnListAndLeaveThePersonsEntries) {
+  MakeLegacyDevice();
+  ASSERT_TRUE(CDBCategories().GetListItems(CDBCategories::kAgeUnitList).isEmpty());
+  EXPECT_TRUE(CDBCategories().MoveLegacyAgeUnits());
+  EXPECT_EQ(CDBCategories().GetListItems(CDBCategories::kAgeUnitList),
+            (QStringList{"Days", "Months", "Years"}));
+  EXPECT_EQ(CDBCategories().GetListItems(50), QStringList{"Chest pain"});
+
+  // Once moved, nothing moves again, even when the words come back to list 50.
+  CDBCategories again;
+  again.text = "Days";
+  ASSERT_TRUE(again.AddNew(50));
+  EXPECT_TRUE(CDBCategories().MoveLegacyAgeUnits());
+  EXPECT_EQ(CDBCategories().GetListItems(50), (QStringList{"Chest pain", "Days"}));
+}
+
+TEST_F(LegacyAgeUnits, ANewDeviceHasItsAgeUnitsWhereTheyBelongAndMovesNothing) {
+  EXPECT_EQ(CDBCategories().GetListItems(CDBCategories::kAgeUnitList),
+            (QStringList{"Days", "Months", "Years"}));
+  EXPECT_TRUE(CDBCategories().GetListItems(50).isEmpty());
+  EXPECT_TRUE(CDBCategories().MoveLegacyAgeUnits());
+  EXPECT_TRUE(CDBCategories().GetListItems(50).isEmpty());
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ TEST(PackedValues, SplitStopsWhereTheTextStopsBeingPairs) {
   EXPECT_EQ(packed_values::Split("Na\n140\n\nK\n4.1\n"), (std::vector<Pair>{{"Na", "140"}}));
   EXPECT_EQ(packed_values::Split("Na\n140\nK"), (std::vector<Pair>{{"Na", "140"}}));
   // A value holds anything but a line feed, carriage returns included.
-  EXPECT_EQ(packed_values::Split("Note\nline one\r\n"), (std::vector<Pair>{{"Note", "line one\r"}}));
+  EXPECT_EQ(packed_values::Split("Note\nline one\r\n"),
+            (std::vector<Pair>{{"Note", "line one\r"}}));
 }
 
 TEST(PackedValues, NoteTextQuotesTheValuesThatSaySomething) {

@@ -8,6 +8,7 @@
 #include "common/MemoryControls.h"
 #include "platform/Clock.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 #include "support/TestTime.h"
 
 namespace {
@@ -27,11 +28,7 @@ bool AddPatient(const QString& first, const QString& last, const QString& type,
 
 class PatientStore : public ::testing::Test {
  protected:
-  void TearDown() override {
-    clock_source::UseSystemTime();
-    CDBPatient::m_ReadOnlyMap.clear();
-    CDBPatient::ResetLastPatientWritten();
-  }
+  TestGuard guard_;
   TempDevice device;
 };
 
@@ -144,7 +141,7 @@ TEST_F(PatientStore, SerializedPatientIsFiledOnAnotherDeviceAndMerged) {
   TempDevice other;  // now current for this thread
   CDBPatient received;
   ASSERT_TRUE(received.Write(block.data(), block.size()));
-  EXPECT_EQ(CDBPatient::m_LastPatientWritten, "Smith, Ann");
+  EXPECT_EQ(CDBPatient::LastPatientWritten(), "Smith, Ann");
   CDBPatient filed;
   ASSERT_TRUE(filed.FindByName("Smith, Ann"));
   EXPECT_EQ(filed.allergies, "NKDA");
@@ -206,14 +203,14 @@ TEST_F(PatientStore, MalformedBlocksStoreNothing) {
   otherKind[0] = 3;
   EXPECT_FALSE(receiver.Write(otherKind.data(), otherKind.size()));
   EXPECT_FALSE(receiver.FindByName("Smith, Ann"));
-  EXPECT_TRUE(CDBPatient::m_LastPatientWritten.isEmpty());
+  EXPECT_TRUE(CDBPatient::LastPatientWritten().isEmpty());
 }
 
 TEST_F(PatientStore, ReadOnlyCacheHoldsUntilEmptied) {
   ASSERT_TRUE(AddPatient("Ann", "Smith", "Clinic"));
   EXPECT_EQ(CDBPatient::FindReadOnlyByName("Smith, Ann"), 0);
   EXPECT_EQ(CDBPatient::FindReadOnlyByName("Nobody, X"), 0);
-  EXPECT_TRUE(CDBPatient::m_ReadOnlyMap.contains("Smith, Ann"));
+  EXPECT_TRUE(CDBPatient::IsReadOnlyCached("Smith, Ann"));
 }
 
 TEST_F(PatientStore, DeleteByName) {

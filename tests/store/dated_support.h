@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/FileTime.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 #include "support/TestTime.h"
 
 namespace dated_support {
@@ -27,7 +28,7 @@ inline void FilePatient(const QString& first, const QString& last) {
   patient.lastName = last;
   patient.patientType = QStringLiteral("Clinic");
   ASSERT_TRUE(patient.CreateRecord(false));
-  CDBPatient::m_LastPatientWritten = patient.name;
+  CDBPatient::SetLastPatientWritten(patient.name);
 }
 
 // The serialised form written out by hand, independently of the program's writer.
@@ -62,18 +63,10 @@ class ExpectedBytes {
   std::vector<uint8_t> bytes_;
 };
 
-// A fresh device per test; the clock, the transfer's patient and the message recorder are put
-// back afterwards.
+// A fresh device per test, with the process-wide state put back around it.
 class DatedStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override { messages::DefaultRecorder().Clear(); }
-  void TearDown() override {
-    clock_source::UseSystemTime();
-    CDBPatient::ResetLastPatientWritten();
-    CDBPatient::m_ReadOnlyMap.clear();
-    messages::DefaultRecorder().Clear();
-  }
-
+  TestGuard guard_;
   TempDevice device;
 };
 

@@ -19,6 +19,7 @@
 #include "store/CDBVitals.h"
 #include "store/PatientDeletion.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 #include "support/TestTime.h"
 
 namespace {
@@ -88,10 +89,8 @@ QJsonObject ExportAll() {
 class Backup : public ::testing::Test {
  protected:
   void SetUp() override { clock_source::Fix(At(2026, 12, 9, 8, 0)); }
-  void TearDown() override {
-    clock_source::UseSystemTime();
-    CDBPatient::m_ReadOnlyMap.clear();
-  }
+
+  TestGuard guard_;
 };
 
 TEST_F(Backup, ExportImportIntoAnEmptyDeviceReproducesEveryRecord) {

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "store/CDBLists.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ uint32_t ListCount() {
 
 class ListsStore : public ::testing::Test {
  protected:
-  void TearDown() override { clock_source::UseSystemTime(); }
+  TestGuard guard_;
   TempDevice device;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "store/CDBMeds.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 #include "support/TestTime.h"
 
 namespace {
@@ -86,11 +87,7 @@ bool FilePatient(const QString& first, const QString& last, int32_t desktopId = 
 
 class MedsStore : public ::testing::Test {
  protected:
-  void TearDown() override {
-    clock_source::UseSystemTime();
-    CDBPatient::m_ReadOnlyMap.clear();
-    CDBPatient::ResetLastPatientWritten();
-  }
+  TestGuard guard_;
   TempDevice device;
 };
 
@@ -297,7 +294,7 @@ TEST_F(MedsStore, SerialiseOnOneDeviceAndFileOnAnotherKeepsTheMembers) {
   TempDevice receiver;  // now current for this thread
   clock_source::Fix(At(2024, 5, 1, 8));
   ASSERT_TRUE(FilePatient("Ann", "Smith"));
-  CDBPatient::m_LastPatientWritten = "Smith, Ann";
+  CDBPatient::SetLastPatientWritten("Smith, Ann");
   CDBMeds incoming;
   ASSERT_TRUE(incoming.Write(sent.data(), sent.size()));
 
@@ -324,7 +321,7 @@ TEST_F(MedsStore, SerialiseOnOneDeviceAndFileOnAnotherKeepsTheMembers) {
 
 TEST_F(MedsStore, ReceivedMedicationAlreadyOnFileIsNotStoredTwice) {
   ASSERT_TRUE(FilePatient("Ann", "Smith"));
-  CDBPatient::m_LastPatientWritten = "Smith, Ann";
+  CDBPatient::SetLastPatientWritten("Smith, Ann");
   CDBMeds meds;
   Fill(meds, "ignored", "Amox", At(2024, 3, 9, 10), "Yes", "7");
   meds.timeStamp = At(2024, 3, 9, 11);
@@ -388,7 +385,7 @@ TEST_F(MedsStore, StoredMedicationLackingAPropertyMatchesOnTheRest) {
                       {CDBMeds::kTrackDaysProp, "No"}}),
               0u);
   }
-  CDBPatient::m_LastPatientWritten = "Smith, Ann";
+  CDBPatient::SetLastPatientWritten("Smith, Ann");
   CDBMeds meds;
   Fill(meds, "", "Amox", At(2024, 3, 9), "No", "14");
   std::vector<uint8_t> block;
@@ -407,7 +404,7 @@ TEST_F(MedsStore, RefusesBlocksItCannotFile) {
   CDBPatient::ResetLastPatientWritten();
   EXPECT_FALSE(CDBMeds().Write(block.data(), block.size()));
 
-  CDBPatient::m_LastPatientWritten = "Smith, Ann";
+  CDBPatient::SetLastPatientWritten("Smith, Ann");
   // Another kind's block.
   std::vector<uint8_t> other = block;
   other[0] = 7;

@@ -8,6 +8,7 @@
 #include "platform/Device.h"
 #include "store/CDBToDo.h"
 #include "support/TempDevice.h"
+#include "support/TestGuard.h"
 #include "support/TestTime.h"
 
 namespace {
@@ -113,11 +114,7 @@ std::vector<QString> TextsOf(const QString& patient, int priority = -1) {
 
 class TodoStore : public ::testing::Test {
  protected:
-  void TearDown() override {
-    clock_source::UseSystemTime();
-    CDBPatient::m_ReadOnlyMap.clear();
-    CDBPatient::ResetLastPatientWritten();
-  }
+  TestGuard guard_;
   TempDevice device;
 };
 

@@ -28,7 +28,7 @@ void TestGuard::ResetAll() {
   clock_source::UseSystemTime();
   messages::Install(nullptr);
   messages::DefaultRecorder().Clear();
-  CDBPatient::m_ReadOnlyMap.clear();
+  CDBPatient::ClearReadOnlyCache();
   CDBPatient::ResetLastPatientWritten();
   XMExtensionMgr::Destroy();
   for (const std::function<void()>& reset : ExtraResets()) {

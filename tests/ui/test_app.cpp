@@ -5,16 +5,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "app/CAboutDlg.h"
 #include "app/CHelpViewer.h"
 #include "app/HelpFile.h"
+#include "common/CAsciiPr.h"
+#include "common/ui/OnScreenKeyboard.h"
 #include "platform/Registry.h"
 #include "shell/CommandIds.h"
 #include "shell/Options.h"
@@ -41,6 +50,8 @@ TEST(AppOptions, PasswordScramblingKeepsEveryCharacterAndRejectsBrokenValues) {
   EXPECT_EQ(back, password);
 
   EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00\x00", 3), back));
+  // Odd length, although its whole units end in a zero unit: a stray byte, not a password.
+  EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00\x00\x00\x00", 5), back));
   EXPECT_FALSE(app_options::UnscramblePassword(QByteArray("\x3b\x00", 2), back));
   EXPECT_FALSE(app_options::UnscramblePassword(QByteArray(), back));
   ASSERT_TRUE(app_options::UnscramblePassword(QByteArray(2, '\0'), back));
@@ -393,4 +404,71 @@ TEST_F(AppStartTest, PrintLogSpoolsTheLogWithTheApplicationsPageSettings) {
   QFile job(spool.filePath(jobs.first()));
   ASSERT_TRUE(job.open(QIODevice::ReadOnly));
   EXPECT_TRUE(job.readAll().contains("\n  Chen, Ana   Room: 4B   MR: 20017"));
+  // The person is told where the job went.
+  const auto& shown = messages::DefaultRecorder().Messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text,
+            "The patient log was written to the printer spool:\n" + spool.filePath(jobs.first()));
+
+  // A printer that does not answer is told too, and nothing claims the log was printed.
+  CAsciiPr::SetTarget("tcp:127.0.0.1:1");
+  Frame()->Action(command_ids::kPrintLog)->trigger();
+  CAsciiPr::SetTarget({});
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].text, "An error occurred while connecting to the printer!");
+}
+
+// Writes docs/message-box.png (a question over the window it belongs to) when
+// OVELIN_SCREENSHOT_DIR names a folder.
+TEST_F(AppStartTest, MessageBoxScreenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty()) {
+    GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
+  }
+  AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
+  ASSERT_TRUE(Start());
+  Frame()->move(0, 0);
+  Frame()->activateWindow();
+  ui_seams::QtMessageService boxes;
+  messages::Install(&boxes);
+  bool saved = false;
+  QTimer::singleShot(0, [this, folder, &saved] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    QPixmap picture = Frame()->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(box->frameGeometry().topLeft() - Frame()->frameGeometry().topLeft(),
+                       box->grab());
+    painter.end();
+    saved = picture.save(folder + QStringLiteral("/message-box.png"), "PNG");
+    box->button(QMessageBox::Cancel)->click();
+  });
+  ListPage().OnDelete();
+  messages::Install(nullptr);
+  EXPECT_TRUE(saved);
+}
+
+// Writes docs/on-screen-keyboard.png when OVELIN_SCREENSHOT_DIR names a folder and the run has
+// the on-screen keyboard (OVELIN_ON_SCREEN_KEYBOARD=1 on a real or virtual display).
+TEST_F(AppStartTest, OnScreenKeyboardScreenshot) {
+  const QString folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+  if (folder.isEmpty() || !on_screen_keyboard::Available()) {
+    GTEST_SKIP() << "needs OVELIN_SCREENSHOT_DIR and the on-screen keyboard";
+  }
+  AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
+  ASSERT_TRUE(Start());
+  Frame()->move(0, 0);
+  Frame()->activateWindow();
+  ListPage().LookupEdit()->setFocus();
+  ASSERT_TRUE(test_wait::Until([this] { return ListPage().LookupEdit()->hasFocus(); }));
+  input_panel::Show(true);
+  ASSERT_TRUE(test_wait::Until([] { return QGuiApplication::inputMethod()->isVisible(); }));
+  test_wait::Until([] { return false; }, 1500);  // the keyboard slides in
+  // The panel takes the keyboard's own height.
+  const QRectF keyboard = QGuiApplication::inputMethod()->keyboardRectangle();
+  EXPECT_EQ(input_panel::PanelHeight(), keyboard.toRect().height());
+  const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+  EXPECT_TRUE(screen.copy(0, 0, qMax(Frame()->frameGeometry().right(), 480) + 1, screen.height())
+                  .save(folder + QStringLiteral("/on-screen-keyboard.png"), "PNG"));
+  input_panel::Show(false);
 }

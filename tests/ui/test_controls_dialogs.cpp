@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -23,6 +25,7 @@
 #include "common/ui/CProgressDlg.h"
 #include "common/ui/CTabPage.h"
 #include "common/ui/InputPanel.h"
+#include "common/ui/OnScreenKeyboard.h"
 #include "common/ui/QtControls.h"
 #include "common/ui/UiSeams.h"
 #include "support/TempDevice.h"
@@ -468,6 +471,56 @@ TEST(QtControlsTest, DateExchangeKeepsTheDayAndTheTimeOfDay) {
   EXPECT_EQ(taken.wDay, 1);
   EXPECT_EQ(taken.wHour, 14);
   EXPECT_EQ(taken.wMinute, 5);
+}
+
+}  // namespace
+
+namespace {
+
+// Sets an environment variable for one test and puts it back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QByteArray& value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    value.isNull() ? qunsetenv(name) : qputenv(name, value);
+  }
+  ~ScopedEnv() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+TEST(OnScreenKeyboard, ChosenOnlyOnARealScreenWhenNothingElseWasChosen) {
+  const bool installed =
+      QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                    QStringLiteral("/platforminputcontexts/libqtvirtualkeyboardplugin.so"));
+  const struct {
+    const char* platform;
+    const char* asked;
+    const char* chosenBefore;
+    bool chosen;
+  } cases[] = {
+      {"xcb", "1", nullptr, installed},    // asked for, on a real screen
+      {"xcb", "0", nullptr, false},        // turned off
+      {"offscreen", "1", nullptr, false},  // no screen to show it on
+      {"xcb", "1", "ibus", false},         // the person chose another input method
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.platform) + " " + c.asked);
+    const ScopedEnv platform("QT_QPA_PLATFORM", c.platform);
+    const ScopedEnv asked("OVELIN_ON_SCREEN_KEYBOARD", c.asked);
+    const ScopedEnv module("QT_IM_MODULE",
+                           c.chosenBefore != nullptr ? QByteArray(c.chosenBefore) : QByteArray());
+    const ScopedEnv backend("QT_QUICK_BACKEND", QByteArray());
+    on_screen_keyboard::ChooseBeforeStart();
+    EXPECT_EQ(qgetenv("QT_IM_MODULE") == "qtvirtualkeyboard", c.chosen);
+  }
+  // This run draws offscreen: the input panel stays the emulated one.
+  EXPECT_FALSE(on_screen_keyboard::Available());
 }
 
 }  // namespace

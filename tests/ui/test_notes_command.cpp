@@ -150,7 +150,7 @@ TEST_F(NewNoteCommandTest, ASavedSoapSheetIsStoredAndShownOnTheNotesPage) {
   ASSERT_TRUE(Strip()->SelectPage(Strip()->FindPage(strings::Load(ids::kTabNotes))));
   ASSERT_EQ(NotesPage()->List()->GetItemCount(), 1);
 
-  bool hpOffered = true;
+  bool hpOffered = false;
   AnswerAddNote(QDate(2024, 3, 4), QTime(9, 15), &hpOffered);
   AnswerSheet([](CAddNoteSheet& sheet) {
     sheet.SubjectPage()->SubjectiveBox()->setPlainText(QStringLiteral("cough"));
@@ -160,7 +160,7 @@ TEST_F(NewNoteCommandTest, ASavedSoapSheetIsStoredAndShownOnTheNotesPage) {
   });
   Frame()->View()->OnCommand(command_ids::kAddNote);
 
-  EXPECT_FALSE(hpOffered);  // its sheet is not part of the program yet
+  EXPECT_TRUE(hpOffered);
   EXPECT_TRUE(panelUpInSheet_);
   EXPECT_FALSE(input_panel::IsUp());
   EXPECT_EQ(ui_seams::ModalTitles(),
@@ -277,7 +277,6 @@ TEST_F(NewNoteCommandTest, Screenshot) {
   EXPECT_TRUE(Frame()->grab().save(ScreenshotFolder() + QStringLiteral("/notes.png"), "PNG"));
 
   CAddNoteDlg dialog;
-  dialog.SetKindOffered(CAddNoteDlg::kHpNote, false);
   dialog.setGeometry(QRect(QPoint(0, 0), QSize(480, 640)));
   dialog.show();
   ClearFocus();

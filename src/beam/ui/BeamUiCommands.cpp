@@ -24,7 +24,7 @@ void OnReceiveBeam(CommandContext& context) {
   }
   // Whatever arrived is shown at once, even after a broken transfer: the patients received, the
   // access states they came with, and the records of the page on show.
-  CDBPatient::m_ReadOnlyMap.clear();
+  CDBPatient::ClearReadOnlyCache();
   context.host.RefillPatientList(true, true);
   context.host.ReloadCurrentPage();
 }
