@@ -55,9 +55,11 @@ CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
   m_commandBar->setFloatable(false);
   m_commandBar->setIconSize(QSize(28, 28));
   auto* fileButton = new QToolButton(m_commandBar);
-  fileButton->setText(strings::Load(ids::kMenuFile));
+  // The menu comes first: a screen reader may ask for the button's interface as soon as its
+  // text is set, and the interface is chosen once, by whether the button opens a menu.
   fileButton->setMenu(m_fileMenu);
   fileButton->setPopupMode(QToolButton::InstantPopup);
+  fileButton->setText(strings::Load(ids::kMenuFile));
   fileButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
   fileButton->setObjectName(QStringLiteral("fileMenuButton"));
   m_commandBar->addWidget(fileButton);

@@ -711,5 +711,9 @@ constexpr int kMoreCommandsName = 9810;
 constexpr int kCategoryEntriesName = 9811;
 constexpr int kProgressBarName = 9812;
 constexpr int kTodoPriorityName = 9813;
+constexpr int kQuestionIconName = 9814;
+constexpr int kWarningIconName = 9815;
+constexpr int kErrorIconName = 9816;
+constexpr int kInformationIconName = 9817;
 
 }  // namespace ids

@@ -36,13 +36,17 @@ std::vector<Finding> Check(QWidget& window);
 // controls it visited, in order.
 std::vector<QWidget*> TabChain(QWidget& window);
 
+// Whether the window's Tab order must follow its reading order, or is an order of its own (the
+// fishbone of the lab results, which follows the clinical order of its values).
+enum class TabOrder { kReading, kItsOwn };
+
 // What the keyboard misses in the window (shown, its first control focused):
 // - a control that shows, is enabled and is operated (buttons, boxes, lists, tab strips) that
-//   Tab never reaches;
+//   Tab never reaches (a radio button is reached with its group);
 // - a control that keeps Tab for itself, so that the focus cannot leave it;
-// - Tab moving back up or to the left more than once around the window (reading order is top
-//   to bottom, left to right, then back to the top).
-std::vector<Finding> CheckKeyboard(QWidget& window);
+// - with TabOrder::kReading, Tab moving back up or to the left more than once around the window
+//   (reading order is top to bottom, left to right, then back to the top).
+std::vector<Finding> CheckKeyboard(QWidget& window, TabOrder order = TabOrder::kReading);
 
 // The findings as one text, a line each, for a test's failure message.
 QString Report(const std::vector<Finding>& findings);

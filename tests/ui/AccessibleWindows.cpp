@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
+#include <QTimer>
 
 #include "app/CAboutDlg.h"
 #include "app/CHelpViewer.h"
@@ -35,6 +39,7 @@
 #include "common/ui/CProgressDlg.h"
 #include "notes/CAddNoteDlg.h"
 #include "notes/CAddNoteSheet.h"
+#include "notes/CHPSheet.h"
 #include "patients/CAddPatientDlg.h"
 #include "patients/CPatientListPage.h"
 #include "print/CPrintCheckoutDlg.h"
@@ -273,6 +278,44 @@ Open SoapSheet(int pageIndex) {
   };
 }
 
+// The H&P sheet on one of its pages: "H&P" chosen in "Add Note".
+Open HpSheet(int pageIndex) {
+  return [pageIndex](Program& program, const Visit& visit) {
+    program.SelectPatient(QString::fromLatin1(kPatient));
+    ui_seams::PushModalHandler(Expect<CAddNoteDlg>(
+        [](CAddNoteDlg& add) {
+          add.KindButton(CAddNoteDlg::kHpNote)->setChecked(true);
+          add.NextButton()->click();
+        },
+        QDialog::Accepted));
+    ui_seams::PushModalHandler(Expect<CHPSheet>([pageIndex, &visit](CHPSheet& sheet) {
+      ASSERT_TRUE(sheet.SetActivePage(pageIndex));
+      QApplication::processEvents();
+      visit(sheet);
+    }));
+    program.Command(command_ids::kAddNote);
+  };
+}
+
+// A question as the program asks it in a message box, answered with Cancel.
+void MessageBox(Program& /*program*/, const Visit& visit) {
+  bool visited = false;
+  QTimer::singleShot(0, [&visit, &visited] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) {
+      return;
+    }
+    Settle();
+    visit(*box);
+    visited = true;
+    box->button(QMessageBox::Cancel)->click();
+  });
+  ui_seams::QtMessageService service;
+  service.Show({strings::Load(ids::kAskDeletePatient), strings::Load(ids::kAppName),
+                messages::Buttons::YesNoCancel, messages::Icon::Question});
+  EXPECT_TRUE(visited) << "no message box ran";
+}
+
 // Preferences on one of its tabs.
 Open Preferences(int tab) {
   return [tab](Program& program, const Visit& visit) {
@@ -409,7 +452,8 @@ const std::vector<Window>& All() {
       {"Add Meds", CommandDialog<CAddMedsDlg>(command_ids::kAddMeds)},
       {"Edit medication", EditMedication},
       {"Allergy pop-up", AllergyPopup},
-      {"Add Lab Results", CommandDialog<CAddLabResultsDlg>(command_ids::kAddLabs)},
+      {"Add Lab Results", CommandDialog<CAddLabResultsDlg>(command_ids::kAddLabs),
+       accessible_tree::TabOrder::kItsOwn},
       {"Edit Lab Results", EditLabResults},
       {"Add Vitals", CommandDialog<CAddVitalsDlg>(command_ids::kAddVitals)},
       {"Add Test", CommandDialog<CAddTestDlg>(command_ids::kAddTest)},
@@ -418,6 +462,11 @@ const std::vector<Window>& All() {
       {"SOAP sheet: Objective", SoapSheet(1)},
       {"SOAP sheet: PE", SoapSheet(2)},
       {"SOAP sheet: A/P", SoapSheet(3)},
+      {"H&P sheet: History", HpSheet(0)},
+      {"H&P sheet: ROS", HpSheet(1)},
+      {"H&P sheet: PE", HpSheet(2)},
+      {"H&P sheet: VS/Tests", HpSheet(3)},
+      {"H&P sheet: A/P", HpSheet(4)},
       {"Main window: Todo, new item", NewTodo},
       {"Todo note", TodoNote},
       {"Delete todo", DeleteTodo},
@@ -428,6 +477,7 @@ const std::vector<Window>& All() {
       {"Preferences: Security", Preferences(0)},
       {"Preferences: Printing", Preferences(1)},
       {"Change Password", ChangePassword},
+      {"Message box", MessageBox},
       {"About", CommandDialog<CAboutDlg>(command_ids::kAbout)},
       {"Help", Help},
   };

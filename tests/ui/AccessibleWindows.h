@@ -8,6 +8,7 @@
 #include <ostream>
 #include <vector>
 
+#include "AccessibleTree.h"
 #include "common/ui/UiSeams.h"
 
 class COvelinApp;
@@ -18,8 +19,8 @@ class QWidget;
 // Every window and dialog of the program, each with the way a person reaches it, for the tests
 // that read them all (tests/ui/test_accessibility.cpp). A window or page added to the program
 // joins by one line in All() (AccessibleWindows.cpp), for example
-//   {"Main window: Trends", ShowTab("Trends")},
-//   {"H&P sheet", NoteSheet(kHpKind)},
+//   {"Main window: Notes", ShowTab(ids::kTabFirst + 4)},
+//   {"H&P sheet: ROS", HpSheet(1)},
 namespace accessible_windows {
 
 // What a test does with a window once it shows.
@@ -57,6 +58,7 @@ struct Window {
   QString name;
   // Opens the window on program, calls visit once while it shows, and closes it again.
   std::function<void(Program& program, const Visit& visit)> open;
+  accessible_tree::TabOrder tabOrder = accessible_tree::TabOrder::kReading;
 };
 
 // For the names of parameterised tests.

@@ -16,7 +16,8 @@ class QWidget;
 // - a combo box is named by its label, not by its current entry, and offers its entries as
 //   children that are chosen through their press action, as a tap on the entry would;
 // - a tool button whose menu opens at a tap opens it through its actions too;
-// - a label given a name of its own still tells the text it shows (as value and description);
+// - a label given a name of its own still tells the text it shows (as value and description),
+//   and a label says which control it stands for;
 // - the tool bar's "more commands" arrow is unavailable while it is hidden.
 namespace accessibility {
 
@@ -30,6 +31,10 @@ void ChooseEntry(QComboBox& combo, int index);
 
 // Tab moves through controls in the order given: each one follows the one before it.
 void SetTabOrder(std::initializer_list<QWidget*> controls);
+
+// Tab moves through the controls of container in the order its layouts place them: top to
+// bottom, left to right, a grid by rows. Called once the container's layouts are complete.
+void TabInLayoutOrder(QWidget& container);
 
 // Names the arrows that scroll a tab strip's tabs when they do not fit.
 void NameScrollArrows(QTabBar& tabs);

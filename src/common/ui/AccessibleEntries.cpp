@@ -14,10 +14,10 @@ namespace accessibility {
 // EntryInterface
 
 EntryInterface::EntryInterface(QWidget* owner, int index, QAccessible::Role role)
-    : owner_(owner), index_(index), role_(role) {}
+    : owner_(owner), alive_(owner), index_(index), role_(role) {}
 
 bool EntryInterface::isValid() const {
-  return owner_ != nullptr && index_ < Count();
+  return alive_ != nullptr && index_ < Count();
 }
 
 QWindow* EntryInterface::window() const {
@@ -26,7 +26,7 @@ QWindow* EntryInterface::window() const {
 }
 
 QAccessibleInterface* EntryInterface::parent() const {
-  return QAccessible::queryAccessibleInterface(owner_.data());
+  return alive_ != nullptr ? QAccessible::queryAccessibleInterface(owner_) : nullptr;
 }
 
 QString EntryInterface::text(QAccessible::Text t) const {

@@ -42,7 +42,8 @@ class EntryInterface : public QAccessibleInterface, public QAccessibleActionInte
   int Index() const { return index_; }
 
  protected:
-  QWidget* Owner() const { return owner_.data(); }
+  // The control: set for the entry's life; isValid() tells whether it still exists.
+  QWidget* Owner() const { return owner_; }
   // The control's side of the entry.
   virtual int Count() const = 0;
   virtual QString Text() const = 0;
@@ -55,7 +56,8 @@ class EntryInterface : public QAccessibleInterface, public QAccessibleActionInte
   virtual void Choose() = 0;
 
  private:
-  QPointer<QWidget> owner_;
+  QWidget* owner_;
+  QPointer<QWidget> alive_;
   int index_;
   QAccessible::Role role_;
 };
