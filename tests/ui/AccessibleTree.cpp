@@ -288,6 +288,9 @@ QString States(const QAccessible::State& state, QAccessible::Role role) {
   if (state.checkable) {
     states << (state.checked ? QStringLiteral("checked") : QStringLiteral("not checked"));
   }
+  if (state.pressed) {
+    states << QStringLiteral("pressed");
+  }
   if (state.selected && role != QAccessible::StaticText) {
     states << QStringLiteral("selected");
   }
@@ -315,7 +318,8 @@ class Announcer {
       return;
     }
     const QAccessible::Role role = object.role();
-    const bool told = !object.text(QAccessible::Name).isEmpty() || IsControl(role);
+    const bool told =
+        (!object.text(QAccessible::Name).isEmpty() || IsControl(role)) && !IsSilentLabel(object);
     if (told) {
       lines << QString(depth * 2, QLatin1Char(' ')) + Announce(object);
     }
@@ -338,6 +342,19 @@ class Announcer {
  private:
   static constexpr int kRowsShown = 3;
 
+  // A label that shows nothing, or one that labels a control (the control is announced by it),
+  // is not read on its own.
+  static bool IsSilentLabel(QAccessibleInterface& object) {
+    if (object.role() != QAccessible::StaticText) {
+      return false;
+    }
+    if (object.text(QAccessible::Name).trimmed().isEmpty() &&
+        object.text(QAccessible::Value).trimmed().isEmpty()) {
+      return true;
+    }
+    return !object.relations(QAccessible::Labelled).isEmpty();
+  }
+
   void Table(QAccessibleTableInterface& table, int depth) {
     const QString indent(depth * 2, QLatin1Char(' '));
     const int rows = table.rowCount();
@@ -346,7 +363,11 @@ class Announcer {
     for (int column = 0; column < columns && rows > 0; ++column) {
       headings << Heading(table, column);
     }
-    lines << indent + QStringLiteral("%1 rows, %2 columns").arg(rows).arg(columns);
+    lines << indent + QStringLiteral("%1 %2, %3 %4")
+                          .arg(rows)
+                          .arg(rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
+                          .arg(columns)
+                          .arg(columns == 1 ? QStringLiteral("column") : QStringLiteral("columns"));
     if (!headings.join(QString()).isEmpty()) {
       lines << indent + QStringLiteral("columns: ") + headings.join(QStringLiteral("; "));
     }
@@ -573,7 +594,7 @@ QString Announce(QAccessibleInterface& object) {
   }
   QString line = parts.join(QStringLiteral(", "));
   const QString description = object.text(QAccessible::Description);
-  if (!description.isEmpty()) {
+  if (!description.isEmpty() && description != object.text(QAccessible::Name)) {
     line += QStringLiteral(" (%1)").arg(description);
   }
   return line;

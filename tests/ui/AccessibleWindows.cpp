@@ -39,6 +39,7 @@
 #include "common/ui/CProgressDlg.h"
 #include "notes/CAddNoteDlg.h"
 #include "notes/CAddNoteSheet.h"
+#include "notes/CHPROSPage.h"
 #include "notes/CHPSheet.h"
 #include "patients/CAddPatientDlg.h"
 #include "patients/CPatientListPage.h"
@@ -297,6 +298,31 @@ Open HpSheet(int pageIndex) {
   };
 }
 
+// The list of systems of the H&P sheet's ROS page, edited from its button.
+void EditSystems(Program& program, const Visit& visit) {
+  program.SelectPatient(QString::fromLatin1(kPatient));
+  ui_seams::PushModalHandler(Expect<CAddNoteDlg>(
+      [](CAddNoteDlg& add) {
+        add.KindButton(CAddNoteDlg::kHpNote)->setChecked(true);
+        add.NextButton()->click();
+      },
+      QDialog::Accepted));
+  ui_seams::PushModalHandler(Expect<CHPSheet>([&visit](CHPSheet& sheet) {
+    ASSERT_TRUE(sheet.SetActivePage(1));
+    ui_seams::PushModalHandler(
+        Expect<CEditAutoTextDlg>([&visit](CEditAutoTextDlg& editor) { visit(editor); }));
+    sheet.RosPage()->EditListButton()->click();
+  }));
+  program.Command(command_ids::kAddNote);
+}
+
+void RemoveMedFavorites(Program& program, const Visit& visit) {
+  ui_seams::PushModalHandler(
+      Expect<CRemoveMedFavoritesDlg>([&visit](CRemoveMedFavoritesDlg& dialog) { visit(dialog); }));
+  CRemoveMedFavoritesDlg dialog(&program.Frame());
+  dialog.DoModal();
+}
+
 // A question as the program asks it in a message box, answered with Cancel.
 void MessageBox(Program& /*program*/, const Visit& visit) {
   bool visited = false;
@@ -452,6 +478,7 @@ const std::vector<Window>& All() {
       {"Add Meds", CommandDialog<CAddMedsDlg>(command_ids::kAddMeds)},
       {"Edit medication", EditMedication},
       {"Allergy pop-up", AllergyPopup},
+      {"Remove favorites", RemoveMedFavorites},
       {"Add Lab Results", CommandDialog<CAddLabResultsDlg>(command_ids::kAddLabs),
        accessible_tree::TabOrder::kItsOwn},
       {"Edit Lab Results", EditLabResults},
@@ -467,6 +494,7 @@ const std::vector<Window>& All() {
       {"H&P sheet: PE", HpSheet(2)},
       {"H&P sheet: VS/Tests", HpSheet(3)},
       {"H&P sheet: A/P", HpSheet(4)},
+      {"Edit the list of systems", EditSystems},
       {"Main window: Todo, new item", NewTodo},
       {"Todo note", TodoNote},
       {"Delete todo", DeleteTodo},

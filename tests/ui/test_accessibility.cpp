@@ -260,6 +260,13 @@ TEST_F(AccessibleControlTest, TheTypeBoxIsNamedByItsLabelAndItsEntriesAreChosenB
   EXPECT_EQ(box->role(), QAccessible::ComboBox);
   EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("Type:"));
   EXPECT_EQ(box->text(QAccessible::Value), type->currentText());
+  // The label and the box are related both ways on the bus.
+  const auto labels = box->relations(QAccessible::Label);
+  ASSERT_EQ(labels.size(), 1);
+  EXPECT_EQ(labels[0].first->text(QAccessible::Name), QStringLiteral("Type:"));
+  const auto labelled = labels[0].first->relations(QAccessible::Labelled);
+  ASSERT_EQ(labelled.size(), 1);
+  EXPECT_EQ(labelled[0].first, box);
   EXPECT_EQ(box->childCount(), type->count());
   QAccessibleInterface* hospital = ChildNamed(box, QStringLiteral("Hospital"));
   QAccessibleInterface* clinic = ChildNamed(box, QStringLiteral("Clinic"));
@@ -366,6 +373,20 @@ TEST_F(AccessibleControlTest, AnInPlaceEditorIsNamedForItsRow) {
     EXPECT_TRUE(accessible_tree::Check(dialog).empty());
   }));
   program_->Command(command_ids::kNewPatient);
+}
+
+TEST_F(AccessibleControlTest, ThePasswordBoxIsNamedByItsLabelAndToldTheHint) {
+  OpenAndCheck(*accessible_windows::Find(QStringLiteral("Login")), [](QWidget& login) {
+    QAccessibleInterface* box =
+        Accessible(login.findChild<QLineEdit*>(QStringLiteral("passwordEdit")));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(QAccessible::Name), QStringLiteral("Password:"));
+    EXPECT_TRUE(box->state().passwordEdit);
+    EXPECT_TRUE(box->text(QAccessible::Description).startsWith(QStringLiteral("Hint:")));
+    const auto labels = box->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), QStringLiteral("Password:"));
+  });
 }
 
 TEST_F(AccessibleControlTest, EnterInAPreferenceFieldPressesOk) {
