@@ -127,6 +127,11 @@ TEST_F(ProgramTest, TheChecksFindAControlPlantedWithoutANameOrOutOfReach) {
 
     planted->setAccessibleName(QStringLiteral("Planted"));
     EXPECT_TRUE(accessible_tree::Check(dialog).empty());
+    // Its name removed again, it is found again.
+    planted->setAccessibleName(QString());
+    EXPECT_EQ(Problems(accessible_tree::Check(dialog)),
+              std::vector<QString>{QStringLiteral("has no name")});
+    planted->setAccessibleName(QStringLiteral("Planted"));
     planted->hide();
     EXPECT_EQ(Problems(accessible_tree::Check(dialog)),
               std::vector<QString>{QStringLiteral("is enabled but hidden")});
@@ -387,6 +392,24 @@ TEST_F(AccessibleControlTest, ThePasswordBoxIsNamedByItsLabelAndToldTheHint) {
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels[0].first->text(QAccessible::Name), QStringLiteral("Password:"));
   });
+}
+
+TEST_F(AccessibleControlTest, EscapeCancelsAnEntryDialogAndStoresNothing) {
+  int result = -1;
+  bool closed = false;
+  ui_seams::PushModalHandler([&result, &closed](QDialog& dialog) {
+    dialog.setResult(QDialog::Accepted);  // so that only a cancel makes it Rejected
+    accessible_windows::ShowAndVisit(dialog, [&closed](QWidget& shown) {
+      QTest::keyClick(&shown, Qt::Key_Escape);
+      closed = !shown.isVisible();
+    });
+    result = dialog.result();
+    return result;
+  });
+  program_->Command(command_ids::kNewPatient);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(result, QDialog::Rejected);
+  EXPECT_EQ(MainPage().List()->GetItemCount(), 2);
 }
 
 TEST_F(AccessibleControlTest, EnterInAPreferenceFieldPressesOk) {
