@@ -377,7 +377,9 @@ class Announcer {
         QAccessibleInterface* cell = table.cellAt(row, column);
         cells << (cell != nullptr ? cell->text(QAccessible::Name) : QString());
       }
-      lines << indent + QStringLiteral("row %1: ").arg(row + 1) + cells.join(QStringLiteral("; "));
+      const bool selected = table.isRowSelected(row);
+      lines << indent + QStringLiteral("row %1: ").arg(row + 1) + cells.join(QStringLiteral("; ")) +
+                   (selected ? QStringLiteral(" (selected)") : QString());
     }
   }
 

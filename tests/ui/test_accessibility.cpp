@@ -445,6 +445,7 @@ const char* const kDocumentedWindows[] = {
     "Add Patient",
     "Preferences: Security",
     "Preferences: Printing",
+    "Main window: Main, read-only patient",
 };
 
 TEST_F(ScreenReaderWalk, WritesWhatIsAnnouncedForTheDocumentedWindows) {
