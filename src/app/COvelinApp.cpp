@@ -123,6 +123,10 @@ bool COvelinApp::Initialise(const StartOptions& options) {
   // here, before the chart tabs are made, so that their pages join the tab strip.
   XMExtensionMgr* extensions = XMExtensionMgr::Instance();
   extensions->SetResourceMgr(m_resources.get());
+  extensions->SetProgramFolder(options.extensionsFolder.isEmpty()
+                                   ? QCoreApplication::applicationDirPath() + QStringLiteral("/") +
+                                         QLatin1String(XMExtensionMgr::kFolderName)
+                                   : options.extensionsFolder);
   extensions->LoadResources();
   InstallHelpFile();
 
@@ -277,6 +281,7 @@ void COvelinApp::AddPatientListener(IPatientListener* listener) {
 }
 
 void COvelinApp::NotifyPatientSelected(const QString& name) {
+  m_resources->PatientData().SetCurrentPatient(name);
   for (IPatientListener* listener : m_listeners) {
     listener->OnPatientSelected(name);
   }
@@ -286,6 +291,10 @@ void COvelinApp::NotifyPatientDeleted(const QString& name) {
   for (IPatientListener* listener : m_listeners) {
     listener->OnPatientDeleted(name);
   }
+}
+
+void COvelinApp::NotifyPatientDataChanged(const QString& name) {
+  m_resources->PatientData().NotifyChanged(name);
 }
 
 void COvelinApp::OnPreferences() {
@@ -401,6 +410,7 @@ bool COvelinApp::HandleRegisteredMessage(uint32_t message) {
       strip->RefillPatientList(true, true);
       strip->ReloadCurrentPage();
     }
+    NotifyPatientDataChanged(QString());
     return true;
   }
   if (message >= registered_messages::kFirst && message <= registered_messages::kLast) {

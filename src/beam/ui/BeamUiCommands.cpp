@@ -27,6 +27,7 @@ void OnReceiveBeam(CommandContext& context) {
   CDBPatient::m_ReadOnlyMap.clear();
   context.host.RefillPatientList(true, true);
   context.host.ReloadCurrentPage();
+  context.host.Shell().NotifyPatientDataChanged(QString());
 }
 
 void OnBeam(CommandContext& context) {
