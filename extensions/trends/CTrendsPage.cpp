@@ -27,10 +27,12 @@
 
 namespace {
 
-// The picture that "Save Picture..." makes, in pixels (PNG) or at this size on the page (PDF).
+// The PNG picture that "Save Picture..." makes, in pixels.
 constexpr int kPictureWidth = 1200;
 constexpr int kPictureHeight = 800;
 constexpr int kPictureMargin = 24;
+// Dots per inch of the PDF page, so that the margins and fonts come out as on the PNG picture.
+constexpr int kPdfResolution = 150;
 // The series picker shows this many rows of names before it scrolls.
 constexpr int kPickerRows = 3;
 
@@ -85,6 +87,7 @@ CTrendsPage::CTrendsPage(XMResourceMgr& resources, QWidget* parent)
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->verticalHeader()->hide();
+  m_table->horizontalHeader()->setStretchLastSection(true);
 
   auto* caption = new QLabel(trends::texts::SeriesCaption(), this);
   caption->setBuddy(m_picker);
@@ -136,9 +139,17 @@ void CTrendsPage::OnPatientDataChanged() {
 
 void CTrendsPage::resizeEvent(QResizeEvent* event) {
   CTabPage::resizeEvent(event);
-  // The table stands beside the chart where the page is wide enough, under it where it is tall.
-  m_splitter->setOrientation(event->size().width() > event->size().height() ? Qt::Horizontal
-                                                                             : Qt::Vertical);
+  // The table stands beside the chart where the page is wide enough, under it where it is tall;
+  // the chart gets the larger share whenever the table moves.
+  const Qt::Orientation orientation =
+      event->size().width() > event->size().height() ? Qt::Horizontal : Qt::Vertical;
+  if (orientation != m_splitter->orientation() || !m_splitterPlaced) {
+    m_splitter->setOrientation(orientation);
+    const int length =
+        orientation == Qt::Horizontal ? event->size().width() : event->size().height();
+    m_splitter->setSizes({length * 3 / 5, length * 2 / 5});
+    m_splitterPlaced = true;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -206,7 +217,8 @@ std::vector<trends::SeriesKey> CTrendsPage::ChosenKeys() const {
 }
 
 void CTrendsPage::OnPickerItemChanged(QListWidgetItem* item) {
-  const trends::SeriesKey& key = m_choices[static_cast<size_t>(item->data(Qt::UserRole).toInt())].key;
+  const trends::SeriesKey& key =
+      m_choices[static_cast<size_t>(item->data(Qt::UserRole).toInt())].key;
   std::erase(m_chosen, key);
   if (item->checkState() == Qt::Checked) {
     m_chosen.push_back(key);
@@ -284,7 +296,8 @@ QString CTrendsPage::NoteText() const {
       parts.append(trends::texts::OtherUnits().arg(skipped.label).arg(skipped.otherUnits));
     }
   }
-  return parts.isEmpty() ? QString() : trends::texts::NotPlotted().arg(parts.join(QStringLiteral("; ")));
+  return parts.isEmpty() ? QString()
+                         : trends::texts::NotPlotted().arg(parts.join(QStringLiteral("; ")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -307,9 +320,9 @@ void CTrendsPage::OnExportCsv() {
   if (m_plot.lines.empty()) {
     return;
   }
-  const QString path =
-      m_resources.GetSaveFileName(this, trends::texts::ExportCaption(), ProposedPath(QStringLiteral("csv")),
-                                  trends::texts::CsvFilter(), QStringLiteral("csv"));
+  const QString path = m_resources.GetSaveFileName(
+      this, trends::texts::ExportCaption(), ProposedPath(QStringLiteral("csv")),
+      trends::texts::CsvFilter(), QStringLiteral("csv"));
   if (!path.isEmpty()) {
     WriteFile(path, trends::CsvOf(m_plot));
   }
@@ -341,7 +354,8 @@ namespace {
 void PaintPicture(QPainter& painter, const QRect& area, const QString& title, const QString& note,
                   const trends::Plot& plot) {
   painter.fillRect(area, Qt::white);
-  const QRect inner = area.adjusted(kPictureMargin, kPictureMargin, -kPictureMargin, -kPictureMargin);
+  const QRect inner =
+      area.adjusted(kPictureMargin, kPictureMargin, -kPictureMargin, -kPictureMargin);
   QFont font = painter.font();
   font.setPixelSize(std::max(12, inner.height() / 30));
   font.setBold(true);
@@ -355,9 +369,9 @@ void PaintPicture(QPainter& painter, const QRect& area, const QString& title, co
   const QRect chartArea(inner.left(), inner.top() + line + kPictureMargin / 2, inner.width(),
                         inner.height() - line - noteHeight - kPictureMargin);
   if (noteHeight > 0) {
-    painter.drawText(QRect(inner.left(), chartArea.bottom() + kPictureMargin / 2, inner.width(),
-                           noteHeight),
-                     Qt::TextWordWrap, note);
+    painter.drawText(
+        QRect(inner.left(), chartArea.bottom() + kPictureMargin / 2, inner.width(), noteHeight),
+        Qt::TextWordWrap, note);
   }
   // A chart of its own, laid out at the picture's size whatever the size of the page.
   QGraphicsScene scene;
@@ -378,6 +392,7 @@ QByteArray CTrendsPage::PictureBytes(bool pdf) const {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
+    writer.setResolution(kPdfResolution);
     writer.setPageOrientation(QPageLayout::Landscape);
     writer.setTitle(m_patient);
     QPainter painter;

@@ -78,6 +78,7 @@ class CTrendsPage : public CTabPage {
   QLabel* m_note;
   QTableWidget* m_table;
   QSplitter* m_splitter;
+  bool m_splitterPlaced = false;
   QPushButton* m_exportCsv;
   QPushButton* m_savePicture;
 

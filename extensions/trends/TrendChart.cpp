@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "TrendTable.h"
 #include "TrendsTexts.h"
@@ -14,8 +15,8 @@ namespace trends {
 namespace {
 
 constexpr qint64 kMsPerHour = 3600 * 1000;
-// A time axis over more than this many days shows dates only.
-constexpr qint64 kDatesOnlyAfterDays = 2;
+// A time axis over more than this many days shows dates only; a shorter one, times too.
+constexpr qint64 kDatesOnlyAfterDays = 7;
 // The points at either end stay this share of the span away from the frame.
 constexpr double kEdgeShare = 0.04;
 
@@ -68,6 +69,7 @@ QValueAxis* MakeValueAxis(const Extent& extent) {
   const double edge = low == high ? std::max(1.0, std::abs(low) * 0.1) : (high - low) * kEdgeShare;
   axis->setRange(low - edge, high + edge);
   axis->applyNiceNumbers();
+  axis->setLabelFormat(QStringLiteral("%g"));
   return axis;
 }
 
@@ -103,9 +105,9 @@ void FillChart(QChart& chart, const Plot& plot) {
 QString DescribeChart(const Plot& plot) {
   QStringList parts;
   for (const Line& line : plot.lines) {
-    const auto [low, high] = std::minmax_element(
-        line.points.begin(), line.points.end(),
-        [](const Point& a, const Point& b) { return a.value < b.value; });
+    const auto [low, high] =
+        std::minmax_element(line.points.begin(), line.points.end(),
+                            [](const Point& a, const Point& b) { return a.value < b.value; });
     if (low == line.points.end()) {
       continue;
     }

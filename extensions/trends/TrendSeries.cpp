@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "TrendsTexts.h"
 
@@ -15,8 +16,8 @@ const QString kNumber = QStringLiteral(R"([+-]?(?:\d+(?:\.\d*)?|\.\d+)(?:[eE][+-
 const QString kUnit = QStringLiteral(R"([A-Za-z%°µ][A-Za-z0-9%°µ/^.²³]*)");
 
 const QRegularExpression& NumberPattern() {
-  static const QRegularExpression pattern(QStringLiteral(R"(^\s*(%1)\s*(%2)?\s*$)")
-                                              .arg(kNumber, kUnit));
+  static const QRegularExpression pattern(
+      QStringLiteral(R"(^\s*(%1)\s*(%2)?\s*$)").arg(kNumber, kUnit));
   return pattern;
 }
 
@@ -100,8 +101,7 @@ bool ReadPressure(const QString& text, Reading& systolic, Reading& diastolic) {
   return true;
 }
 
-PatientValues::PatientValues(const QList<XMValueRecord>& vitals,
-                             const QList<XMValueRecord>& labs) {
+PatientValues::PatientValues(const QList<XMValueRecord>& vitals, const QList<XMValueRecord>& labs) {
   for (const XMValueRecord& record : vitals) {
     AddRecord(record, false);
   }
@@ -144,8 +144,8 @@ bool PatientValues::IsPlottable(const Observation& observation) const {
 QString PatientValues::LabelOf(const SeriesKey& key) const {
   for (const Observation& other : observations_) {
     if (other.key.name == key.name && !(other.key == key) && IsPlottable(other)) {
-      return QStringLiteral("%1 (%2)").arg(key.name, key.lab ? key.group
-                                                              : QString::fromUtf8(texts::kVitals));
+      return QStringLiteral("%1 (%2)").arg(key.name,
+                                           key.lab ? key.group : QString::fromUtf8(texts::kVitals));
     }
   }
   return key.name;

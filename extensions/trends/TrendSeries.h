@@ -42,8 +42,8 @@ struct Line {
 // Values of a chosen name that are not plotted, with why.
 struct Skipped {
   QString label;
-  int notNumbers = 0;    // text that is no number ("pending", "2+", "<0.1")
-  int otherUnits = 0;    // a number in another unit than the line's first ("156 lb" after "71 kg")
+  int notNumbers = 0;  // text that is no number ("pending", "2+", "<0.1")
+  int otherUnits = 0;  // a number in another unit than the line's first ("156 lb" after "71 kg")
 };
 
 struct Plot {

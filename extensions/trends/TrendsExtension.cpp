@@ -59,7 +59,8 @@ void TrendsExtension::OnPatientDeleted(const QString& /*name*/) {
 
 void TrendsExtension::OnPatientDataChanged(const QString& name) {
   // Another patient's records do not change what the tab shows.
-  if (m_page != nullptr && (name.isEmpty() || name == m_resources->GetPatientData()->CurrentPatient())) {
+  if (m_page != nullptr &&
+      (name.isEmpty() || name == m_resources->GetPatientData()->CurrentPatient())) {
     m_page->OnPatientDataChanged();
   }
 }

@@ -72,7 +72,10 @@ bool XMExtensionMgr::IsLoaded(const QString& canonicalPath) {
       return true;  // loading the folder again (start-up does) adds nothing and is no error
     }
     if (QFileInfo(loaded.path).fileName() == fileName) {
-      loadErrors_.append(canonicalPath + QStringLiteral(": already loaded from ") + loaded.path);
+      const QString error = canonicalPath + QStringLiteral(": already loaded from ") + loaded.path;
+      if (!loadErrors_.contains(error)) {  // start-up loads the folders twice
+        loadErrors_.append(error);
+      }
       return true;
     }
   }

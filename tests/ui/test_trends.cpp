@@ -125,8 +125,8 @@ TEST_F(TrendsDataTest, AStoreThatCannotBeReadIsAFailureWithItsCauseNotAnEmptyCha
   // The lab store's property table gone, as from a damaged copy.
   sqlite3* db = device_.device().ObjectStore();
   sqlite3_stmt* query = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT num FROM volumes WHERE name = 'OVLabValues'", -1,
-                               &query, nullptr),
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT num FROM volumes WHERE name = 'OVLabValues'", -1, &query,
+                               nullptr),
             SQLITE_OK);
   ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
   const QByteArray drop =
@@ -152,9 +152,8 @@ TEST_F(TrendsDataTest, SeriesOfVitalsAndLabsAcrossSeveralDays) {
   // Vitals first, each name where it first occurs; the empty "Resp" and the urine "Glu" ("neg")
   // have no number and are not offered, so the chemistry "Glu" needs no group; "RBC" has
   // numbers in two groups and is told apart by them.
-  EXPECT_EQ(LabelsOf(choices),
-            QStringList({"Temp", "Pulse", "BP", "Weight", "WBC", "Hb", "RBC (CBC)", "Na", "K",
-                         "Glu", "RBC (UA)", "Lactate"}));
+  EXPECT_EQ(LabelsOf(choices), QStringList({"Temp", "Pulse", "BP", "Weight", "WBC", "Hb",
+                                            "RBC (CBC)", "Na", "K", "Glu", "RBC (UA)", "Lactate"}));
 
   const SeriesKey* bp = KeyLabelled(choices, QStringLiteral("BP"));
   const SeriesKey* temp = KeyLabelled(choices, QStringLiteral("Temp"));
@@ -256,17 +255,16 @@ Plot KnownPlot() {
                         {{Local(2024, 3, 1, 8, 0), 120}, {Local(2024, 3, 3, 20, 30), 118}}});
   plot.lines.push_back({QStringLiteral("BP diastolic"),
                         {{Local(2024, 3, 1, 8, 0), 80}, {Local(2024, 3, 3, 20, 30), 76}}});
-  plot.lines.push_back({QStringLiteral("Temp"),
-                        {{Local(2024, 3, 1, 8, 0), 37.25}, {Local(2024, 3, 2, 8, 0), 38}}});
+  plot.lines.push_back(
+      {QStringLiteral("Temp"), {{Local(2024, 3, 1, 8, 0), 37.25}, {Local(2024, 3, 2, 8, 0), 38}}});
   return plot;
 }
 
 TEST(TrendsCsv, AKnownSeriesGivesKnownBytes) {
-  EXPECT_EQ(trends::CsvOf(KnownPlot()),
-            QByteArray("Date and time,BP systolic,BP diastolic,Temp\r\n"
-                       "2024-03-01 08:00,120,80,37.25\r\n"
-                       "2024-03-02 08:00,,,38\r\n"
-                       "2024-03-03 20:30,118,76,\r\n"));
+  EXPECT_EQ(trends::CsvOf(KnownPlot()), QByteArray("Date and time,BP systolic,BP diastolic,Temp\r\n"
+                                                   "2024-03-01 08:00,120,80,37.25\r\n"
+                                                   "2024-03-02 08:00,,,38\r\n"
+                                                   "2024-03-03 20:30,118,76,\r\n"));
 }
 
 TEST(TrendsCsv, LabelsAreQuotedWhereNeededAndNeverReadAsFormulas) {
@@ -353,9 +351,9 @@ TEST_F(TrendsPageTest, TheTableShowsTheNumbersTheChartDraws) {
   EXPECT_EQ(TableCells(), drawn);
   EXPECT_EQ(page_->Table()->horizontalHeaderItem(0)->text(), QStringLiteral("Date and time"));
   EXPECT_EQ(page_->Table()->item(0, 0)->text(), QStringLiteral("03/01/2024 08:00 AM"));
-  EXPECT_EQ(drawn[std::make_pair(QStringLiteral("BP diastolic"),
-                                 QStringLiteral("03/03/2024 08:30 PM"))],
-            QStringLiteral("82"));
+  EXPECT_EQ(
+      drawn[std::make_pair(QStringLiteral("BP diastolic"), QStringLiteral("03/03/2024 08:30 PM"))],
+      QStringLiteral("82"));
 
   EXPECT_EQ(page_->Note()->text(), QStringLiteral("Not plotted: Temp: 1 not a number."));
   EXPECT_TRUE(page_->Note()->isVisible());
@@ -378,9 +376,9 @@ TEST_F(TrendsPageTest, EveryControlHasANameAndTheChartIsDescribed) {
   EXPECT_EQ(page_->Table()->accessibleName(), QStringLiteral("Plotted values"));
   EXPECT_EQ(page_->ExportCsvButton()->accessibleName(), QStringLiteral("Export CSV..."));
   EXPECT_EQ(page_->SavePictureButton()->accessibleName(), QStringLiteral("Save Picture..."));
-  for (QWidget* control : std::initializer_list<QWidget*>{
-           page_->Picker(), page_->ChartView(), page_->Table(), page_->ExportCsvButton(),
-           page_->SavePictureButton()}) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{page_->Picker(), page_->ChartView(), page_->Table(),
+                                       page_->ExportCsvButton(), page_->SavePictureButton()}) {
     EXPECT_NE(control->focusPolicy() & Qt::TabFocus, 0) << control->objectName().toStdString();
   }
 }
@@ -444,42 +442,40 @@ TEST_F(TrendsPageTest, TheTabFollowsTheCurrentPatientAndItsRecords) {
   TrendsExtension extension;
   extension.Initialize(&services_);
   ASSERT_EQ(services_.listeners.size(), 1u);
-  CPageTabCtrl strip;
-  strip.resize(480, 560);
-  strip.show();
-  extension.AddChartPages(&strip);
-  ASSERT_EQ(strip.GetPageCount(), 1);
-  EXPECT_EQ(strip.FindPage(QStringLiteral("Trends")), 0);
-  CTrendsPage* page = extension.Page();
-  ASSERT_NE(page, nullptr);
-  strip.SelectPage(QStringLiteral("Trends"));
-  ASSERT_TRUE(page->Choose(QStringLiteral("Pulse")));
-  EXPECT_EQ(page->Table()->rowCount(), 3);
-
-  // Another patient: the tab shows theirs, with the same series chosen.
   const QString other = QStringLiteral("Roe, Rick");
-  vs_tests_test::AddVitals(test_time::At(2024, 2, 1, 7, 0), QStringLiteral("Pulse\n64\n"), 0,
-                           other);
-  services_.PatientData().SetCurrentPatient(other);
-  services_.listeners[0]->OnPatientSelected(other);
-  ASSERT_EQ(page->Table()->rowCount(), 1);
-  EXPECT_EQ(page->Table()->item(0, 1)->text(), QStringLiteral("64"));
+  {
+    CPageTabCtrl strip;
+    strip.resize(480, 560);
+    strip.show();
+    extension.AddChartPages(&strip);
+    ASSERT_EQ(strip.GetPageCount(), 1);
+    EXPECT_EQ(strip.FindPage(QStringLiteral("Trends")), 0);
+    CTrendsPage* page = extension.Page();
+    ASSERT_NE(page, nullptr);
+    strip.SelectPage(QStringLiteral("Trends"));
+    ASSERT_TRUE(page->Choose(QStringLiteral("Pulse")));
+    EXPECT_EQ(page->Table()->rowCount(), 3);
 
-  // A change to another patient's records leaves the tab; one to this patient's is shown.
-  vs_tests_test::AddVitals(test_time::At(2024, 2, 2, 7, 0), QStringLiteral("Pulse\n70\n"), 0,
-                           other);
-  services_.PatientData().NotifyChanged(kPatient);
-  EXPECT_EQ(page->Table()->rowCount(), 1);
-  services_.PatientData().NotifyChanged(other);
-  EXPECT_EQ(page->Table()->rowCount(), 2);
-  services_.PatientData().NotifyChanged(QString());  // anybody's: read again, nothing new
-  EXPECT_EQ(page->Table()->rowCount(), 2);
+    // Another patient: the tab shows theirs, with the same series chosen.
+    vs_tests_test::AddVitals(test_time::At(2024, 2, 1, 7, 0), QStringLiteral("Pulse\n64\n"), 0,
+                             other);
+    services_.PatientData().SetCurrentPatient(other);
+    services_.listeners[0]->OnPatientSelected(other);
+    ASSERT_EQ(page->Table()->rowCount(), 1);
+    EXPECT_EQ(page->Table()->item(0, 1)->text(), QStringLiteral("64"));
 
-  // The strip may delete its page before the extension ends.
-  strip.RemovePage(QStringLiteral("Trends"));
-  delete page;
+    // A change to another patient's records leaves the tab; one to this patient's is shown.
+    vs_tests_test::AddVitals(test_time::At(2024, 2, 2, 7, 0), QStringLiteral("Pulse\n70\n"), 0,
+                             other);
+    services_.PatientData().NotifyChanged(kPatient);
+    EXPECT_EQ(page->Table()->rowCount(), 1);
+    services_.PatientData().NotifyChanged(other);
+    EXPECT_EQ(page->Table()->rowCount(), 2);
+  }
+  // The strip deleted its page before the extension ends; later notices reach no page.
   EXPECT_EQ(extension.Page(), nullptr);
-  services_.PatientData().NotifyChanged(other);
+  services_.PatientData().NotifyChanged(QString());
+  services_.listeners[0]->OnPatientSelected(kPatient);
 }
 
 TEST_F(TrendsPageTest, ExportCsvWritesThePlottedValuesForTheOwnerOnly) {
@@ -514,7 +510,8 @@ TEST_F(TrendsPageTest, ExportCsvWritesThePlottedValuesForTheOwnerOnly) {
   ui_seams::SetSaveFileHandler([&](const ui_seams::SaveFileRequest&) { return nowhere; });
   page_->OnExportCsv();
   ASSERT_EQ(vs_tests_test::Shown().size(), 1u);
-  EXPECT_TRUE(vs_tests_test::Shown()[0].text.startsWith(nowhere + QStringLiteral(" could not be written: ")));
+  EXPECT_TRUE(vs_tests_test::Shown()[0].text.startsWith(nowhere +
+                                                        QStringLiteral(" could not be written: ")));
   EXPECT_FALSE(QFile::exists(nowhere));
 }
 

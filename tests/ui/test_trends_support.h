@@ -35,8 +35,8 @@ inline QDateTime Local(int year, int month, int day, int hour, int minute) {
 inline void StoreThreeDays(const QString& patient) {
   using test_time::At;
   vs_tests_test::AddVitals(At(2024, 3, 1, 8, 0),
-                           QStringLiteral("Temp\n37.2\nPulse\n88\nBP\n120/80\nWeight\n71 kg\n"),
-                           0, patient);
+                           QStringLiteral("Temp\n37.2\nPulse\n88\nBP\n120/80\nWeight\n71 kg\n"), 0,
+                           patient);
   vs_tests_test::AddVitals(At(2024, 3, 2, 8, 0),
                            QStringLiteral("Temp\nrefused\nPulse\n92\nBP\n130/85\nResp\n\n"), 0,
                            patient);
