@@ -176,16 +176,24 @@ Plot PatientValues::PlotOf(const std::vector<SeriesKey>& chosen) const {
   return plot;
 }
 
+std::vector<const PatientValues::Observation*> PatientValues::ObservationsOf(
+    const SeriesKey& key) const {
+  std::vector<const Observation*> found;
+  for (const Observation& observation : observations_) {
+    if (observation.key == key) {
+      found.push_back(&observation);
+    }
+  }
+  return found;
+}
+
 void PatientValues::AddLine(const SeriesKey& key, Plot& plot) const {
   LineBuilder builder;
   Skipped skipped{LabelOf(key)};
-  for (const Observation& observation : observations_) {
-    if (!(observation.key == key)) {
-      continue;
-    }
+  for (const Observation* observation : ObservationsOf(key)) {
     Reading reading;
-    if (ReadNumber(observation.value, reading)) {
-      builder.Add(observation.time, reading, skipped);
+    if (ReadNumber(observation->value, reading)) {
+      builder.Add(observation->time, reading, skipped);
     } else {
       ++skipped.notNumbers;
     }
@@ -198,21 +206,18 @@ void PatientValues::AddPressureLines(const SeriesKey& key, Plot& plot) const {
   LineBuilder systolic;
   LineBuilder diastolic;
   Skipped skipped{LabelOf(key)};
-  for (const Observation& observation : observations_) {
-    if (!(observation.key == key)) {
-      continue;
-    }
+  for (const Observation* observation : ObservationsOf(key)) {
     Reading high;
     Reading low;
-    if (!ReadPressure(observation.value, high, low)) {
+    if (!ReadPressure(observation->value, high, low)) {
       ++skipped.notNumbers;
       continue;
     }
     // Both halves share one unit, so both lines take or refuse a reading together.
     const int before = skipped.otherUnits;
-    systolic.Add(observation.time, high, skipped);
+    systolic.Add(observation->time, high, skipped);
     if (skipped.otherUnits == before) {
-      diastolic.Add(observation.time, low, skipped);
+      diastolic.Add(observation->time, low, skipped);
     }
   }
   plot.lines.push_back(

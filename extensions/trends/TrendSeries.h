@@ -86,6 +86,8 @@ class PatientValues {
 
   void AddRecord(const XMValueRecord& record, bool lab);
   bool IsPlottable(const Observation& observation) const;
+  // The values of one name, oldest first.
+  std::vector<const Observation*> ObservationsOf(const SeriesKey& key) const;
   QString LabelOf(const SeriesKey& key) const;
   void AddPressureLines(const SeriesKey& key, Plot& plot) const;
   void AddLine(const SeriesKey& key, Plot& plot) const;
