@@ -62,6 +62,7 @@ CTrendsPage::CTrendsPage(XMResourceMgr& resources, QWidget* parent)
       m_exportCsv(MakeButton(trends::texts::ExportCsv(), this)),
       m_savePicture(MakeButton(trends::texts::SavePicture(), this)) {
   setObjectName(QStringLiteral("TrendsPage"));
+  setAccessibleName(trends::texts::TabTitle());
   m_picker->setObjectName(QStringLiteral("seriesPicker"));
   m_picker->setAccessibleName(trends::texts::SeriesListName());
   // The names flow in rows, so that many fit on a narrow screen.
@@ -121,7 +122,6 @@ CTrendsPage::CTrendsPage(XMResourceMgr& resources, QWidget* parent)
   connect(m_picker, &QListWidget::itemChanged, this, &CTrendsPage::OnPickerItemChanged);
   connect(m_exportCsv, &QPushButton::clicked, this, &CTrendsPage::OnExportCsv);
   connect(m_savePicture, &QPushButton::clicked, this, &CTrendsPage::OnSavePicture);
-  Reload();
 }
 
 CTrendsPage::~CTrendsPage() = default;
@@ -165,7 +165,7 @@ void CTrendsPage::Reload() {
   Replot();
 }
 
-bool CTrendsPage::ReadValues(trends::PatientValues& values) {
+void CTrendsPage::ReadValues(trends::PatientValues& values) {
   QList<XMValueRecord> vitals;
   QList<XMValueRecord> labs;
   QString error;
@@ -182,7 +182,6 @@ bool CTrendsPage::ReadValues(trends::PatientValues& values) {
   if (!problems.isEmpty()) {
     m_resources.ShowWarning(m_readError);
   }
-  return problems.isEmpty();
 }
 
 void CTrendsPage::FillPicker() {

@@ -19,9 +19,9 @@ class XMResourceMgr;
 
 // The "Trends" chart tab: a picker of the current patient's numeric series, the chart of the
 // chosen ones over real dates, a note of what could not be plotted, the table of the plotted
-// values, and the two exports. Everything is read again from the program each time the page is
-// shown and whenever the program tells that the patient or the patient's records changed while
-// it is on show.
+// values, and the two exports. Everything is read from the program each time the page is shown,
+// and again whenever the program tells that the patient or the patient's records changed while it
+// is on show.
 class CTrendsPage : public CTabPage {
   Q_OBJECT
 
@@ -55,7 +55,8 @@ class CTrendsPage : public CTabPage {
 
  private:
   void Reload();
-  bool ReadValues(trends::PatientValues& values);
+  // Reads what can be read; a store that cannot be read is told and kept for the note.
+  void ReadValues(trends::PatientValues& values);
   void FillPicker();
   std::vector<trends::SeriesKey> ChosenKeys() const;
   void OnPickerItemChanged(QListWidgetItem* item);

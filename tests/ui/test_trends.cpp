@@ -369,6 +369,7 @@ TEST_F(TrendsPageTest, TheTableShowsTheNumbersTheChartDraws) {
 TEST_F(TrendsPageTest, EveryControlHasANameAndTheChartIsDescribed) {
   MakePage();
   ASSERT_TRUE(page_->Choose(QStringLiteral("Pulse")));
+  EXPECT_EQ(page_->accessibleName(), QStringLiteral("Trends"));
   EXPECT_EQ(page_->Picker()->accessibleName(), QStringLiteral("Series"));
   EXPECT_EQ(page_->ChartView()->accessibleName(), QStringLiteral("Trend chart"));
   EXPECT_EQ(page_->ChartView()->accessibleDescription(),
