@@ -205,6 +205,7 @@ void CVitalsPage::OnSave() {
     return;  // SAVE stays enabled: the values are not stored
   }
   m_save->setEnabled(false);
+  TellPatientDataChanged();
 }
 
 void CVitalsPage::OnDelete() {
@@ -220,6 +221,7 @@ void CVitalsPage::OnDelete() {
     vs_tests_widgets::ReportFailure(ids::kVitalsDeleteFailed);
     return;
   }
+  TellPatientDataChanged();
   {
     const QSignalBlocker blocker(m_dateList);
     m_dateList->removeItem(index);
