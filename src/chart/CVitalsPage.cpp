@@ -208,6 +208,7 @@ void CVitalsPage::OnSave() {
     return;  // SAVE stays enabled: the values are not stored
   }
   m_save->setEnabled(false);
+  TellPatientDataChanged();
 }
 
 void CVitalsPage::OnDelete() {
@@ -223,6 +224,7 @@ void CVitalsPage::OnDelete() {
     vs_tests_widgets::ReportFailure(ids::kVitalsDeleteFailed);
     return;
   }
+  TellPatientDataChanged();
   {
     const QSignalBlocker blocker(m_dateList);
     m_dateList->removeItem(index);
