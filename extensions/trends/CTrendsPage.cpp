@@ -86,6 +86,8 @@ CTrendsPage::CTrendsPage(XMResourceMgr& resources, QWidget* parent)
   m_table->setObjectName(QStringLiteral("valueTable"));
   m_table->setAccessibleName(trends::texts::TableName());
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab leaves the table for the next control; the arrow keys move between its cells.
+  m_table->setTabKeyNavigation(false);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->verticalHeader()->hide();
   m_table->horizontalHeader()->setStretchLastSection(true);
@@ -118,6 +120,13 @@ CTrendsPage::CTrendsPage(XMResourceMgr& resources, QWidget* parent)
   layout->setContentsMargins(4, 4, 4, 7);
   layout->addLayout(top);
   layout->addWidget(m_splitter, 1);
+  // Tab follows the page from the top: the series, the buttons beside them, the chart and its
+  // note, then the table.
+  setTabOrder(m_picker, m_exportCsv);
+  setTabOrder(m_exportCsv, m_savePicture);
+  setTabOrder(m_savePicture, m_chartView);
+  setTabOrder(m_chartView, m_note);
+  setTabOrder(m_note, m_table);
 
   connect(m_picker, &QListWidget::itemChanged, this, &CTrendsPage::OnPickerItemChanged);
   connect(m_exportCsv, &QPushButton::clicked, this, &CTrendsPage::OnExportCsv);

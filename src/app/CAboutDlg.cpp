@@ -44,6 +44,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   layout->addWidget(buttons);
 
   m_box->setReadOnly(true);
+  m_box->setAccessibleName(strings::Load(ids::kAboutExtensionsName));
   const QString texts = ExtensionTexts();
   m_box->setPlainText(texts);
   // Without extension texts the dialog is shorter: no box (nor one to reach).

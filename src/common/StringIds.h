@@ -715,5 +715,6 @@ constexpr int kQuestionIconName = 9814;
 constexpr int kWarningIconName = 9815;
 constexpr int kErrorIconName = 9816;
 constexpr int kInformationIconName = 9817;
+constexpr int kAboutExtensionsName = 9818;
 
 }  // namespace ids

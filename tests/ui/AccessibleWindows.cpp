@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -183,6 +184,19 @@ Page& PageOf(Program& program, int tab) {
   program.SelectPatient(QString::fromLatin1(kPatient));
   program.ShowTab(program.Strip().PageTitle(tab));
   return *dynamic_cast<Page*>(program.Strip().GetPage(tab));
+}
+
+// The Trends tab with the patient's pulse chosen: its table and chart show.
+void TrendsWithASeries(Program& program, const Visit& visit) {
+  program.SelectPatient(QString::fromLatin1(kPatient));
+  ASSERT_TRUE(program.ShowTab(QStringLiteral("Trends")));
+  auto* picker = program.Strip().findChild<QListWidget*>(QStringLiteral("seriesPicker"));
+  ASSERT_NE(picker, nullptr);
+  const QList<QListWidgetItem*> found = picker->findItems(QStringLiteral("BP"), Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  found.first()->setCheckState(Qt::Checked);
+  Settle();
+  visit(program.Frame());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -466,6 +480,8 @@ const std::vector<Window>& All() {
       {"Main window: VS/Tests, tests", ShowSubPage(&CVSTestsPage::OnShowTests)},
       {"Main window: Notes", ShowTab(ids::kTabFirst + 4)},
       {"Main window: Todo", ShowTab(ids::kTabFirst + 5)},
+      {"Main window: Trends", ShowTab(QStringLiteral("Trends"))},
+      {"Main window: Trends, a series chosen", TrendsWithASeries},
       {"Main window: Main, read-only patient", ShowTab(ids::kTabFirst, kReadOnlyPatient)},
       {"Main window: Info, read-only patient", ShowTab(ids::kTabFirst + 1, kReadOnlyPatient)},
       {"Main window: Meds/Rx, read-only patient", ShowTab(ids::kTabFirst + 2, kReadOnlyPatient)},

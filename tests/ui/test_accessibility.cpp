@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QFile>
+#include <QFileInfo>
 
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -42,7 +43,10 @@ class ProgramTest : public app_test::AppTest {
     AppTest::SetUp();
     QAccessible::setActive(true);
     accessible_windows::FillDevice();
-    ASSERT_TRUE(Start());
+    // The program as it is installed: with the extensions beside it (the Trends tab).
+    StartOptions options = Options();
+    options.extensionsFolder = QFileInfo(QStringLiteral(OVELIN_TRENDS_MODULE)).absolutePath();
+    ASSERT_TRUE(Start(options));
     program_ = std::make_unique<accessible_windows::Program>(*app_);
   }
 
@@ -441,6 +445,7 @@ const char* const kDocumentedWindows[] = {
     "Main window: VS/Tests, tests",
     "Main window: Notes",
     "Main window: Todo",
+    "Main window: Trends",
     "Login",
     "Add Patient",
     "Preferences: Security",
