@@ -20,6 +20,7 @@ class BenchShell : public IShell {
   bool DesktopCompanion() const override { return false; }
   void NotifyPatientSelected(const QString&) override {}
   void NotifyPatientDeleted(const QString&) override {}
+  void NotifyPatientDataChanged(const QString&) override {}
 
  private:
   app_options::PrintSettings settings_;

@@ -20,6 +20,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   setWindowTitle(strings::Load(ids::kAboutTitle));
   auto* icon = new QLabel(this);
   icon->setPixmap(QIcon(QStringLiteral(":/pictures/ovelin.svg")).pixmap(48, 48));
+  icon->setAccessibleName(strings::Load(ids::kAppName));
   auto* version = new QLabel(m_versionLine, this);
   QFont bold = version->font();
   bold.setBold(true);
@@ -43,10 +44,12 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   layout->addWidget(buttons);
 
   m_box->setReadOnly(true);
+  m_box->setAccessibleName(strings::Load(ids::kAboutExtensionsName));
   const QString texts = ExtensionTexts();
   m_box->setPlainText(texts);
-  // Without extension texts the dialog is shorter: no box.
+  // Without extension texts the dialog is shorter: no box (nor one to reach).
   m_box->setVisible(!texts.isEmpty());
+  m_box->setEnabled(!texts.isEmpty());
 }
 
 QString CAboutDlg::ExtensionTexts() {

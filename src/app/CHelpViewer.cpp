@@ -22,6 +22,7 @@ CHelpViewer::CHelpViewer(QWidget* parent)
                  strings::Load(ids::kMenuHelp));
   setAttribute(Qt::WA_DeleteOnClose);
   m_browser->setOpenExternalLinks(true);
+  m_browser->setAccessibleName(strings::Load(ids::kMenuHelp));
   m_close->setObjectName(QStringLiteral("closeButton"));
   auto* buttons = new QHBoxLayout;
   buttons->setContentsMargins(6, 0, 6, 6);

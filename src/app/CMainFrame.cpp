@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QMenu>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QToolButton>
@@ -49,16 +50,24 @@ CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
   // The command bar: the menu, then the seven record buttons between separators, then the
   // input-panel toggle.
   m_commandBar->setObjectName(QStringLiteral("commandBar"));
+  m_commandBar->setAccessibleName(strings::Load(ids::kCommandBarName));
   m_commandBar->setMovable(false);
   m_commandBar->setFloatable(false);
   m_commandBar->setIconSize(QSize(28, 28));
   auto* fileButton = new QToolButton(m_commandBar);
-  fileButton->setText(strings::Load(ids::kMenuFile));
+  // The menu comes first: a screen reader may ask for the button's interface as soon as its
+  // text is set, and the interface is chosen once, by whether the button opens a menu.
   fileButton->setMenu(m_fileMenu);
   fileButton->setPopupMode(QToolButton::InstantPopup);
+  fileButton->setText(strings::Load(ids::kMenuFile));
   fileButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
   fileButton->setObjectName(QStringLiteral("fileMenuButton"));
   m_commandBar->addWidget(fileButton);
+  // F10 and Alt+F open the menu from anywhere in the window, as a tap on "File" does.
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::ALT | Qt::Key_F)}) {
+    auto* opener = new QShortcut(keys, this);
+    connect(opener, &QShortcut::activated, fileButton, &QToolButton::showMenu);
+  }
   m_commandBar->addSeparator();
   AddToolbarCommand(command_ids::kNewPatient, "toolbar_newpatient", ids::kToolNewPatient);
   AddToolbarCommand(command_ids::kAddMeds, "toolbar_meds", ids::kToolAddMeds);
@@ -100,6 +109,8 @@ void CMainFrame::AddToolbarCommand(int commandId, const char* picture, int tipId
   QAction* action = m_commandBar->addAction(icon, strings::Load(tipId));
   action->setData(commandId);
   action->setObjectName(QLatin1String(picture));
+  // Tab reaches the button; Space presses it.
+  m_commandBar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
   connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
   m_actions.insert(commandId, action);
 }

@@ -124,6 +124,10 @@ bool COvelinApp::Initialise(const StartOptions& options) {
   // here, before the chart tabs are made, so that their pages join the tab strip.
   XMExtensionMgr* extensions = XMExtensionMgr::Instance();
   extensions->SetResourceMgr(m_resources.get());
+  extensions->SetProgramFolder(options.extensionsFolder.isEmpty()
+                                   ? QCoreApplication::applicationDirPath() + QStringLiteral("/") +
+                                         QLatin1String(XMExtensionMgr::kFolderName)
+                                   : options.extensionsFolder);
   extensions->LoadResources();
   InstallHelpFile();
   // Category lists of a device made by an older release move to where this one reads them.
@@ -280,6 +284,7 @@ void COvelinApp::AddPatientListener(IPatientListener* listener) {
 }
 
 void COvelinApp::NotifyPatientSelected(const QString& name) {
+  m_resources->PatientData().SetCurrentPatient(name);
   for (IPatientListener* listener : m_listeners) {
     listener->OnPatientSelected(name);
   }
@@ -289,6 +294,10 @@ void COvelinApp::NotifyPatientDeleted(const QString& name) {
   for (IPatientListener* listener : m_listeners) {
     listener->OnPatientDeleted(name);
   }
+}
+
+void COvelinApp::NotifyPatientDataChanged(const QString& name) {
+  m_resources->PatientData().NotifyChanged(name);
 }
 
 void COvelinApp::OnPreferences() {
@@ -404,6 +413,7 @@ bool COvelinApp::HandleRegisteredMessage(uint32_t message) {
       strip->RefillPatientList(true, true);
       strip->ReloadCurrentPage();
     }
+    NotifyPatientDataChanged(QString());
     return true;
   }
   if (message >= registered_messages::kFirst && message <= registered_messages::kLast) {

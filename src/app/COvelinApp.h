@@ -10,6 +10,7 @@
 
 #include "common/XMExtension.h"
 #include "platform/FileTime.h"
+#include "shell/CExtensionServices.h"
 #include "shell/IShell.h"
 #include "shell/Options.h"
 
@@ -32,6 +33,9 @@ struct StartOptions {
   bool singleInstance = true;
   // Show the main window at the end of start-up.
   bool showWindow = true;
+  // The extensions that come with the program; empty = the "extensions" folder beside the
+  // program file.
+  QString extensionsFolder;
 };
 
 // The application object: starts the program (refusing a second copy on the same device), owns
@@ -71,6 +75,7 @@ class COvelinApp : public QObject, public IShell {
   void AddPatientListener(IPatientListener* listener);
   void NotifyPatientSelected(const QString& name) override;
   void NotifyPatientDeleted(const QString& name) override;
+  void NotifyPatientDataChanged(const QString& name) override;
 
   // The "Preferences" command.
   void OnPreferences();
@@ -102,7 +107,7 @@ class COvelinApp : public QObject, public IShell {
 
  private:
   // What the program offers its extensions.
-  class ResourceMgr : public XMResourceMgr {
+  class ResourceMgr : public CExtensionServices {
    public:
     explicit ResourceMgr(COvelinApp& app) : app_(app) {}
     QWidget* GetCommandBar() override;

@@ -1,5 +1,7 @@
 #include "app/CPatientTabCtrl.h"
 
+#include <QTabBar>
+
 #include "chart/CMedsPage.h"
 #include "chart/CToDoPage.h"
 #include "chart/CVSTestsPage.h"
@@ -30,7 +32,9 @@ QString HeaderOf(const QString& name, const QString& mrNumber, const QString& ro
 }  // namespace
 
 CPatientTabCtrl::CPatientTabCtrl(IShell& shell, QWidget* parent)
-    : CPageTabCtrl(parent), m_shell(shell), m_headerText(strings::Load(ids::kPatientNotSelected)) {}
+    : CPageTabCtrl(parent), m_shell(shell), m_headerText(strings::Load(ids::kPatientNotSelected)) {
+  TabBar()->setAccessibleName(strings::Load(ids::kChartTabsName));
+}
 
 CPatientTabCtrl::~CPatientTabCtrl() {
   for (CPatientTabPage* page : m_chartPages) {

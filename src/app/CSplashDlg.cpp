@@ -9,12 +9,15 @@
 #include <QSvgRenderer>
 
 #include "app/CMainFrame.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 
 CSplashDlg::CSplashDlg(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   m_picture = PictureFor(screen != nullptr ? screen->depth() : 32);
   setAttribute(Qt::WA_DeleteOnClose, false);
+  setAccessibleName(strings::Load(ids::kAppName));
 }
 
 QString CSplashDlg::PictureFor(int bitsPerPixel) {

@@ -13,6 +13,7 @@
 #include "app/COvelinView.h"
 #include "app/CPatientTabCtrl.h"
 #include "app/DeviceStart.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/OnScreenKeyboard.h"
 #include "common/ui/UiSeams.h"
 #include "platform/Device.h"
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
   on_screen_keyboard::Attach();
   QApplication::setApplicationName(QStringLiteral("Ovelin"));
   QApplication::setApplicationVersion(QStringLiteral(OVELIN_VERSION_TEXT));
+  accessibility::Install();
 
   platform::Device device(platform::Device::ResolveFolder(line.device));
   QString error;

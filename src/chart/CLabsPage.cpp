@@ -391,6 +391,8 @@ void CLabsPage::OpenResult(uint32_t recordId) {
   // A read-only result is never written, whatever the dialog answered.
   if (accepted && result.accessState == 0 && !StoreValues(recordId, dialog.packedValues)) {
     vs_tests_widgets::ReportFailure(ids::kLabSaveFailed);
+  } else if (accepted && result.accessState == 0) {
+    TellPatientDataChanged();
   }
   RebuildLowerList();
 }
@@ -412,6 +414,7 @@ void CLabsPage::OnDelete() {
     vs_tests_widgets::ReportFailure(ids::kLabDeleteFailed);
     return;
   }
+  TellPatientDataChanged();
   std::erase(markedIds, id);
   // No other result becomes the focused one by itself: DELETE and OPEN wait for a tap.
   reloading = true;

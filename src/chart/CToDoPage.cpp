@@ -70,8 +70,9 @@ CToDoPage::CToDoPage(QWidget* parent)
 
   m_list->SetExtendedStyle(CBaseListCtrl::kCheckBoxes | CBaseListCtrl::kFullRowSelect |
                            CBaseListCtrl::kHeaderDragDrop | CBaseListCtrl::kNoColumnHeader);
-  m_list->InsertColumn(kPriorityColumn, QString(), kPriorityWidth);
-  m_list->InsertColumn(kTextColumn, QString(), kPriorityWidth);
+  // The headings are not shown; a screen reader tells them with each cell.
+  m_list->InsertColumn(kPriorityColumn, strings::Load(ids::kTodoPriorityName), kPriorityWidth);
+  m_list->InsertColumn(kTextColumn, strings::Load(ids::kTodoItemTextName), kPriorityWidth);
   m_list->SetChoiceColumn(kPriorityColumn);
   m_list->SetImageList({TodoIcon("todo_nonote.svg"), TodoIcon("todo_note.svg")});
 

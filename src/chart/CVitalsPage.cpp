@@ -10,6 +10,7 @@
 #include "chart/VsTestsWidgets.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/CPictureButton.h"
 #include "common/ui/QtControls.h"
 #include "store/CDBVitals.h"
@@ -52,6 +53,8 @@ CVitalsPage::CVitalsPage(CVSTestsPage& container)
   layout->setSpacing(4);
   layout->addLayout(top);
   layout->addWidget(m_values, 1);
+  // Tab follows the page from the top: the date, the buttons, then the list.
+  accessibility::SetTabOrder({m_dateList, m_save, m_delete, m_values});
 
   m_values->UnpackList(templateRows);
   templateLost = false;
@@ -205,6 +208,7 @@ void CVitalsPage::OnSave() {
     return;  // SAVE stays enabled: the values are not stored
   }
   m_save->setEnabled(false);
+  TellPatientDataChanged();
 }
 
 void CVitalsPage::OnDelete() {
@@ -220,6 +224,7 @@ void CVitalsPage::OnDelete() {
     vs_tests_widgets::ReportFailure(ids::kVitalsDeleteFailed);
     return;
   }
+  TellPatientDataChanged();
   {
     const QSignalBlocker blocker(m_dateList);
     m_dateList->removeItem(index);

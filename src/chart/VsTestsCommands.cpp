@@ -18,6 +18,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/IPageHost.h"
+#include "shell/IShell.h"
 #include "store/CDBLabValues.h"
 #include "store/CDBTest.h"
 #include "store/CDBVitals.h"
@@ -48,6 +49,8 @@ void AddDated(CDBDatedStore& record, CommandContext& context, const FILETIME& da
   record.time = time;
   if (!record.AddNew(false)) {
     vs_tests_widgets::ReportFailure(failureId);
+  } else {
+    context.host.Shell().NotifyPatientDataChanged(record.patient);
   }
 }
 

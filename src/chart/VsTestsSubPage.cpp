@@ -1,6 +1,8 @@
 #include "chart/VsTestsSubPage.h"
 
 #include "chart/CVSTestsPage.h"
+#include "shell/IPageHost.h"
+#include "shell/IShell.h"
 
 CVsTestsSubPage::CVsTestsSubPage(int dialogId, CVSTestsPage& container)
     : CPatientTabPage(dialogId, &container), m_container(container) {}
@@ -16,5 +18,11 @@ bool CVsTestsSubPage::IsShownSubPage() const {
 void CVsTestsSubPage::ShowReadOnlyLabel(bool shown) {
   if (IsShownSubPage()) {
     m_container.ShowReadOnlyLabel(shown);
+  }
+}
+
+void CVsTestsSubPage::TellPatientDataChanged() const {
+  if (IPageHost* host = m_container.Host()) {
+    host->Shell().NotifyPatientDataChanged(Patient());
   }
 }

@@ -21,6 +21,8 @@ class CVsTestsSubPage : public CPatientTabPage {
   QString Patient() const;
   void ShowReadOnlyLabel(bool shown);
   bool IsShownSubPage() const;
+  // Tells the extensions that the current patient's records changed (after a save or delete).
+  void TellPatientDataChanged() const;
 
  private:
   CVSTestsPage& m_container;

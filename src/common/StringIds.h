@@ -696,4 +696,25 @@ constexpr int kLogSentToPrinter = 9712;
 constexpr int kLogSentToSpooler = 9713;
 constexpr int kLogSentToQueue = 9714;
 
+// Accessible names
+constexpr int kMoveName = 9800;
+constexpr int kNoMoveName = 9801;
+constexpr int kNoFavName = 9802;
+constexpr int kPatientDetailsName = 9803;
+constexpr int kChartTabsName = 9804;
+constexpr int kPreferenceTabsName = 9805;
+constexpr int kNotePagesName = 9806;
+constexpr int kCommandBarName = 9807;
+constexpr int kScrollTabsLeftName = 9808;
+constexpr int kScrollTabsRightName = 9809;
+constexpr int kMoreCommandsName = 9810;
+constexpr int kCategoryEntriesName = 9811;
+constexpr int kProgressBarName = 9812;
+constexpr int kTodoPriorityName = 9813;
+constexpr int kQuestionIconName = 9814;
+constexpr int kWarningIconName = 9815;
+constexpr int kErrorIconName = 9816;
+constexpr int kInformationIconName = 9817;
+constexpr int kAboutExtensionsName = 9818;
+
 }  // namespace ids

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
 #include <QString>
+#include <utility>
 
 // The plugin interface of the program: what an extension library sees of the program and what it
 // gives back. Every class here is a pure interface, so an extension compiled against this header
@@ -9,9 +13,13 @@
 class CTabPage;  // a page of a tab strip (common/ui/CTabPage.h)
 class QWidget;
 
-// Version of this interface; the factory of an extension is handed it and answers nullptr for a
-// version that it was not built for.
-inline constexpr int kXMExtensionInterfaceVersion = 1;
+// Version of this interface. The program offers its newest version first and then each older
+// one it still serves, down to kXMExtensionOldestVersion; the factory of an extension answers
+// nullptr for a version that it was not built for. Version 2 only adds to version 1: the classes
+// of version 1 keep their operations in the same slots, and what version 2 adds comes after them,
+// so an extension built for version 1 runs unchanged.
+inline constexpr int kXMExtensionInterfaceVersion = 2;
+inline constexpr int kXMExtensionOldestVersion = 1;
 
 // Told about the patient the user is working on. Registered through
 // XMResourceMgr::AddPatientListener; the program does not own it.
@@ -49,6 +57,51 @@ class ITabHost {
   virtual ~ITabHost() = default;
 };
 
+// Version 2. One stored record of named values of the current patient: a vital-signs entry or a
+// lab result. The record is a copy; changing it changes nothing stored.
+struct XMValueRecord {
+  // When the entry was taken or the lab drawn, in the device's local time.
+  QDateTime time;
+  // The lab group ("CBC", "Chemistry", "Misc", ...); empty for a vital-signs entry.
+  QString name;
+  // The values exactly as stored: name, line feed, value, line feed for each pair.
+  QString values;
+  // The same values split into (name, value) pairs, in stored order, names and values as they
+  // stand. In a "Misc" lab the value of a "Value Name" pair names the values after it.
+  QList<std::pair<QString, QString>> pairs;
+  // 0 made on the device, 1 read-only from the desktop, 2 read/write from the desktop.
+  int accessState = 0;
+};
+
+// Version 2. Told when the vital signs or lab results of a patient may have changed: an entry was
+// saved, edited or deleted, a beam was received, or the screen was refreshed on request
+// ("OvelinRefreshScreen"). A listener reads again what it shows.
+class IPatientDataListener {
+ public:
+  virtual ~IPatientDataListener() = default;
+  // name is the patient's full name; empty when any patient's records may have changed.
+  virtual void OnPatientDataChanged(const QString& name) = 0;
+};
+
+// Version 2. Read-only access to the records of the patient the user is working on. Owned by the
+// program; valid as long as the XMResourceMgr that handed it out.
+class XMPatientData {
+ public:
+  // The current patient's full name; empty when no patient is selected.
+  virtual QString CurrentPatient() = 0;
+  // The current patient's vital-signs entries, oldest first. False, with records empty and error
+  // saying why, when the store could not be read; true with no records when there are none or
+  // no patient is selected.
+  virtual bool GetVitals(QList<XMValueRecord>& records, QString& error) = 0;
+  // The current patient's lab results, oldest first, as GetVitals.
+  virtual bool GetLabResults(QList<XMValueRecord>& records, QString& error) = 0;
+  // Appends a listener; not owned. Listeners are told in the order they were added.
+  virtual void AddDataListener(IPatientDataListener* listener) = 0;
+
+ protected:
+  virtual ~XMPatientData() = default;
+};
+
 // What the program offers its extensions.
 class XMResourceMgr {
  public:
@@ -62,6 +115,22 @@ class XMResourceMgr {
 
  protected:
   virtual ~XMResourceMgr() = default;
+
+  // Version 2, after every operation of version 1. Only an extension made for version 2 or later
+  // may call these.
+ public:
+  // The current patient's vital signs and lab results; never nullptr.
+  virtual XMPatientData* GetPatientData() = 0;
+  // The program's save-file dialog: filter like "CSV files (*.csv)", proposed a folder or file
+  // path, defaultSuffix (without dot) added to a chosen name that has none. The chosen path, or
+  // empty when the person cancelled.
+  virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& proposed,
+                                  const QString& filter, const QString& defaultSuffix) = 0;
+  // Writes bytes as the whole new content of the file, readable by its owner only, so that a
+  // reader sees the old file or the whole new one. False with the reason when it fails.
+  virtual bool WritePrivateFile(const QString& path, const QByteArray& bytes, QString& error) = 0;
+  // Tells the person something went wrong, in the program's message box (caption "Ovelin", OK).
+  virtual void ShowWarning(const QString& text) = 0;
 };
 
 // One extension. The first five operations are the ones the program has always called, in this

@@ -43,11 +43,11 @@ void XMExtensionMgr::SetResourceMgr(XMResourceMgr* resources) {
 }
 
 int XMExtensionMgr::LoadResources() {
-  const platform::Device* device = platform::Device::Current();
-  if (device == nullptr) {
-    return 0;
+  int added = programFolder_.isEmpty() ? 0 : LoadFolder(programFolder_);
+  if (const platform::Device* device = platform::Device::Current()) {
+    added += LoadFolder(device->PathOf(QString::fromLatin1(kFolderName)));
   }
-  return LoadFolder(device->PathOf(QString::fromLatin1(kFolderName)));
+  return added;
 }
 
 int XMExtensionMgr::LoadFolder(const QString& folder) {
@@ -62,12 +62,40 @@ int XMExtensionMgr::LoadFolder(const QString& folder) {
   return added;
 }
 
+bool XMExtensionMgr::IsLoaded(const QString& canonicalPath) {
+  const QString fileName = QFileInfo(canonicalPath).fileName();
+  for (const Loaded& loaded : extensions_) {
+    if (loaded.path.isEmpty()) {
+      continue;
+    }
+    if (loaded.path == canonicalPath) {
+      return true;  // loading the folder again (start-up does) adds nothing and is no error
+    }
+    if (QFileInfo(loaded.path).fileName() == fileName) {
+      const QString error = canonicalPath + QStringLiteral(": already loaded from ") + loaded.path;
+      if (!loadErrors_.contains(error)) {  // start-up loads the folders twice
+        loadErrors_.append(error);
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+std::unique_ptr<XMExtension> XMExtensionMgr::Create(XMExtensionFactory factory, int& version) {
+  for (version = kXMExtensionInterfaceVersion; version >= kXMExtensionOldestVersion; --version) {
+    if (XMExtension* extension = factory(version)) {
+      return std::unique_ptr<XMExtension>(extension);
+    }
+  }
+  version = 0;
+  return nullptr;
+}
+
 bool XMExtensionMgr::LoadLibrary(const QString& path) {
   const QString canonical = QFileInfo(path).canonicalFilePath();
-  for (const Loaded& loaded : extensions_) {
-    if (!loaded.path.isEmpty() && loaded.path == canonical) {
-      return false;
-    }
+  if (IsLoaded(canonical)) {
+    return false;
   }
   QLibrary library(path);
   library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
@@ -81,14 +109,16 @@ bool XMExtensionMgr::LoadLibrary(const QString& path) {
     loadErrors_.append(path + QStringLiteral(": no ") + QLatin1String(kXMExtensionFactoryName));
     return false;
   }
-  std::unique_ptr<XMExtension> extension(factory(kXMExtensionInterfaceVersion));
+  int version = 0;
+  std::unique_ptr<XMExtension> extension = Create(factory, version);
   if (extension == nullptr) {
-    loadErrors_.append(path + QStringLiteral(": declined interface version ") +
-                       QString::number(kXMExtensionInterfaceVersion));
+    loadErrors_.append(path + QStringLiteral(": declined interface versions %1 to %2")
+                                  .arg(kXMExtensionOldestVersion)
+                                  .arg(kXMExtensionInterfaceVersion));
     return false;
   }
   extension->Initialize(resources_);
-  extensions_.push_back({std::move(extension), canonical});
+  extensions_.push_back({std::move(extension), canonical, version});
   return true;
 }
 
@@ -105,6 +135,13 @@ XMExtension* XMExtensionMgr::GetExtension(int index) const {
     return nullptr;
   }
   return extensions_[static_cast<size_t>(index)].extension.get();
+}
+
+int XMExtensionMgr::GetInterfaceVersion(int index) const {
+  if (index < 0 || index >= GetSize()) {
+    return 0;
+  }
+  return extensions_[static_cast<size_t>(index)].version;
 }
 
 bool XMExtensionMgr::OnCmdMsg(int commandId) {

@@ -7,9 +7,9 @@
 
 #include "common/XMExtension.h"
 
-// The extension manager: loads the extension libraries of the device, hands them the program's
-// resource manager and routes to them the commands and registered messages that the program does
-// not handle itself. One per process.
+// The extension manager: loads the extension libraries of the program and of the device, hands
+// them the program's resource manager and routes to them the commands and registered messages
+// that the program does not handle itself. One per process.
 class XMExtensionMgr {
  public:
   static constexpr int kFirstCommandId = 10000;
@@ -29,9 +29,15 @@ class XMExtensionMgr {
 
   // Hands over the program's resource manager (not owned); extensions loaded later get it.
   virtual void SetResourceMgr(XMResourceMgr* resources);
-  // Loads every *.so of the device's extensions folder, in name order; answers how many
-  // extensions were added. A library that cannot be loaded or declines is skipped and noted in
-  // LoadErrors(). Loading the same file twice adds it once.
+  // The folder of the extensions that come with the program (the program sets it at start-up;
+  // empty = none). Its libraries load before the device's.
+  void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+  const QString& ProgramFolder() const { return programFolder_; }
+  // Loads every *.so of the program's extensions folder, then of the device's, each in name
+  // order; answers how many extensions were added. A library that cannot be loaded or declines
+  // is skipped and noted in LoadErrors(). Loading the same file twice adds it once, and a
+  // library of the same file name as one already loaded (the program's own copied into the
+  // device) is skipped.
   virtual int LoadResources();
   int LoadFolder(const QString& folder);
   bool LoadLibrary(const QString& path);
@@ -41,6 +47,9 @@ class XMExtensionMgr {
   int GetSize() const { return static_cast<int>(extensions_.size()); }
   // nullptr outside 0 .. GetSize() - 1.
   XMExtension* GetExtension(int index) const;
+  // The interface version the extension was made for (what its factory accepted); 0 outside
+  // 0 .. GetSize() - 1, and the current version for extensions added by the program.
+  int GetInterfaceVersion(int index) const;
 
   // Offers the command to each extension in turn until one handles it; false for an id outside
   // 10000 .. 20000 or when none handled it.
@@ -61,9 +70,18 @@ class XMExtensionMgr {
   struct Loaded {
     std::unique_ptr<XMExtension> extension;
     QString path;  // empty for extensions added by the program
+    int version = kXMExtensionInterfaceVersion;
   };
 
+  // True when this file, or a library of its file name, was loaded already; the second case is
+  // noted in LoadErrors().
+  bool IsLoaded(const QString& canonicalPath);
+  // Asks the factory for an extension of the newest version it accepts; nullptr when it accepts
+  // none, with version then 0.
+  static std::unique_ptr<XMExtension> Create(XMExtensionFactory factory, int& version);
+
   XMResourceMgr* resources_ = nullptr;
+  QString programFolder_;
   std::vector<Loaded> extensions_;
   QStringList loadErrors_;
 };

@@ -14,6 +14,7 @@
 #include "common/CDBBaseDatabase.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/CPictureButton.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/QtControls.h"
@@ -108,6 +109,7 @@ CAddNoteDlg::CAddNoteDlg(QWidget* parent)
   layout->addWidget(kindBox);
   layout->addLayout(when);
   layout->addStretch(1);
+  accessibility::TabInLayoutOrder(*this);
 
   GetCurrentTime(date);
   time = date;

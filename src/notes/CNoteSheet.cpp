@@ -6,6 +6,9 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
 #include "notes/CNoteSheetPage.h"
@@ -17,6 +20,8 @@ CNoteSheet::CNoteSheet(const QString& caption, QWidget* parent)
   m_tabs->setShape(QTabBar::RoundedSouth);
   m_tabs->setExpanding(false);
   m_tabs->setDrawBase(true);
+  m_tabs->setAccessibleName(strings::Load(ids::kNotePagesName));
+  accessibility::NameScrollArrows(*m_tabs);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);

@@ -5,6 +5,7 @@
 
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/CBaseListCtrl.h"
 #include "common/ui/CPictureButton.h"
 #include "common/ui/InputPanel.h"
@@ -40,6 +41,7 @@ void CNoteSheetPage::EnsureCreated() {
   m_created = true;
   OnInitPage();
   m_cancel->show();
+  accessibility::TabInLayoutOrder(*this);
 }
 
 void CNoteSheetPage::OnCancel() {

@@ -11,6 +11,7 @@
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/CBaseListCtrl.h"
 #include "common/ui/CPictureButton.h"
 #include "common/ui/UiSeams.h"
@@ -80,6 +81,8 @@ CNotesPage::CNotesPage(QWidget* parent)
   layout->addLayout(buttons);
   layout->addWidget(m_list, 1);
   layout->addWidget(m_noteBox, 2);
+  // Tab follows the page from the top: the buttons, the list, then the note.
+  accessibility::SetTabOrder({m_print, m_export, m_delete, m_save, m_list, m_noteBox});
   UpdateButtons(false);
 
   connect(m_list, &CBaseListCtrl::currentRowChanged, this, &CNotesPage::OnSelectionChanged);

@@ -38,8 +38,11 @@ CPatientForm::CPatientForm(const field_table::Table<CDBPatient>& rows, QWidget* 
       m_admitPicker(MakeAdmitDatePicker(this)),
       m_list(new CBaseListCtrl(this)),
       m_top(new QHBoxLayout),
-      m_layout(new QVBoxLayout(this)) {
+      m_layout(new QVBoxLayout(this)),
+      m_lastBeforeList(m_admitPicker) {
   m_list->setObjectName(QStringLiteral("itemList"));
+  m_list->setAccessibleName(strings::Load(ids::kPatientDetailsName));
+  m_admitLabel->setBuddy(m_admitPicker);
   m_list->SetExtendedStyle(CBaseListCtrl::kFullRowSelect);
   m_list->InsertColumn(CBaseListCtrl::kLabelColumn, strings::Load(ids::kColumnItem), 0);
   m_list->InsertColumn(CBaseListCtrl::kValueColumn, strings::Load(ids::kColumnValue), 0);
@@ -66,6 +69,9 @@ CPatientForm::CPatientForm(const field_table::Table<CDBPatient>& rows, QWidget* 
 
 void CPatientForm::AddButton(QWidget* button) {
   m_top->addWidget(button, 0, Qt::AlignVCenter);
+  QWidget::setTabOrder(m_lastBeforeList, button);
+  QWidget::setTabOrder(button, m_list);
+  m_lastBeforeList = button;
 }
 
 void CPatientForm::SetMargins(int side, int top, int bottom) {

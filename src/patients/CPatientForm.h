@@ -26,7 +26,7 @@ class CPatientForm : public QWidget {
  public:
   CPatientForm(const field_table::Table<CDBPatient>& rows, QWidget* parent = nullptr);
 
-  // The owner's buttons, right of the date picker.
+  // The owner's buttons, right of the date picker (and after it in the tab order).
   void AddButton(QWidget* button);
   // Margins around the form: left and right, top, and below the list.
   void SetMargins(int side, int top, int bottom);
@@ -76,4 +76,6 @@ class CPatientForm : public QWidget {
   CBaseListCtrl* m_list;
   QHBoxLayout* m_top;
   QVBoxLayout* m_layout;
+  // Tab reaches the buttons after the picker and before the list.
+  QWidget* m_lastBeforeList;
 };

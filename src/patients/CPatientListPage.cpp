@@ -16,6 +16,7 @@
 #include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/CPictureButton.h"
 #include "common/ui/CPopupList.h"
 #include "common/ui/QtControls.h"
@@ -154,6 +155,11 @@ CPatientListPage::CPatientListPage(QWidget* parent)
 
   auto* typeLabel = new QLabel(strings::Load(ids::kTypeLabel), this);
   auto* lookupLabel = new QLabel(strings::Load(ids::kLookupLabel), this);
+  typeLabel->setBuddy(m_type);
+  lookupLabel->setBuddy(m_lookup);
+  m_list->setAccessibleName(strings::Load(ids::kCheckoutPatientsName));
+  m_access->setAccessibleDescription(strings::Load(ids::kPatientStateName));
+  accessibility::SetTabOrder({m_type, m_move, m_delete, m_lookup, m_list});
   auto* controls = new QGridLayout;
   controls->setHorizontalSpacing(6);
   controls->setVerticalSpacing(4);

@@ -69,6 +69,10 @@ CLoginDlg::CLoginDlg(IShell& shell, QWidget* parent)
 
   m_shell.ReadOptions(nullptr, &m_hint, nullptr);
   m_hintField->setText(m_hint);
+  // The labels are painted on the picture, so the box itself tells its label and the hint.
+  m_passwordLabel->setBuddy(m_password);
+  m_password->setAccessibleName(m_passwordLabel->text());
+  m_password->setAccessibleDescription(m_hintLabel->text() + QLatin1Char(' ') + m_hint);
 
   connect(m_ok, &QPushButton::clicked, this, &CLoginDlg::OnOK);
   connect(m_exit, &QPushButton::clicked, this, &CLoginDlg::OnExit);

@@ -1,6 +1,7 @@
 #include "security/CPreferencesDlg.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -39,6 +40,10 @@ CPreferencesDlg::CPreferencesDlg(IShell& shell, QWidget* parent)
   resize(420, 280);
 
   m_tabCtrl->Create();
+  // The pages keep Enter from the dialog too: Enter in a field presses the default button here.
+  for (QLineEdit* field : m_tabCtrl->findChildren<QLineEdit*>()) {
+    connect(field, &QLineEdit::returnPressed, this, &CPreferencesDlg::OnOK);
+  }
   connect(m_ok, &QPushButton::clicked, this, &CPreferencesDlg::OnOK);
   connect(m_cancel, &QPushButton::clicked, this, &CPreferencesDlg::OnCancel);
   connect(escape, &QShortcut::activated, this, &CPreferencesDlg::OnCancel);

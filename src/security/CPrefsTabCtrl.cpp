@@ -1,11 +1,15 @@
 #include "security/CPrefsTabCtrl.h"
 
+#include <QTabBar>
+
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/XMExtensionMgr.h"
 
 CPrefsTabCtrl::CPrefsTabCtrl(IShell& shell, QWidget* parent)
-    : CPageTabCtrl(parent), m_securityPage(shell), m_printingPage(shell.PrintSettings()) {}
+    : CPageTabCtrl(parent), m_securityPage(shell), m_printingPage(shell.PrintSettings()) {
+  TabBar()->setAccessibleName(strings::Load(ids::kPreferenceTabsName));
+}
 
 CPrefsTabCtrl::~CPrefsTabCtrl() {
   ClosePages();

@@ -33,9 +33,13 @@ CSecurityPage::CSecurityPage(IShell& shell, QWidget* parent)
   auto* fields = new QGridLayout;
   fields->setHorizontalSpacing(8);
   fields->setVerticalSpacing(8);
-  fields->addWidget(new QLabel(strings::Load(ids::kTimeoutLabel), this), 0, 0);
+  auto* timeoutLabel = new QLabel(strings::Load(ids::kTimeoutLabel), this);
+  auto* hintLabel = new QLabel(strings::Load(ids::kHintField), this);
+  timeoutLabel->setBuddy(m_timeout);
+  hintLabel->setBuddy(m_hint);
+  fields->addWidget(timeoutLabel, 0, 0);
   fields->addWidget(m_timeout, 0, 1, Qt::AlignLeft);
-  fields->addWidget(new QLabel(strings::Load(ids::kHintField), this), 1, 0);
+  fields->addWidget(hintLabel, 1, 0);
   fields->addWidget(m_hint, 1, 1);
   fields->setColumnStretch(1, 1);
   auto* layout = new QVBoxLayout(this);

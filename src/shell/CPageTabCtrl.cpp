@@ -4,6 +4,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 
+#include "common/ui/Accessibility.h"
 #include "common/ui/CTabPage.h"
 
 CPageTabCtrl::CPageTabCtrl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(this)) {
@@ -12,7 +13,10 @@ CPageTabCtrl::CPageTabCtrl(QWidget* parent) : QWidget(parent), m_tabBar(new QTab
   m_tabBar->setFont(bold);
   m_tabBar->setExpanding(false);
   m_tabBar->setDrawBase(true);
-  m_tabBar->setFocusPolicy(Qt::NoFocus);
+  // Tab reaches the strip (the arrow keys then move between the tabs); a tap leaves the focus
+  // where it was.
+  m_tabBar->setFocusPolicy(Qt::TabFocus);
+  accessibility::NameScrollArrows(*m_tabBar);
   connect(m_tabBar, &QTabBar::currentChanged, this, &CPageTabCtrl::OnTabChanged);
 }
 

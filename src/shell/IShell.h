@@ -31,4 +31,7 @@ class IShell {
   // Tells every extension listener, in the order they were added.
   virtual void NotifyPatientSelected(const QString& name) = 0;
   virtual void NotifyPatientDeleted(const QString& name) = 0;
+  // Tells the extensions that the vital signs or lab results of patient name may have changed
+  // (empty name: of any patient). Whatever saves, deletes or receives such records calls it.
+  virtual void NotifyPatientDataChanged(const QString& name) = 0;
 };

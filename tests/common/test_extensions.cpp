@@ -11,6 +11,21 @@
 
 namespace {
 
+// No patient and no records, as a program without a patient list has them.
+class NoPatientData : public XMPatientData {
+ public:
+  QString CurrentPatient() override { return {}; }
+  bool GetVitals(QList<XMValueRecord>& records, QString& /*error*/) override {
+    records.clear();
+    return true;
+  }
+  bool GetLabResults(QList<XMValueRecord>& records, QString& /*error*/) override {
+    records.clear();
+    return true;
+  }
+  void AddDataListener(IPatientDataListener* /*listener*/) override {}
+};
+
 // The program's side of the plugin interface, as the extensions see it.
 class FakeResources : public XMResourceMgr {
  public:
@@ -19,6 +34,19 @@ class FakeResources : public XMResourceMgr {
   void AddCommand(int commandId, const QString& text) override {
     commands.emplace_back(commandId, text);
   }
+  XMPatientData* GetPatientData() override { return &data; }
+  QString GetSaveFileName(QWidget* /*parent*/, const QString& /*caption*/,
+                          const QString& /*proposed*/, const QString& /*filter*/,
+                          const QString& /*defaultSuffix*/) override {
+    return {};
+  }
+  bool WritePrivateFile(const QString& /*path*/, const QByteArray& /*bytes*/,
+                        QString& /*error*/) override {
+    return false;
+  }
+  void ShowWarning(const QString& /*text*/) override {}
+
+  NoPatientData data;
 
   std::vector<IPatientListener*> listeners;
   std::vector<std::pair<int, QString>> commands;
@@ -74,6 +102,10 @@ TEST_F(ExtensionManagerTest, LoadsTheDevicesExtensionAndHandsItTheResourceManage
   ASSERT_EQ(manager->GetSize(), 1);
   EXPECT_EQ(manager->GetExtension(1), nullptr);
   EXPECT_EQ(manager->GetExtension(-1), nullptr);
+  // The test extension was built for interface version 1: the program, now at version 2, offers
+  // it version 1 after it declined version 2.
+  EXPECT_EQ(manager->GetInterfaceVersion(0), 1);
+  EXPECT_EQ(manager->GetInterfaceVersion(1), 0);
 
   XMExtension* extension = manager->GetExtension(0);
   ASSERT_NE(extension, nullptr);
@@ -118,6 +150,7 @@ TEST_F(ExtensionManagerTest, OffersCommandsAndMessagesInOrderUntilOneHandlesThem
   InstallTestExtension();
   ASSERT_EQ(manager->LoadResources(), 1);
   ASSERT_EQ(manager->GetSize(), 2);
+  EXPECT_EQ(manager->GetInterfaceVersion(0), kXMExtensionInterfaceVersion);  // the program's own
 
   EXPECT_TRUE(manager->OnCmdMsg(12000));   // the first extension takes it
   EXPECT_TRUE(manager->OnCmdMsg(15001));   // the first declines, the second takes it

@@ -1,7 +1,8 @@
 // A small extension for the tests: "Bedside Checklist". It adds a chart page that shows the
 // selected patient, a preference page, about and help texts, a patient listener and one command,
 // and answers one registered message. It uses only the plugin interface and Qt, as every
-// extension must.
+// extension must, and only what interface version 1 offers: it stands for the extensions made
+// before version 2, which the program must go on loading.
 
 #include <QCheckBox>
 #include <QLabel>
@@ -142,9 +143,12 @@ class BedsideChecklist : public XMExtension, public IPatientListener {
 
 }  // namespace
 
+// Built for version 1, as every extension made before version 2 was.
+constexpr int kBuiltForVersion = 1;
+
 extern "C" __attribute__((visibility("default"))) XMExtension* OvelinCreateExtension(
     int interfaceVersion) {
-  if (interfaceVersion != kXMExtensionInterfaceVersion) {
+  if (interfaceVersion != kBuiltForVersion) {
     return nullptr;
   }
   return new BedsideChecklist;

@@ -29,11 +29,13 @@ class FakeShell : public IShell {
   bool DesktopCompanion() const override { return desktopCompanion; }
   void NotifyPatientSelected(const QString& name) override { selected.append(name); }
   void NotifyPatientDeleted(const QString& name) override { deleted.append(name); }
+  void NotifyPatientDataChanged(const QString& name) override { dataChanged.append(name); }
 
   app_options::PrintSettings printSettings;
   bool desktopCompanion = false;
   QStringList selected;
   QStringList deleted;
+  QStringList dataChanged;
   std::vector<uint32_t> timeoutsWritten;
 };
 

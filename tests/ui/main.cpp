@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include "app/COvelinView.h"
+#include "common/ui/Accessibility.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/OnScreenKeyboard.h"
 #include "common/ui/UiSeams.h"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   on_screen_keyboard::Attach();
+  // The program's own accessibility interfaces, as the program installs them at start.
+  accessibility::Install();
   ::testing::InitGoogleTest(&argc, argv);
   auto_text_reader::Install();
   TestGuard::AddReset(ResetUiSeams);

@@ -70,7 +70,12 @@ void RecordFinalStatus(QString& status) {
 }
 
 int WaitForExit(QProcess& process) {
-  if (!process.waitForFinished(kGiveUpMs * 2)) {
+  if (process.error() == QProcess::FailedToStart) {
+    return -1;
+  }
+  // The process may have ended while the program's own loop ran (waitForFinished then answers
+  // false at once): its exit is read as it is.
+  if (process.state() != QProcess::NotRunning && !process.waitForFinished(kGiveUpMs * 2)) {
     process.kill();
     process.waitForFinished();
     return -1;

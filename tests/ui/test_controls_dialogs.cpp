@@ -402,11 +402,15 @@ TEST(UiSeamsTest, MessageBoxesAndDialogsOpenOverTheWindowTheyBelongTo) {
   QDialog dialog(&window);
   dialog.resize(200, 100);
   QRect dialogAt;
-  ui_seams::PushModalHandler([&dialogAt](QDialog& shown) {
+  QSize dialogSize;
+  ui_seams::PushModalHandler([&dialogAt, &dialogSize](QDialog& shown) {
     dialogAt = shown.frameGeometry();
+    dialogSize = shown.size();
     return int{QDialog::Rejected};
   });
   ui_seams::RunModal(dialog);
+  // A dialog that chose its size keeps it (Preferences would otherwise open squeezed).
+  EXPECT_EQ(dialogSize, QSize(200, 100));
   EXPECT_TRUE(window.frameGeometry().contains(dialogAt));
   EXPECT_LE(std::abs(dialogAt.center().x() - window.frameGeometry().center().x()), 1);
 }

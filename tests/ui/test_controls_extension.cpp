@@ -8,6 +8,7 @@
 
 #include "common/XMExtensionMgr.h"
 #include "common/ui/CTabPage.h"
+#include "shell/CExtensionServices.h"
 #include "support/TempDevice.h"
 
 namespace {
@@ -57,7 +58,7 @@ class TabHost : public ITabHost {
   QTabWidget tabs;
 };
 
-class Resources : public XMResourceMgr {
+class Resources : public CExtensionServices {
  public:
   QWidget* GetCommandBar() override { return nullptr; }
   void AddPatientListener(IPatientListener* listener) override { listeners.push_back(listener); }

@@ -27,6 +27,7 @@ void OnReceiveBeam(CommandContext& context) {
   CDBPatient::ClearReadOnlyCache();
   context.host.RefillPatientList(true, true);
   context.host.ReloadCurrentPage();
+  context.host.Shell().NotifyPatientDataChanged(QString());
 }
 
 void OnBeam(CommandContext& context) {

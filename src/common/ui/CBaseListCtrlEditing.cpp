@@ -145,6 +145,10 @@ void CBaseListCtrl::OpenEditor(CellEditor* editor, int row, int column) {
     connect(editor, &CellEditor::picked, this,
             [this, row, column](int index) { OnChoicePicked(row, column, index); });
   }
+  // A list of labelled rows names the editor by the row's label, any other by the column.
+  const bool labelledRows = choiceColumn_ < 0 && column == kValueColumn;
+  editor->SetAccessibleName(labelledRows ? GetItemText(row, kLabelColumn)
+                                         : headerItem()->text(column));
   PlaceEditor(editor->Widget(), row, column, editor->Height());
   if (editor->IsDropDown()) {
     ui_seams::OpenDropDown(*editor->Picks());

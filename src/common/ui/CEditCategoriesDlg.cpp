@@ -41,6 +41,7 @@ CEditCategoriesDlg::CEditCategoriesDlg(int listId, QWidget* parent)
       delete_(new QPushButton(strings::Load(ids::kButtonDelete), this)) {
   setWindowTitle(strings::Load(ids::kEditCategoriesTitle));
   list_->setObjectName(QStringLiteral("entries"));
+  list_->setAccessibleName(strings::Load(ids::kCategoryEntriesName));
   ok_->setObjectName(QStringLiteral("ok"));
   new_->setObjectName(QStringLiteral("new"));
   rename_->setObjectName(QStringLiteral("rename"));
@@ -170,7 +171,9 @@ CNamePromptDlg::CNamePromptDlg(const QString& prompt, const QString& text, QWidg
   buttons->addButton(strings::Load(ids::kButtonOk), QDialogButtonBox::AcceptRole);
   buttons->addButton(strings::Load(ids::kButtonCancel), QDialogButtonBox::RejectRole);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(prompt, this));
+  auto* label = new QLabel(prompt, this);
+  label->setBuddy(edit_);
+  layout->addWidget(label);
   layout->addWidget(edit_);
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

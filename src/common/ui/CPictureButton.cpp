@@ -1,9 +1,13 @@
 #include "common/ui/CPictureButton.h"
 
 #include <QFile>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 
 // The pictures are compiled into a static library: their resource is registered on first use,
 // since nothing else would keep it in the program.
@@ -44,10 +48,33 @@ QIcon RenderPicture(const QString& path, QSize* naturalSize) {
   return icon;
 }
 
+// The spoken names of the captions that several pages share, by caption.
+const QHash<QString, int>& SharedSpokenNames() {
+  static const QHash<QString, int> names = [] {
+    const std::pair<int, int> captionAndName[] = {
+        {ids::kPictureSave, ids::kSaveName},       {ids::kPictureNoSave, ids::kNoSaveName},
+        {ids::kPictureCancel, ids::kButtonCancel}, {ids::kPictureDelete, ids::kButtonDelete},
+        {ids::kPictureNoDelete, ids::kNoDeleteName}, {ids::kPictureMove, ids::kMoveName},
+        {ids::kPictureNoMove, ids::kNoMoveName},   {ids::kPictureOpen, ids::kOpenName},
+        {ids::kPictureFav, ids::kFavName},         {ids::kPictureNoFav, ids::kNoFavName},
+        {ids::kPicturePrint, ids::kPrintButtonName}, {ids::kPictureBeam, ids::kBeamButtonName},
+        {ids::kPicturePopup, ids::kPopupListTitle},
+    };
+    QHash<QString, int> byCaption;
+    for (const auto& [caption, name] : captionAndName) {
+      byCaption.insert(strings::Load(caption), name);
+    }
+    return byCaption;
+  }();
+  return names;
+}
+
+// The frame drawn inside a button that has the keyboard focus.
+constexpr int kFocusFrameWidth = 2;
+
 }  // namespace
 
 CPictureButton::CPictureButton(const QString& caption, QWidget* parent) : QAbstractButton(parent) {
-  setFocusPolicy(Qt::NoFocus);
   LoadBitmaps(caption);
 }
 
@@ -56,6 +83,9 @@ bool CPictureButton::LoadBitmaps(const QString& caption) {
   setObjectName(caption);
   setText(caption);
   inert_ = caption.size() > 2 && caption.startsWith(QLatin1String("NO"));
+  // Tab reaches a button, a tap does not take the focus (an in-place edit stays open); a
+  // look-alike has nothing to do.
+  setFocusPolicy(inert_ ? Qt::NoFocus : Qt::TabFocus);
   QSize natural;
   up_ = RenderPicture(PicturePath(caption, QStringLiteral("U")), &natural);
   down_ = RenderPicture(PicturePath(caption, QStringLiteral("D")), nullptr);
@@ -72,6 +102,14 @@ bool CPictureButton::LoadBitmaps(const QString& caption) {
   updateGeometry();
   update();
   return !up_.isNull();
+}
+
+QString CPictureButton::SpokenName() const {
+  if (!accessibleName().isEmpty()) {
+    return accessibleName();
+  }
+  const int nameId = SharedSpokenNames().value(caption_);
+  return nameId != 0 ? strings::Load(nameId) : caption_;
 }
 
 void CPictureButton::SetPushed(bool pushed) {
@@ -108,9 +146,17 @@ void CPictureButton::paintEvent(QPaintEvent* /*event*/) {
     painter.setPen(palette().color(isEnabled() ? QPalette::WindowText : QPalette::PlaceholderText));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.drawText(rect(), Qt::AlignCenter, caption_);
-    return;
+  } else {
+    picture->paint(&painter, rect());
   }
-  picture->paint(&painter, rect());
+  if (hasFocus()) {
+    QPen frame(palette().color(QPalette::Highlight), kFocusFrameWidth);
+    frame.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(frame);
+    painter.setBrush(Qt::NoBrush);
+    const int inset = kFocusFrameWidth / 2;
+    painter.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
+  }
 }
 
 void CPictureButton::mousePressEvent(QMouseEvent* event) {

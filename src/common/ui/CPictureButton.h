@@ -7,7 +7,8 @@
 // A command button drawn by pictures named after its caption: caption + "U" (up), "D" (down) and
 // "X" (disabled), SVG files under the resource folder ":/pictures/". A caption starting with "NO"
 // (for example "NOSAVE") makes the inert look-alike that stands in for the button while the
-// record is read-only: it shows its picture and does nothing when tapped.
+// record is read-only: it shows its picture and does nothing when tapped. A button (not a
+// look-alike) is reached with Tab, pressed with Space, and shows a frame while it has the focus.
 class CPictureButton : public QAbstractButton {
   Q_OBJECT
 
@@ -17,6 +18,10 @@ class CPictureButton : public QAbstractButton {
   // Loads the pictures of caption; false when its up picture does not exist.
   bool LoadBitmaps(const QString& caption);
   const QString& Caption() const { return caption_; }
+  // The word a person would say for the button: its accessible name when one was given, else the
+  // plain name of a caption that several pages share ("Delete" for "DELETE", "Delete (read
+  // only)" for "NODELETE"), else the caption itself.
+  QString SpokenName() const;
   bool IsInert() const { return inert_; }
   // Shows the pushed picture while set (the sub-page buttons that stay pushed).
   void SetPushed(bool pushed);

@@ -23,6 +23,7 @@ int Run(QWidget* owner, const QStringList& entries, QPoint point) {
   popup.setWindowTitle(strings::Load(ids::kPopupListTitle));
   auto* list = new QListWidget(&popup);
   list->setObjectName(QStringLiteral("entries"));
+  list->setAccessibleName(popup.windowTitle());
   list->addItems(entries);
   list->setCurrentRow(-1);
   auto* layout = new QVBoxLayout(&popup);

@@ -21,6 +21,7 @@ CProgressDlg::CProgressDlg(QWidget* parent)
   progress_->setRange(0, 100);
   progress_->setValue(0);
   progress_->setTextVisible(false);
+  progress_->setAccessibleName(strings::Load(ids::kProgressBarName));
   cancel_->setObjectName(QStringLiteral("cancel"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(status_);

@@ -91,6 +91,15 @@ void CellEditor::Release() {
   }
 }
 
+void CellEditor::SetAccessibleName(const QString& name) {
+  m_widget->setAccessibleName(name);
+  for (QWidget* part : m_widget->findChildren<QWidget*>()) {
+    if (part->focusPolicy() != Qt::NoFocus) {
+      part->setAccessibleName(name);
+    }
+  }
+}
+
 void CellEditor::WatchKeys(QObject* target) {
   target->installEventFilter(this);
   m_watched.emplace_back(target);

@@ -49,6 +49,8 @@ class CellEditor : public QObject {
   virtual int Height() const { return 0; }
   // Hides the widget, stops watching its keys and lets it go.
   void Release();
+  // Names the editor and the boxes in it for a screen reader: the row's label.
+  void SetAccessibleName(const QString& name);
 
  signals:
   // Choice index of Picks() was picked.

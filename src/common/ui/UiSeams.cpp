@@ -6,8 +6,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <deque>
+
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 
 namespace ui_seams {
 namespace {
@@ -131,7 +135,10 @@ void CentreOn(QWidget& dialog, const QWidget* owner) {
   if (owner == nullptr) {
     return;
   }
-  dialog.adjustSize();
+  // A dialog that chose its own size keeps it; any other takes the size its layout asks for.
+  if (!dialog.testAttribute(Qt::WA_Resized)) {
+    dialog.adjustSize();
+  }
   QRect placed(QPoint(), dialog.frameGeometry().size());
   placed.moveCenter(owner->frameGeometry().center());
   // Kept inside the owner where it fits, so that nothing of it stands off the window.
@@ -145,28 +152,47 @@ void CentreOn(QWidget& dialog, const QWidget* owner) {
   dialog.move(placed.topLeft());
 }
 
+namespace {
+
+// A screen reader says what the box's icon means ("Warning"), as a look at it tells.
+void NameIcon(QMessageBox& box, int nameId) {
+  for (QLabel* label : box.findChildren<QLabel*>()) {
+    if (label->text().isEmpty() && !label->pixmap().isNull()) {
+      label->setAccessibleName(nameId != 0 ? strings::Load(nameId) : QString());
+    }
+  }
+}
+
+}  // namespace
+
 messages::Answer QtMessageService::Show(const messages::Shown& message) {
   QWidget* owner = OwnerWindow();
   QMessageBox box(owner);
   box.setWindowTitle(message.caption);
   box.setText(message.text);
+  int iconName = 0;
   switch (message.icon) {
     case messages::Icon::None:
       box.setIcon(QMessageBox::NoIcon);
       break;
     case messages::Icon::Information:
       box.setIcon(QMessageBox::Information);
+      iconName = ids::kInformationIconName;
       break;
     case messages::Icon::Exclamation:
       box.setIcon(QMessageBox::Warning);
+      iconName = ids::kWarningIconName;
       break;
     case messages::Icon::Stop:
       box.setIcon(QMessageBox::Critical);
+      iconName = ids::kErrorIconName;
       break;
     case messages::Icon::Question:
       box.setIcon(QMessageBox::Question);
+      iconName = ids::kQuestionIconName;
       break;
   }
+  NameIcon(box, iconName);
   QMessageBox::StandardButtons buttons;
   QMessageBox::StandardButton preferred = QMessageBox::Ok;
   switch (message.buttons) {
