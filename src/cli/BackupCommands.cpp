@@ -9,25 +9,40 @@
 namespace cli {
 namespace {
 
-// The largest backup document that import reads; a larger input is refused before it is parsed.
-constexpr qint64 kMaxImportBytes = 128 * 1024 * 1024;
+// The largest backup document that export writes and import reads. A larger input is refused
+// before it is parsed, so that a malformed or hostile file cannot exhaust memory (parsing takes
+// about four times the document's size); export keeps to the same limit so that every backup it
+// writes can be restored. A ward of 2,000 patients with a few years' records makes about 130 MiB.
+qint64 maxBackupBytes = qint64{512} * 1024 * 1024;
+
+QString TooLarge() {
+  return QStringLiteral("the document is larger than %1 MiB").arg(maxBackupBytes >> 20);
+}
 
 // Reads the whole input up to the limit; false with the reason when it cannot be read or is
 // larger.
 bool ReadBounded(QFile& file, QByteArray& bytes, QString& error) {
-  bytes = file.read(kMaxImportBytes + 1);
+  bytes = file.read(maxBackupBytes + 1);
   if (file.error() != QFileDevice::NoError) {
     error = file.errorString();
     return false;
   }
-  if (bytes.size() > kMaxImportBytes) {
-    error = QStringLiteral("the document is larger than %1 MiB").arg(kMaxImportBytes >> 20);
+  if (bytes.size() > maxBackupBytes) {
+    error = TooLarge();
     return false;
   }
   return true;
 }
 
 }  // namespace
+
+qint64 MaxBackupBytes() {
+  return maxBackupBytes;
+}
+
+void SetMaxBackupBytes(qint64 bytes) {
+  maxBackupBytes = bytes;
+}
 
 // export [--patient NAME] [--output FILE]: the backup document on standard output or into FILE.
 int RunExport(Context& context, const QStringList& arguments) {
@@ -45,6 +60,11 @@ int RunExport(Context& context, const QStringList& arguments) {
                                   : BadInput(context, error);
   }
   const QByteArray json = QJsonDocument(document).toJson(QJsonDocument::Indented);
+  if (json.size() > maxBackupBytes) {
+    return Failure(context, QStringLiteral("nothing was exported: %1, which import would not "
+                                           "read; export fewer patients at a time with --patient")
+                                .arg(TooLarge()));
+  }
   const auto output = args.Option("output");
   if (!output) {
     context.out << QString::fromUtf8(json);

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 
 #include "cli/CliRunner.h"
+#include "cli/Command.h"
 #include "support/DamagedFiles.h"
 
 using damaged_files::Damage;
@@ -100,11 +101,57 @@ TEST(CliBackup, AnExportIsPrivateWhateverTheUmask) {
   EXPECT_EQ(document["patients"].toArray().size(), 2);
 }
 
+// Lowers the backup size limit for one test, so that a test need not write half a gigabyte.
+class BackupLimit {
+ public:
+  explicit BackupLimit(qint64 bytes) : previous_(cli::MaxBackupBytes()) {
+    cli::SetMaxBackupBytes(bytes);
+  }
+  ~BackupLimit() { cli::SetMaxBackupBytes(previous_); }
+
+ private:
+  qint64 previous_;
+};
+
+TEST(CliBackup, TheLimitIsRoomForALargeWard) {
+  EXPECT_GE(cli::MaxBackupBytes(), qint64{512} * 1024 * 1024);
+}
+
+TEST(CliBackup, AnExportThatImportWouldNotReadIsRefusedAndWritesNothing) {
+  CliRunner cli;
+  AddPatients(cli, 20);
+  const QString backup = cli.folder() + "/backup.json";
+  const QString one = cli.folder() + "/one.json";
+  ASSERT_EQ(cli.Run({"export", "--output", backup}).code, 0);
+  ASSERT_EQ(cli.Run({"export", "--patient", "Lee, P3", "--output", one}).code, 0);
+  const QString good = ReadAll(backup);
+  const QString onePatient = ReadAll(one);
+
+  // Room for a few patients, not for twenty.
+  const BackupLimit limit(onePatient.size() * 3);
+  ASSERT_GT(good.size(), onePatient.size() * 3);
+  for (const QStringList& command :
+       {QStringList{"export", "--output", backup}, QStringList{"export"}}) {
+    const CliResult refused = cli.Run(command);
+    EXPECT_EQ(refused.code, 1) << command.join(' ').toStdString();
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.err.contains("nothing was exported")) << refused.err.toStdString();
+  }
+  EXPECT_EQ(ReadAll(backup), good);
+  // A patient at a time still fits, and is read back.
+  ASSERT_EQ(cli.Run({"export", "--patient", "Lee, P3", "--output", one}).code, 0);
+  EXPECT_EQ(ReadAll(one), onePatient);
+  EXPECT_EQ(cli.Run({"import", one}).code, 0);
+}
+
 TEST(CliBackup, AnImportReadsABoundedInputAndNamesTheValueItRefuses) {
   CliRunner cli;
-  const CliResult endless = cli.Run({"import", "/dev/zero"});
-  EXPECT_EQ(endless.code, 2);
-  EXPECT_TRUE(endless.err.contains("larger than 128 MiB")) << endless.err.toStdString();
+  {
+    const BackupLimit limit(qint64{1} << 20);
+    const CliResult endless = cli.Run({"import", "/dev/zero"});
+    EXPECT_EQ(endless.code, 2);
+    EXPECT_TRUE(endless.err.contains("larger than 1 MiB")) << endless.err.toStdString();
+  }
 
   AddPatients(cli, 1);
   const QString path = cli.folder() + "/backup.json";
