@@ -29,27 +29,10 @@
 
 namespace {
 
-using bench_support::BenchDevice;
-
-struct Devices {
-  Devices()
-      : patient(bench_support::ChosenPatient()),
-        name(generator::PatientName(bench_support::WardLoad(), patient)),
-        ward(bench_support::MakeWard()),
-        alone(bench_support::MakeAlone(patient)) {}
-  int patient;
-  QString name;
-  std::unique_ptr<BenchDevice> ward;
-  std::unique_ptr<BenchDevice> alone;
-};
-
-Devices& TheDevices() {
-  static Devices devices;
-  return devices;
-}
+using bench_support::TheWardAndAlone;
 
 platform::Device& DeviceOf(bool onWard) {
-  return onWard ? TheDevices().ward->device() : TheDevices().alone->device();
+  return onWard ? TheWardAndAlone().ward->device() : TheWardAndAlone().alone->device();
 }
 
 // One page: how to make it in a host, the page to reload, and how many rows it lists.
@@ -118,7 +101,7 @@ Page TodoPage() {
 
 void Reload(benchmark::State& state, const Page& kind, bool onWard) {
   const platform::DeviceScope scope(DeviceOf(onWard));
-  bench_support::BenchHost host(TheDevices().name);
+  bench_support::BenchHost host(TheWardAndAlone().name);
   std::unique_ptr<CPatientTabPage> page = kind.make();
   page->SetHost(&host);
   page->resize(480, 540);
@@ -167,12 +150,12 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
-  TheDevices();  // filled before timing starts
+  TheWardAndAlone();  // filled before timing starts
   RegisterAll();
   bench_support::RatioReporter reporter;
   const int code = bench_support::RunAll(argc, argv, reporter);
   std::printf("Page reloads for %s, alone / on the ward of %d patients:\n",
-              qPrintable(TheDevices().name), Load().patients);
+              qPrintable(TheWardAndAlone().name), Load().patients);
   for (const Named& named : kPages) {
     const std::string base = std::string("BM_Reload") + named.name;
     bench_support::PrintRatio(reporter, base + "_Alone", base + "_OnWard", named.name);

@@ -14,27 +14,10 @@
 
 namespace {
 
-using bench_support::BenchDevice;
-
-struct Devices {
-  Devices()
-      : patient(bench_support::ChosenPatient()),
-        name(generator::PatientName(bench_support::WardLoad(), patient)),
-        ward(bench_support::MakeWard()),
-        alone(bench_support::MakeAlone(patient)) {}
-  int patient;
-  QString name;
-  std::unique_ptr<BenchDevice> ward;
-  std::unique_ptr<BenchDevice> alone;
-};
-
-Devices& TheDevices() {
-  static Devices devices;
-  return devices;
-}
+using bench_support::TheWardAndAlone;
 
 void Delete(benchmark::State& state, bool onWard) {
-  Devices& devices = TheDevices();
+  bench_support::WardAndAlone& devices = TheWardAndAlone();
   const platform::DeviceScope scope(onWard ? devices.ward->device() : devices.alone->device());
   sqlite3* db = platform::Device::Current()->ObjectStore();
   bench_support::PagesWrittenSinceLastCall(db);
@@ -70,7 +53,7 @@ BENCHMARK(BM_DeletePatient_OnWard)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-  TheDevices();  // filled before timing starts
+  TheWardAndAlone();  // filled before timing starts
   bench_support::RatioReporter reporter;
   const int code = bench_support::RunAll(argc, argv, reporter);
   bench_support::PrintRatio(reporter, "BM_DeletePatient_Alone", "BM_DeletePatient_OnWard",

@@ -18,19 +18,11 @@
 
 namespace {
 
-using bench_support::BenchDevice;
-
-constexpr int kFew = 10;
-
-BenchDevice& DeviceWith(bool ward) {
-  static std::unique_ptr<BenchDevice> few = bench_support::MakeSmallWard(kFew);
-  static std::unique_ptr<BenchDevice> many = bench_support::MakeWard();
-  return ward ? *many : *few;
-}
+using bench_support::FewPatientsOrWard;
 
 // The page, shown with all patients listed.
 struct ShownPage {
-  explicit ShownPage(bool ward) : scope(DeviceWith(ward).device()) {
+  explicit ShownPage(bool ward) : scope(FewPatientsOrWard(ward).device()) {
     page.SetHost(&host);
     page.resize(480, 540);
     page.OnInitDialog();
@@ -104,8 +96,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
-  DeviceWith(false);  // filled before timing starts
-  DeviceWith(true);
+  FewPatientsOrWard(false);  // filled before timing starts
+  FewPatientsOrWard(true);
   bench_support::RatioReporter reporter;
   const int code = bench_support::RunAll(argc, argv, reporter);
   bench_support::PrintRatio(reporter, "BM_Lookup_Few", "BM_Lookup_Ward",

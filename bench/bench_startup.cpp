@@ -15,18 +15,10 @@
 
 namespace {
 
-using bench_support::BenchDevice;
-
-constexpr int kFew = 10;
-
-BenchDevice& DeviceWith(bool ward) {
-  static std::unique_ptr<BenchDevice> few = bench_support::MakeSmallWard(kFew);
-  static std::unique_ptr<BenchDevice> many = bench_support::MakeWard();
-  return ward ? *many : *few;
-}
+using bench_support::FewPatientsOrWard;
 
 void StartUp(benchmark::State& state, bool ward) {
-  platform::Device& device = DeviceWith(ward).device();
+  platform::Device& device = FewPatientsOrWard(ward).device();
   const platform::DeviceScope scope(device);
   for (auto _ : state) {
     auto app = std::make_unique<COvelinApp>();
@@ -66,8 +58,8 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   ui_seams::SetModalHandler([](QDialog&) { return 0; });
-  DeviceWith(false);  // filled before timing starts
-  DeviceWith(true);
+  FewPatientsOrWard(false);  // filled before timing starts
+  FewPatientsOrWard(true);
   bench_support::RatioReporter reporter;
   const int code = bench_support::RunAll(argc, argv, reporter);
   bench_support::PrintRatio(reporter, "BM_StartUp_Few", "BM_StartUp_Ward",

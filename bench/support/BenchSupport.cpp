@@ -105,6 +105,23 @@ std::unique_ptr<BenchDevice> MakeAlone(int index) {
   return alone;
 }
 
+BenchDevice& FewPatientsOrWard(bool ward) {
+  static std::unique_ptr<BenchDevice> few = MakeSmallWard(kFewPatients);
+  static std::unique_ptr<BenchDevice> many = MakeWard();
+  return ward ? *many : *few;
+}
+
+WardAndAlone::WardAndAlone()
+    : patient(ChosenPatient()),
+      name(generator::PatientName(WardLoad(), patient)),
+      ward(MakeWard()),
+      alone(MakeAlone(patient)) {}
+
+WardAndAlone& TheWardAndAlone() {
+  static WardAndAlone devices;
+  return devices;
+}
+
 std::unique_ptr<BenchDevice> MakeSmallWard(int patients) {
   auto ward = std::make_unique<BenchDevice>();
   const platform::DeviceScope scope(ward->device());

@@ -45,9 +45,24 @@ std::unique_ptr<BenchDevice> MakeAlone(int index);
 // A device holding the first patients of the ward only.
 std::unique_ptr<BenchDevice> MakeSmallWard(int patients);
 
+// The device of the few-patient side of a comparison (the ward's first kFewPatients), or the
+// whole ward; each made once per program.
+constexpr int kFewPatients = 10;
+BenchDevice& FewPatientsOrWard(bool ward);
+
 // The patient the page and deletion benchmarks look at: one whose name another patient's extends,
 // as happens on a real ward, sitting in the middle of the store.
 int ChosenPatient();
+
+// The chosen patient on the ward and alone on a new device, made once per program.
+struct WardAndAlone {
+  WardAndAlone();
+  int patient;
+  QString name;
+  std::unique_ptr<BenchDevice> ward;
+  std::unique_ptr<BenchDevice> alone;
+};
+WardAndAlone& TheWardAndAlone();
 
 // Shows the runs as usual and keeps each benchmark's real and CPU time per iteration, in the unit
 // it reports in, under the name it was registered by: the median of its repetitions when it was
