@@ -27,6 +27,7 @@
 #include "platform/Clock.h"
 #include "platform/Device.h"
 #include "platform/InstanceChannel.h"
+#include "platform/StoreError.h"
 #include "security/CLoginDlg.h"
 #include "security/CPreferencesDlg.h"
 #include "shell/AutoTextReader.h"
@@ -105,6 +106,20 @@ CSplashDlg* COvelinApp::Splash() const {
 // ---------------------------------------------------------------------------------------------
 // Start-up
 
+// Category lists of a device made by an older release move to where this one reads them. A
+// device opened read-only is left as it is; a move that fails is told, and tried again at the next
+// start, because it changes nothing until it is stored whole.
+void COvelinApp::MoveLegacyCategories() {
+  if (platform::Device::Current()->ReadOnly()) {
+    return;
+  }
+  const platform::StoreErrorScope failures;
+  if (!CDBCategories().MoveLegacyAgeUnits()) {
+    messages::Show(strings::FormatId(ids::kLegacyAgeUnitsNotMoved, failures.Error().Describe()),
+                   messages::Buttons::Ok, messages::Icon::Exclamation);
+  }
+}
+
 bool COvelinApp::Initialise(const StartOptions& options) {
   m_start = options;
   m_deviceFolder =
@@ -130,8 +145,7 @@ bool COvelinApp::Initialise(const StartOptions& options) {
                                    : options.extensionsFolder);
   extensions->LoadResources();
   InstallHelpFile();
-  // Category lists of a device made by an older release move to where this one reads them.
-  CDBCategories().MoveLegacyAgeUnits();
+  MoveLegacyCategories();
 
   // 3. The start-up picture.
   if (options.showSplash) {

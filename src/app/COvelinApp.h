@@ -123,6 +123,7 @@ class COvelinApp : public QObject, public IShell {
   void OnChannelLine(const QByteArray& line);
   bool HandleRegisteredMessage(uint32_t message);
   void InstallHelpFile();
+  void MoveLegacyCategories();
 
   StartOptions m_start;
   QString m_deviceFolder;

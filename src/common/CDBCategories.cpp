@@ -4,6 +4,7 @@
 #include "common/Controls.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "platform/StoreError.h"
 
 using platform::Record;
 
@@ -59,6 +60,13 @@ void CDBCategories::Seed() {
 }
 
 bool CDBCategories::MoveLegacyAgeUnits() {
+  // A read that fails must not pass for "nothing to move": the scope sees every failure.
+  const platform::StoreErrorScope failures;
+  const bool moved = MoveFactoryAgeUnits();
+  return moved && !failures.Failed();
+}
+
+bool CDBCategories::MoveFactoryAgeUnits() {
   constexpr int kLegacyAgeUnitList = 50;
   if (!GetListItems(kAgeUnitList).isEmpty() || !OpenByName()) {
     return true;

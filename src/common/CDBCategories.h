@@ -76,7 +76,7 @@ class CDBCategories : public CDBBaseDatabase {
   // Devices made before the age units had a list of their own keep the factory age units on
   // list 50, the chief-complaint row's pick list: they move to the age-unit list, once (while
   // that list is empty). Entries a person added to list 50 stay. True when nothing was left to
-  // move or the move was stored whole.
+  // move or the move was stored whole; false, with nothing changed, when the device failed.
   bool MoveLegacyAgeUnits();
 
   uint16_t type = 0;  // the list id
@@ -86,4 +86,5 @@ class CDBCategories : public CDBBaseDatabase {
  private:
   void Seed();
   bool ContainsEntry(int listId, const QString& entry);
+  bool MoveFactoryAgeUnits();
 };

@@ -696,6 +696,9 @@ constexpr int kLogSentToPrinter = 9712;
 constexpr int kLogSentToSpooler = 9713;
 constexpr int kLogSentToQueue = 9714;
 
+// Start-up: moving an older device's category lists
+constexpr int kLegacyAgeUnitsNotMoved = 9720;
+
 // Accessible names
 constexpr int kMoveName = 9800;
 constexpr int kNoMoveName = 9801;

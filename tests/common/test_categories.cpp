@@ -3,6 +3,7 @@
 #include "common/CDBCategories.h"
 #include "common/CListItem.h"
 #include "common/MemoryControls.h"
+#include "support/LegacyCategories.h"
 #include "support/TempDevice.h"
 #include "support/TestGuard.h"
 
@@ -96,33 +97,12 @@ namespace {
 
 class LegacyAgeUnits : public ::testing::Test {
  protected:
-  // A device as an older release left it: the factory age units on list 50, with an entry a
-  // person added there too, and no age-unit list of its own.
-  void MakeLegacyDevice() {
-    // Update leaves the list one entry; removing that one leaves it empty.
-    ASSERT_TRUE(CDBCategories().Update(CDBCategories::kAgeUnitList, "Years"));
-    CDBCategories walk;
-    ASSERT_TRUE(walk.First());
-    do {
-      if (walk.type == CDBCategories::kAgeUnitList) {
-        ASSERT_TRUE(CDBCategories().DeleteByCEOID(walk.recordId));
-        break;
-      }
-    } while (walk.Next());
-    walk.Close();
-    for (const char* entry : {"Days", "Chest pain", "Months", "Years"}) {
-      CDBCategories legacy;
-      legacy.text = entry;
-      ASSERT_TRUE(legacy.AddNew(50));
-    }
-  }
-
   TestGuard guard_;
   TempDevice device_;
 };
 
 TEST_F(LegacyAgeUnits, MoveOnceToTheirOwnListAndLeaveThePersonsEntries) {
-  MakeLegacyDevice();
+  legacy_categories::MakeLegacyAgeUnits();
   ASSERT_TRUE(CDBCategories().GetListItems(CDBCategories::kAgeUnitList).isEmpty());
   EXPECT_TRUE(CDBCategories().MoveLegacyAgeUnits());
   EXPECT_EQ(CDBCategories().GetListItems(CDBCategories::kAgeUnitList),

@@ -27,8 +27,10 @@
 #include "platform/Registry.h"
 #include "shell/CommandIds.h"
 #include "shell/Options.h"
+#include "support/LegacyCategories.h"
 #include "support/Wait.h"
 #include "test_app_support.h"
+#include "test_vitals_support.h"
 
 namespace {
 
@@ -122,6 +124,37 @@ TEST_F(AppStartTest, TheRecordButtonsNeedASelectedPatient) {
   for (int id = command_ids::kAddMeds; id <= command_ids::kAddNote; ++id) {
     EXPECT_TRUE(Frame()->Action(id)->isEnabled()) << id;
   }
+}
+
+TEST_F(AppStartTest, AnOlderDevicesAgeUnitsMoveToTheirOwnListAtStartUp) {
+  legacy_categories::MakeLegacyAgeUnits();
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(vs_tests_test::Shown().empty());
+  EXPECT_EQ(CDBCategories().GetListItems(CDBCategories::kAgeUnitList),
+            (QStringList{"Days", "Months", "Years"}));
+  EXPECT_EQ(CDBCategories().GetListItems(50), QStringList{"Chest pain"});
+}
+
+TEST_F(AppStartTest, AMoveOfTheAgeUnitsThatCannotBeStoredIsToldAndChangesNothing) {
+  legacy_categories::MakeLegacyAgeUnits();
+  vs_tests_test::RefuseWrites(device_.device(), CDBCategories::kVolumeName);
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(vs_tests_test::Shown().size(), 1u);
+  EXPECT_TRUE(vs_tests_test::Shown()[0].text.startsWith(
+      "The age units of this device could not be moved to their own list:\nobjectstore.db: "))
+      << vs_tests_test::Shown()[0].text.toStdString();
+  EXPECT_TRUE(CDBCategories().GetListItems(CDBCategories::kAgeUnitList).isEmpty());
+  EXPECT_EQ(CDBCategories().GetListItems(50),
+            (QStringList{"Days", "Chest pain", "Months", "Years"}));
+}
+
+TEST_F(AppStartTest, ADeviceOpenedReadOnlyKeepsItsOlderListsWithoutAWord) {
+  legacy_categories::MakeLegacyAgeUnits();
+  device_.device().SetReadOnly(true);
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(vs_tests_test::Shown().empty());
+  EXPECT_EQ(CDBCategories().GetListItems(50),
+            (QStringList{"Days", "Chest pain", "Months", "Years"}));
 }
 
 TEST_F(AppStartTest, TheMenuHoldsEveryCommand) {
