@@ -31,17 +31,32 @@ std::map<PropId, QString> Collapse(const Record& record) {
   return values;
 }
 
+// Updates each property in place, or adds it where the record lacks it. Not an upsert: the
+// statement's own conflict clause would override the one of the match index's triggers (their
+// "INSERT OR REPLACE" would become a plain insert), and every rewrite of an indexed property of a
+// record already in the index would fail as a broken unique constraint.
 bool WriteProperties(Connection& connection, int64_t volume, RecordId id,
                      const std::map<PropId, QString>& values) {
-  Statement upsert(connection, "INSERT INTO " + PropTable(volume) +
-                                   "(rec, pid, val) VALUES(?1, ?2, ?3)"
-                                   " ON CONFLICT(rec, pid) DO UPDATE SET val = excluded.val");
+  Statement update(connection,
+                   "UPDATE " + PropTable(volume) + " SET val = ?3 WHERE rec = ?1 AND pid = ?2");
+  Statement insert(connection,
+                   "INSERT INTO " + PropTable(volume) + "(rec, pid, val) VALUES(?1, ?2, ?3)");
   for (const auto& [pid, value] : values) {
-    upsert.Reset();
-    upsert.Bind(1, int64_t{id});
-    upsert.Bind(2, int64_t{pid});
-    upsert.Bind(3, value);
-    if (!upsert.Run()) {
+    update.Reset();
+    update.Bind(1, int64_t{id});
+    update.Bind(2, int64_t{pid});
+    update.Bind(3, value);
+    if (!update.Run()) {
+      return false;
+    }
+    if (sqlite3_changes(connection.db) != 0) {
+      continue;
+    }
+    insert.Reset();
+    insert.Bind(1, int64_t{id});
+    insert.Bind(2, int64_t{pid});
+    insert.Bind(3, value);
+    if (!insert.Run()) {
       return false;
     }
   }

@@ -139,6 +139,58 @@ TEST_F(Backup, ExportImportIntoAnEmptyDeviceReproducesEveryRecord) {
   EXPECT_EQ(ExportAll(), first);
 }
 
+// The id of the only record of a volume.
+CDBBaseDatabase::RecordId OnlyRecord(const char* volume) {
+  platform::PropertyDatabase db;
+  if (!db.Open(volume)) {
+    return 0;
+  }
+  const auto id = db.SeekFirst();
+  return db.SeekNext() == 0 ? id : 0;
+}
+
+TEST_F(Backup, RestoredRecordsOfEveryKindCanBeRewritten) {
+  // Restored records carry the synchronisation marks, as synchronised and received ones do;
+  // a correction to any of them must be stored like one to a record made on the device.
+  QJsonObject document;
+  {
+    TempDevice source;
+    AddPatient("Ann", "Smith");
+    AddRecords("Smith, Ann");
+    document = ExportAll();
+  }
+  TempDevice target;
+  QString error;
+  ASSERT_TRUE(backup::Import(document, error)) << error.toStdString();
+
+  CDBMeds med;
+  med.drug = "Lasix";
+  med.dose = "80mg";
+  med.trackDays = "No";
+  EXPECT_TRUE(med.UpdateByCEOID(OnlyRecord(CDBMeds::kVolumeName)));
+  EXPECT_TRUE(CDBVitals().UpdateValues(OnlyRecord(CDBVitals::kVolumeName), "Temp\n38\n"));
+  EXPECT_TRUE(CDBLabValues().UpdateValues(OnlyRecord(CDBLabValues::kVolumeName), "WBC\n9\n"));
+  EXPECT_TRUE(CDBTest().UpdateResult(OnlyRecord(CDBTest::kVolumeName), "effusion"));
+  EXPECT_TRUE(CDBNotes().UpdateValues(OnlyRecord(CDBNotes::kVolumeName), "S: worse"));
+  CDBToDo todo;
+  ASSERT_TRUE(todo.ReadByCEOID(OnlyRecord(CDBToDo::kVolumeName)));
+  todo.text = "call family today";
+  EXPECT_TRUE(todo.UpdateByCEOID(OnlyRecord(CDBToDo::kVolumeName)));
+  CDBPatient patient;
+  ASSERT_TRUE(patient.FindByName("Smith, Ann"));
+  patient.room = "12";
+  EXPECT_TRUE(patient.UpdateRecord("Smith, Ann", false));
+
+  const QJsonObject ann = ExportAll()["patients"].toArray()[0].toObject();
+  EXPECT_EQ(ann["room"].toString(), "12");
+  EXPECT_EQ(ann["meds"].toArray()[0].toObject()["dose"].toString(), "80mg");
+  EXPECT_EQ(ann["vitals"].toArray()[0].toObject()["values"].toString(), "Temp\n38\n");
+  EXPECT_EQ(ann["labs"].toArray()[0].toObject()["values"].toString(), "WBC\n9\n");
+  EXPECT_EQ(ann["tests"].toArray()[0].toObject()["result"].toString(), "effusion");
+  EXPECT_EQ(ann["notes"].toArray()[0].toObject()["noteText"].toString(), "S: worse");
+  EXPECT_EQ(ann["todos"].toArray()[0].toObject()["text"].toString(), "call family today");
+}
+
 TEST_F(Backup, OnePatientOnly) {
   TempDevice device;
   AddPatient("Ann", "Smith");
