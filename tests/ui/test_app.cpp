@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/CAboutDlg.h"
 #include "app/CHelpViewer.h"
@@ -479,6 +480,80 @@ TEST_F(AppStartTest, MessageBoxScreenshot) {
   ListPage().OnDelete();
   messages::Install(nullptr);
   EXPECT_TRUE(saved);
+}
+
+// With the on-screen keyboard (the run of the tests on an X server, see tests/CMakeLists.txt):
+// the keyboard rises over the entry dialogs of a window at the bottom of the screen, without the
+// selection handles that showed as dark squares over their fields, and every field of each
+// dialog stays in sight above it.
+TEST_F(AppStartTest, TheOnScreenKeyboardLeavesEveryFieldOfTheEntryDialogsInSight) {
+  if (!on_screen_keyboard::Available()) {
+    GTEST_SKIP() << "needs the on-screen keyboard";
+  }
+  AddPatient("Ana", "Chen", "Clinic", "4B", "20017");
+  ASSERT_TRUE(Start());
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  Frame()->move(0, screen.bottom() - Frame()->frameGeometry().height());
+  Frame()->activateWindow();
+  for (const int command : {command_ids::kAddNote, command_ids::kAddMeds, command_ids::kAddLabs}) {
+    QStringList covered;
+    bool risen = false;
+    ui_seams::PushModalHandler([&](QDialog& dialog) {
+      dialog.show();
+      dialog.activateWindow();
+      // A tap into a box brings the keyboard where the dialog opens on another control.
+      if (auto* box = dialog.findChild<QLineEdit*>(); box != nullptr && box->isVisible()) {
+        box->setFocus();
+      }
+      risen = test_wait::Until([] { return !on_screen_keyboard::KeyboardArea().isEmpty(); });
+      const auto coveredFields = [&dialog] {
+        const QRect keyboard = on_screen_keyboard::KeyboardArea();
+        QStringList fields;
+        for (QWidget* field : dialog.findChildren<QWidget*>()) {
+          const bool read = field->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel*>(field);
+          if (field->isVisible() && read &&
+              QRect(field->mapToGlobal(QPoint()), field->size()).intersects(keyboard)) {
+            fields << field->metaObject()->className() + QStringLiteral(" ") + field->objectName();
+          }
+        }
+        for (const QWindow* window : QGuiApplication::allWindows()) {
+          if (window->isVisible() &&
+              QByteArray(window->metaObject()->className()).endsWith("InputSelectionHandle")) {
+            fields << QStringLiteral("a selection handle");
+          }
+        }
+        return fields;
+      };
+      // The dialog follows the keyboard's height as it comes.
+      test_wait::Until([&coveredFields] { return coveredFields().isEmpty(); });
+      covered = coveredFields();
+      return int{QDialog::Rejected};
+    });
+    Frame()->Action(command)->trigger();
+    EXPECT_TRUE(risen) << "the keyboard did not rise, command " << command;
+    EXPECT_TRUE(covered.isEmpty())
+        << command << ": " << covered.join(QStringLiteral(", ")).toStdString();
+  }
+
+  // A window at the top of the screen, the keyboard far below it: the lab values list keeps the
+  // window's height instead of making room for a keyboard that covers nothing of it.
+  Frame()->move(0, 0);
+  int listBottom = 0;
+  int keyboardTop = 0;
+  const int windowBottom = Frame()->frameGeometry().bottom();
+  ui_seams::PushModalHandler([&](QDialog& dialog) {
+    dialog.show();
+    dialog.findChild<QLineEdit*>()->setFocus();
+    test_wait::Until([] { return !on_screen_keyboard::KeyboardArea().isEmpty(); });
+    keyboardTop = on_screen_keyboard::KeyboardArea().top();
+    const QWidget* list = dialog.findChild<QWidget*>(QStringLiteral("itemList"));
+    const auto bottom = [list] { return list->mapToGlobal(QPoint(0, list->height())).y(); };
+    test_wait::Until([&] { return bottom() >= qMin(keyboardTop, windowBottom) - 40; });
+    listBottom = bottom();
+    return int{QDialog::Rejected};
+  });
+  Frame()->Action(command_ids::kAddLabs)->trigger();
+  EXPECT_GE(listBottom, qMin(keyboardTop, windowBottom) - 40);
 }
 
 // Writes docs/on-screen-keyboard.png when OVELIN_SCREENSHOT_DIR names a folder and the run has

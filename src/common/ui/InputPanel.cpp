@@ -16,6 +16,7 @@ struct PanelState {
   bool up = false;
   int height = 80;
   QRect desktop;  // null = the primary screen's available area
+  QRect area;     // null = the emulated panel: the bottom of the desktop
 };
 
 PanelState& State() {
@@ -48,7 +49,11 @@ void Show(bool up) {
 bool GetInfo(SipInfo& info) {
   info.up = State().up;
   QRect visible = Desktop();
-  if (info.up) {
+  if (info.up && !State().area.isNull()) {
+    // A real keyboard covers the desktop from its top down, wherever it stands; one below the
+    // desktop covers nothing of it.
+    visible.setBottom(qMin(visible.bottom(), qMax(visible.top(), State().area.top()) - 1));
+  } else if (info.up) {
     visible.setBottom(visible.bottom() - State().height);
   }
   info.visibleDesktop = visible;
@@ -111,6 +116,14 @@ void SetPanelHeight(int height) {
 
 int PanelHeight() {
   return State().height;
+}
+
+void SetPanelArea(const QRect& area) {
+  State().area = area;
+}
+
+QRect PanelArea() {
+  return State().area;
 }
 
 void NotifySettingChange() {

@@ -51,6 +51,11 @@ QRect Desktop();
 // Height of the panel when up (default 80 pixels).
 void SetPanelHeight(int height);
 int PanelHeight();
+// Where a real on-screen keyboard stands when up (global coordinates; null: the panel is the
+// emulated one, PanelHeight() pixels at the bottom of the desktop). The visible desktop then ends
+// above the keyboard's top, whatever part of the screen the keyboard spans.
+void SetPanelArea(const QRect& area);
+QRect PanelArea();
 
 // Delivers a settings-change notification to every top-level window now.
 void NotifySettingChange();

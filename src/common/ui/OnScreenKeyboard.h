@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 // The input panel's real keyboard: where the platform has no keyboard of its own (a bedside
 // touch screen), the program shows Qt's on-screen keyboard when the panel is raised, and the
 // panel's height becomes the keyboard's. Where no on-screen keyboard can be shown (it is not
@@ -19,6 +21,10 @@ bool Available();
 // After the application object exists: the keyboard follows the panel's state and the panel
 // follows the keyboard (shown or hidden by itself, its height).
 void Attach();
+
+// The part of the screen that the shown keyboard covers (global coordinates); empty while no
+// on-screen keyboard shows.
+QRect KeyboardArea();
 
 // Ends the process with code once the program has finished (every store closed, every option
 // written). With the on-screen keyboard, Qt 6.4 destroys the keyboard's window after its display
