@@ -719,5 +719,7 @@ constexpr int kWarningIconName = 9815;
 constexpr int kErrorIconName = 9816;
 constexpr int kInformationIconName = 9817;
 constexpr int kAboutExtensionsName = 9818;
+constexpr int kVerticalScrollBarName = 9819;
+constexpr int kHorizontalScrollBarName = 9820;
 
 }  // namespace ids

@@ -10,9 +10,15 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QDateEdit>
+#include <QDateTime>
+#include <QDirIterator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +26,7 @@
 
 #include "AccessibleTree.h"
 #include "AccessibleWindows.h"
+#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CPictureButton.h"
@@ -91,6 +98,124 @@ TEST_P(AccessibleWindowTest, TabReachesEveryControlInReadingOrder) {
   });
 }
 
+// What a person notices of the program: the window's reading, the windows that show, the
+// dialogs, messages, file choosers and pop-up menus that opened, and what was stored or printed
+// (the files of the device).
+struct Noticed {
+  QStringList reading;
+  QStringList files;
+  QStringList windows;
+  qsizetype dialogs = 0;
+  size_t messages = 0;
+  int fileChoosers = 0;
+  int popups = 0;
+  bool operator==(const Noticed&) const = default;
+};
+
+// Presses every button of a window through its accessibility action, as a screen reader or a
+// UI robot does, and answers the buttons after whose press nothing could be noticed. Pop-up
+// menus are closed as they open, and file choosers answered with none.
+class PressWalk : public QObject {
+ public:
+  PressWalk(QWidget& window, QString deviceFolder)
+      : window_(window), deviceFolder_(std::move(deviceFolder)) {
+    ui_seams::SetSaveFileHandler([this](const ui_seams::SaveFileRequest&) {
+      ++fileChoosers_;
+      return QString();
+    });
+    closer_.setInterval(20);
+    connect(&closer_, &QTimer::timeout, this, [this] {
+      if (QWidget* popup = QApplication::activePopupWidget()) {
+        ++popups_;
+        popup->close();
+      }
+    });
+    closer_.start();
+  }
+
+  QStringList PressEveryButton() {
+    QStringList silent;
+    for (const QPointer<QObject>& button : Buttons()) {
+      QAccessibleInterface* object =
+          button != nullptr ? QAccessible::queryAccessibleInterface(button) : nullptr;
+      if (object == nullptr || object->state().invisible || object->state().disabled ||
+          object->actionInterface() == nullptr ||
+          !object->actionInterface()->actionNames().contains(
+              QAccessibleActionInterface::pressAction())) {
+        continue;  // gone, hidden or off since an earlier press
+      }
+      const QString name = object->text(QAccessible::Name);
+      const Noticed before = Notice();
+      object->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+      if (!test_wait::Until([this, &before] { return Notice() != before; }, 2000)) {
+        silent << name;
+      }
+    }
+    return silent;
+  }
+
+ private:
+  std::vector<QPointer<QObject>> Buttons() const {
+    std::vector<QPointer<QObject>> buttons;
+    std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&window_)};
+    while (!pending.empty()) {
+      QAccessibleInterface* object = pending.back();
+      pending.pop_back();
+      if (object == nullptr || object->state().invisible) {
+        continue;
+      }
+      const QAccessible::Role role = object->role();
+      if ((role == QAccessible::PushButton || role == QAccessible::Button ||
+           role == QAccessible::ButtonMenu) &&
+          object->object() != nullptr) {
+        buttons.emplace_back(object->object());
+      }
+      for (int i = object->childCount() - 1; i >= 0; --i) {
+        pending.push_back(object->child(i));
+      }
+    }
+    return buttons;
+  }
+
+  Noticed Notice() const {
+    Noticed noticed;
+    noticed.reading = accessible_tree::Announcements(window_);
+    for (QDirIterator file(deviceFolder_, QDir::Files, QDirIterator::Subdirectories);
+         file.hasNext();) {
+      const QFileInfo info(file.next());
+      noticed.files << QStringLiteral("%1 %2 %3")
+                           .arg(info.filePath())
+                           .arg(info.size())
+                           .arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+      if (window->isVisible()) {
+        noticed.windows << window->windowTitle() + QLatin1Char('/') + window->objectName();
+      }
+    }
+    noticed.dialogs = ui_seams::ModalTitles().size();
+    noticed.messages = messages::DefaultRecorder().Messages().size();
+    noticed.fileChoosers = fileChoosers_;
+    noticed.popups = popups_;
+    return noticed;
+  }
+
+  QWidget& window_;
+  QString deviceFolder_;
+  QTimer closer_;
+  int fileChoosers_ = 0;
+  int popups_ = 0;
+};
+
+TEST_P(AccessibleWindowTest, EveryButtonPressedThroughItsActionDoesWhatATapDoes) {
+  OpenAndCheck([this](QWidget& window) {
+    PressWalk walk(window, program_->App().DeviceFolder());
+    const QStringList silent = walk.PressEveryButton();
+    EXPECT_TRUE(silent.isEmpty()) << "nothing happened on pressing: "
+                                  << silent.join(QStringLiteral(", ")).toStdString();
+  });
+}
+
 std::string TestName(const ::testing::TestParamInfo<Window>& info) {
   std::string name;
   for (const QChar c : info.param.name) {
@@ -115,6 +240,34 @@ std::vector<QString> Problems(const std::vector<accessible_tree::Finding>& findi
     problems.push_back(finding.problem);
   }
   return problems;
+}
+
+TEST(AccessibleStateTest, ALabelNamedForWhatItShowsSaysWhatItShowsInItsName) {
+  // A reader that reads names alone hears the state and the progress, not only what they are.
+  QLabel state;
+  state.setAccessibleName(QStringLiteral("Access state"));
+  state.setText(QStringLiteral("Read Only"));
+  QAccessibleInterface* label = Accessible(&state);
+  EXPECT_EQ(label->text(QAccessible::Name), QStringLiteral("Access state: Read Only"));
+  state.setText(QStringLiteral("\nSending 2 of 3 patients"));
+  EXPECT_EQ(label->text(QAccessible::Name),
+            QStringLiteral("Access state: Sending 2 of 3 patients"));
+  // A blank state leaves the name alone.
+  state.setText(QStringLiteral(" "));
+  EXPECT_EQ(label->text(QAccessible::Name), QStringLiteral("Access state"));
+}
+
+TEST(AccessibleStateTest, AScrollBarThatShowsBesideALongTextIsNamed) {
+  QPlainTextEdit text;
+  text.setAccessibleName(QStringLiteral("Note text"));
+  text.resize(200, 80);
+  text.setPlainText(QStringLiteral("line\n").repeated(40));
+  text.show();
+  ASSERT_TRUE(text.verticalScrollBar()->isVisible());
+  EXPECT_EQ(Accessible(text.verticalScrollBar())->text(QAccessible::Name),
+            QStringLiteral("Vertical scroll bar"));
+  const auto findings = accessible_tree::Check(text);
+  EXPECT_TRUE(findings.empty()) << accessible_tree::Report(findings).toStdString();
 }
 
 TEST_F(ProgramTest, TheChecksFindAControlPlantedWithoutANameOrOutOfReach) {

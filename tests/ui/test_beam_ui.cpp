@@ -152,6 +152,35 @@ TEST_F(BeamProgressDlgTest, CancelStopsTheTransferAndDoneClosesTheWindow) {
   EXPECT_FALSE(dialog_.isVisible());
 }
 
+// Counts the paints a widget gets.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget& widget) : QObject(&widget) { widget.installEventFilter(this); }
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    paints += event->type() == QEvent::Paint ? 1 : 0;
+    return false;
+  }
+  int paints = 0;
+};
+
+TEST_F(BeamProgressDlgTest, EveryChangeIsPaintedAtOnceWithoutWaitingForTheEventLoop) {
+  dialog_.Show();
+  PaintCounter status(*dialog_.StatusLabel());
+  PaintCounter button(*dialog_.CancelButton());
+  // No event is served between the change and the look at the window: the transfer holds the
+  // loop between its cancel checks.
+  dialog_.SetStatus(QStringLiteral("\nSending 1 of 2 patients"), false);
+  EXPECT_GE(status.paints, 1);
+
+  int buttonPaintsAtDone = -1;
+  ui_seams::PushModalHandler([&](QDialog& shown) {
+    buttonPaintsAtDone = button.paints;
+    return shown.result();
+  });
+  dialog_.WaitForDone();
+  EXPECT_GE(buttonPaintsAtDone, 1);
+}
+
 // ---------------------------------------------------------------------------------------------
 // "Beam Checkout List" alone
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -205,6 +206,35 @@ TEST_F(DialogTest, PopupListOffersItsListAndNotifiesThePick) {
   QTest::mouseClick(&popup, Qt::LeftButton);
   ASSERT_EQ(notified.count(), 2);
   EXPECT_EQ(notified.at(1).at(1).toString(), QStringLiteral("Fever"));
+}
+
+TEST_F(DialogTest, PopupListOpensNextToItsButtonInsideTheWindow) {
+  QWidget window;
+  window.setGeometry(0, 0, 480, 640);
+  CPopupList popup;
+  popup.setParent(&window);
+  popup.SetEntries(
+      QStringLiteral("Entry").repeated(12).split(QStringLiteral("y"), Qt::SkipEmptyParts));
+  window.show();
+  QRect shown;
+  const auto record = [&shown](QDialog& dialog) {
+    shown = dialog.geometry();
+    return int{QDialog::Rejected};
+  };
+  // Near the top: the list drops down from the button's bottom edge, their left edges aligned.
+  popup.move(20, 100);
+  ui_seams::PushModalHandler(record);
+  popup.DoPopup();
+  const QRect button(popup.mapToGlobal(QPoint()), popup.size());
+  EXPECT_EQ(shown.top(), button.bottom() + 1);
+  EXPECT_EQ(shown.left(), button.left());
+  // Near the bottom right: above the button, still inside the window.
+  popup.move(470, 600);
+  ui_seams::PushModalHandler(record);
+  popup.DoPopup();
+  const QRect corner(popup.mapToGlobal(QPoint()), popup.size());
+  EXPECT_EQ(shown.bottom(), corner.top() - 1);
+  EXPECT_TRUE(QRect(window.mapToGlobal(QPoint()), window.size()).contains(shown)) << shown.x();
 }
 
 TEST_F(DialogTest, PopupListCtrlOffersACategoryList) {
@@ -413,6 +443,36 @@ TEST(UiSeamsTest, MessageBoxesAndDialogsOpenOverTheWindowTheyBelongTo) {
   EXPECT_EQ(dialogSize, QSize(200, 100));
   EXPECT_TRUE(window.frameGeometry().contains(dialogAt));
   EXPECT_LE(std::abs(dialogAt.center().x() - window.frameGeometry().center().x()), 1);
+}
+
+TEST(UiSeamsTest, AMessageBoxWiderThanItsWindowWrapsItsTextToStayOnTheWindow) {
+  TestGuard guard;
+  // A narrow window at the screen's left edge: centred on it, a box sized for the screen would
+  // start left of the screen and cut off its icon.
+  QMainWindow window;
+  window.setGeometry(0, 0, 300, 640);
+  window.show();
+  window.activateWindow();
+  ui_seams::QtMessageService service;
+  QRect boxAt;
+  QRect textAt;
+  QTimer::singleShot(0, [&boxAt, &textAt] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    boxAt = box->frameGeometry();
+    auto* text = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    ASSERT_NE(text, nullptr);
+    textAt = QRect(text->mapTo(box, QPoint()), text->size());
+    // The wrapped text needs no more room than it was given.
+    EXPECT_LE(text->heightForWidth(text->width()), text->height());
+    box->button(QMessageBox::Ok)->click();
+  });
+  service.Show({QStringLiteral("You must synchronize this record with the desktop before you can "
+                               "beam it to another device.  Synchronize and try again."),
+                QStringLiteral("Ovelin"), messages::Buttons::Ok, messages::Icon::Stop});
+  EXPECT_TRUE(window.frameGeometry().contains(boxAt))
+      << boxAt.x() << "," << boxAt.width() << " in " << window.frameGeometry().width();
+  EXPECT_GE(textAt.left(), 0);
 }
 
 TEST(UiSeamsTest, SaveFileDialogIsScriptedAndGetsItsDefaultSuffix) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -271,6 +274,45 @@ TEST_F(ToDoPageTest, NewItemsAreTypedInPlaceAndStoredWhenThePageIsLeft) {
   stored = Stored(patient_);
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].text, QStringLiteral("Discharge letter"));
+}
+
+TEST_F(ToDoPageTest, ReturnEndsTheTypingOfAnItemWithoutOpeningItsNote) {
+  page_->show();
+  page_->OnSetActive();
+  page_->OnNewTodo();
+  auto* editor = qobject_cast<QLineEdit*>(List().Editor());
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, QStringLiteral("Call family"));
+  bool noteOpened = false;
+  ScriptNoteDialog([&noteOpened](CToDoDlg&) {
+    noteOpened = true;
+    return int{QDialog::Rejected};
+  });
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_FALSE(noteOpened);
+  EXPECT_FALSE(List().IsEditing());
+  EXPECT_EQ(Text(0), QStringLiteral("Call family"));
+  // Return on the row itself, not in an editor, still opens the note.
+  List().setFocus();
+  QTest::keyClick(&List(), Qt::Key_Return);
+  EXPECT_TRUE(noteOpened);
+}
+
+TEST_F(ToDoPageTest, ThePriorityListDropsBelowItsCellAndLeavesTheBoxesAndIconsFree) {
+  AddItem(patient_, QStringLiteral("Chest film"), 2);
+  AddItem(patient_, QStringLiteral("Walker"), 3);
+  page_->show();
+  page_->OnSetActive();
+  ASSERT_TRUE(List().EditRow(0, CToDoPage::kPriorityColumn));
+  auto* combo = qobject_cast<QComboBox*>(List().Editor());
+  ASSERT_NE(combo, nullptr);
+  combo->showPopup();
+  const QRect popup = combo->view()->window()->geometry();
+  const QRect cell(combo->mapToGlobal(QPoint()), combo->size());
+  EXPECT_GE(popup.top(), cell.bottom());
+  // The rows' check boxes and note icons stand left of the priority.
+  EXPECT_GE(popup.left(), cell.left());
+  combo->hidePopup();
 }
 
 TEST_F(ToDoPageTest, ANewItemDeletedBeforeLeavingIsNeverStored) {

@@ -106,6 +106,15 @@ void CBeamProgressDlg::Show() {
 void CBeamProgressDlg::UpdateData() {
   m_status->setText(statusText);
   m_overall->setText(overallText);
+  PaintNow();
+}
+
+void CBeamProgressDlg::PaintNow() {
+  // The transfer holds the event loop between its checks for Cancel, so a change waiting for
+  // the loop to paint it could be seen late or never ("Searching..." still shown beside "Done").
+  if (isVisible()) {
+    repaint();
+  }
 }
 
 bool CBeamProgressDlg::SetStatus(const QString& text, bool error) {
@@ -137,10 +146,12 @@ void CBeamProgressDlg::ShowOverallPane() {
 
 void CBeamProgressDlg::SetItemProgress(uint32_t position, uint32_t range) {
   beam_bar::Apply(*m_itemBar, position, range);
+  PaintNow();
 }
 
 void CBeamProgressDlg::SetOverallProgress(uint32_t position, uint32_t range) {
   beam_bar::Apply(*m_overallBar, position, range);
+  PaintNow();
 }
 
 void CBeamProgressDlg::SetOverallText(const QString& text) {
@@ -162,6 +173,7 @@ void CBeamProgressDlg::WaitForDone() {
   finished = true;
   m_cancel->setText(strings::Load(ids::kBeamDone));
   m_cancel->setAccessibleName(m_cancel->text());
+  PaintNow();
   if (!closeRequested) {
     ui_seams::RunModal(*this);
   }

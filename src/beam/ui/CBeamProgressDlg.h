@@ -62,6 +62,8 @@ class CBeamProgressDlg : public QDialog, public IBeamProgress {
   // The overall text and bar appear above the status text.
   void ShowOverallPane();
   void UpdateData();
+  // Paints the window at once, while it shows.
+  void PaintNow();
   void FitWindow();
 
   QLabel* m_status;

@@ -1,12 +1,14 @@
 #include "common/ui/Accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QDateTimeEdit>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QToolButton>
@@ -166,7 +168,9 @@ class DateFieldInterface : public QAccessibleWidget, public QAccessibleTextInter
 
 // A tool button. Its interface is made once, often while the button is being built, so it asks
 // on every call whether the button opens a menu at a tap: then its actions open the menu too (Qt's
-// own would do nothing). The menu opens once the caller has returned (it runs a loop of its own).
+// own would do nothing). The menu, and whatever a press opens (the pop-up lists of the POPUP
+// buttons), opens once the caller has returned: it runs a loop of its own, which inside the
+// accessibility bus's call would hold the caller's answer and lose the pop-up.
 class ToolButtonInterface : public QAccessibleWidget {
  public:
   explicit ToolButtonInterface(QToolButton* button)
@@ -215,7 +219,7 @@ class ToolButtonInterface : public QAccessibleWidget {
     if (OpensMenu() && (actionName == showMenuAction() || actionName == pressAction())) {
       QMetaObject::invokeMethod(Button(), &QToolButton::showMenu, Qt::QueuedConnection);
     } else if (actionName == pressAction() || actionName == toggleAction()) {
-      Button()->click();
+      QMetaObject::invokeMethod(Button(), &QAbstractButton::click, Qt::QueuedConnection);
     } else {
       QAccessibleWidget::doAction(actionName);
     }
@@ -229,9 +233,10 @@ class ToolButtonInterface : public QAccessibleWidget {
 };
 
 // A label. Its interface too is made before its text or name are set, so it reads them on every
-// call. A label given a name of its own ("Patient record" for a label showing "Read Only") tells
-// the text it shows as its value and, unless it has one, its description; a label standing for
-// a control (its buddy) says so.
+// call. A label given a name of its own ("Patient record" for a label showing "Read Only") is
+// named by both, "Patient record: Read Only": a screen reader that reads names alone must still
+// hear the state or progress that the label shows. It also tells the text it shows as its value
+// and, unless it has one, its description; a label standing for a control (its buddy) says so.
 class LabelInterface : public QAccessibleWidget {
  public:
   explicit LabelInterface(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
@@ -244,7 +249,7 @@ class LabelInterface : public QAccessibleWidget {
   QString text(QAccessible::Text t) const override {
     const bool named = !widget()->accessibleName().isEmpty();
     if (t == QAccessible::Name) {
-      return named ? widget()->accessibleName() : Shown();
+      return named ? NameWithShown() : Shown();
     }
     if (t == QAccessible::Value && named) {
       return Shown();
@@ -274,6 +279,11 @@ class LabelInterface : public QAccessibleWidget {
 
  private:
   QLabel* Label() const { return static_cast<QLabel*>(widget()); }
+  QString NameWithShown() const {
+    const QString name = widget()->accessibleName();
+    const QString shown = Shown();
+    return shown.isEmpty() || shown == name ? name : name + QLatin1String(": ") + shown;
+  }
   QString Shown() const {
     QString text = Label()->text();
     if (Label()->textFormat() == Qt::RichText ||
@@ -429,9 +439,32 @@ void NameScrollArrows(QTabBar& tabs) {
   }
 }
 
+namespace {
+
+// Names every scroll bar, once, as it is first polished: a scroll bar that shows beside a long
+// text would otherwise reach a screen reader without a name.
+class ScrollBarNamer : public QObject {
+ public:
+  using QObject::QObject;
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Polish) {
+      if (auto* bar = qobject_cast<QScrollBar*>(watched); bar && bar->accessibleName().isEmpty()) {
+        bar->setAccessibleName(strings::Load(bar->orientation() == Qt::Vertical
+                                                 ? ids::kVerticalScrollBarName
+                                                 : ids::kHorizontalScrollBarName));
+      }
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 void Install() {
   static const bool installed = [] {
     QAccessible::installFactory(Factory);
+    qApp->installEventFilter(new ScrollBarNamer(qApp));
     return true;
   }();
   static_cast<void>(installed);

@@ -126,7 +126,7 @@ bool CBaseListCtrl::HoldsFocusOf(const QWidget* widget) const {
   if (widget == nullptr) {
     return false;
   }
-  if (IsWithin(this, widget)) {
+  if (IsWithin(this, widget) || (Editor() != nullptr && IsWithin(Editor(), widget))) {
     return true;
   }
   return std::any_of(companions_.begin(), companions_.end(), [widget](const QPointer<QWidget>& c) {
@@ -615,22 +615,16 @@ void CBaseListCtrl::keyPressEvent(QKeyEvent* event) {
 
 void CBaseListCtrl::resizeEvent(QResizeEvent* event) {
   QTreeWidget::resizeEvent(event);
-  QWidget* widget = Editor();
-  if (widget != nullptr && editRow_ >= 0) {
-    const QRect cell = visualRect(indexFromItem(At(editRow_), editColumn_));
-    const QRect now = widget->geometry();
-    widget->setGeometry(cell.x(), now.y(), cell.width(), now.height());
-  }
+  PositionEditor();
 }
 
 void CBaseListCtrl::moveEvent(QMoveEvent* event) {
   QTreeWidget::moveEvent(event);
   LayoutCompanions();
+  PositionEditor();
 }
 
 void CBaseListCtrl::scrollContentsBy(int dx, int dy) {
   QTreeWidget::scrollContentsBy(dx, dy);
-  if (QWidget* widget = Editor()) {
-    widget->move(widget->pos() + QPoint(dx, dy));
-  }
+  PositionEditor();
 }

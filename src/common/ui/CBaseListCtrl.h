@@ -218,7 +218,12 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   // Makes the editor that the row's kind (or the choice column) asks for.
   list_editors::CellEditor* MakeEditor(int row, int column);
   void OpenEditor(list_editors::CellEditor* editor, int row, int column);
+  // The widget that holds the editors: the list's parent.
+  QWidget* EditorHost() const;
   void PlaceEditor(QWidget* editor, int row, int column, int height);
+  // Puts the open editor over its cell, wherever the cell is now (after a scroll, a move or a
+  // resize of the list).
+  void PositionEditor();
   // Gives a row its own height (0: the height of its text again).
   void SetRowHeight(int row, int height);
   void FinishEdit(bool take);

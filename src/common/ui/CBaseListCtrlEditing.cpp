@@ -107,7 +107,7 @@ bool CBaseListCtrl::EditRow(int row, int column) {
 CellEditor* CBaseListCtrl::MakeEditor(int row, int column) {
   CListItem* item = GetRowItem(row);
   const QString text = GetItemText(row, column);
-  QWidget* host = viewport();
+  QWidget* host = EditorHost();
   const bool valueColumn = column == kValueColumn;
   if (choiceColumn_ >= 0) {
     if (column == choiceColumn_) {
@@ -155,21 +155,44 @@ void CBaseListCtrl::OpenEditor(CellEditor* editor, int row, int column) {
   }
 }
 
+QWidget* CBaseListCtrl::EditorHost() const {
+  // The editor stands beside the list, over its cell, rather than inside the list's viewport:
+  // the list's accessible tree holds only rows and cells, so an editor inside it would be out
+  // of reach of screen readers and UI robots walking the window.
+  return parentWidget() != nullptr ? parentWidget() : viewport();
+}
+
 void CBaseListCtrl::PlaceEditor(QWidget* editor, int row, int column, int height) {
-  QRect cell = visualRect(indexFromItem(At(row), column));
+  const QRect cell = visualRect(indexFromItem(At(row), column));
   if (height > cell.height()) {
     // A taller editor grows its own row instead of covering the rows below it: a tap on any
     // other row then lands on that row, never in this editor.
     SetRowHeight(row, height);
-    cell = visualRect(indexFromItem(At(row), column));
   }
+  PositionEditor();
+  editor->show();
+  editor->raise();
+  // Tab leaves the editor for what follows the list, as it would from the list itself.
+  QWidget::setTabOrder(this, editor);
+  editor->setFocus();
+}
+
+void CBaseListCtrl::PositionEditor() {
+  QWidget* editor = Editor();
+  if (editor == nullptr || editRow_ < 0) {
+    return;
+  }
+  QRect cell = visualRect(indexFromItem(At(editRow_), editColumn_));
   if (cell.width() < 40) {
     cell.setWidth(40);
   }
+  // A cell scrolled out of the list takes its editor along out of sight.
+  const bool inView = viewport()->rect().intersects(cell);
+  cell.moveTopLeft(viewport()->mapTo(editor->parentWidget(), cell.topLeft()));
   editor->setGeometry(cell);
-  editor->show();
-  editor->raise();
-  editor->setFocus();
+  if (editor->isVisible() != inView && editor->parentWidget()->isVisible()) {
+    editor->setVisible(inView);
+  }
 }
 
 void CBaseListCtrl::SetRowHeight(int row, int height) {
@@ -322,7 +345,7 @@ void CBaseListCtrl::ShowInPlaceDatePicker(int row, int column, const SYSTEMTIME&
   } else {
     CloseEdit();
   }
-  OpenEditor(new list_editors::DatePickerEditor(viewport(), GetItemText(row, column), start), row,
+  OpenEditor(new list_editors::DatePickerEditor(EditorHost(), GetItemText(row, column), start), row,
              column);
 }
 

@@ -15,6 +15,36 @@
 
 namespace popup_list {
 
+QRect PlaceNextTo(const QRect& anchor, QSize size, const QWidget* owner) {
+  // Within the owner's window, else within its screen.
+  QRect area;
+  if (owner != nullptr) {
+    const QWidget* window = owner->window();
+    area = QRect(window->mapToGlobal(QPoint()), window->size());
+  }
+  if (area.isEmpty() && owner != nullptr && owner->screen() != nullptr) {
+    area = owner->screen()->availableGeometry();
+  }
+  if (area.isEmpty()) {
+    return QRect(anchor.bottomLeft() + QPoint(0, 1), size);
+  }
+  size = size.boundedTo(area.size());
+  // Below the control where it fits, else above it, else on the side with more room.
+  const int roomBelow = area.bottom() - anchor.bottom();
+  const int roomAbove = anchor.top() - area.top();
+  int top = anchor.bottom() + 1;
+  if (size.height() > roomBelow) {
+    if (size.height() <= roomAbove || roomAbove > roomBelow) {
+      size.setHeight(qMin(size.height(), roomAbove));
+      top = anchor.top() - size.height();
+    } else {
+      size.setHeight(roomBelow);
+    }
+  }
+  const int left = qBound(area.left(), anchor.left(), area.right() + 1 - size.width());
+  return QRect(QPoint(left, top), size);
+}
+
 int Run(QWidget* owner, const QStringList& entries, QPoint point) {
   if (entries.isEmpty()) {
     return -1;
@@ -28,6 +58,8 @@ int Run(QWidget* owner, const QStringList& entries, QPoint point) {
   list->setCurrentRow(-1);
   auto* layout = new QVBoxLayout(&popup);
   layout->setContentsMargins(1, 1, 1, 1);
+  // The pop-up is as tall as its entries, not as tall as a list would like to be.
+  layout->setSizeConstraint(QLayout::SetNoConstraint);
   layout->addWidget(list);
   QObject::connect(list, &QListWidget::itemClicked, &popup, &QDialog::accept);
   QObject::connect(list, &QListWidget::itemActivated, &popup, &QDialog::accept);
@@ -35,16 +67,13 @@ int Run(QWidget* owner, const QStringList& entries, QPoint point) {
   const int rowHeight = list->sizeHintForRow(0) > 0 ? list->sizeHintForRow(0) : 18;
   const int width = qMax(list->sizeHintForColumn(0) + 24, 120);
   const int height = qMin(static_cast<int>(entries.size()), 10) * rowHeight + 6;
-  popup.resize(width, height);
-  if (point.isNull() && owner != nullptr) {
-    point = owner->mapToGlobal(QPoint(0, owner->height()));
+  QRect anchor;
+  if (!point.isNull()) {
+    anchor = QRect(point, QSize(1, 1));
+  } else if (owner != nullptr) {
+    anchor = QRect(owner->mapToGlobal(QPoint()), owner->size());
   }
-  if (const QScreen* screen = owner != nullptr ? owner->screen() : nullptr) {
-    const QRect area = screen->availableGeometry();
-    point.setX(qBound(area.left(), point.x(), qMax(area.left(), area.right() - width)));
-    point.setY(qBound(area.top(), point.y(), qMax(area.top(), area.bottom() - height)));
-  }
-  popup.move(point);
+  popup.setGeometry(PlaceNextTo(anchor, QSize(width, height), owner));
   if (ui_seams::RunModal(popup) != QDialog::Accepted) {
     return -1;
   }
@@ -83,7 +112,7 @@ QStringList CPopupList::Entries() const {
 
 bool CPopupList::DoPopup() {
   const QStringList entries = Entries();
-  const int index = popup_list::Run(this, entries, mapToGlobal(QPoint(0, height())));
+  const int index = popup_list::Run(this, entries, QPoint());
   if (index < 0 || index >= entries.size()) {
     return false;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QToolButton>
@@ -59,5 +60,10 @@ namespace popup_list {
 // index of the picked entry, -1 when none. Its dialog holds one QListWidget; accepting it with a
 // current row picks that row.
 int Run(QWidget* owner, const QStringList& entries, QPoint point);
+
+// Where a pop-up of that size goes for the control at anchor (global coordinates): just below
+// it, its left edges aligned, or just above it where the room below is short; always inside the
+// window of owner (else its screen), made smaller where the window is.
+QRect PlaceNextTo(const QRect& anchor, QSize size, const QWidget* owner);
 
 }  // namespace popup_list

@@ -1,5 +1,6 @@
 #include "common/ui/ListEditors.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDate>
@@ -13,12 +14,30 @@
 
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/ui/CPopupList.h"
 
 namespace list_editors {
 namespace {
 
+// A combo box whose list drops down just below it (or above it, where the window ends), its
+// left edge at the box's: the style's own placement centres the current entry on the box and
+// covers the cells on either side of it, such as a todo row's check box and note icon.
+class DropDownCombo : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+  void showPopup() override {
+    QComboBox::showPopup();
+    QWidget* popup = view()->window();
+    if (popup != window()) {
+      const QRect box(mapToGlobal(QPoint()), size());
+      popup->setGeometry(popup_list::PlaceNextTo(box, popup->size(), this));
+    }
+  }
+};
+
 QComboBox* MakeCombo(QWidget* parent) {
-  auto* combo = new QComboBox(parent);
+  auto* combo = new DropDownCombo(parent);
   combo->setObjectName(QStringLiteral("listEditor"));
   return combo;
 }
@@ -40,7 +59,7 @@ bool IsEnter(int key) {
 class MultiLineFrame : public QFrame {
  public:
   explicit MultiLineFrame(QWidget* parent)
-      : QFrame(parent), text(new QPlainTextEdit(this)), picks(new QComboBox(this)) {
+      : QFrame(parent), text(new QPlainTextEdit(this)), picks(new DropDownCombo(this)) {
     setObjectName(QStringLiteral("listEditor"));
     setFrameShape(QFrame::Box);
     auto* layout = new QVBoxLayout(this);
@@ -109,8 +128,10 @@ void CellEditor::ForwardPicks(QComboBox* combo) {
   connect(combo, &QComboBox::activated, this, &CellEditor::picked);
 }
 
-bool CellEditor::IsCommitKey(int /*key*/, Qt::KeyboardModifiers /*modifiers*/) const {
-  return false;
+// Return ends the edit in every one-line editor, and is used up there: passed on, it would reach
+// the list and activate the row (the todo page opened its note dialog after a typed item).
+bool CellEditor::IsCommitKey(int key, Qt::KeyboardModifiers /*modifiers*/) const {
+  return IsEnter(key);
 }
 
 bool CellEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -141,7 +162,6 @@ TextEditor::TextEditor(QWidget* parent, const QString& text, int limit)
   }
   m_line->setText(text);
   m_line->selectAll();
-  connect(m_line, &QLineEdit::returnPressed, this, &CellEditor::commitRequested);
   WatchKeys(m_line);
 }
 
@@ -186,7 +206,6 @@ PickListEditor::PickListEditor(QWidget* parent, const CListItem* item, const QSt
   m_combo->setCurrentIndex(-1);
   m_combo->setEditText(text);
   m_combo->lineEdit()->selectAll();
-  connect(m_combo->lineEdit(), &QLineEdit::returnPressed, this, &CellEditor::commitRequested);
   ForwardPicks(m_combo);
   WatchKeys(m_combo->lineEdit());
 }
@@ -292,10 +311,6 @@ SYSTEMTIME DatePickerEditor::Date() const {
   date.wDay = static_cast<uint16_t>(picked.day());
   date.wDayOfWeek = static_cast<uint16_t>(picked.dayOfWeek() % 7);
   return date;
-}
-
-bool DatePickerEditor::IsCommitKey(int key, Qt::KeyboardModifiers /*modifiers*/) const {
-  return IsEnter(key);
 }
 
 }  // namespace list_editors

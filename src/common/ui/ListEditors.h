@@ -61,7 +61,7 @@ class CellEditor : public QObject {
 
  protected:
   CellEditor(Kind kind, QWidget* widget, const QString& original);
-  // Escape cancels in every editor; the editors add their own commit keys.
+  // Escape cancels in every editor; Return commits, unless an editor chooses its own commit keys.
   bool eventFilter(QObject* watched, QEvent* event) override;
   virtual bool IsCommitKey(int key, Qt::KeyboardModifiers modifiers) const;
   void WatchKeys(QObject* target);
@@ -162,9 +162,6 @@ class DatePickerEditor : public CellEditor {
   void Restart(const SYSTEMTIME& start);
   SYSTEMTIME Date() const;
   QDateEdit* Picker() const { return m_picker; }
-
- protected:
-  bool IsCommitKey(int key, Qt::KeyboardModifiers modifiers) const override;
 
  private:
   QDateEdit* m_picker;

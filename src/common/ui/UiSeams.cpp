@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <deque>
 
 #include "common/StringIds.h"
@@ -163,11 +165,56 @@ void NameIcon(QMessageBox& box, int nameId) {
   }
 }
 
+// A message box no wider than the window it belongs to. The box sizes itself after the screen
+// (up to half of it, 500 pixels), which runs past a narrow program window and, centred on it, off
+// the screen's edge with the icon; here the text wraps to the window's width instead. The box
+// sizes itself again whenever its layout changes, so the fit follows every sizing.
+class FittedMessageBox : public QMessageBox {
+ public:
+  explicit FittedMessageBox(QWidget* owner) : QMessageBox(owner), owner_(owner) {}
+
+ protected:
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    if (event->type() == QEvent::LayoutRequest) {
+      FitWithinOwner();
+    }
+    return handled;
+  }
+
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    FitWithinOwner();
+  }
+
+ private:
+  void FitWithinOwner() {
+    if (owner_ == nullptr || layout() == nullptr) {
+      return;
+    }
+    const int frame = frameGeometry().width() - width();
+    const int room = owner_->frameGeometry().width() - frame;
+    if (width() <= room) {
+      return;
+    }
+    if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+      label->setWordWrap(true);
+    }
+    const int fitted = qMax(room, layout()->totalMinimumSize().width());
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(fitted)
+                                                     : layout()->totalSizeHint().height();
+    setFixedSize(fitted, qMax(height, layout()->totalMinimumSize().height()));
+    CentreOn(*this, owner_);
+  }
+
+  QPointer<QWidget> owner_;
+};
+
 }  // namespace
 
 messages::Answer QtMessageService::Show(const messages::Shown& message) {
   QWidget* owner = OwnerWindow();
-  QMessageBox box(owner);
+  FittedMessageBox box(owner);
   box.setWindowTitle(message.caption);
   box.setText(message.text);
   int iconName = 0;
