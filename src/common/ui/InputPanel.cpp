@@ -16,7 +16,8 @@ struct PanelState {
   bool up = false;
   int height = 80;
   QRect desktop;  // null = the primary screen's available area
-  QRect area;     // null = the emulated panel: the bottom of the desktop
+  bool realKeyboard = false;
+  QRect area;  // where the real keyboard shows; empty while it does not
 };
 
 PanelState& State() {
@@ -49,10 +50,13 @@ void Show(bool up) {
 bool GetInfo(SipInfo& info) {
   info.up = State().up;
   QRect visible = Desktop();
-  if (info.up && !State().area.isNull()) {
+  if (info.up && State().realKeyboard) {
     // A real keyboard covers the desktop from its top down, wherever it stands; one below the
-    // desktop covers nothing of it.
-    visible.setBottom(qMin(visible.bottom(), qMax(visible.top(), State().area.top()) - 1));
+    // desktop, or one that does not show (nothing that takes text has the focus), covers
+    // nothing of it.
+    if (!State().area.isEmpty()) {
+      visible.setBottom(qMin(visible.bottom(), qMax(visible.top(), State().area.top()) - 1));
+    }
   } else if (info.up) {
     visible.setBottom(visible.bottom() - State().height);
   }
@@ -116,6 +120,10 @@ void SetPanelHeight(int height) {
 
 int PanelHeight() {
   return State().height;
+}
+
+void SetRealKeyboard(bool real) {
+  State().realKeyboard = real;
 }
 
 void SetPanelArea(const QRect& area) {

@@ -51,9 +51,11 @@ QRect Desktop();
 // Height of the panel when up (default 80 pixels).
 void SetPanelHeight(int height);
 int PanelHeight();
-// Where a real on-screen keyboard stands when up (global coordinates; null: the panel is the
-// emulated one, PanelHeight() pixels at the bottom of the desktop). The visible desktop then ends
-// above the keyboard's top, whatever part of the screen the keyboard spans.
+// Whether the panel is a real on-screen keyboard rather than the emulated one (PanelHeight()
+// pixels at the bottom of the desktop), and where that keyboard shows (global coordinates; empty
+// while it does not). With a real keyboard the visible desktop ends above the keyboard's top,
+// whatever part of the screen the keyboard spans, and is whole while the keyboard does not show.
+void SetRealKeyboard(bool real);
 void SetPanelArea(const QRect& area);
 QRect PanelArea();
 

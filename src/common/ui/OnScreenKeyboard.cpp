@@ -60,9 +60,19 @@ QWindow* KeyboardWindow() {
 // their own that, without a compositor, show as dark squares over the fields of a dialog), and
 // tells the input panel which part of the screen the keyboard covers, so that the windows keep
 // their fields above it.
+void TellPanelArea(const QRect& area) {
+  if (area != input_panel::PanelArea()) {
+    input_panel::SetPanelArea(area);
+    input_panel::NotifySettingChange();
+  }
+}
+
 void FitKeyboard() {
   QWindow* keyboard = KeyboardWindow();
   if (keyboard == nullptr || !keyboard->isVisible()) {
+    // The panel is up but the keyboard does not show (the focus is on a button): it covers
+    // nothing, and the windows keep their whole height.
+    TellPanelArea({});
     return;
   }
   for (QWindow* window : QGuiApplication::allWindows()) {
@@ -72,11 +82,7 @@ void FitKeyboard() {
     }
   }
   keyboard->raise();
-  const QRect area = KeyboardArea();
-  if (!area.isEmpty() && area != input_panel::PanelArea()) {
-    input_panel::SetPanelArea(area);
-    input_panel::NotifySettingChange();
-  }
+  TellPanelArea(KeyboardArea());
 }
 
 // After the events of the moment: the keyboard's plugin places its window itself whenever the
@@ -113,6 +119,7 @@ void Attach() {
     return;
   }
   QInputMethod* keyboard = QGuiApplication::inputMethod();
+  input_panel::SetRealKeyboard(true);
   QObject::connect(&input_panel::Notifier::Instance(), &input_panel::Notifier::stateChanged,
                    keyboard, [keyboard](bool up) { keyboard->setVisible(up); });
   QObject::connect(keyboard, &QInputMethod::visibleChanged, keyboard, [keyboard] {
