@@ -265,6 +265,7 @@ constexpr int kColumnMrNumber = 6104;
 constexpr int kColumnRoom = 6105;
 constexpr int kAskDeletePatient = 6106;
 constexpr int kPatientNotMoved = 6107;
+constexpr int kPatientNotDeleted = 6108;
 
 // Toolbar buttons (tips, in toolbar order)
 constexpr int kToolNewPatient = 6110;
