@@ -68,7 +68,8 @@ QString OtherPatient(int index) {
 
 void Fill(platform::Device& device, bool crowded) {
   const platform::DeviceScope scope(device);
-  CDBMeds().CreateDB();
+  // False as well when it is there already; the open below tells.
+  static_cast<void>(CDBMeds().CreateDB());
   platform::PropertyDatabase db;
   if (!db.Open(CDBMeds::kVolumeName)) {
     return;

@@ -48,19 +48,23 @@ FILETIME Minute(int minute) {
   return time;
 }
 
-void AddRecords() {
+bool AddRecords() {
   CDBPatient patient;
   patient.firstName = QStringLiteral("Ann");
   patient.lastName = QStringLiteral("Smith");
   patient.patientType = QStringLiteral("Clinic");
   patient.diagnosis = QStringLiteral("CHF");
-  patient.CreateRecord(false);
+  if (!patient.CreateRecord(false)) {
+    return false;
+  }
   CDBLabValues lab;
   lab.patient = kPatient;
   lab.date = lab.time = Minute(1);
   lab.group = QStringLiteral("CBC");
   lab.values = QStringLiteral("WBC\n7\nHgb\n12\n");
-  lab.AddNew(false);
+  if (!lab.AddNew(false)) {
+    return false;
+  }
   CDBMeds med;
   med.patient = kPatient;
   med.drug = QStringLiteral("Lasix");
@@ -68,28 +72,36 @@ void AddRecords() {
   med.trackDays = QStringLiteral("Yes");
   med.days = QStringLiteral("7");
   med.startDate = Minute(0);
-  med.AddNew(false);
+  if (!med.AddNew(false)) {
+    return false;
+  }
   CDBNotes note;
   note.patient = kPatient;
   note.date = note.time = Minute(2);
   note.noteText = QStringLiteral("S: better");
-  note.AddNew(false);
+  if (!note.AddNew(false)) {
+    return false;
+  }
   CDBTest test;
   test.patient = kPatient;
   test.date = test.time = Minute(3);
   test.test = QStringLiteral("CXR");
   test.result = QStringLiteral("clear");
-  test.AddNew(false);
+  if (!test.AddNew(false)) {
+    return false;
+  }
   CDBToDo todo;
   todo.patient = kPatient;
   todo.flags = 0x83;
   todo.text = QStringLiteral("call family");
-  todo.AddNew(false);
+  if (!todo.AddNew(false)) {
+    return false;
+  }
   CDBVitals vitals;
   vitals.patient = kPatient;
   vitals.date = vitals.time = Minute(4);
   vitals.values = QStringLiteral("Temp\n37\n");
-  vitals.AddNew(false);
+  return vitals.AddNew(false);
 }
 
 Bytes Serialized(uint8_t kind) {
@@ -215,7 +227,10 @@ int main(int argc, char** argv) {
   platform::Device device(scratch.path());
   device.Prepare();
   platform::DeviceScope scope(device);
-  AddRecords();
+  if (!AddRecords()) {
+    std::fprintf(stderr, "fuzz_make_seeds: the scratch device could not be filled\n");
+    return 1;
+  }
   WriteRecordSeeds(root);
   WriteBeamSeeds(root);
   WriteBackupSeed(root);

@@ -14,6 +14,7 @@
 #include "app/COvelinView.h"
 #include "app/CPatientTabCtrl.h"
 #include "app/CSplashDlg.h"
+#include "app/DailyCheck.h"
 #include "app/HelpFile.h"
 #include "app/RegisteredMessages.h"
 #include "common/CDBCategories.h"
@@ -185,6 +186,11 @@ bool COvelinApp::Initialise(const StartOptions& options) {
     }
   }
   ArmTimer();
+  // The full check of the device's files, in the background once a day.
+  if (!platform::Device::Current()->ReadOnly()) {
+    m_dailyCheck = std::make_unique<DailyCheck>(*platform::Device::Current());
+    m_dailyCheck->Start();
+  }
 
   // 9.
   if (m_tabStripVisible) {

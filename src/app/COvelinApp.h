@@ -15,6 +15,7 @@
 #include "shell/Options.h"
 
 class CMainFrame;
+class DailyCheck;
 class CSplashDlg;
 class QLocalServer;
 class QLocalSocket;
@@ -86,6 +87,8 @@ class COvelinApp : public QObject, public IShell {
   // Asks the password again; "Exit" closes the program.
   void Lock();
   bool TimerRunning() const { return m_timerId != -1; }
+  // The id of the lock check's timer on the main window; -1 when it is not running.
+  int LockTimerId() const { return m_timerId; }
   uint32_t Timeout() const { return m_timeout; }
   const FILETIME& Deadline() const { return m_deadline; }
   static bool LockInProgress() { return s_lockInProgress; }
@@ -129,6 +132,7 @@ class COvelinApp : public QObject, public IShell {
   QString m_deviceFolder;
   std::unique_ptr<ResourceMgr> m_resources;
   std::unique_ptr<QLocalServer> m_server;
+  std::unique_ptr<DailyCheck> m_dailyCheck;
   QPointer<CSplashDlg> m_splash;
   QPointer<CMainFrame> m_pMainWnd;
   std::vector<IPatientListener*> m_listeners;

@@ -114,7 +114,12 @@ CheckoutResult BeamCheckoutList(CBeamEngine& engine, const std::vector<QString>&
     progress.SetOverallText(strings::FormatId(ids::kBeamSentPatients, result.sent, result.marked));
     ok = false;
   } else if (ok) {
-    progress.SetOverallText(strings::FormatId(ids::kBeamSentPatients, result.sent, result.marked));
+    // Patients that the receiver merged into one it filed before are not on file twice.
+    progress.SetOverallText(
+        engine.MergedCount() == 0
+            ? strings::FormatId(ids::kBeamSentPatients, result.sent, result.marked)
+            : strings::FormatId(ids::kBeamSentPatientsMerged, result.sent, result.marked,
+                                engine.MergedCount()));
     progress.SetStatusId(ids::kBeamSuccess, false);
   } else {
     progress.SetOverallText(strings::FormatId(ids::kBeamSendFailedAfter, i - 1, result.marked));

@@ -49,6 +49,8 @@ void CBeamEngine::StartTransfer() {
   finished_ = false;
   timedOut_ = false;
   refused_ = 0;
+  merged_ = 0;
+  filedPatients_.clear();
   transferStart_ = filetime::ToTicks(clock_source::Now());
   CDBPatient::ResetLastPatientWritten();
 }
@@ -159,6 +161,9 @@ beam::FrameResult CBeamEngine::SendFrame(platform::IBeamSocket& socket, CBeamRec
     ++refused_;
     return beam::FrameResult::kRefused;
   }
+  if (acknowledgement == beam::kFrameMerged) {
+    ++merged_;
+  }
   return beam::FrameResult::kFiled;
 }
 
@@ -181,7 +186,15 @@ beam::FrameResult CBeamEngine::ReceiveFrame(platform::IBeamSocket& socket, CBeam
   // The record is stored (durably) before it is acknowledged; one that cannot be decoded or
   // stored is acknowledged as refused, and the transfer goes on with the next.
   const bool filed = record.WriteRecord(bytes.data(), bytes.size());
-  if (!SendU32(socket, filed ? beam::kFrameFiled : beam::kFrameRefused)) {
+  uint32_t acknowledgement = filed ? beam::kFrameFiled : beam::kFrameRefused;
+  // A patient filed under the name of one filed before in this transfer joined that one: the
+  // counts on both sides say so instead of counting two patients where one is on file.
+  if (filed && record.Type() == beam::kPatientRecord &&
+      !filedPatients_.insert(CDBPatient::LastPatientWritten().toCaseFolded()).second) {
+    ++merged_;
+    acknowledgement = beam::kFrameMerged;
+  }
+  if (!SendU32(socket, acknowledgement)) {
     return beam::FrameResult::kBroken;
   }
   return filed ? beam::FrameResult::kFiled : beam::FrameResult::kRefused;

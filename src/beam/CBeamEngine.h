@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "beam/CBeamRecord.h"
@@ -33,9 +34,13 @@ constexpr uint8_t kSectionOrder[6] = {kLabRecord,  kMedRecord,  kNoteRecord,
 constexpr uint32_t kMaxCategoryTextUnits = 1024 * 1024;
 
 // Acknowledgements of a record frame: filed, or refused because the receiving device could not
-// decode or store the record. Peers that ignore the value read both as "go on".
+// decode or store the record. Peers that ignore the value read both as "go on". A patient filed
+// into a patient that this transfer filed before (their names differ only in letter case, which
+// the patient store does not tell apart) is acknowledged as merged; a peer that knows only the
+// first two values reads it as filed.
 constexpr uint32_t kFrameFiled = 1;
 constexpr uint32_t kFrameRefused = 0;
+constexpr uint32_t kFrameMerged = 2;
 
 // The idle limit. Besides the rule that 5000 ms without any byte moving ends a transfer, every
 // field of the protocol (a count, a marker, a frame's length, its bytes, an acknowledgement) must
@@ -104,6 +109,8 @@ class CBeamEngine {
   bool TimedOut() const { return timedOut_; }
   // Records of this transfer that the receiving device refused (sending side).
   uint32_t RefusedCount() const { return refused_; }
+  // Patients of this transfer merged into a patient the same transfer filed before (both sides).
+  uint32_t MergedCount() const { return merged_; }
   IBeamProgress& Progress() { return progress_; }
 
   // Internal steps, public so that the checkout sending loop and tests can drive them.
@@ -158,4 +165,7 @@ class CBeamEngine {
   bool timedOut_ = false;
   uint64_t transferStart_ = 0;
   uint32_t refused_ = 0;
+  uint32_t merged_ = 0;
+  // The patients this transfer filed (receiving side), by their case-folded names.
+  std::set<QString> filedPatients_;
 };

@@ -209,7 +209,9 @@ bool CBeamEngine::ReceivePatients(platform::IBeamSocket& socket) {
     progress_.SetStatusId(ids::kBeamRecordsNotStored, true);
     return false;
   }
-  progress_.SetOverallText(strings::FormatId(ids::kBeamReceivedPatients, count, count));
+  progress_.SetOverallText(
+      merged_ == 0 ? strings::FormatId(ids::kBeamReceivedPatients, count, count)
+                   : strings::FormatId(ids::kBeamReceivedPatientsMerged, count, count, merged_));
   progress_.SetStatusId(ids::kBeamSuccess, false);
   return true;
 }

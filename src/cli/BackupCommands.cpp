@@ -1,6 +1,9 @@
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <optional>
 
 #include "cli/Command.h"
 #include "platform/PrivateFile.h"
@@ -34,6 +37,47 @@ bool ReadBounded(QFile& file, QByteArray& bytes, QString& error) {
   return true;
 }
 
+// How many patients the backup at path holds: 0 for an empty file, nothing when the file cannot be
+// read as a backup document.
+std::optional<qsizetype> PatientsInBackup(const QString& path) {
+  QFile file(path);
+  QByteArray bytes;
+  QString error;
+  if (!file.open(QIODevice::ReadOnly) || !ReadBounded(file, bytes, error)) {
+    return std::nullopt;
+  }
+  if (bytes.trimmed().isEmpty()) {
+    return 0;
+  }
+  const QJsonDocument document = QJsonDocument::fromJson(bytes);
+  const QJsonValue patients = document.object().value(QLatin1String("patients"));
+  if (!patients.isArray()) {
+    return std::nullopt;
+  }
+  return patients.toArray().size();
+}
+
+// A backup is not replaced by one that holds fewer patients (a device emptied or damaged would
+// otherwise wipe out the last good copy of it), nor is a file that is not a backup, unless the
+// user says so with --force. Answers the reason for refusing, or nothing.
+std::optional<QString> ReplacingLoses(const QString& path, const QJsonObject& document) {
+  if (!QFileInfo::exists(path)) {
+    return std::nullopt;
+  }
+  const std::optional<qsizetype> old = PatientsInBackup(path);
+  const qsizetype now = document.value(QLatin1String("patients")).toArray().size();
+  if (!old) {
+    return QStringLiteral("%1 exists and is not a backup that can be read").arg(path);
+  }
+  if (now < *old) {
+    return QStringLiteral("%1 holds %2 patients, the new backup only %3")
+        .arg(path)
+        .arg(*old)
+        .arg(now);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 qint64 MaxBackupBytes() {
@@ -44,11 +88,12 @@ void SetMaxBackupBytes(qint64 bytes) {
   maxBackupBytes = bytes;
 }
 
-// export [--patient NAME] [--output FILE]: the backup document on standard output or into FILE.
+// export [--patient NAME] [--output FILE [--force]]: the backup document on standard output or
+// into FILE.
 int RunExport(Context& context, const QStringList& arguments) {
   Arguments args;
   QString error;
-  if (!args.Parse(arguments, {"patient", "output"}, error)) {
+  if (!args.Parse(arguments, {"patient", "output"}, error, {"force"})) {
     return BadInput(context, error);
   }
   if (!args.Words().isEmpty()) {
@@ -70,6 +115,12 @@ int RunExport(Context& context, const QStringList& arguments) {
     context.out << QString::fromUtf8(json);
     context.out.flush();
     return kSuccess;
+  }
+  if (!args.Has("force")) {
+    if (const std::optional<QString> loss = ReplacingLoses(*output, document)) {
+      return Failure(context,
+                     QStringLiteral("nothing was exported: %1; --force replaces it").arg(*loss));
+    }
   }
   // Written whole or not at all, and readable by its owner only: a backup holds the whole device.
   if (!platform::WritePrivateFileAtomically(*output, json, error)) {

@@ -298,6 +298,7 @@ struct Stay {
   QString name;
   FILETIME admitted;
   int minutes = 0;  // from admission to the end of yesterday
+  bool filed = false;
 };
 
 Stay AddPatient(Random& random, const QString& fullName) {
@@ -337,7 +338,7 @@ Stay AddPatient(Random& random, const QString& fullName) {
   patient.allergies = Text(PickOne(random, kAllergies));
   patient.problems = Text(PickOne(random, kProblems));
   patient.patientType = Text(type->name);
-  patient.CreateRecord(false);
+  stay.filed = patient.CreateRecord(false);
   return stay;
 }
 
@@ -487,18 +488,22 @@ bool AddTodos(Random& random, const Stay& stay, int count) {
 bool AddRecords(const Load& load, int index) {
   Random random(load.seed * 1'000'003u + static_cast<uint32_t>(index));
   const Stay stay = AddPatient(random, PatientName(load, index));
-  return AddMedications(random, stay, load.medications) && AddVitals(random, stay, load.vitals) &&
-         AddLabs(random, stay, load.labs) && AddTests(random, stay, load.tests) &&
-         AddNotes(random, stay, load.notes) && AddTodos(random, stay, load.todos);
+  return stay.filed && AddMedications(random, stay, load.medications) &&
+         AddVitals(random, stay, load.vitals) && AddLabs(random, stay, load.labs) &&
+         AddTests(random, stay, load.tests) && AddNotes(random, stay, load.notes) &&
+         AddTodos(random, stay, load.todos);
 }
 
 // The patient types, on their list once each.
-void AddPatientTypes() {
+bool AddPatientTypes() {
   CDBCategories categories;
   for (const PatientType& type : kPatientTypes) {
     categories.text = Text(type.name);
-    categories.AddNew(CDBCategories::kPatientTypeList);
+    if (!categories.AddNew(CDBCategories::kPatientTypeList)) {
+      return false;
+    }
   }
+  return true;
 }
 
 bool DeviceHasPatients() {
@@ -521,8 +526,7 @@ QString PatientName(const Load& load, int index) {
 bool FillPatient(const Load& load, int index) {
   platform::StoreErrorScope failures;
   platform::StoreTransaction transaction;
-  AddPatientTypes();
-  return AddRecords(load, index) && !failures.Failed() && transaction.Commit();
+  return AddPatientTypes() && AddRecords(load, index) && !failures.Failed() && transaction.Commit();
 }
 
 bool Fill(const Load& load, QString& error) {
@@ -535,7 +539,10 @@ bool Fill(const Load& load, QString& error) {
     return false;
   }
   platform::StoreErrorScope failures;
-  AddPatientTypes();
+  if (!AddPatientTypes()) {
+    error = QStringLiteral("the device failed: %1").arg(failures.Error().Describe());
+    return false;
+  }
   for (int first = 0; first < load.patients; first += kPatientsPerTransaction) {
     platform::StoreTransaction transaction;
     const int end = std::min(load.patients, first + kPatientsPerTransaction);

@@ -33,7 +33,7 @@ bool CDBBaseDatabase::OpenByName() {
     return true;
   }
   // Another process may have created it meanwhile: open again whatever CreateDB answered.
-  CreateDB();
+  static_cast<void>(CreateDB());
   return OpenDB();
 }
 

@@ -45,22 +45,22 @@ class CDBBaseDatabase {
   // Virtual operations, in slot order.
   virtual bool ExistDB();
   // Creates the database sorted on the key, case-insensitive.
-  virtual bool CreateDB();
+  [[nodiscard]] virtual bool CreateDB();
   // Opens the existing database on its first sort order.
   virtual bool OpenDB();
   // Opens the database, creating it through CreateDB the first time.
   virtual bool OpenByName();
   // Deletes every record whose key equals name.
-  virtual bool DeleteByName(const QString& name);
+  [[nodiscard]] virtual bool DeleteByName(const QString& name);
   // Reads and unpacks the record with that id.
   virtual bool ReadByCEOID(RecordId id);
-  virtual bool DeleteByCEOID(RecordId id);
+  [[nodiscard]] virtual bool DeleteByCEOID(RecordId id);
   // Reads and unpacks the first record whose key equals name.
   virtual bool FindByName(const QString& name);
   // Deletes every record that belongs to the named owner (see OwnerName), reached by a seek.
-  virtual bool DeleteParent(const QString& name);
+  [[nodiscard]] virtual bool DeleteParent(const QString& name);
   // Copies the record with that id as a new record keyed on name; answers the new id or 0.
-  virtual RecordId DuplicateRecord(const QString& name, RecordId id);
+  [[nodiscard]] virtual RecordId DuplicateRecord(const QString& name, RecordId id);
   // Fill controls with the key texts of all records, item data = record id.
   virtual void PopulateComboBox(IComboBox& combo);
   virtual void PopulateListCtrl(IListControl& list);
@@ -70,7 +70,7 @@ class CDBBaseDatabase {
   // Serialises the current members into a new block; false when the store has no serialised form.
   virtual bool Serialize(std::vector<uint8_t>& bytes);
   // Files a received block; false (nothing stored) when it is not this store's or is malformed.
-  virtual bool Write(const uint8_t* bytes, size_t length);
+  [[nodiscard]] virtual bool Write(const uint8_t* bytes, size_t length);
   // Fills the members from a record: here the desktop identifier and access state.
   virtual void UnpackRecord(const platform::Record& record);
 
@@ -106,7 +106,7 @@ class CDBBaseDatabase {
   // After a read that answered false: whether it failed (else the record was simply gone).
   bool ReadFailed() const { return m_db.LastError().Failed(); }
   // Stores properties: as a new record when id is 0, else over the record with that id.
-  RecordId WriteRecordProps(const platform::Record& record, RecordId id = 0);
+  [[nodiscard]] RecordId WriteRecordProps(const platform::Record& record, RecordId id = 0);
   // Reads the current record of the open database and unpacks it.
   bool ReadCurrent(platform::Record& record);
   // Whether a key met on the ascending walk from the owner's name lies after every key of the

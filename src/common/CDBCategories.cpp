@@ -175,7 +175,12 @@ bool CDBCategories::AddNew(int listId) {
 
 bool CDBCategories::Update(int listId, const QString& entry) {
   platform::StoreTransaction transaction;
-  DeleteByName(ListKey(listId));
+  // DeleteByName answers false for an empty list as well; only a failure stops the update.
+  const platform::StoreErrorScope failures;
+  static_cast<void>(DeleteByName(ListKey(listId)));
+  if (failures.Failed()) {
+    return false;
+  }
   text = entry;
   return AddNew(listId) && transaction.Commit();
 }

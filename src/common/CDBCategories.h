@@ -46,7 +46,7 @@ class CDBCategories : public CDBBaseDatabase {
 
   // Creates the store and seeds the lists that come with factory entries; only the call that
   // really creates the store seeds, so the entries are added once.
-  bool CreateDB() override;
+  [[nodiscard]] bool CreateDB() override;
   void UnpackRecord(const platform::Record& record) override;
   QString OwnerName() const override { return ListKey(type); }
 
@@ -59,10 +59,10 @@ class CDBCategories : public CDBBaseDatabase {
   void GetListItems(int listId, CListItem& item);
   // Adds text to list listId (-1 = the list in type) unless the list has that entry already
   // (letter case ignored). True when the entry is on the list afterwards.
-  bool AddNew(int listId = -1);
+  [[nodiscard]] bool AddNew(int listId = -1);
   // Replaces the whole list by the one entry text.
-  bool Update(int listId, const QString& entry);
-  bool Rename(RecordId id, const QString& entry);
+  [[nodiscard]] bool Update(int listId, const QString& entry);
+  [[nodiscard]] bool Rename(RecordId id, const QString& entry);
 
   // Store-order walk for category beaming: the count, then First and Next unpack each record in
   // turn; the walk leaves the store open until Next finds no more or Close is called.
@@ -77,7 +77,7 @@ class CDBCategories : public CDBBaseDatabase {
   // list 50, the chief-complaint row's pick list: they move to the age-unit list, once (while
   // that list is empty). Entries a person added to list 50 stay. True when nothing was left to
   // move or the move was stored whole; false, with nothing changed, when the device failed.
-  bool MoveLegacyAgeUnits();
+  [[nodiscard]] bool MoveLegacyAgeUnits();
 
   uint16_t type = 0;  // the list id
   QString text;
@@ -86,5 +86,5 @@ class CDBCategories : public CDBBaseDatabase {
  private:
   void Seed();
   bool ContainsEntry(int listId, const QString& entry);
-  bool MoveFactoryAgeUnits();
+  [[nodiscard]] bool MoveFactoryAgeUnits();
 };

@@ -4,6 +4,7 @@
 #include "common/Controls.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "platform/ValueRules.h"
 
 using platform::Record;
 
@@ -279,7 +280,9 @@ bool CDBPatient::Write(const uint8_t* bytes, size_t length) {
   for (const TextField& field : kTextFields) {
     ok = ok && reader.ReadString(this->*field.member);
   }
-  if (!ok || name.isEmpty()) {
+  // What could not be exported and restored is refused here, where it enters.
+  if (!ok || !value_rules::ValidName(name) || !value_rules::ValidAccessState(accessState) ||
+      !value_rules::ValidTime(admitDate) || !value_rules::ValidTime(dateOfBirth)) {
     return false;
   }
   timeStamp = FILETIME{};  // a received patient is stamped with the time it was filed

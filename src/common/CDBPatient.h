@@ -44,20 +44,20 @@ class CDBPatient : public CDBBaseDatabase {
   bool Serialize(std::vector<uint8_t>& bytes) override;
   // Files a received patient: merged into the patient of the same name, else added. Remembers
   // the name as the patient that the records received after it belong to.
-  bool Write(const uint8_t* bytes, size_t length) override;
+  [[nodiscard]] bool Write(const uint8_t* bytes, size_t length) override;
   void UnpackRecord(const platform::Record& record) override;
   QString OwnerName() const override { return name; }
   // Files the members as a received or restored patient: merged into the patient of the same
   // name (the stored name stays), else added; keeps timeStamp when it is not zero, desktopId and
   // accessState. Remembers the patient as the one that records received after it belong to.
-  bool FileReceived();
+  [[nodiscard]] bool FileReceived();
 
   // Stores the filled fields as a new patient named MakeFullName(firstName, lastName); false when
   // a patient of that name exists. received keeps desktopId and accessState as they are set.
-  bool CreateRecord(bool received);
+  [[nodiscard]] bool CreateRecord(bool received);
   // Writes the fields over the patient of that name (the name itself does not change).
-  bool UpdateRecord(const QString& patientName, bool received);
-  bool MovePatient(const QString& patientName, const QString& type);
+  [[nodiscard]] bool UpdateRecord(const QString& patientName, bool received);
+  [[nodiscard]] bool MovePatient(const QString& patientName, const QString& type);
   // Fills the list with columns name, MR number and room of the patients of a type ("" = all) in
   // store order; the arrays get each row's texts and access state; item data = index into them.
   void PopulatePatientList(IListControl& list, const QString& type, std::vector<QString>& names,
@@ -70,10 +70,10 @@ class CDBPatient : public CDBBaseDatabase {
   static int SetAge(const FILETIME& dateOfBirth, QString& text);
 
   QString FindAllergiesByName(const QString& patientName);
-  bool UpdateAllergies(const QString& patientName, const QString& text);
+  [[nodiscard]] bool UpdateAllergies(const QString& patientName, const QString& text);
   // The todo text that patients of the earlier release kept in their record.
   QString FindTodoByName(const QString& patientName);
-  bool UpdateTodo(const QString& patientName, const QString& text);
+  [[nodiscard]] bool UpdateTodo(const QString& patientName, const QString& text);
   // The patient's access state (0, 1 or 2), cached in the read-only cache; 0 when not found.
   static int FindReadOnlyByName(const QString& patientName);
   // Empties the read-only cache: the desktop or a transfer may have changed access states.
@@ -124,7 +124,7 @@ class CDBPatient : public CDBBaseDatabase {
   static thread_local QString m_LastPatientWritten;
 
   platform::Record BuildProperties(bool received) const;
-  bool WriteField(const QString& patientName, PropId id, const QString& value);
+  [[nodiscard]] bool WriteField(const QString& patientName, PropId id, const QString& value);
   QString ReadField(const QString& patientName, PropId id);
   bool ReadPatient(const QString& patientName, bool keepOpen);
 };

@@ -202,6 +202,8 @@ constexpr int kBeamCategoriesNotStored = 9034;
 constexpr int kBeamUnknownKind = 9035;
 constexpr int kBeamRecordRefused = 9036;
 constexpr int kBeamRecordsRefused = 9037;
+constexpr int kBeamReceivedPatientsMerged = 9038;
+constexpr int kBeamSentPatientsMerged = 9039;
 
 // Access states (picked by state 0, 1, 2)
 constexpr int kAccessStateNone = 3838;
@@ -262,6 +264,8 @@ constexpr int kColumnPatient = 6103;
 constexpr int kColumnMrNumber = 6104;
 constexpr int kColumnRoom = 6105;
 constexpr int kAskDeletePatient = 6106;
+constexpr int kPatientNotMoved = 6107;
+constexpr int kPatientNotDeleted = 6108;
 
 // Toolbar buttons (tips, in toolbar order)
 constexpr int kToolNewPatient = 6110;
@@ -298,6 +302,8 @@ constexpr int kDobText = 6224;
 constexpr int kAddPatientTitle = 6225;
 constexpr int kPatientAlreadyOnFile = 6226;
 constexpr int kPatientNameAndTypeRequired = 6227;
+constexpr int kPatientNotSaved = 6228;
+constexpr int kPatientNotAdded = 6229;
 
 // Date row choices: no date, then the decades
 constexpr int kNoDate = 6230;
@@ -331,6 +337,8 @@ constexpr int kButtonNew = 6351;
 constexpr int kButtonRename = 6352;
 constexpr int kEnterNewCategory = 6353;
 constexpr int kEnterCategoryRename = 6354;
+constexpr int kCategoryNotSaved = 6355;
+constexpr int kCategoryNotDeleted = 6356;
 
 // Login and password
 constexpr int kPasswordLabel = 6400;
@@ -625,6 +633,7 @@ constexpr int kDeviceUnusable = 9101;
 constexpr int kOpenReadOnly = 9102;
 constexpr int kQuit = 9103;
 constexpr int kDeviceDamagedReadable = 9104;
+constexpr int kDeviceFullCheckFailed = 9105;
 
 // Checkout list printing
 constexpr int kPrintCheckoutTitle = 9200;

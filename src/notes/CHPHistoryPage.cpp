@@ -105,7 +105,13 @@ void CHPHistoryPage::OfferHpiSentence(const CDBPatient* patient) {
   if (patient == nullptr) {
     // The list holds the sentence of the patient whose H&P was opened last: it must not be
     // offered for this one.
-    categories.DeleteByName(CDBCategories::ListKey(CDBCategories::kHpiList));
+    // DeleteByName answers false when there was no sentence as well; only a failure is told.
+    const platform::StoreErrorScope failures;
+    static_cast<void>(categories.DeleteByName(CDBCategories::ListKey(CDBCategories::kHpiList)));
+    if (failures.Failed()) {
+      messages::Show(strings::Load(ids::kHpiSentenceNotStored), messages::Buttons::Ok,
+                     messages::Icon::Exclamation);
+    }
     return;
   }
   const QString sentence = strings::FormatId(ids::kHpiSentence, patient->name, patient->ageValue,

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "common/CDBPatient.h"
+#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CPictureButton.h"
@@ -95,7 +96,12 @@ void CPatientInfoPage::OnSave() {
     return;
   }
   m_form->UpdateData(true, patient);
-  patient.UpdateRecord(name, false);
+  if (!patient.UpdateRecord(name, false)) {
+    // The edits stay on the page, and Save stays enabled, so that they can be saved again.
+    messages::Show(strings::Load(ids::kPatientNotSaved), messages::Buttons::Ok,
+                   messages::Icon::Exclamation);
+    return;
+  }
   m_form->RememberAdmitDate(patient.admitDate);
   // The list's MR and room columns and the header follow the new values.
   if (Host() != nullptr) {

@@ -21,6 +21,7 @@
 #include "common/ui/CPopupList.h"
 #include "common/ui/QtControls.h"
 #include "platform/Registry.h"
+#include "platform/StoreError.h"
 #include "shell/IPageHost.h"
 #include "shell/IShell.h"
 #include "store/PatientDeletion.h"
@@ -555,7 +556,14 @@ void CPatientListPage::OnDelete() {
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const QString name = m_list->GetItemText(row, kNameColumn);
-  patient_records::DeletePatient(name);
+  // False as well for a patient already gone; only a failure keeps the row.
+  const platform::StoreErrorScope failures;
+  if (!patient_records::DeletePatient(name) && failures.Failed()) {
+    QApplication::restoreOverrideCursor();
+    messages::Show(strings::Load(ids::kPatientNotDeleted), messages::Buttons::Ok,
+                   messages::Icon::Exclamation);
+    return;
+  }
   if (Host() != nullptr) {
     Host()->Shell().NotifyPatientDeleted(name);
   }
@@ -592,6 +600,9 @@ void CPatientListPage::OnMove() {
     return;
   }
   CDBPatient patient;
-  patient.MovePatient(m_list->GetItemText(row, kNameColumn), type);
+  if (!patient.MovePatient(m_list->GetItemText(row, kNameColumn), type)) {
+    messages::Show(strings::Load(ids::kPatientNotMoved), messages::Buttons::Ok,
+                   messages::Icon::Exclamation);
+  }
   RefillPatientList(false, false);
 }

@@ -3,6 +3,9 @@
 #include <QDialog>
 
 #include "common/CDBPatient.h"
+#include "common/MessageService.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
 #include "patients/CAddPatientDlg.h"
@@ -22,7 +25,10 @@ void OnNewPatient(CommandContext& context) {
     added = ui_seams::RunModal(dialog) == QDialog::Accepted;
   }
   if (added) {
-    patient.CreateRecord(false);
+    if (!patient.CreateRecord(false)) {
+      messages::Show(strings::Load(ids::kPatientNotAdded), messages::Buttons::Ok,
+                     messages::Icon::Exclamation);
+    }
     context.host.RefillPatientList(false, false);
   }
 }

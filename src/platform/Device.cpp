@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/PrivateFile.h"
 #include "platform/StoreError.h"
 
 namespace platform {
@@ -55,6 +57,36 @@ bool CheckFileKind(const QString& path, const char* file) {
   }
   return true;
 }
+
+// Whether a database file holds anything: missing and empty (0 bytes) files hold nothing. Every
+// file that SQLite has opened for this program holds at least its first page.
+bool HoldsData(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() && (!info.isFile() || info.size() > 0);
+}
+
+// Holds a lock on the device folder while it lives, so that two processes that start on a new
+// folder at once do not see each other's half-made files: the second waits for the first.
+class FolderLock {
+ public:
+  FolderLock(const QString& folder, bool exclusive)
+      : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0) {
+      while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
+      }
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
@@ -106,6 +138,63 @@ sqlite3* Device::Registry() {
   return OpenConnection(kRegistryFile, registry_);
 }
 
+// A device folder that has been used must never be taken for a new one: a database file lost or
+// emptied (by a bad copy, a full disk, a person) would otherwise be made afresh, and the device
+// would answer as empty. The folder keeps three witnesses of its use: the mark file written when
+// it was first used, and the two database files, each of which holds its first page from the
+// moment it was opened. Any one witness shows the folder in use, so the loss of one file is always
+// found: a missing or empty database file beside another witness is damage, reported with its
+// name. A folder with no witness at all is new; it is given all three before it is used.
+bool Device::EnsureInitialised() {
+  if (initialised_ || initialising_) {
+    return true;
+  }
+  const FolderLock lock(folder_, !readOnly_);
+  const char* const files[] = {kObjectStoreFile, kRegistryFile};
+  const bool marked = QFileInfo::exists(PathOf(QString::fromLatin1(kInitialisedFile)));
+  int holding = 0;
+  for (const char* file : files) {
+    holding += HoldsData(PathOf(QString::fromLatin1(file))) ? 1 : 0;
+  }
+  if (marked || holding > 0) {
+    for (const char* file : files) {
+      const QString path = PathOf(QString::fromLatin1(file));
+      if (!HoldsData(path)) {
+        ReportOpenFailure(file, SQLITE_CORRUPT,
+                          QFileInfo::exists(path)
+                              ? QStringLiteral("the file is empty, though this device folder "
+                                               "has been in use: its data is lost")
+                              : QStringLiteral("the file is missing, though this device folder "
+                                               "has been in use"));
+        return false;
+      }
+    }
+  }
+  if (readOnly_ || (marked && holding == 2)) {
+    initialised_ = marked;
+    return true;
+  }
+  // A new folder, or one used by an earlier version (which wrote no mark): both files are opened,
+  // which gives each its first page, and then the mark is written.
+  initialising_ = true;
+  const bool opened = ObjectStore() != nullptr && Registry() != nullptr;
+  initialising_ = false;
+  if (!opened) {
+    return false;
+  }
+  QString error;
+  if (!platform::WritePrivateFileAtomically(
+          PathOf(QString::fromLatin1(kInitialisedFile)),
+          QByteArrayLiteral("This folder is an Ovelin device in use. Its database files must be\n"
+                            "here: should one be missing or empty, the device is damaged.\n"),
+          error)) {
+    ReportOpenFailure(kInitialisedFile, SQLITE_CANTOPEN, error);
+    return false;
+  }
+  initialised_ = true;
+  return true;
+}
+
 sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
   if (slot) {
     return slot;
@@ -117,6 +206,9 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
       ReportOpenFailure(file, SQLITE_CANTOPEN, error);
       return nullptr;
     }
+  }
+  if (!EnsureInitialised()) {
+    return nullptr;
   }
   // Read-only, a file that is not there has nothing to read: no failure, and no file is made.
   if (readOnly_ && !QFileInfo::exists(path)) {
@@ -152,6 +244,24 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
   }
   slot = db;
   return db;
+}
+
+void Device::NoteDamage(const StoreError& error) {
+  if (!damage_.Failed()) {
+    damage_ = error;
+  }
+}
+
+bool ChangesAllowed() {
+  const Device* device = Device::Current();
+  if (device == nullptr || !device->Damage().Failed()) {
+    return true;
+  }
+  const StoreError& damage = device->Damage();
+  ReportStoreFailure(
+      {damage.code, damage.file,
+       QStringLiteral("nothing is written to a damaged device: %1").arg(damage.message)});
+  return false;
 }
 
 Device* Device::Current() {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/StoreError.h"
+
 struct sqlite3;
 
 namespace platform {
@@ -36,6 +38,13 @@ class Device {
   void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
   bool ReadOnly() const { return readOnly_; }
 
+  // The first damage met on the device's files while this object lives: a corrupt or
+  // not-a-database answer of any statement, or a failed full check. From then on every change is
+  // refused (see ChangesAllowed), because a write that went on past damage would build on what
+  // was misread.
+  void NoteDamage(const StoreError& error);
+  const StoreError& Damage() const { return damage_; }
+
   // The device of the calling thread.
   static Device* Current();
   static void SetProcessDefault(Device* device);
@@ -45,9 +54,16 @@ class Device {
 
   static constexpr const char* kObjectStoreFile = "objectstore.db";
   static constexpr const char* kRegistryFile = "registry.db";
+  // Written when the folder is first used; see EnsureInitialised.
+  static constexpr const char* kInitialisedFile = "initialised";
 
  private:
   sqlite3* OpenConnection(const char* file, sqlite3*& slot);
+  bool EnsureInitialised();
+
+  StoreError damage_;
+  bool initialised_ = false;
+  bool initialising_ = false;
 
   QString folder_;
   sqlite3* objectStore_ = nullptr;
@@ -66,6 +82,10 @@ class DeviceScope {
  private:
   Device* previous_;
 };
+
+// Whether the current device may be changed: false, reported with the damage named, once damage
+// was met on it. Every change of either file asks this before it begins and before it commits.
+bool ChangesAllowed();
 
 // Creates a file readable by its owner only (0600) when it is missing, and tightens an existing
 // one.

@@ -304,6 +304,13 @@ Result Check(Device& device, bool full) {
     AddError(result, scope.Error());
   }
   if (result.Damaged()) {
+    // Nothing more is written through this device (see ChangesAllowed).
+    for (const Finding& finding : result.findings) {
+      if (finding.damage) {
+        device.NoteDamage({SQLITE_CORRUPT, finding.file, finding.problem});
+        break;
+      }
+    }
     result.readable = OpensReadOnly(device.Folder());
   }
   return result;

@@ -114,7 +114,11 @@ struct VolumeInfo {
   QString name;
   std::vector<PropId> sortProperties;
   bool firstOrderCaseInsensitive = true;
+  bool secondOrderCaseInsensitive = true;
 };
+
+// Orders two sort keys as the store's indexes do: <0, 0 or >0.
+int CompareKeys(const QString& a, const QString& b, bool caseInsensitive);
 
 std::optional<VolumeInfo> FindVolume(Connection& connection, const QString& name);
 std::vector<PropId> SortProperties(Connection& connection, int64_t volume);

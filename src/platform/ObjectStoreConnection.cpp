@@ -50,6 +50,16 @@ int CompareUtf16(void*, int bytesA, const void* a, int bytesB, const void* b) {
   return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
 }
 
+}  // namespace
+
+int CompareKeys(const QString& a, const QString& b, bool caseInsensitive) {
+  const auto bytes = [](const QString& text) { return static_cast<int>(text.size() * 2); };
+  return caseInsensitive ? CompareUtf16<true>(nullptr, bytes(a), a.utf16(), bytes(b), b.utf16())
+                         : CompareUtf16<false>(nullptr, bytes(a), a.utf16(), bytes(b), b.utf16());
+}
+
+namespace {
+
 // ---- Per-connection state -------------------------------------------------------------------
 
 std::mutex& ConnectionsMutex() {
@@ -158,11 +168,16 @@ bool ExecuteScript(sqlite3* db, const std::string& sql) {
 
 Transaction::Transaction(Connection& connection)
     : connection_(connection), nested_(sqlite3_get_autocommit(connection.db) == 0) {
-  active_ = Execute(connection_, nested_ ? "SAVEPOINT ov_change" : "BEGIN IMMEDIATE");
+  active_ =
+      ChangesAllowed() && Execute(connection_, nested_ ? "SAVEPOINT ov_change" : "BEGIN IMMEDIATE");
 }
 
 bool Transaction::Commit() {
   if (!active_) {
+    return false;
+  }
+  if (!ChangesAllowed()) {
+    Rollback();
     return false;
   }
   if (!Execute(connection_, nested_ ? "RELEASE ov_change" : "COMMIT")) {

@@ -173,7 +173,8 @@ bool EnsureSchema(Connection& connection) {
 
 std::optional<VolumeInfo> FindVolume(Connection& connection, const QString& name) {
   Statement find(connection,
-                 "SELECT num, name, sort1_prop, sort2_prop, sort1_nocase FROM volumes"
+                 "SELECT num, name, sort1_prop, sort2_prop, sort1_nocase, sort2_nocase"
+                 " FROM volumes"
                  " WHERE name = ?1");
   find.Bind(1, name);
   if (find.Step() != SQLITE_ROW) {
@@ -187,6 +188,7 @@ std::optional<VolumeInfo> FindVolume(Connection& connection, const QString& name
     info.sortProperties.push_back(static_cast<PropId>(find.Int(3)));
   }
   info.firstOrderCaseInsensitive = find.Int(4) != 0;
+  info.secondOrderCaseInsensitive = !find.IsNull(5) && find.Int(5) != 0;
   return info;
 }
 

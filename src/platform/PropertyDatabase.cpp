@@ -9,6 +9,7 @@
 #include "platform/ObjectStore.h"
 #include "platform/SeekPlans.h"
 #include "platform/StoreError.h"
+#include "platform/ValueRules.h"
 
 // The handle's work: opening a volume, its seeks, reads and changes. The connection, the file's
 // bookkeeping, the seeks' statements and the match indexes are in ObjectStore*.cpp, SeekPlans.cpp
@@ -19,6 +20,21 @@ namespace platform {
 using namespace object_store;
 
 namespace {
+
+// Whether every value may be stored (value_rules::ValidText); the first that may not is reported,
+// so that a record that breaks the rules is refused, with the reason, by whichever way it came.
+bool ValidValues(const std::map<PropId, QString>& values) {
+  for (const auto& [id, value] : values) {
+    if (!value_rules::ValidText(value)) {
+      ReportStoreFailure({SQLITE_CONSTRAINT, QString::fromLatin1(Device::kObjectStoreFile),
+                          QStringLiteral("property %1 holds a NUL character, which a backup "
+                                         "could not restore")
+                              .arg(id)});
+      return false;
+    }
+  }
+  return true;
+}
 
 // The properties to store: one value per id, the last given winning, in id order.
 std::map<PropId, QString> Collapse(const Record& record) {
@@ -176,6 +192,8 @@ bool PropertyDatabase::Open(const QString& name, int sortIndex) {
   volume_ = info->number;
   sortIndex_ = sortIndex;
   keyCaseInsensitive_ = info->firstOrderCaseInsensitive;
+  orderCaseInsensitive_ =
+      sortIndex == 0 ? info->firstOrderCaseInsensitive : info->secondOrderCaseInsensitive;
   return true;
 }
 
@@ -209,7 +227,32 @@ RecordId PropertyDatabase::Seek(int kind, const QString& key, RecordId id) {
   if (binds.id) {
     seek.Bind(2, int64_t{seekKind == kById ? id : currentId_});
   }
-  return MoveToRow(seek);
+  if (!step) {
+    return MoveToRow(seek);
+  }
+  if (seek.Step() != SQLITE_ROW) {
+    return MoveTo(std::nullopt);
+  }
+  // Every walk must end: a damaged index could answer a record already passed, and a walk that
+  // trusted it would go round for ever. A step that does not move on is damage.
+  const Position reached{seek.Text(1), static_cast<RecordId>(seek.Int(0))};
+  if (!Advances(reached, seekKind == kNext)) {
+    ReportStoreFailure({SQLITE_CORRUPT, QString::fromLatin1(Device::kObjectStoreFile),
+                        QStringLiteral("the order of %1 is damaged: the step from record %2 "
+                                       "does not move on")
+                            .arg(name_)
+                            .arg(currentId_)});
+    return 0;
+  }
+  return MoveTo(reached);
+}
+
+bool PropertyDatabase::Advances(const Position& reached, bool forward) const {
+  int order = object_store::CompareKeys(reached.key, currentKey_, orderCaseInsensitive_);
+  if (order == 0) {
+    order = reached.id < currentId_ ? -1 : (reached.id > currentId_ ? 1 : 0);
+  }
+  return forward ? order > 0 : order < 0;
 }
 
 RecordId PropertyDatabase::SeekMatch(const QString& key, const std::vector<Property>& values) {
@@ -366,6 +409,9 @@ RecordId PropertyDatabase::Add(const Record& record) {
     return 0;
   }
   const std::map<PropId, QString> values = Collapse(record);
+  if (!ValidValues(values)) {
+    return 0;
+  }
   Transaction transaction(*connection);
   if (!transaction.Active()) {
     return 0;
@@ -428,6 +474,9 @@ bool PropertyDatabase::WriteCurrent(const Record& record) {
     return false;
   }
   const std::map<PropId, QString> values = Collapse(record);
+  if (!ValidValues(values)) {
+    return false;
+  }
   Transaction transaction(*connection);
   if (!transaction.Active()) {
     return false;
@@ -510,7 +559,7 @@ StoreTransaction::StoreTransaction() {
   }
   // Inside a transaction of the caller's this one is a savepoint of it.
   nested_ = sqlite3_get_autocommit(connection->db) == 0;
-  if (Execute(*connection, nested_ ? "SAVEPOINT ov_task" : "BEGIN IMMEDIATE")) {
+  if (ChangesAllowed() && Execute(*connection, nested_ ? "SAVEPOINT ov_task" : "BEGIN IMMEDIATE")) {
     db_ = connection->db;
   }
 }
@@ -521,6 +570,10 @@ StoreTransaction::~StoreTransaction() {
 
 bool StoreTransaction::Commit() {
   if (!db_) {
+    return false;
+  }
+  if (!ChangesAllowed()) {
+    Rollback();
     return false;
   }
   const int rc =

@@ -141,12 +141,15 @@ class PropertyDatabase {
   // Moves to the record that the seek's first row names (id, key), if it gives one.
   RecordId MoveToRow(SqliteStatement& seek);
   RecordId MoveTo(const std::optional<Position>& position);
+  // Whether a step forward (or back) from the current record reaches a record beyond it.
+  bool Advances(const Position& reached, bool forward) const;
   object_store::VolumeInfo VolumeOpen() const;
 
   QString name_;
   int64_t volume_ = 0;  // the database's number on the device; 0 = closed
   int sortIndex_ = 0;
-  bool keyCaseInsensitive_ = true;  // how the first sort order compares
+  bool keyCaseInsensitive_ = true;    // how the first sort order compares
+  bool orderCaseInsensitive_ = true;  // how the sort order opened compares
   RecordId currentId_ = 0;
   QString currentKey_;
   StoreError lastError_;

@@ -113,7 +113,7 @@ class Change {
   explicit Change(sqlite3* db) : db_(db) {
     // Text in UTF-16 keeps any name unchanged; takes effect only while the file is empty.
     Execute(db_, "PRAGMA encoding='UTF-16le'");
-    active_ = Execute(db_, "BEGIN IMMEDIATE") &&
+    active_ = ChangesAllowed() && Execute(db_, "BEGIN IMMEDIATE") &&
               Execute(db_,
                       "CREATE TABLE IF NOT EXISTS reg_keys(hive INTEGER NOT NULL,"
                       " folded TEXT NOT NULL, path TEXT NOT NULL,"
@@ -132,7 +132,7 @@ class Change {
   Change& operator=(const Change&) = delete;
 
   bool Active() const { return active_; }
-  bool Commit() { return active_ && Execute(db_, "COMMIT"); }
+  bool Commit() { return active_ && ChangesAllowed() && Execute(db_, "COMMIT"); }
 
  private:
   sqlite3* db_;

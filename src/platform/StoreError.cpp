@@ -1,5 +1,7 @@
 #include "platform/StoreError.h"
 
+#include "platform/Device.h"
+
 #include <sqlite3.h>
 #include <QFileInfo>
 
@@ -50,6 +52,11 @@ StoreError ReportSqliteFailure(sqlite3* db, int rc) {
 }
 
 void ReportStoreFailure(const StoreError& error) {
+  if (error.IsDamage()) {
+    if (Device* device = Device::Current()) {
+      device->NoteDamage(error);
+    }
+  }
   ++tFailures;
   tLast = error;
   for (StoreErrorScope* scope = tInnermost; scope; scope = scope->outer_) {

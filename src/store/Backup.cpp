@@ -11,6 +11,7 @@
 #include "common/MemoryControls.h"
 #include "platform/BulkWriteScope.h"
 #include "platform/PropertyDatabase.h"
+#include "platform/ValueRules.h"
 #include "store/CDBLabValues.h"
 #include "store/CDBLists.h"
 #include "store/CDBMeds.h"
@@ -212,7 +213,7 @@ bool FromJson(const QJsonObject& object, const Fields& fields, const QString& wh
     if (!field.isString()) {
       return fail(name, "a text");
     }
-    if (field.toString().contains(QChar(0))) {
+    if (!value_rules::ValidText(field.toString())) {
       return fail(name, "a text without NUL characters");
     }
     *value = field.toString();
@@ -358,7 +359,7 @@ bool Check(const QJsonObject& document, QString& error) {
     if (!FromJson(object, Bind(patient), where, error)) {
       return false;
     }
-    if (patient.name.isEmpty()) {
+    if (!value_rules::ValidName(patient.name)) {
       error = where + QStringLiteral(": the patient has no name");
       return false;
     }
@@ -383,7 +384,7 @@ bool Check(const QJsonObject& document, QString& error) {
   for (qsizetype i = 0; i < entries.size(); ++i) {
     const QJsonObject entry = entries[i].toObject();
     if (!IsWholeNumber(entry.value("list"), 0, 65535) || !entry.value("text").isString() ||
-        entry.value("text").toString().contains(QChar(0))) {
+        !value_rules::ValidText(entry.value("text").toString())) {
       error = QStringLiteral(
                   "categories[%1] needs a list number 0-65535 and a text without NUL "
                   "characters")
@@ -397,8 +398,9 @@ bool Check(const QJsonObject& document, QString& error) {
   for (qsizetype i = 0; i < entries.size(); ++i) {
     const QJsonObject entry = entries[i].toObject();
     if (!entry.value("list").isString() || entry.value("list").toString().isEmpty() ||
-        !entry.value("content").isString() || entry.value("list").toString().contains(QChar(0)) ||
-        entry.value("content").toString().contains(QChar(0))) {
+        !entry.value("content").isString() ||
+        !value_rules::ValidText(entry.value("list").toString()) ||
+        !value_rules::ValidText(entry.value("content").toString())) {
       error = QStringLiteral(
                   "autoTextLists[%1] needs a list id text and a content text, without "
                   "NUL characters")
@@ -443,36 +445,50 @@ bool RestorePatient(const QJsonObject& object, QString& error) {
   return true;
 }
 
-void RestoreCategories(const QJsonArray& entries) {
+bool RestoreCategories(const QJsonArray& entries, QString& error) {
   CDBCategories categories;
   for (const QJsonValue& entry : entries) {
     categories.text = entry["text"].toString();
-    categories.AddNew(entry["list"].toInt());
+    if (!categories.AddNew(entry["list"].toInt())) {
+      error = QStringLiteral("the category %1 could not be stored").arg(categories.text);
+      return false;
+    }
   }
+  return true;
 }
 
-void RestoreAutoTextLists(const QJsonArray& lists) {
+bool RestoreAutoTextLists(const QJsonArray& lists, QString& error) {
   CDBLists store;
   for (const QJsonValue& list : lists) {
     const QString id = list["list"].toString();
     const QString content = list["content"].toString();
+    bool stored = false;
     if (store.FindByName(id)) {
-      store.UpdateValues(store.recordId, content);
+      stored = store.UpdateValues(store.recordId, content);
     } else {
       store.patient = id;
       store.content = content;
-      store.AddNew();
+      stored = store.AddNew();
+    }
+    if (!stored) {
+      error = QStringLiteral("the auto-text list %1 could not be stored").arg(id);
+      return false;
     }
   }
+  return true;
 }
 
-void RestoreFavorites(const QJsonArray& favorites) {
+bool RestoreFavorites(const QJsonArray& favorites, QString& error) {
   CDBMedsFavorites store;
   QString ignored;
   for (const QJsonValue& favorite : favorites) {
     FromJson(favorite.toObject(), Bind(store), {}, ignored);
-    store.AddNew();
+    if (!store.AddNew()) {
+      error = QStringLiteral("the favourite %1 could not be stored").arg(store.drug);
+      return false;
+    }
   }
+  return true;
 }
 
 }  // namespace
@@ -518,11 +534,11 @@ bool Import(const QJsonObject& document, QString& error) {
   platform::StoreErrorScope failures;
   const platform::BulkWriteScope bulk;
   platform::StoreTransaction transaction;
-  bool restored = transaction.Active();
+  bool restored = transaction.Active() &&
+                  RestoreCategories(document.value("categories").toArray(), error) &&
+                  RestoreAutoTextLists(document.value("autoTextLists").toArray(), error) &&
+                  RestoreFavorites(document.value("favorites").toArray(), error);
   if (restored) {
-    RestoreCategories(document.value("categories").toArray());
-    RestoreAutoTextLists(document.value("autoTextLists").toArray());
-    RestoreFavorites(document.value("favorites").toArray());
     for (const QJsonValue& patient : document.value("patients").toArray()) {
       if (!RestorePatient(patient.toObject(), error)) {
         restored = false;

@@ -1,6 +1,7 @@
 #include "store/CDBChartStore.h"
 
 #include "common/CDBPatient.h"
+#include "platform/ValueRules.h"
 
 bool CDBChartStore::CreateDB() {
   return platform::PropertyDatabase::Create(m_volumeName,
@@ -23,7 +24,8 @@ bool CDBChartStore::Write(const uint8_t* bytes, size_t length) {
   int32_t receivedDesktopId = 0;
   int32_t accessFlag = 0;
   if (!reader.ReadU8(type) || type != RecordType() || !reader.ReadI32(receivedDesktopId) ||
-      !reader.ReadI32(accessFlag) || !ReadFields(reader)) {
+      !reader.ReadI32(accessFlag) || !value_rules::ValidAccessState(accessFlag) ||
+      !ReadFields(reader)) {
     return false;
   }
   // A record belongs to the patient filed before it in the same transfer; without one it has no

@@ -20,7 +20,7 @@ class CDBChartStore : public CDBBaseDatabase {
   using CDBBaseDatabase::CDBBaseDatabase;
 
   // Creates the database sorted on the key, then on property 200, both case-insensitive.
-  bool CreateDB() override;
+  [[nodiscard]] bool CreateDB() override;
   QString OwnerName() const override { return patient; }
 
   // Serialises the head and the store's fields.
@@ -28,7 +28,7 @@ class CDBChartStore : public CDBBaseDatabase {
   // Files a received record under CDBPatient::LastPatientWritten(): merged into the record that
   // the store's match rule calls the same, else added. Nothing is stored from a block of another
   // kind, a short or malformed block, or when no patient was filed before it.
-  bool Write(const uint8_t* bytes, size_t length) override;
+  [[nodiscard]] bool Write(const uint8_t* bytes, size_t length) override;
 
   // Reads the record with that id into the members.
   bool LoadByCEOID(RecordId id) { return ReadByCEOID(id); }
@@ -44,7 +44,7 @@ class CDBChartStore : public CDBBaseDatabase {
   // Files the members, patient included, as a restored record (a backup read back): merged into
   // the record that the store's match rule calls the same, else added with its own time stamp,
   // desktop identifier and access state.
-  bool FileRestored() { return MergeReceived(); }
+  [[nodiscard]] bool FileRestored() { return MergeReceived(); }
 
   QString patient;
 
@@ -53,11 +53,12 @@ class CDBChartStore : public CDBBaseDatabase {
   virtual void WriteFields(bytes::Writer& writer) const = 0;
   virtual bool ReadFields(bytes::Reader& reader) = 0;
   // The update half of Write: merge into the matching record or add.
-  virtual bool MergeReceived() = 0;
+  [[nodiscard]] virtual bool MergeReceived() = 0;
 
   // Open, move to the record by id, write value and a fresh time stamp over it, close. Only the
   // two properties change; false when the id names no record.
-  bool UpdateTwoProps(RecordId id, PropId valueProp, const QString& value, PropId stampProp);
+  [[nodiscard]] bool UpdateTwoProps(RecordId id, PropId valueProp, const QString& value,
+                                    PropId stampProp);
   // The first stored record, in store order, whose key equals key and that same calls the same
   // as the members, the store positioned on it; 0 when there is none or the store failed
   // (ReadFailed tells). identity holds the fields that tell records of one key apart, with the

@@ -1,4 +1,5 @@
 #include "store/CDBDatedStore.h"
+#include "platform/ValueRules.h"
 
 #include <algorithm>
 
@@ -149,7 +150,9 @@ bool CDBDatedStore::ReadFields(bytes::Reader& reader) {
   FILETIME receivedDate;
   FILETIME receivedTime;
   if (!reader.ReadFileTime(receivedStamp) || !reader.ReadFileTime(receivedDate) ||
-      !reader.ReadFileTime(receivedTime) || !ReadTexts(reader)) {
+      !reader.ReadFileTime(receivedTime) || !ReadTexts(reader) ||
+      !value_rules::ValidTime(receivedStamp) || !value_rules::ValidTime(receivedDate) ||
+      !value_rules::ValidTime(receivedTime)) {
     return false;
   }
   timeStamp = receivedStamp;

@@ -69,7 +69,7 @@ class CDBDatedStore : public CDBChartStore {
   // Adds the members as a new record. A record made here gets a fresh time stamp and no
   // desktop-identifier or access-state property; a received one keeps the sender's time stamp,
   // desktopId and accessState.
-  bool AddNew(bool received);
+  [[nodiscard]] bool AddNew(bool received);
   // Reads the patient's most recent record; true when there is one.
   bool FindLatestOfPatient(const QString& name);
 
@@ -89,7 +89,7 @@ class CDBDatedStore : public CDBChartStore {
   bool ReadFields(bytes::Reader& reader) final;
   // Overwrites the first stored record with the received key that IsSameRecord accepts with the
   // received time stamp, access state, desktop identifier and changeable fields; else adds it.
-  bool MergeReceived() override;
+  [[nodiscard]] bool MergeReceived() override;
   // Also past the patient: a key that goes on from the name at or after kAfterAllDates, as
   // another patient's whose name extends this one with a letter ("Smith, Jo" after "Smith, J").
   bool PastOwnerKeys(const QString& key, const QString& name) const override;

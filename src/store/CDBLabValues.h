@@ -27,7 +27,7 @@ class CDBLabValues : public CDBDatedStore {
 
   // Replaces a result's packed values and refreshes its time stamp; false when the id names no
   // result.
-  bool UpdateValues(RecordId id, const QString& newValues);
+  [[nodiscard]] bool UpdateValues(RecordId id, const QString& newValues);
   // Fills a two-column list (date and time, group) with the patient's results, oldest or newest
   // first, and the five parallel arrays with each row's day-and-hour text, group, record id,
   // changed flag (0) and access state. A row's item data is its index into the arrays. The list

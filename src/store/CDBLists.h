@@ -30,16 +30,16 @@ class CDBLists : public CDBBaseDatabase {
 
   // Creates the database sorted on the key, case-insensitive; when it was created here, adds the
   // default lists. False when it exists already or cannot be made.
-  bool CreateDB() override;
+  [[nodiscard]] bool CreateDB() override;
   // Reads the list whose key equals listId and remembers its id in recordId (0 when not found).
   bool FindByName(const QString& listId) override;
   void UnpackRecord(const platform::Record& record) override;
 
   // Adds the members as a new list stamped now; recordId becomes the new list's id.
-  bool AddNew();
+  [[nodiscard]] bool AddNew();
   // Replaces the content of the list with that id and stamps it now; false when the id names no
   // list.
-  bool UpdateValues(RecordId id, const QString& newContent);
+  [[nodiscard]] bool UpdateValues(RecordId id, const QString& newContent);
 
   // The default content of a list: the texts of the string ids first to last, each followed by a
   // line feed.

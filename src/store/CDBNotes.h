@@ -30,7 +30,7 @@ class CDBNotes : public CDBDatedStore {
 
   // Replaces a note's full text and refreshes its time stamp; the sections stay as first entered.
   // False when the id names no note.
-  bool UpdateValues(RecordId id, const QString& newNoteText);
+  [[nodiscard]] bool UpdateValues(RecordId id, const QString& newNoteText);
   // Fills the notes list with the patient's notes that have a date, oldest first (text = date and
   // time, item data = record id), then focuses the list and selects its first row.
   void FillList(IListControl& list, const QString& patientName);

@@ -27,7 +27,7 @@ class CDBTest : public CDBDatedStore {
   // Replaces a test's result and refreshes its time stamp. Nothing happens when the id names no
   // test; when the database fails to read or write the test, the user is shown "dberror %i" with
   // the database's error code. Answers whether the result was written.
-  bool UpdateResult(RecordId id, const QString& newResult);
+  [[nodiscard]] bool UpdateResult(RecordId id, const QString& newResult);
   // Fills a two-column list (date and time, test) with the patient's tests, oldest or newest
   // first, and the three parallel arrays with each row's day-and-hour text, test name and record
   // id. A row's item data is its index into the arrays. List and arrays stay as they were when

@@ -43,22 +43,22 @@ class CDBToDo : public CDBChartStore {
   ~CDBToDo() override;
 
   // Creates the database sorted on property 101 case-sensitively, then on property 200.
-  bool CreateDB() override;
+  [[nodiscard]] bool CreateDB() override;
   // Reads the item with that id into the members; the database stays open.
   bool ReadByCEOID(RecordId id) override;
-  bool DeleteByCEOID(RecordId id) override { return RemoveByCEOID(id); }
+  [[nodiscard]] bool DeleteByCEOID(RecordId id) override { return RemoveByCEOID(id); }
   // Deletes every item of the patient; true when one was deleted.
-  bool DeleteParent(const QString& name) override;
+  [[nodiscard]] bool DeleteParent(const QString& name) override;
   void UnpackRecord(const platform::Record& record) override;
   uint8_t RecordType() const override { return kRecordType; }
 
   // Adds the members as a new item; answers its record id, 0 on failure. A received item keeps
   // its desktop identifier, access state and the sender's time-stamp text.
-  RecordId AddNew(bool received);
+  [[nodiscard]] RecordId AddNew(bool received);
   // Writes the five item properties (time stamp := now) over the item with that id; its desktop
   // identifier and access state stay as they were.
-  bool UpdateByCEOID(RecordId id);
-  bool RemoveByCEOID(RecordId id);
+  [[nodiscard]] bool UpdateByCEOID(RecordId id);
+  [[nodiscard]] bool RemoveByCEOID(RecordId id);
 
   // Moves to the patient's first item whose priority is priority (-1 = any) and unpacks it; the
   // store stays positioned on it for FindNextOfPatient.
@@ -92,7 +92,7 @@ class CDBToDo : public CDBChartStore {
  protected:
   void WriteFields(bytes::Writer& writer) const override;
   bool ReadFields(bytes::Reader& reader) override;
-  bool MergeReceived() override;
+  [[nodiscard]] bool MergeReceived() override;
 
  private:
   // isOpen, with the database reopened when a walk of the base class closed it.

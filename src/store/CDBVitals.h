@@ -24,7 +24,7 @@ class CDBVitals : public CDBDatedStore {
 
   // Replaces an entry's packed values and refreshes its time stamp; false when the id names no
   // entry.
-  bool UpdateValues(RecordId id, const QString& newValues);
+  [[nodiscard]] bool UpdateValues(RecordId id, const QString& newValues);
   // Fills the drop-down with the patient's entries (date and time, item data = record id), oldest
   // or newest first, and selects the first entry.
   void FillDateCombo(IComboBox& combo, const QString& patientName, bool ascending);

@@ -8,6 +8,6 @@ namespace patient_records {
 // vitals, lab, medication, test and todo stores, in that order, all in one transaction. Answers
 // whether the patient was on file and is gone with all of its records; on a failure of the device
 // (reported) nothing is deleted.
-bool DeletePatient(const QString& name);
+[[nodiscard]] bool DeletePatient(const QString& name);
 
 }  // namespace patient_records

@@ -1,5 +1,7 @@
 #include "beam/BeamTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <thread>
 
@@ -232,7 +234,7 @@ void AddPatient(const QString& first, const QString& last, int32_t desktopId, in
   patient.admitDate = At(0);
   patient.desktopId = desktopId;
   patient.accessState = accessState;
-  patient.CreateRecord(desktopId != 0);
+  ASSERT_TRUE(patient.CreateRecord(desktopId != 0));
 }
 
 void AddRecordsOfEveryKind(const QString& patient, const QString& tag, int count) {

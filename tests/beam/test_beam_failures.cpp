@@ -12,6 +12,7 @@
 #include "common/ByteStream.h"
 #include "common/CDBPatient.h"
 #include "platform/Clock.h"
+#include "store/Backup.h"
 #include "store/CDBLabValues.h"
 #include "support/TestGuard.h"
 
@@ -136,6 +137,67 @@ TEST_F(BeamFailures, RecordsThatCannotBeFiledAreRefusedAndCountedAsNotReceived) 
             "tests, 0 of 0 todos, 0 of 0 vitals.");
   EXPECT_TRUE(receiver.LastStatusIsError());
   OnReceiver([] { EXPECT_EQ(LabCount(kAnn), 1u); });
+}
+
+// What one door lets in, another must not refuse: a patient or record that a backup could not
+// restore (a NUL in a name or text, an access state beyond 2, a year beyond 9999) is refused where
+// it enters and counted as not received, and the device's backup can then be restored.
+TEST_F(BeamFailures, WhatABackupCouldNotRestoreIsRefusedAndTheReceivedDeviceCanBeRestored) {
+  std::vector<uint8_t> nulText = SerializedLab(QStringLiteral("Chem") + QChar(0));
+  CDBLabValues lab;
+  lab.group = QStringLiteral("ABG");
+  lab.values = QStringLiteral("pH\n7.4\n");
+  std::vector<uint8_t> badState;
+  lab.Serialize(badState);
+  badState[5] = 7;  // the access flag, after the type and the desktop identifier
+  SYSTEMTIME farFuture;
+  farFuture.wYear = 10000;
+  farFuture.wMonth = 1;
+  farFuture.wDay = 1;
+  ASSERT_TRUE(filetime::FromSystemTime(farFuture, lab.date));
+  std::vector<uint8_t> badDate;
+  lab.Serialize(badDate);
+
+  StartReceiver();
+  std::unique_ptr<platform::IBeamSocket> socket = ConnectRaw(pair.link);
+  ASSERT_TRUE(socket);
+  std::vector<uint8_t> ack;
+  const QString nulName = QStringLiteral("Le") + QChar(0) + QStringLiteral("e");
+  ASSERT_TRUE(WriteRaw(*socket, Join({{4}, U32(2), Frame(SerializedPatient("Bo", nulName))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kRefusedAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(0), EmptySections(6)})));
+  ASSERT_TRUE(WriteRaw(*socket, Join({Frame(SerializedPatient("Ann", "Smith"))})));
+  ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+  EXPECT_EQ(ack, kAck);
+  ASSERT_TRUE(WriteRaw(*socket, Join({U32(4), U32(4)})));
+  for (const auto& [record, stored] :
+       {std::pair{SerializedLab("Chem7"), true}, std::pair{nulText, false},
+        std::pair{badState, false}, std::pair{badDate, false}}) {
+    ASSERT_TRUE(WriteRaw(*socket, Join({{1}, Frame(record)})));
+    ASSERT_TRUE(ReadRaw(*socket, 4, ack));
+    EXPECT_EQ(ack, stored ? kAck : kRefusedAck);
+  }
+  ASSERT_TRUE(WriteRaw(*socket, Join({{0}, EmptySections(5)})));
+  ASSERT_TRUE(ReceiverEndsByItself());
+  EXPECT_FALSE(received);
+  EXPECT_TRUE(receiver.Showed("\nThe patient " + CDBPatient::MakeFullName("Bo", nulName) +
+                              " could not be stored on this handheld"));
+  EXPECT_TRUE(receiver.Showed(
+      "Error receiving Smith, Ann.  Received 1 of 4 labs, 0 of 0 meds, 0 of 0 notes, 0 of 0 "
+      "tests, 0 of 0 todos, 0 of 0 vitals."));
+
+  QJsonObject document;
+  QString error;
+  OnReceiver([&] {
+    EXPECT_EQ(LabCount(kAnn), 1u);
+    ASSERT_TRUE(backup::Export({}, document, error)) << error.toStdString();
+  });
+  QTemporaryDir restored;
+  OnDevice(restored.path(), [&] {
+    ASSERT_TRUE(backup::Import(document, error)) << error.toStdString();
+    EXPECT_EQ(LabCount(kAnn), 1u);
+  });
 }
 
 TEST_F(BeamFailures, APatientWhoseLastTextLacksItsZeroIsRefusedAndSoAreItsRecords) {
@@ -399,7 +461,7 @@ TEST_F(BeamFailures, RecordWhosePatientIsMissingFailsBothSides) {
     id = FirstRecordId(kAnn, beam::kLabRecord);
     // The patient goes; the lab stays behind.
     CDBPatient patient;
-    patient.DeleteByName(kAnn);
+    ASSERT_TRUE(patient.DeleteByName(kAnn));
   });
   TransferResult result;
   RunTransfer(

@@ -9,6 +9,7 @@
 #include "beam/BeamTestSupport.h"
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
+#include "common/MemoryControls.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "platform/Clock.h"
@@ -173,6 +174,37 @@ TEST_P(BeamTransfer, CheckoutListSendsEveryPatient) {
     for (size_t i = 0; i < names.size(); ++i) {
       EXPECT_EQ(TakeSnapshot(names[i]), sent[i]) << names[i].toStdString();
     }
+  });
+}
+
+// The patient store does not tell names apart by letter case: a patient sent again under such a
+// name joins the one filed before, and both sides count it as merged instead of as one more.
+TEST_P(BeamTransfer, APatientWhoseNameDiffersOnlyInLetterCaseIsCountedAsMergedOnBothSides) {
+  OnSender([] {
+    AddPatient("Al", "Case");
+    AddPatient("Bo", "Lee");
+  });
+  TransferResult result;
+  Run(
+      [](CBeamEngine& engine) {
+        return beam_commands::BeamCheckoutList(engine, {"Case, Al", "Lee, Bo", "CASE, AL"}, false)
+            .ok;
+      },
+      result);
+  EXPECT_TRUE(result.sent);
+  EXPECT_TRUE(result.received);
+  EXPECT_EQ(result.sender.overallTexts.back(),
+            "\nSent 3 of 3 patients, of whom the other handheld merged 1 into a patient whose "
+            "name differs only in letter case");
+  EXPECT_EQ(result.receiver.overallTexts.back(),
+            "\nReceived 3 of 3 patients, of whom 1 merged into a patient received before whose "
+            "name differs only in letter case");
+  OnReceiver([] {
+    memory_controls::List list;
+    std::vector<QString> names, rooms, mrNumbers;
+    std::vector<uint8_t> states;
+    CDBPatient().PopulatePatientList(list, {}, names, rooms, mrNumbers, states);
+    EXPECT_EQ(names, (std::vector<QString>{"Case, Al", "Lee, Bo"}));
   });
 }
 

@@ -87,8 +87,8 @@ TEST(TcpBeamTransport, DiscoversTheFirstPeerThatListensAndMovesBytesBothWays) {
   EXPECT_FALSE(platform::TcpBeamTransport(same).Listen());
 
   platform::TcpBeamSettings sending;
-  sending.peers = {{"127.0.0.1", test_ports::FreePort()},
-                   {"127.0.0.1", receiverSide.ListeningPort()}};
+  const test_ports::RefusingPort nobody;
+  sending.peers = {{"127.0.0.1", nobody.Number()}, {"127.0.0.1", receiverSide.ListeningPort()}};
   platform::TcpBeamTransport senderSide(sending);
   std::unique_ptr<IBeamConnector> connector = senderSide.CreateConnector();
   ASSERT_TRUE(connector);
@@ -114,7 +114,8 @@ TEST(TcpBeamTransport, DiscoversTheFirstPeerThatListensAndMovesBytesBothWays) {
 
 TEST(TcpBeamTransport, NoPeerListeningFindsNothing) {
   platform::TcpBeamSettings settings;
-  settings.peers = {{"127.0.0.1", test_ports::FreePort()}};
+  const test_ports::RefusingPort nobody;
+  settings.peers = {{"127.0.0.1", nobody.Number()}};
   platform::TcpBeamTransport transport(settings);
   std::unique_ptr<IBeamConnector> connector = transport.CreateConnector();
   ASSERT_TRUE(connector);

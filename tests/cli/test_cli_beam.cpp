@@ -114,10 +114,11 @@ void Seed(const QString& folder, const QStringList& first, const QStringList& la
 }
 
 // A receiving process; answers the port it listens on (0 when it did not say).
-uint16_t StartReceiver(QProcess& receiver, const QString& folder) {
+uint16_t StartReceiver(QProcess& receiver, const QString& folder,
+                       const QString& timeout = QStringLiteral("120")) {
   receiver.setReadChannel(QProcess::StandardError);  // where it says its port
   receiver.start(OVELIN_CLI_PATH, {"--device", folder, "beam", "receive", "--listen", "127.0.0.1:0",
-                                   "--timeout", "120"});
+                                   "--timeout", timeout});
   static const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
   QByteArray said;
   while (receiver.waitForReadyRead(60000)) {
@@ -230,8 +231,9 @@ TEST(CliBeam, UnsynchronisedPatientIsNotBeamedWhenTheCompanionIsInstalled) {
                      "dword", "1"})
                 .code,
             0);
+  const test_ports::RefusingPort nobody;
   const CliResult result = cli.Run({"beam", "patient", "Smith, Ann", "--peer",
-                                    QStringLiteral("127.0.0.1:%1").arg(test_ports::FreePort())});
+                                    QStringLiteral("127.0.0.1:%1").arg(nobody.Number())});
   EXPECT_EQ(result.code, 1);
   EXPECT_TRUE(result.err.contains(
       "You must synchronize this record with the desktop before you can beam it."));
@@ -239,7 +241,7 @@ TEST(CliBeam, UnsynchronisedPatientIsNotBeamedWhenTheCompanionIsInstalled) {
 
   // A checkout list of only such patients warns once and sends nothing.
   const CliResult checkout = cli.Run({"beam", "checkout", "Smith, Ann", "--peer",
-                                      QStringLiteral("127.0.0.1:%1").arg(test_ports::FreePort())});
+                                      QStringLiteral("127.0.0.1:%1").arg(nobody.Number())});
   EXPECT_EQ(checkout.code, 1);
   EXPECT_TRUE(checkout.err.contains("Some patients are not being beamed"));
   EXPECT_TRUE(checkout.out.isEmpty());
@@ -254,9 +256,10 @@ TEST(CliBeam, TimeoutGivesUpTheSearchOnBothSides) {
             "Searching for sender\nAn error has occurred connecting to the other handheld\n");
   EXPECT_TRUE(receive.err.contains("listening on 127.0.0.1:"));
 
+  const test_ports::RefusingPort nobody;
   const CliResult send =
-      cli.Run({"beam", "categories", "--peer",
-               QStringLiteral("127.0.0.1:%1").arg(test_ports::FreePort()), "--timeout", "1"});
+      cli.Run({"beam", "categories", "--peer", QStringLiteral("127.0.0.1:%1").arg(nobody.Number()),
+               "--timeout", "1"});
   EXPECT_EQ(send.code, 1);
   EXPECT_EQ(send.out,
             "Searching for receiver\nAn error has occurred connecting to the other handheld\n");
@@ -265,8 +268,12 @@ TEST(CliBeam, TimeoutGivesUpTheSearchOnBothSides) {
 // A sender that sends a byte now and then never lets 5 s pass without one; the time-out still ends
 // the receive.
 TEST(CliBeam, TheTimeoutBoundsTheWholeReceiveAgainstATricklingSender) {
-  CliRunner cli;
-  const uint16_t port = test_ports::FreePort();
+  // The receiver binds a port of its own choosing and says which: no other process can take it
+  // between a test's choosing and the receiver's binding.
+  QTemporaryDir folder;
+  QProcess receiver;
+  const uint16_t port = StartReceiver(receiver, folder.path(), QStringLiteral("2"));
+  ASSERT_NE(port, 0);
   std::atomic<bool> done{false};
   std::thread trickler([&] {
     sockaddr_in address{};
@@ -290,13 +297,13 @@ TEST(CliBeam, TheTimeoutBoundsTheWholeReceiveAgainstATricklingSender) {
     }
     ::close(fd);
   });
-  const CliResult receive = cli.Run(
-      {"beam", "receive", "--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--timeout", "2"});
+  const bool finished = receiver.waitForFinished(60000);
   done = true;
   trickler.join();
-  EXPECT_EQ(receive.code, 1);
-  EXPECT_TRUE(receive.err.contains("the transfer took longer than 2 seconds"))
-      << receive.err.toStdString();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(receiver.exitCode(), 1);
+  const QString said = QString::fromUtf8(receiver.readAllStandardError());
+  EXPECT_TRUE(said.contains("the transfer took longer than 2 seconds")) << said.toStdString();
 }
 
 }  // namespace

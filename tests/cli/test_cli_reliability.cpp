@@ -3,14 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <string>
 
 #include "cli/CliRunner.h"
 #include "cli/Command.h"
+#include "platform/Device.h"
+#include "platform/PropertyDatabase.h"
 #include "support/DamagedFiles.h"
 
 using damaged_files::Damage;
@@ -32,7 +37,8 @@ QString ReadAll(const QString& path) {
 }
 
 TEST(CliDamagedDevice, EveryCommandRefusesADamagedDeviceAndAGoodBackupStays) {
-  for (const Damage damage : {Damage::kCutInHalf, Damage::kBadHeader, Damage::kFolder}) {
+  for (const Damage damage : {Damage::kCutInHalf, Damage::kBadHeader, Damage::kFolder,
+                              Damage::kEmptied, Damage::kRemoved}) {
     SCOPED_TRACE(static_cast<int>(damage));
     CliRunner cli;
     AddPatients(cli, 1);
@@ -57,6 +63,36 @@ TEST(CliDamagedDevice, EveryCommandRefusesADamagedDeviceAndAGoodBackupStays) {
   }
 }
 
+// A device folder in use is never taken for a new one: a database file emptied or gone is damage,
+// named, and is not made afresh; the loss of the folder's mark alone loses nothing.
+TEST(CliDamagedDevice, AnEmptiedOrMissingFileOfAUsedDeviceIsDamageNotANewDevice) {
+  for (const char* file : {"objectstore.db", "registry.db"}) {
+    for (const Damage damage : {Damage::kEmptied, Damage::kRemoved}) {
+      SCOPED_TRACE(std::string(file) + " " + std::to_string(static_cast<int>(damage)));
+      CliRunner cli;
+      AddPatients(cli, 1);
+      const QString path = cli.folder() + "/" + file;
+      damaged_files::DamageFile(path, damage);
+      for (const QStringList& command : {QStringList{"patient", "list"}, QStringList{"check"}}) {
+        const CliResult result = cli.Run(command);
+        EXPECT_EQ(result.code, 1) << command.join(' ').toStdString();
+        EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+        EXPECT_TRUE(result.err.contains(QStringLiteral("%1: the file is").arg(file)))
+            << result.err.toStdString();
+      }
+      EXPECT_EQ(QFileInfo::exists(path), damage == Damage::kEmptied);
+      EXPECT_EQ(QFileInfo(path).size(), 0);
+    }
+  }
+  CliRunner cli;
+  AddPatients(cli, 1);
+  ASSERT_TRUE(QFile::remove(cli.folder() + "/initialised"));
+  EXPECT_TRUE(cli.Run({"patient", "list"}).out.startsWith("Lee, P0\t"));
+  EXPECT_TRUE(QFileInfo::exists(cli.folder() + "/initialised"));
+  damaged_files::DamageFile(damaged_files::ObjectStorePath(cli.folder()), Damage::kEmptied);
+  EXPECT_EQ(cli.Run({"patient", "list"}).code, 1);
+}
+
 TEST(CliDamagedDevice, TheFullCheckFindsAZeroedPageThatTheQuickCheckMisses) {
   CliRunner cli;
   damaged_files::FillDevice(cli.folder(), 600);
@@ -75,6 +111,42 @@ TEST(CliDamagedDevice, TheFullCheckFindsAZeroedPageThatTheQuickCheckMisses) {
       << dump.err.toStdString();
 }
 
+TEST(CliDamagedDevice, TheFullCheckReportsTwoRecordsSharingOneRecordId) {
+  CliRunner cli;
+  AddPatients(cli, 1);
+  damaged_files::FillDevice(cli.folder(), 3);
+  ASSERT_EQ(cli.Run({"check"}).code, 0);
+  {
+    platform::Device device(cli.folder());
+    const platform::DeviceScope current(device);
+    ASSERT_TRUE(platform::PropertyDatabase::Ready());
+    sqlite3* db = device.ObjectStore();
+    const auto number = [db](const char* volume) {
+      sqlite3_stmt* find = nullptr;
+      sqlite3_prepare_v2(db, "SELECT num FROM volumes WHERE name = ?1", -1, &find, nullptr);
+      sqlite3_bind_text(find, 1, volume, -1, SQLITE_STATIC);
+      const std::string found =
+          sqlite3_step(find) == SQLITE_ROW ? std::to_string(sqlite3_column_int64(find, 0)) : "";
+      sqlite3_finalize(find);
+      return found;
+    };
+    const std::string patients = "v" + number("CMPatients");
+    const std::string filler = "v" + number("Filler");
+    // The first filler record takes the patient's record id, properties and all.
+    const std::string taken = "(SELECT min(id) FROM " + patients + "_rec)";
+    const std::string first = "(SELECT min(id) FROM " + filler + "_rec)";
+    const std::string sql = "UPDATE " + filler + "_prop SET rec = " + taken +
+                            " WHERE rec = " + first + "; UPDATE " + filler +
+                            "_rec SET id = " + taken + " WHERE id = " + first;
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+  }
+  const CliResult check = cli.Run({"check"});
+  EXPECT_EQ(check.code, 1);
+  EXPECT_TRUE(check.err.contains("objectstore.db: a record id is used by two records"))
+      << check.err.toStdString();
+}
+
 TEST(CliDamagedDevice, ADamagedRegistryIsReportedAsDamaged) {
   CliRunner cli;
   const QString key = "Software\\Quillfen\\Options";
@@ -84,6 +156,31 @@ TEST(CliDamagedDevice, ADamagedRegistryIsReportedAsDamaged) {
   EXPECT_EQ(result.code, 1);
   EXPECT_TRUE(result.err.contains("registry.db: ")) << result.err.toStdString();
   EXPECT_FALSE(result.err.contains("no value"));
+}
+
+TEST(CliBackup, ABackupIsReplacedByOneOfFewerPatientsOnlyWhenForced) {
+  CliRunner cli;
+  AddPatients(cli, 3);
+  const QString backup = cli.folder() + "/backup.json";
+  ASSERT_EQ(cli.Run({"export", "--output", backup}).code, 0);
+  const QString three = ReadAll(backup);
+  ASSERT_EQ(cli.Run({"patient", "delete", "Lee, P1"}).code, 0);
+  const CliResult refused = cli.Run({"export", "--output", backup});
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_TRUE(refused.err.contains("holds 3 patients, the new backup only 2"))
+      << refused.err.toStdString();
+  EXPECT_EQ(ReadAll(backup), three);
+  EXPECT_EQ(cli.Run({"export", "--output", backup, "--force"}).code, 0);
+  EXPECT_EQ(QJsonDocument::fromJson(ReadAll(backup).toUtf8())["patients"].toArray().size(), 2);
+  // A backup of as many patients replaces it; a file that is no backup is kept.
+  EXPECT_EQ(cli.Run({"export", "--output", backup}).code, 0);
+  const QString other = cli.folder() + "/notes.txt";
+  QFile file(other);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("my notes");
+  file.close();
+  EXPECT_EQ(cli.Run({"export", "--output", other}).code, 1);
+  EXPECT_EQ(ReadAll(other), "my notes");
 }
 
 TEST(CliBackup, AnExportIsPrivateWhateverTheUmask) {
@@ -142,6 +239,23 @@ TEST(CliBackup, AnExportThatImportWouldNotReadIsRefusedAndWritesNothing) {
   ASSERT_EQ(cli.Run({"export", "--patient", "Lee, P3", "--output", one}).code, 0);
   EXPECT_EQ(ReadAll(one), onePatient);
   EXPECT_EQ(cli.Run({"import", one}).code, 0);
+}
+
+TEST(CliBackup, ADocumentExactlyAtTheLimitIsReadAndOneByteMoreIsRefused) {
+  CliRunner cli;
+  AddPatients(cli, 1);
+  const QString path = cli.folder() + "/backup.json";
+  ASSERT_EQ(cli.Run({"export", "--output", path}).code, 0);
+  const qint64 size = QFileInfo(path).size();
+  {
+    const BackupLimit limit(size);
+    const CliResult read = cli.Run({"import", path});
+    EXPECT_EQ(read.code, 0) << read.err.toStdString();
+  }
+  const BackupLimit limit(size - 1);
+  const CliResult refused = cli.Run({"import", path});
+  EXPECT_EQ(refused.code, 2);
+  EXPECT_TRUE(refused.err.contains("the document is larger than")) << refused.err.toStdString();
 }
 
 TEST(CliBackup, AnImportReadsABoundedInputAndNamesTheValueItRefuses) {

@@ -7,9 +7,11 @@
 
 #include <sqlite3.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstring>
+#include <random>
 
 #include "platform/PropertyDatabase.h"
 #include "platform/Registry.h"
@@ -99,6 +101,34 @@ TEST_F(DeviceCheck, AZeroedPageIsFoundByTheFullCheckAndFailsTheReadsThatMeetIt) 
   });
 }
 
+// Once damage is met, by a statement or by the full check, nothing more is written through the
+// device: a change begun before it is not committed, and a new one is refused with the damage
+// named.
+TEST_F(DeviceCheck, AfterDamageIsMetNothingMoreIsWritten) {
+  damaged_files::FillDevice(dir.path(), 600);
+  OnDevice(dir.path(), [](Device&) {
+    ASSERT_TRUE(PropertyDatabase::Create(QStringLiteral("Other"), {{1, true}}));
+  });
+  damaged_files::DamageFile(damaged_files::ObjectStorePath(dir.path()), Damage::kZeroedPage);
+  OnDevice(dir.path(), [](Device& device) {
+    PropertyDatabase other;
+    ASSERT_TRUE(other.Open(QStringLiteral("Other")));
+    {
+      platform::StoreTransaction task;
+      ASSERT_NE(other.Add({{1, QStringLiteral("before")}}), 0u);
+      ASSERT_TRUE(device_check::FullCheck(device).Damaged());
+      EXPECT_FALSE(task.Commit());
+    }
+    EXPECT_EQ(other.Add({{1, QStringLiteral("after")}}), 0u);
+    EXPECT_TRUE(other.LastError().IsDamage());
+    EXPECT_TRUE(other.LastError().message.startsWith("nothing is written to a damaged device"))
+        << other.LastError().Describe().toStdString();
+    platform::RegistryKey key;
+    EXPECT_FALSE(key.Create(platform::Hive::CurrentUser, QStringLiteral("Software\\Test")));
+    EXPECT_EQ(other.RecordCount(), 0u);
+  });
+}
+
 TEST_F(DeviceCheck, TheFullCheckFindsWhatNeedsTheStoresRulesAndCollations) {
   damaged_files::FillDevice(dir.path(), 20);
   OnDevice(dir.path(), [](Device& device) {
@@ -161,6 +191,55 @@ TEST_F(DeviceCheck, AnIndexBuiltInAnotherOrderIsFoundOnlyWithTheProgramsCollatio
     EXPECT_TRUE(device_check::QuickCheck(device).Ok());
     EXPECT_TRUE(device_check::FullCheck(device).Damaged());
   });
+}
+
+// Every walk ends, whatever a damaged file answers: bytes flipped at random in the object store
+// (as a failing disk or a hostile hand leaves them) can make an index answer a record already
+// passed; such a step fails as damage instead of sending the walk round for ever.
+TEST_F(DeviceCheck, EveryWalkEndsOnAStoreWithFlippedBytes) {
+  constexpr int kRecords = 300;
+  damaged_files::FillDevice(dir.path(), kRecords);
+  QFile file(damaged_files::ObjectStorePath(dir.path()));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray sound = file.readAll();
+  file.close();
+  int refusedSteps = 0;
+  for (uint32_t seed = 1; seed <= 60; ++seed) {
+    SCOPED_TRACE(seed);
+    std::mt19937 random(seed);
+    QByteArray flipped = sound;
+    for (int flip = 0; flip < 12; ++flip) {
+      // Past the first page, so that the file still opens.
+      const auto span = static_cast<uint32_t>(sound.size() - 4096);
+      const auto at = static_cast<qsizetype>(4096 + random() % span);
+      flipped[at] = static_cast<char>(flipped[at] ^ static_cast<char>(1 << (random() % 8)));
+    }
+    QTemporaryDir copy;
+    QFile out(damaged_files::ObjectStorePath(copy.path()));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(flipped);
+    out.close();
+    ASSERT_TRUE(QFile::copy(damaged_files::RegistryPath(dir.path()),
+                            damaged_files::RegistryPath(copy.path())));
+    ASSERT_TRUE(QFile::copy(dir.path() + "/initialised", copy.path() + "/initialised"));
+    OnDevice(copy.path(), [&](Device&) {
+      StoreErrorScope scope;
+      PropertyDatabase db;
+      if (!db.Open(kFiller)) {
+        return;
+      }
+      for (const bool forward : {true, false}) {
+        int steps = 0;
+        for (RecordId id = forward ? db.SeekFirst() : db.SeekLast(); id != 0 && steps <= kRecords;
+             id = forward ? db.SeekNext() : db.SeekPrevious()) {
+          ++steps;
+        }
+        EXPECT_LE(steps, kRecords) << "the walk went round";
+        refusedSteps += db.LastError().message.contains("does not move on") ? 1 : 0;
+      }
+    });
+  }
+  RecordProperty("refusedSteps", refusedSteps);
 }
 
 TEST_F(DeviceCheck, RecordIdsAreNotHandedOutAgainWhenTheCounterRowIsLost) {

@@ -80,7 +80,7 @@ std::vector<Kind> Kinds() {
        [](int n) {
          CDBMeds meds;
          FillMeds(meds, n);
-         meds.AddNew(false);
+         EXPECT_TRUE(meds.AddNew(false));
        },
        [](int n) { return Serialised<CDBMeds>([n](CDBMeds& m) { FillMeds(m, n); }); },
        [](const uint8_t* bytes, size_t length) { return CDBMeds().Write(bytes, length); }},
@@ -88,7 +88,7 @@ std::vector<Kind> Kinds() {
        [](int n) {
          CDBToDo todo;
          FillTodo(todo, n);
-         todo.AddNew(false);
+         EXPECT_TRUE(todo.AddNew(false));
        },
        [](int n) { return Serialised<CDBToDo>([n](CDBToDo& t) { FillTodo(t, n); }); },
        [](const uint8_t* bytes, size_t length) { return CDBToDo().Write(bytes, length); }},
@@ -96,7 +96,7 @@ std::vector<Kind> Kinds() {
        [](int n) {
          CDBLabValues labs;
          FillDated(labs, n, &CDBLabValues::group);
-         labs.AddNew(false);
+         EXPECT_TRUE(labs.AddNew(false));
        },
        [](int n) {
          return Serialised<CDBLabValues>(
@@ -107,7 +107,7 @@ std::vector<Kind> Kinds() {
        [](int n) {
          CDBTest tests;
          FillDated(tests, n, &CDBTest::test);
-         tests.AddNew(false);
+         EXPECT_TRUE(tests.AddNew(false));
        },
        [](int n) {
          return Serialised<CDBTest>([n](CDBTest& t) { FillDated(t, n, &CDBTest::test); });
@@ -194,7 +194,7 @@ TEST_F(FilingCost, AResultLackingItsGroupIsTheFirstMatchOfAReceivedOneWithoutAGr
   labs.date = labs.time = At(2024, 3, 1, 8, 0);
   labs.group = QString();
   labs.values = QStringLiteral("K\n4\n");
-  labs.CreateDB();
+  ASSERT_TRUE(labs.CreateDB());
   const QString key = labs.RecordKey();
   const QString date = labs.DateText();
   // First a result without any group property, then one whose group is the empty text.
@@ -229,7 +229,7 @@ TEST_F(FilingCost, AResultLackingItsGroupIsTheFirstMatchOfAReceivedOneWithoutAGr
 TEST_F(FilingCost, AMedicationLackingFieldsIsOnFileWhereverItStands) {
   CDBMeds meds;
   FillMeds(meds, 1);
-  meds.CreateDB();
+  ASSERT_TRUE(meds.CreateDB());
   // The same drug with every field but the dose, after a full medication of another dose.
   meds.dose = QStringLiteral("20 mg");
   ASSERT_TRUE(meds.AddNew(false));

@@ -372,7 +372,7 @@ TEST_F(MedsStore, ReceivedMedicationAlreadyOnFileIsNotStoredTwice) {
 }
 
 TEST_F(MedsStore, StoredMedicationLackingAPropertyMatchesOnTheRest) {
-  CDBMeds().CreateDB();
+  ASSERT_TRUE(CDBMeds().CreateDB());
   {
     platform::PropertyDatabase db;
     ASSERT_TRUE(db.Open(CDBMeds::kVolumeName));

@@ -43,6 +43,12 @@ void DamageFile(const QString& path, Damage damage) {
       QFile::remove(path);
       QDir().mkpath(path);
       return;
+    case Damage::kEmptied:
+      file.resize(0);
+      return;
+    case Damage::kRemoved:
+      QFile::remove(path);
+      return;
   }
 }
 

@@ -11,6 +11,8 @@ enum class Damage {
   kZeroedPage,  // one page in the middle overwritten with zeros
   kBadHeader,   // the first bytes overwritten
   kFolder,      // a folder where the file should be
+  kEmptied,     // the file cut to 0 bytes
+  kRemoved,     // the file gone
 };
 
 // Adds count records of about 400 bytes each to a database "Filler" of the device in folder,

@@ -4,7 +4,24 @@
 
 namespace test_ports {
 
-// A loopback port that nothing listens on (bound, then released).
+// A loopback port that nothing listens on (bound, then released). Another process may take it
+// between the two: only for a listener that cannot be given port 0.
 uint16_t FreePort();
+
+// A loopback port that refuses every connection for as long as this object lives: bound and never
+// listening, so that no other process can take it meanwhile. For a peer that must not answer.
+class RefusingPort {
+ public:
+  RefusingPort();
+  ~RefusingPort();
+  RefusingPort(const RefusingPort&) = delete;
+  RefusingPort& operator=(const RefusingPort&) = delete;
+
+  uint16_t Number() const { return number_; }
+
+ private:
+  int fd_;
+  uint16_t number_ = 0;
+};
 
 }  // namespace test_ports

@@ -243,7 +243,7 @@ TEST_F(AddPatientDlgTest, PatientTypeEditEntryRunsTheCategoryEditorAndEmptiesThe
     editorList = editor != nullptr ? editor->ListId() : -2;
     CDBCategories categories;
     categories.text = QStringLiteral("Ward 3");
-    categories.AddNew(CDBCategories::kPatientTypeList);
+    EXPECT_TRUE(categories.AddNew(CDBCategories::kPatientTypeList));
     return static_cast<int>(QDialog::Accepted);
   });
   ASSERT_TRUE(List().EditRow(Dlg::kPatientTypeRow));

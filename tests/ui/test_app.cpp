@@ -226,10 +226,13 @@ TEST_F(AppStartTest, ASecondCopyWithSlashDClosesTheFirstAndOneWithoutLeavesItRun
   CMainFrame* frame = Frame();
   ASSERT_NE(frame, nullptr);
 
+  // The first copy shows itself when the second asks it to: once it is no longer minimised, it
+  // has handled the request, and it is still running.
+  frame->showMinimized();
   COvelinApp activating;
   StartOptions second = Options();
   EXPECT_FALSE(activating.Initialise(second));
-  QTest::qWait(50);
+  ASSERT_TRUE(test_wait::Until([&] { return !frame->isMinimized(); }));
   EXPECT_FALSE(frame->IsClosed());
   EXPECT_EQ(COvelinApp::Current(), app_.get());
 

@@ -236,6 +236,17 @@ TEST_F(BeamCheckoutListDlgTest, TapsMarkAnyNumberOfRowsAndBeamNeedsOne) {
   EXPECT_FALSE(list.accessibleName().isEmpty());
 }
 
+TEST_F(BeamCheckoutListDlgTest, OnePatientMarkedIsEnoughToBeam) {
+  CBeamCheckoutListDlg dialog("Clinic", false);
+  dialog.show();
+  CCheckoutPatientList& list = *dialog.List();
+  Tap(list, 1);
+  ASSERT_EQ(list.MarkedCount(), 1);
+  EXPECT_TRUE(dialog.BeamButton()->isEnabled());
+  Tap(list, 1);
+  EXPECT_FALSE(dialog.BeamButton()->isEnabled());
+}
+
 TEST_F(BeamCheckoutListDlgTest, TheListEndsAboveTheInputPanel) {
   CBeamCheckoutListDlg dialog(QString(), false);
   EXPECT_EQ(dialog.List()->GetItemCount(), 4);  // every type
@@ -402,6 +413,36 @@ TEST_F(BeamCommandTest, ReceiveShowsTheReceivedPatientsAndRecordsAtOnce) {
   ASSERT_EQ(todo->List()->GetItemCount(), 1);
   EXPECT_EQ(todo->List()->GetItemText(0, CToDoPage::kTextColumn), "Todo beamed");
   EXPECT_EQ(ui_seams::ModalTitles(), QStringList({"Beam Progress"}));
+}
+
+// A patient received under its name in other letter case takes the state it arrives with: one made
+// read-only on the desktop since shows as read-only at once.
+TEST_F(BeamCommandTest, AReceivedPatientNamedInOtherLetterCaseShowsItsNewState) {
+  AddPatient("Al", "Case", 5);
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(Strip()->currentPatient, "Case, Al");
+  ASSERT_EQ(ListPage().AccessLabel()->text(), "Read/Write");
+  {
+    platform::Device device(OtherFolder());
+    device.Prepare();
+    platform::DeviceScope scope(device);
+    CDBPatient patient;
+    patient.firstName = "AL";
+    patient.lastName = "CASE";
+    patient.patientType = "Clinic";
+    patient.desktopId = 5;
+    patient.accessState = 1;
+    ASSERT_TRUE(patient.CreateRecord(true));
+  }
+  OtherDevice other(OtherFolder());
+  other.Send([](CBeamEngine& engine) {
+    return beam_commands::BeamCheckoutList(engine, {"CASE, AL"}, false).ok;
+  });
+  Frame()->OnCommand(command_ids::kReceiveBeam);
+  other.Join();
+  EXPECT_TRUE(other.result);
+  EXPECT_EQ(Strip()->currentPatient, "Case, Al");
+  EXPECT_EQ(ListPage().AccessLabel()->text(), "Read Only");
 }
 
 TEST_F(BeamCommandTest, BeamCategoriesSendsTheCategoryLists) {

@@ -141,7 +141,7 @@ TEST_F(PrintCheckoutTest, TheSummaryHoldsTheLatestVitalsTheMedsAndTheTodosByPrio
   const QString able = AddPatient("Ann", "Able");
   {
     CDBPatient legacy;
-    legacy.UpdateTodo(able, "old text");
+    ASSERT_TRUE(legacy.UpdateTodo(able, "old text"));
   }
   AddTodo(able, "Labs", 3, "CBC");
   AddTodo(able, "Call family", 1 | CDBToDo::kCheckedFlag, {});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <QMainWindow>
 
 #include <QApplication>
@@ -18,6 +20,7 @@
 
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
+#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/CEditCategoriesDlg.h"
@@ -29,6 +32,7 @@
 #include "common/ui/OnScreenKeyboard.h"
 #include "common/ui/QtControls.h"
 #include "common/ui/UiSeams.h"
+#include "platform/Device.h"
 #include "support/TempDevice.h"
 #include "support/TestGuard.h"
 
@@ -153,6 +157,26 @@ TEST_F(DialogTest, CategoryEditorIgnoresCancelledAndBlankNamesAndDuplicates) {
   editor.findChild<QListWidget*>(QStringLiteral("entries"))->setCurrentRow(-1);
   EXPECT_FALSE(editor.findChild<QPushButton*>(QStringLiteral("rename"))->isEnabled());
   EXPECT_FALSE(editor.findChild<QPushButton*>(QStringLiteral("delete"))->isEnabled());
+}
+
+// A new or renamed entry that cannot be stored is told (here the device met damage, so it refuses
+// every change), and the list shows what is stored.
+TEST_F(DialogTest, CategoryEditorTellsOfAnEntryItCouldNotStore) {
+  const int list = CDBCategories::kPatientTypeList;
+  const QStringList factory = Stored(list);
+  CEditCategoriesDlg editor(list);
+  device.device().NoteDamage(
+      {SQLITE_CORRUPT, QStringLiteral("objectstore.db"), QStringLiteral("test")});
+  AnswerPrompt(QStringLiteral("Nursing Home"));
+  editor.findChild<QPushButton*>(QStringLiteral("new"))->click();
+  editor.findChild<QListWidget*>(QStringLiteral("entries"))->setCurrentRow(0);
+  AnswerPrompt(QStringLiteral("Ward"));
+  editor.findChild<QPushButton*>(QStringLiteral("rename"))->click();
+  const std::vector<messages::Shown>& shown = messages::DefaultRecorder().Messages();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, QStringLiteral("The category could not be saved."));
+  EXPECT_EQ(shown[1].text, QStringLiteral("The category could not be saved."));
+  EXPECT_EQ(editor.Entries(), factory);
 }
 
 TEST_F(DialogTest, CategoryEditorRunsModallyThroughTheSeam) {

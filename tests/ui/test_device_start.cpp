@@ -9,11 +9,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "app/DailyCheck.h"
 #include "app/DeviceStart.h"
 #include "common/MessageService.h"
 #include "platform/Device.h"
+#include "platform/PropertyDatabase.h"
 #include "support/DamagedFiles.h"
 #include "support/TestGuard.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -98,6 +101,45 @@ TEST_F(DeviceStartTest, TheProgramRefusesADamagedDeviceAndWritesItsPicturesForIt
   struct stat info {};
   ASSERT_EQ(::stat(QFile::encodeName(dir.path() + "/sound.png").constData(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// Damage that the quick check at start-up cannot see (a zeroed page) is found by the daily full
+// check, which the test runs by doing what its timer does: the person is told, and nothing more is
+// written through the program's device. A sound device is checked without a word.
+TEST_F(DeviceStartTest, TheDailyCheckTellsOfDamageTheQuickCheckMissedAndStopsWrites) {
+  for (const bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged);
+    QTemporaryDir dir;
+    damaged_files::FillDevice(dir.path(), 600);
+    if (damaged) {
+      damaged_files::DamageFile(damaged_files::ObjectStorePath(dir.path()), Damage::kZeroedPage);
+    }
+    messages::DefaultRecorder().Clear();
+    platform::Device device(dir.path());
+    const platform::DeviceScope current(device);
+    ASSERT_EQ(device_start::Check(device, true, message_), device_start::Outcome::kUse);
+    DailyCheck check(device);
+    check.Start();
+    EXPECT_EQ(check.Timer().interval(), DailyCheck::kFirstDelayMs);
+    int finished = 0;
+    QObject::connect(&check, &DailyCheck::Finished, [&] { ++finished; });
+    check.OnTimer();
+    ASSERT_TRUE(test_wait::Until([&] { return finished == 1; }, 60'000));
+    const std::vector<messages::Shown>& shown = messages::DefaultRecorder().Messages();
+    EXPECT_EQ(device.Damage().Failed(), damaged);
+    EXPECT_EQ(check.Timer().isActive(), !damaged);
+    if (!damaged) {
+      EXPECT_TRUE(shown.empty());
+      EXPECT_EQ(check.Timer().interval(), DailyCheck::kIntervalMs);
+      continue;
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains("objectstore.db: ")) << shown[0].text.toStdString();
+    platform::PropertyDatabase db;
+    ASSERT_TRUE(db.Open(QStringLiteral("Filler")));
+    EXPECT_EQ(db.Add({{1, QStringLiteral("after")}}), 0u);
+    EXPECT_TRUE(db.LastError().IsDamage());
+  }
 }
 
 }  // namespace

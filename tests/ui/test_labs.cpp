@@ -432,6 +432,18 @@ TEST_F(AddLabResultsDlgTest, ACbcStoresTheFishboneFirstAndAValueMeansNoTodo) {
   EXPECT_EQ(TodoCount(), 0);
 }
 
+TEST_F(AddLabResultsDlgTest, EachFishboneBoxIsStoredUnderItsOwnName) {
+  dialog_->WbcBox()->setText(QStringLiteral("11.2"));
+  dialog_->HbBox()->setText(QStringLiteral("13.5"));
+  dialog_->HctBox()->setText(QStringLiteral("40.1"));
+  dialog_->PltBox()->setText(QStringLiteral("250"));
+  dialog_->OnSave();
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_TRUE(dialog_->packedValues.startsWith(
+      QStringLiteral("WBC\n11.2\nHb\n13.5\nHct\n40.1\nPlt\n250\nRBC\n")))
+      << dialog_->packedValues.toStdString();
+}
+
 TEST_F(AddLabResultsDlgTest, ALabWithoutValuesLeavesADeferredTodoOfPriorityOne) {
   ChooseLabType(1);
   dialog_->DatePicker()->setDate(QDate(2024, 3, 6));

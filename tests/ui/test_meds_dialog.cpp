@@ -420,7 +420,7 @@ TEST_F(AddMedsDlgTest, AnotherRowsEditEntryEditsThatRowsCategoryList) {
     editedList = editor != nullptr ? editor->ListId() : -2;
     CDBCategories categories;
     categories.text = QStringLiteral("250mg");
-    categories.AddNew(CDBCategories::kDoseList);
+    EXPECT_TRUE(categories.AddNew(CDBCategories::kDoseList));
     return static_cast<int>(QDialog::Accepted);
   });
   ASSERT_TRUE(List().EditRow(kDoseRow));  // the editor offers the category list, then its editor

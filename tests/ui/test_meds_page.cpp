@@ -185,7 +185,7 @@ TEST_F(MedsPageTest, ReadOnlyPatientKeepsItsAllergiesAsTheyAre) {
       AddPatient(QStringLiteral("Ro"), QStringLiteral("Reed"), QStringLiteral("Sulfa"), 1);
   CDBCategories latex;
   latex.text = QStringLiteral("Latex");
-  latex.AddNew(CDBCategories::kAllergiesList);
+  ASSERT_TRUE(latex.AddNew(CDBCategories::kAllergiesList));
   Show(name);
   EXPECT_EQ(page_.PatientStateLabel()->text(), QStringLiteral("Read Only"));
   EXPECT_TRUE(Visible(page_.NoSaveButton()));

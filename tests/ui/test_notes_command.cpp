@@ -265,12 +265,13 @@ TEST_F(NewNoteCommandTest, Screenshot) {
   ASSERT_TRUE(note.FindLatestOfPatient(patient_));
   memory_controls::List list;
   note.FillList(list, patient_);
-  note.UpdateValues(list.GetItemData(0),
-                    QStringLiteral("03/01/2024 08:10 AM\r\nLane, Lois\r\nMR#: 4411\r\n\r\nS)\r\n"
-                                   "Cough for three days, worse at night.\r\n\r\nO)\r\nVS:\r\n"
-                                   "03/01/2024 07:45 AM Temp:100.4 Pulse:92 \r\n\r\n\r\n\r\n"
-                                   "Scattered wheezes.\r\n\r\nPE:\r\nLungs: (+) wheezes\r\n\r\n\r\n"
-                                   "A/P)\r\nAcute bronchitis. Fluids, rest.\r\n"));
+  ASSERT_TRUE(note.UpdateValues(
+      list.GetItemData(0),
+      QStringLiteral("03/01/2024 08:10 AM\r\nLane, Lois\r\nMR#: 4411\r\n\r\nS)\r\n"
+                     "Cough for three days, worse at night.\r\n\r\nO)\r\nVS:\r\n"
+                     "03/01/2024 07:45 AM Temp:100.4 Pulse:92 \r\n\r\n\r\n\r\n"
+                     "Scattered wheezes.\r\n\r\nPE:\r\nLungs: (+) wheezes\r\n\r\n\r\n"
+                     "A/P)\r\nAcute bronchitis. Fluids, rest.\r\n")));
   soap_support::AddNote(patient_, At(2024, 3, 4, 9, 15), QString(), QString(), QString());
   ASSERT_TRUE(Strip()->SelectPage(Strip()->FindPage(strings::Load(ids::kTabNotes))));
   ClearFocus();

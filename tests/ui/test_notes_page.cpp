@@ -175,7 +175,7 @@ TEST_F(NotesPageTest, AFirstVisitShowsTheOldestNoteAndAReloadKeepsTheShownOne) {
   EXPECT_EQ(Box(), QStringLiteral("second"));
 
   // Once the shown note is gone, the oldest is shown again.
-  CDBNotes().DeleteByCEOID(newer);
+  ASSERT_TRUE(CDBNotes().DeleteByCEOID(newer));
   ASSERT_TRUE(page_.OnSetActive());
   EXPECT_EQ(List().GetSelectedRow(), 0);
   EXPECT_EQ(Box(), QStringLiteral("zeroth"));
@@ -257,7 +257,7 @@ TEST_F(NotesPageTest, EditingEnablesSaveAndSavingStoresTheTextButNotTheDate) {
 TEST_F(NotesPageTest, ANoteThatCannotBeSavedIsReportedAndSaveStaysEnabled) {
   const uint32_t id = AddNote(At(2024, 3, 1, 9), QStringLiteral("text"));
   ASSERT_TRUE(page_.OnSetActive());
-  CDBNotes().DeleteByCEOID(id);  // gone behind the page's back, as by a synchronisation
+  ASSERT_TRUE(CDBNotes().DeleteByCEOID(id));  // gone behind the page's back, as by a sync
   Type(QStringLiteral(" edited"));
   page_.OnSave();
   ASSERT_EQ(Shown().size(), 1u);
@@ -308,7 +308,7 @@ TEST_F(NotesPageTest, DeletingAsksAndShowsTheNoteThatTakesTheDeletedOnesPlace) {
 TEST_F(NotesPageTest, ANoteThatCannotBeDeletedIsReportedAndStaysListed) {
   const uint32_t id = AddNote(At(2024, 3, 1, 9), QStringLiteral("one"));
   ASSERT_TRUE(page_.OnSetActive());
-  CDBNotes().DeleteByCEOID(id);
+  ASSERT_TRUE(CDBNotes().DeleteByCEOID(id));
   page_.OnDelete();
   ASSERT_EQ(Shown().size(), 2u);
   EXPECT_EQ(Shown()[1].text, strings::Load(ids::kNoteDeleteFailed));

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <QDateEdit>
 
 #include "FakeHost.h"
 #include "common/CDBPatient.h"
+#include "common/MessageService.h"
 #include "common/StringIds.h"
 #include "common/ui/CPictureButton.h"
 #include "patients/CPatientInfoPage.h"
 #include "patients/CPatientListPage.h"
+#include "platform/Device.h"
 #include "support/TempDevice.h"
 #include "support/TestGuard.h"
 #include "support/TestTime.h"
@@ -192,6 +196,24 @@ TEST_F(PatientInfoPageTest, EditsEnableSaveButTheAdmissionDateAloneDoesNot) {
   EXPECT_EQ(admitted.wDay, 22);
   EXPECT_EQ(admitted.wHour, 14);
   EXPECT_EQ(admitted.wMinute, 45);
+}
+
+// A save the store refuses (here the device met damage, so it refuses every change) is told, and
+// the edits stay with Save enabled to be saved again.
+TEST_F(PatientInfoPageTest, AFailedSaveIsToldAndKeepsTheEditsToSaveAgain) {
+  ShowInfo(AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames")));
+  Replace(Page::kDoctorRow, QStringLiteral("Dr. Ray Jr."));
+  device_.device().NoteDamage(
+      {SQLITE_CORRUPT, QStringLiteral("objectstore.db"), QStringLiteral("test")});
+  page_->OnSave();
+  const std::vector<messages::Shown>& shown = messages::DefaultRecorder().Messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(
+      shown[0].text,
+      QStringLiteral("The patient could not be saved. The patient on the device is unchanged."));
+  EXPECT_TRUE(SaveEnabled());
+  EXPECT_EQ(Value(Page::kDoctorRow), QStringLiteral("Dr. Ray Jr."));
+  EXPECT_EQ(Stored(QStringLiteral("Eames, Ed"))->doctor, QStringLiteral("Dr. Ray"));
 }
 
 TEST_F(PatientInfoPageTest, SaveSplitsTheAgeText) {

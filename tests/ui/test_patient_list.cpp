@@ -1,6 +1,8 @@
 // The "Main" tab: the Type list, lookup, sorting, selection, delete and move, and the registry
 // options the page keeps. The page runs alone, on a fake host that stands for the chart strip.
 
+#include <sqlite3.h>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +12,7 @@
 #include "common/CDBCategories.h"
 #include "common/ui/CPictureButton.h"
 #include "patients/CPatientListPage.h"
+#include "platform/Device.h"
 #include "platform/Registry.h"
 #include "shell/Options.h"
 #include "support/TempDevice.h"
@@ -255,6 +258,27 @@ TEST_F(PatientListTest, DeletingSelectsTheRowThatTakesItsPlaceOrTheLastRow) {
   Page().OnDelete();
   EXPECT_EQ(host_.patient, "Alvarez, Maria");
   EXPECT_EQ(SelectedName(), "Alvarez, Maria");
+}
+
+// A delete the store refuses (here the device met damage, so it refuses every change) is told, and
+// the patient stays listed, selected and on file.
+TEST_F(PatientListTest, ADeleteThatFailsIsToldAndKeepsThePatient) {
+  const QString name = AddPatient("Maria", "Alvarez", "Clinic");
+  ASSERT_EQ(Page().List()->GetItemCount(), 1);
+  ASSERT_EQ(host_.patient, name);
+  device_.device().NoteDamage(
+      {SQLITE_CORRUPT, QStringLiteral("objectstore.db"), QStringLiteral("test")});
+  messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
+  Page().OnDelete();
+  const std::vector<messages::Shown>& shown = messages::DefaultRecorder().Messages();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].text,
+            "The patient could not be deleted. The patient and the patient's "
+            "records are unchanged.");
+  EXPECT_EQ(Column(0), QStringList{name});
+  EXPECT_EQ(host_.patient, name);
+  EXPECT_TRUE(host_.shell.deleted.isEmpty());
+  EXPECT_TRUE(CDBPatient().FindByName(name));
 }
 
 TEST_F(PatientListTest, MovingAPatientOutOfTheShownTypeSelectsTheFirstRow) {

@@ -160,7 +160,7 @@ TEST_F(ToDoPageTest, ShowsThePatientsItemsByPriorityWithTheirMarksAndNoteIcons) 
   AddItem(QStringLiteral("smith, ann"), QStringLiteral("Nor this"), 1);
   {
     CDBPatient legacy;
-    legacy.UpdateTodo(patient_, QStringLiteral("old text"));
+    ASSERT_TRUE(legacy.UpdateTodo(patient_, QStringLiteral("old text")));
   }
   page_->OnSetActive();
 

@@ -279,6 +279,15 @@ TEST(TrendsCsv, LabelsAreQuotedWhereNeededAndNeverReadAsFormulas) {
                        "e\r\n2024-03-01 08:00,1,-2.5,0.000125,1234567.5\r\n"));
 }
 
+TEST(TrendsCsv, LabelsBeginningWithAMinusOrAPlusAreGuardedToo) {
+  Plot plot;
+  const QDateTime time = Local(2024, 3, 1, 8, 0);
+  plot.lines.push_back({QStringLiteral("-2+3"), {{time, 1}}});
+  plot.lines.push_back({QStringLiteral("+cmd"), {{time, 2}}});
+  EXPECT_EQ(trends::CsvOf(plot),
+            QByteArray("Date and time,'-2+3,'+cmd\r\n2024-03-01 08:00,1,2\r\n"));
+}
+
 TEST(TrendsCsv, TwoPointsOfOneLineAtOneTimeGetARowEach) {
   Plot plot;
   const QDateTime time = Local(2024, 3, 1, 6, 0);

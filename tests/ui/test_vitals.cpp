@@ -300,6 +300,33 @@ TEST_F(VitalsPageTest, DeletingAsksAndThenShowsTheEntryInItsPlaceOrTheOneBefore)
   EXPECT_EQ(Labels(), TemplateLabels());
 }
 
+TEST_F(VitalsPageTest, DeletingTheFirstOrAMiddleEntryOfThreeShowsTheEntryThatTakesItsPlace) {
+  AddVitals(At(2024, 3, 1, 8, 0), QStringLiteral("Temp\n37\n"));
+  AddVitals(At(2024, 3, 2, 8, 0), QStringLiteral("Temp\n38\n"));
+  AddVitals(At(2024, 3, 3, 8, 0), QStringLiteral("Temp\n39\n"));
+  ShowVitals();
+
+  // The first of three: the second moves up into its place (not the last one).
+  Dates().setCurrentIndex(0);
+  messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
+  vitals_->OnDelete();
+  ASSERT_EQ(Dates().count(), 2);
+  EXPECT_EQ(Dates().currentIndex(), 0);
+  EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("38"));
+
+  // The middle of three: the one after it (not the one before).
+  AddVitals(At(2024, 3, 4, 8, 0), QStringLiteral("Temp\n40\n"));
+  vitals_->OnSetActive();
+  ASSERT_EQ(Dates().count(), 3);
+  Dates().setCurrentIndex(1);
+  ASSERT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("39"));
+  messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
+  vitals_->OnDelete();
+  ASSERT_EQ(Dates().count(), 2);
+  EXPECT_EQ(Dates().currentIndex(), 1);
+  EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("40"));
+}
+
 TEST_F(VitalsPageTest, AReloadKeepsTheShownEntryWhileItIsThere) {
   AddVitals(At(2024, 3, 1, 8, 0), QStringLiteral("Temp\n37\n"));
   AddVitals(At(2024, 3, 3, 8, 0), QStringLiteral("Temp\n39\n"));

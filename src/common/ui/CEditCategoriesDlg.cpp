@@ -104,7 +104,9 @@ void CEditCategoriesDlg::OnNew() {
   }
   CDBCategories categories;
   categories.text = name;
-  categories.AddNew(listId_);
+  if (!categories.AddNew(listId_)) {
+    ShowNotSaved();
+  }
   Fill();
   const QList<QListWidgetItem*> found = list_->findItems(name, Qt::MatchFixedString);
   if (!found.isEmpty()) {
@@ -122,8 +124,15 @@ void CEditCategoriesDlg::OnRename() {
     return;
   }
   CDBCategories categories;
-  categories.Rename(list_->item(row)->data(kRecordIdRole).value<uint32_t>(), name);
+  if (!categories.Rename(list_->item(row)->data(kRecordIdRole).value<uint32_t>(), name)) {
+    ShowNotSaved();
+  }
   Fill(row);
+}
+
+void CEditCategoriesDlg::ShowNotSaved() {
+  messages::Show(strings::Load(ids::kCategoryNotSaved), messages::Buttons::Ok,
+                 messages::Icon::Exclamation);
 }
 
 int CEditCategoriesDlg::PatientsFiledUnder(const QString& type) {
@@ -158,7 +167,10 @@ void CEditCategoriesDlg::OnDelete() {
     return;
   }
   CDBCategories categories;
-  categories.DeleteByCEOID(list_->item(row)->data(kRecordIdRole).value<uint32_t>());
+  if (!categories.DeleteByCEOID(list_->item(row)->data(kRecordIdRole).value<uint32_t>())) {
+    messages::Show(strings::Load(ids::kCategoryNotDeleted), messages::Buttons::Ok,
+                   messages::Icon::Exclamation);
+  }
   Fill(row);
 }
 

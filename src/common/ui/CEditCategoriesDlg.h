@@ -30,6 +30,8 @@ class CEditCategoriesDlg : public QDialog {
   // Deleting an entry of the patient types that patients are filed under is asked first.
   bool ConfirmDeleting(const QString& entry);
   static int PatientsFiledUnder(const QString& type);
+  // Tells the user that an entry could not be stored.
+  static void ShowNotSaved();
 
   void Fill(int selectRow = -1);
 
