@@ -234,18 +234,14 @@ int CDBPatient::SetAge(const FILETIME& dateOfBirth, QString& text) {
   if (now.wDay < born.wDay) {
     --months;  // the month is not complete until the day of birth comes round
   }
-  // The age units lie in the string table as "Days", "Months", "Years".
-  constexpr int kDays = ids::kAgeUnitFirst;
-  constexpr int kMonths = ids::kAgeUnitFirst + 1;
-  constexpr int kYears = ids::kAgeUnitFirst + 2;
   int value = 0;
-  int unitId = kDays;
+  int unitId = ids::kAgeUnitDays;
   if (months >= 24) {
     value = months / 12;
-    unitId = kYears;
+    unitId = ids::kAgeUnitYears;
   } else if (months >= 1) {
     value = months;
-    unitId = kMonths;
+    unitId = ids::kAgeUnitMonths;
   } else {
     const uint64_t nowTicks = filetime::ToTicks(nowTime);
     const uint64_t bornTicks = filetime::ToTicks(dateOfBirth);

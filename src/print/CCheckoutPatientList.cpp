@@ -22,7 +22,7 @@ CCheckoutPatientList::CCheckoutPatientList(QWidget* parent) : CPatientListCtrl(p
 
 QString CCheckoutPatientList::ShownType(IPageHost& host) {
   const auto* list =
-      dynamic_cast<const CPatientListPage*>(host.Tabs().GetPage(strings::Load(ids::kTabFirst)));
+      dynamic_cast<const CPatientListPage*>(host.Tabs().GetPage(strings::Load(ids::kTabMain)));
   return list != nullptr ? list->CurrentType() : QString();
 }
 
