@@ -42,6 +42,12 @@ CPatientTabCtrl::~CPatientTabCtrl() {
   }
 }
 
+void CPatientTabCtrl::ClosePages() {
+  for (CPatientTabPage* page : m_chartPages) {
+    page->OnClose();
+  }
+}
+
 void CPatientTabCtrl::Create() {
   m_listPage = new CPatientListPage(this);
   AddChartPage(m_listPage, ids::kTabMain);

@@ -179,17 +179,12 @@ int CDBPatient::FindReadOnlyByName(const QString& patientName) {
   return state;
 }
 
-void CDBPatient::PopulatePatientList(IListControl& list, const QString& type,
-                                     std::vector<QString>& names, std::vector<QString>& rooms,
-                                     std::vector<QString>& mrNumbers,
-                                     std::vector<uint8_t>& accessStates) {
+std::vector<CDBPatient::PatientRow> CDBPatient::PopulatePatientList(IListControl& list,
+                                                                    const QString& type) {
   list.DeleteAllItems();
-  names.clear();
-  rooms.clear();
-  mrNumbers.clear();
-  accessStates.clear();
+  std::vector<PatientRow> rows;
   if (!OpenByName()) {
-    return;
+    return rows;
   }
   Record record;
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
@@ -202,17 +197,15 @@ void CDBPatient::PopulatePatientList(IListControl& list, const QString& type,
     if (!type.isEmpty() && patientType.compare(type, Qt::CaseInsensitive) != 0) {
       continue;
     }
-    const auto index = static_cast<uint32_t>(names.size());
+    const auto index = static_cast<uint32_t>(rows.size());
     const int row = list.InsertItem(list.GetItemCount(), name);
     list.SetItemText(row, 1, mrNumber);
     list.SetItemText(row, 2, room);
     list.SetItemData(row, index);
-    names.push_back(name);
-    rooms.push_back(room);
-    mrNumbers.push_back(mrNumber);
-    accessStates.push_back(static_cast<uint8_t>(accessState));
+    rows.push_back({name, mrNumber, room, static_cast<uint8_t>(accessState)});
   }
   m_db.Close();
+  return rows;
 }
 
 QString CDBPatient::MakeFullName(const QString& first, const QString& last) {
