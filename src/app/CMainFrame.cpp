@@ -176,6 +176,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
   if (event->isAccepted() && !m_closed) {
     m_closed = true;
+    if (m_view->TabCtrl() != nullptr) {
+      m_view->TabCtrl()->ClosePages();
+    }
     emit closed();
   }
 }

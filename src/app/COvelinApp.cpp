@@ -80,8 +80,8 @@ COvelinApp::~COvelinApp() {
   if (m_filterInstalled) {
     qApp->removeEventFilter(this);
   }
-  // The main window goes first: its pages write their registry options, and pages that
-  // extensions added are destroyed while their extensions still exist.
+  // The main window goes first: pages that extensions added are destroyed while their extensions
+  // still exist.
   delete m_pMainWnd.data();
   XMExtensionMgr::Destroy();
   m_listeners.clear();

@@ -42,14 +42,20 @@ CPatientTabCtrl::~CPatientTabCtrl() {
   }
 }
 
+void CPatientTabCtrl::ClosePages() {
+  for (CPatientTabPage* page : m_chartPages) {
+    page->OnClose();
+  }
+}
+
 void CPatientTabCtrl::Create() {
   m_listPage = new CPatientListPage(this);
-  AddChartPage(m_listPage, ids::kTabFirst);
-  AddChartPage(new CPatientInfoPage(this), ids::kTabFirst + 1);
-  AddChartPage(new CMedsPage(this), ids::kTabFirst + 2);
-  AddChartPage(new CVSTestsPage(this), ids::kTabFirst + 3);
-  AddChartPage(new CNotesPage(this), ids::kTabFirst + 4);
-  AddChartPage(new CToDoPage(this), ids::kTabFirst + 5);
+  AddChartPage(m_listPage, ids::kTabMain);
+  AddChartPage(new CPatientInfoPage(this), ids::kTabInfo);
+  AddChartPage(new CMedsPage(this), ids::kTabMeds);
+  AddChartPage(new CVSTestsPage(this), ids::kTabVsTests);
+  AddChartPage(new CNotesPage(this), ids::kTabNotes);
+  AddChartPage(new CToDoPage(this), ids::kTabTodo);
   // The list fills itself and selects its first patient, which sets the header.
   m_listPage->OnInitDialog();
   SelectPage(0);

@@ -17,13 +17,15 @@ class CPatientTabCtrl : public CPageTabCtrl, public IPageHost {
 
  public:
   explicit CPatientTabCtrl(IShell& shell, QWidget* parent = nullptr);
-  // Destroys the chart pages while the strip can still answer them (the patient list writes its
-  // options through the shell as it goes).
+  // Destroys the chart pages while the strip can still answer them.
   ~CPatientTabCtrl() override;
 
   // Makes the six pages, selects the first, lets every extension add its chart pages and lays
   // the pages out.
   void Create();
+  // The program ends: every chart page is told (OnClose) while the strip and the shell still
+  // answer it; the patient list writes its options and tells a failure.
+  void ClosePages();
 
   // IPageHost
   IShell& Shell() override { return m_shell; }

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr int kBottomGap = 7;
 constexpr int kUpperHeight = 180;
 // The lower column is never narrower than this.
 constexpr int kNarrowestSummary = 10;
@@ -28,15 +28,14 @@ constexpr int kNarrowestSummary = 10;
 }  // namespace
 
 CLabsPage::CLabsPage(CVSTestsPage& container)
-    : CVsTestsSubPage(kDialogId, container),
+    : CVsTestsSubPage(CDBLabValues::kRecordType, container),
       m_upper(new CBaseListCtrl(this)),
       m_lower(new CBaseListCtrl(this)),
       m_open(vs_tests_widgets::MakeButton(ids::kPictureOpen, ids::kOpenName, this)),
-      m_delete(vs_tests_widgets::MakeButton(ids::kPictureDelete, ids::kButtonDelete, this)),
-      m_noDelete(vs_tests_widgets::MakeButton(ids::kPictureNoDelete, ids::kNoDeleteName, this)),
-      m_select(vs_tests_widgets::MakeButton(ids::kPictureSelect, ids::kSelectName, this)),
-      m_clear(vs_tests_widgets::MakeButton(ids::kPictureClear, ids::kClearName, this)) {
-  m_recordType = CDBLabValues::kRecordType;
+      m_rows(*m_upper) {
+  MakeRecordButtons(RecordButtons::kDelete);
+  m_select = vs_tests_widgets::MakeButton(ids::kPictureSelect, ids::kSelectName, this);
+  m_clear = vs_tests_widgets::MakeButton(ids::kPictureClear, ids::kClearName, this);
   m_upper->setObjectName(QStringLiteral("labList"));
   m_upper->setAccessibleName(strings::Load(ids::kLabListName));
   m_upper->SetExtendedStyle(CBaseListCtrl::kFullRowSelect);
@@ -63,23 +62,22 @@ CLabsPage::CLabsPage(CVSTestsPage& container)
   lists->addWidget(m_lower, 1);
   auto* buttons = new QVBoxLayout;
   buttons->setSpacing(4);
-  for (CPictureButton* button : {m_open, m_delete, m_noDelete, m_select, m_clear}) {
+  for (CPictureButton* button : {m_open, DeleteButton(), NoDeleteButton(), m_select, m_clear}) {
     buttons->addWidget(button);
   }
   buttons->addStretch(1);
   auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, kBottomGap);
-  layout->setSpacing(4);
+  SetPageMargins(*layout);
   layout->addLayout(lists, 1);
   layout->addLayout(buttons);
 
-  m_noDelete->hide();
+  NoDeleteButton()->hide();
   ApplySelectionState(false);
   UpdateSelect();
   UpdateClear();
 
   connect(m_open, &QAbstractButton::clicked, this, &CLabsPage::OnOpen);
-  connect(m_delete, &QAbstractButton::clicked, this, &CLabsPage::OnDelete);
+  connect(DeleteButton(), &QAbstractButton::clicked, this, &CLabsPage::OnDelete);
   connect(m_select, &QAbstractButton::clicked, this, &CLabsPage::OnSelect);
   connect(m_clear, &QAbstractButton::clicked, this, &CLabsPage::OnClear);
   connect(m_upper->header(), &QHeaderView::sectionClicked, this, &CLabsPage::OnColumnClick);
@@ -92,55 +90,7 @@ CLabsPage::CLabsPage(CVSTestsPage& container)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Data
-
-void CLabsPage::FillUpperList() {
-  const QString patient = Patient();
-  if (patient.isEmpty()) {
-    // Nobody's results: the store is not walked for an empty name.
-    m_upper->DeleteAllItems();
-    dates.clear();
-    groups.clear();
-    ids.clear();
-    changed.clear();
-    accessStates.clear();
-    return;
-  }
-  CDBLabValues().FillList(*m_upper, patient, dates, groups, ids, changed, accessStates, true);
-}
-
-bool CLabsPage::ReadResult(uint32_t recordId, CDBLabValues& result) {
-  return result.LoadByCEOID(recordId);
-}
-
-bool CLabsPage::StoreValues(uint32_t recordId, const QString& values) {
-  return CDBLabValues().UpdateValues(recordId, values);
-}
-
-bool CLabsPage::DeleteResult(uint32_t recordId) {
-  return CDBLabValues().DeleteByCEOID(recordId);
-}
-
-// ---------------------------------------------------------------------------------------------
 // Rows
-
-size_t CLabsPage::EntryOf(int row) const {
-  return m_upper->GetItemData(row);
-}
-
-uint32_t CLabsPage::RecordIdOf(int row) const {
-  const size_t entry = EntryOf(row);
-  return row >= 0 && entry < ids.size() ? ids[entry] : 0;
-}
-
-int CLabsPage::RowOf(uint32_t recordId) const {
-  for (int row = 0; row < m_upper->GetItemCount(); ++row) {
-    if (RecordIdOf(row) == recordId) {
-      return row;
-    }
-  }
-  return -1;
-}
 
 int CLabsPage::FocusedRow() const {
   QTreeWidgetItem* focused = m_upper->currentItem();
@@ -148,8 +98,8 @@ int CLabsPage::FocusedRow() const {
 }
 
 bool CLabsPage::IsMarked(int row) const {
-  const size_t entry = EntryOf(row);
-  return row >= 0 && row < m_upper->GetItemCount() && entry < changed.size() && changed[entry] != 0;
+  const DatedEntry* entry = m_rows.EntryOf(row);
+  return entry != nullptr && entry->marked;
 }
 
 void CLabsPage::SetHighlight(int row, bool highlighted) {
@@ -161,54 +111,56 @@ void CLabsPage::SetHighlight(int row, bool highlighted) {
 // ---------------------------------------------------------------------------------------------
 // Reloading
 
-bool CLabsPage::OnSetActive() {
-  CVsTestsSubPage::OnSetActive();
-  const uint32_t kept = m_recordId;
-  const std::vector<uint32_t> keptMarks = markedIds;
-  reloading = true;
-  m_lower->DeleteAllItems();
-  UpdateClear();
-  FillUpperList();
-  markedIds = keptMarks;
-  m_recordId = kept;
-  ReapplyMarks();
-  const int row = m_recordId != 0 ? RowOf(m_recordId) : -1;
-  if (row >= 0) {
-    m_upper->setCurrentItem(m_upper->topLevelItem(row));
-    m_upper->EnsureVisible(row);
-  } else {
-    m_upper->setCurrentItem(nullptr);
+void CLabsPage::Refill(uint32_t kept) {
+  const std::vector<uint32_t> keptMarks = m_markedIds;
+  int row = -1;
+  {
+    const QScopedValueRollback reloading(m_reloading, true);
+    m_lower->DeleteAllItems();
+    UpdateClear();
+    m_rows.FillLabs(Patient());
+    m_markedIds = keptMarks;
+    m_recordId = kept;
+    ReapplyMarks();
+    row = m_recordId != 0 ? m_rows.RowOf(m_recordId) : -1;
+    if (row >= 0) {
+      m_upper->setCurrentItem(m_upper->topLevelItem(row));
+      m_upper->EnsureVisible(row);
+    } else {
+      m_upper->setCurrentItem(nullptr);
+    }
+    ApplySelectionState(row >= 0);
+    if (row >= 0) {
+      // Without a focused result the lower list stays empty until the next SELECT or OPEN.
+      RebuildLowerList();
+    }
+    UpdateSelect();
   }
-  ApplySelectionState(row >= 0);
-  if (row >= 0) {
-    // Without a focused result the lower list stays empty until the next SELECT or OPEN.
-    RebuildLowerList();
-  }
-  UpdateSelect();
-  reloading = false;
   if (row >= 0) {
     ShowAccessOf(row);
   }
   SortUpperList();
-  return true;
 }
 
 void CLabsPage::ReapplyMarks() {
-  for (const uint32_t id : markedIds) {
-    const int row = RowOf(id);
+  for (const uint32_t id : m_markedIds) {
+    const int row = m_rows.RowOf(id);
     if (row >= 0) {
-      changed[EntryOf(row)] = 1;
+      m_rows.EntryOf(row)->marked = true;
       SetHighlight(row, true);
     }
   }
   UpdateSelect();
 }
 
-bool CLabsPage::GetSelectedRecord(int& type, uint32_t& recordId) {
-  type = CDBLabValues::kRecordType;
+uint32_t CLabsPage::SelectedRecordId() const {
   const int row = FocusedRow();
-  recordId = m_upper->GetItemCount() > 0 && row >= 0 ? RecordIdOf(row) : 0;
-  return recordId != 0;
+  return m_upper->GetItemCount() > 0 && row >= 0 ? m_rows.RecordIdOf(row) : 0;
+}
+
+bool CLabsPage::SelectedIsReadOnly() const {
+  const DatedEntry* entry = m_rows.EntryOf(FocusedRow());
+  return entry != nullptr && entry->accessState != 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -216,27 +168,20 @@ bool CLabsPage::GetSelectedRecord(int& type, uint32_t& recordId) {
 
 void CLabsPage::ApplySelectionState(bool focused) {
   if (!focused) {
-    ShowReadOnlyLabel(false);
-    m_delete->show();
-    m_noDelete->hide();
+    ShowAccessState(0);
   }
   m_open->setEnabled(focused);
-  m_delete->setEnabled(focused);
-  int type = 0;
-  uint32_t id = 0;
-  m_recordId = focused && GetSelectedRecord(type, id) ? id : 0;
+  DeleteButton()->setEnabled(focused);
+  m_recordId = focused ? SelectedRecordId() : 0;
 }
 
 void CLabsPage::ShowAccessOf(int row) {
-  const size_t entry = EntryOf(row);
-  const bool locked = entry < accessStates.size() && accessStates[entry] != 0;
-  ShowReadOnlyLabel(locked);
-  m_delete->setVisible(!locked);
-  m_noDelete->setVisible(locked);
+  const DatedEntry* entry = m_rows.EntryOf(row);
+  ShowAccessState(entry != nullptr ? entry->accessState : 0);
 }
 
 void CLabsPage::OnUpperItemChanged(int row) {
-  if (reloading) {
+  if (m_reloading) {
     return;
   }
   if (row >= 0) {
@@ -253,19 +198,18 @@ void CLabsPage::OnRowTapped(int row) {
   if (row < 0 || row >= m_upper->GetItemCount()) {
     return;
   }
-  const size_t entry = EntryOf(row);
-  if (entry >= changed.size()) {
+  DatedEntry* entry = m_rows.EntryOf(row);
+  if (entry == nullptr) {
     return;
   }
-  changed[entry] = changed[entry] != 0 ? 0 : 1;
-  const uint32_t id = RecordIdOf(row);
-  if (changed[entry] != 0) {
-    markedIds.push_back(id);
+  entry->marked = !entry->marked;
+  if (entry->marked) {
+    m_markedIds.push_back(entry->recordId);
   } else {
-    std::erase(markedIds, id);
+    std::erase(m_markedIds, entry->recordId);
   }
   UpdateSelect();
-  SetHighlight(row, changed[entry] != 0);
+  SetHighlight(row, entry->marked);
 }
 
 void CLabsPage::UpdateSelect() {
@@ -281,12 +225,12 @@ void CLabsPage::UpdateClear() {
 }
 
 void CLabsPage::OnColumnClick(int column) {
-  sort.Click(column);
+  m_rows.ClickHeading(column);
   SortUpperList();
 }
 
 void CLabsPage::SortUpperList() {
-  sort.Apply(*m_upper, dates, groups);
+  m_rows.ApplySort();
   // Moving the rows drops the list's highlight; the marks give it back.
   for (int row = 0; row < m_upper->GetItemCount(); ++row) {
     SetHighlight(row, IsMarked(row));
@@ -313,17 +257,17 @@ bool CLabsPage::eventFilter(QObject* watched, QEvent* event) {
 // The lower list
 
 void CLabsPage::OnSelect() {
-  shownIds.clear();
+  m_shownIds.clear();
   for (int row = 0; row < m_upper->GetItemCount(); ++row) {
     if (m_upper->topLevelItem(row)->isSelected()) {
-      shownIds.push_back(RecordIdOf(row));
+      m_shownIds.push_back(m_rows.RecordIdOf(row));
     }
   }
   RebuildLowerList();
 }
 
 void CLabsPage::OnClear() {
-  shownIds.clear();
+  m_shownIds.clear();
   m_lower->DeleteAllItems();
   UpdateClear();
 }
@@ -337,10 +281,10 @@ int CLabsPage::SummaryWidth(const QString& text) const {
 void CLabsPage::RebuildLowerList() {
   m_lower->DeleteAllItems();
   int width = kNarrowestSummary;
-  for (auto it = shownIds.begin(); it != shownIds.end();) {
+  for (auto it = m_shownIds.begin(); it != m_shownIds.end();) {
     CDBLabValues result;
-    if (RowOf(*it) < 0 || !ReadResult(*it, result)) {
-      it = shownIds.erase(it);  // deleted meanwhile: it drops out
+    if (m_rows.RowOf(*it) < 0 || !result.LoadByCEOID(*it)) {
+      it = m_shownIds.erase(it);  // deleted meanwhile: it drops out
       continue;
     }
     const QString summary = result.FormatResultText();
@@ -361,7 +305,7 @@ void CLabsPage::OnOpen() {
   if (m_upper->GetItemCount() == 0 || row < 0) {
     return;
   }
-  OpenResult(RecordIdOf(row));
+  OpenResult(m_rows.RecordIdOf(row));
 }
 
 void CLabsPage::OnLowerDoubleTap(int row, int /*column*/) {
@@ -373,7 +317,7 @@ void CLabsPage::OnLowerDoubleTap(int row, int /*column*/) {
 
 void CLabsPage::OpenResult(uint32_t recordId) {
   CDBLabValues result;
-  if (!ReadResult(recordId, result)) {
+  if (!result.LoadByCEOID(recordId)) {
     RebuildLowerList();  // gone meanwhile: nothing to open
     return;
   }
@@ -389,7 +333,8 @@ void CLabsPage::OpenResult(uint32_t recordId) {
     accepted = ui_seams::RunModal(dialog) == QDialog::Accepted;
   }
   // A read-only result is never written, whatever the dialog answered.
-  if (accepted && result.accessState == 0 && !StoreValues(recordId, dialog.packedValues)) {
+  if (accepted && result.accessState == 0 &&
+      !CDBLabValues().UpdateValues(recordId, dialog.packedValues)) {
     vs_tests_widgets::ReportFailure(ids::kLabSaveFailed);
   } else if (accepted && result.accessState == 0) {
     TellPatientDataChanged();
@@ -397,30 +342,14 @@ void CLabsPage::OpenResult(uint32_t recordId) {
   RebuildLowerList();
 }
 
-void CLabsPage::OnDelete() {
-  const int row = FocusedRow();
-  if (m_upper->GetItemCount() == 0 || row < 0) {
-    return;
-  }
-  const size_t entry = EntryOf(row);
-  if (entry < accessStates.size() && accessStates[entry] != 0) {
-    return;  // a read-only result stays, whatever reached this handler
-  }
-  if (!vs_tests_widgets::ConfirmDelete(ids::kAskDeleteLabResult)) {
-    return;
-  }
-  const uint32_t id = RecordIdOf(row);
-  if (!DeleteResult(id)) {
-    vs_tests_widgets::ReportFailure(ids::kLabDeleteFailed);
-    return;
-  }
-  TellPatientDataChanged();
-  std::erase(markedIds, id);
+void CLabsPage::OnRecordDeleted(uint32_t recordId) {
+  std::erase(m_markedIds, recordId);
   // No other result becomes the focused one by itself: DELETE and OPEN wait for a tap.
-  reloading = true;
-  m_upper->DeleteItem(row);
-  m_upper->setCurrentItem(nullptr);
-  reloading = false;
+  {
+    const QScopedValueRollback reloading(m_reloading, true);
+    m_upper->DeleteItem(m_rows.RowOf(recordId));
+    m_upper->setCurrentItem(nullptr);
+  }
   ApplySelectionState(false);
   UpdateSelect();
   RebuildLowerList();

@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "chart/VsTestsListSort.h"
+#include "chart/VsTestsDatedList.h"
 #include "chart/VsTestsSubPage.h"
 
 class CBaseListCtrl;
-class CDBLabValues;
 class CPictureButton;
 
 // The labs sub-page of "VS/Tests". The upper list shows every lab result of the current patient,
@@ -22,17 +21,10 @@ class CLabsPage : public CVsTestsSubPage {
   Q_OBJECT
 
  public:
-  static constexpr int kDialogId = 136;
-
   explicit CLabsPage(CVSTestsPage& container);
 
-  bool OnSetActive() override;
-  // Type 2 and the focused upper row's record id; false when no upper row is focused.
-  bool GetSelectedRecord(int& type, uint32_t& recordId) override;
-
-  // OPEN, DELETE, SELECT, CLEAR.
+  // OPEN, SELECT, CLEAR (DELETE is the base's).
   void OnOpen();
-  void OnDelete();
   void OnSelect();
   void OnClear();
   // A click on an upper column heading.
@@ -47,13 +39,11 @@ class CLabsPage : public CVsTestsSubPage {
   CBaseListCtrl* UpperList() const { return m_upper; }
   CBaseListCtrl* LowerList() const { return m_lower; }
   CPictureButton* OpenButton() const { return m_open; }
-  CPictureButton* DeleteButton() const { return m_delete; }
-  CPictureButton* NoDeleteButton() const { return m_noDelete; }
   CPictureButton* SelectButton() const { return m_select; }
   CPictureButton* ClearButton() const { return m_clear; }
-  const std::vector<uint32_t>& MarkedIds() const { return markedIds; }
-  const std::vector<uint32_t>& ShownIds() const { return shownIds; }
-  const ListSort& Sort() const { return sort; }
+  const std::vector<uint32_t>& MarkedIds() const { return m_markedIds; }
+  const std::vector<uint32_t>& ShownIds() const { return m_shownIds; }
+  const ListSort& Sort() const { return m_rows.Sort(); }
   bool IsMarked(int row) const;
   // The lower column's width for a summary: the text's width and the cell's margins.
   int SummaryWidth(const QString& text) const;
@@ -62,17 +52,15 @@ class CLabsPage : public CVsTestsSubPage {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Data: the patient's results into the upper list and the arrays; one result read; values
-  // written; a result deleted. Reads and writes answer whether the store took them.
-  void FillUpperList();
-  static bool ReadResult(uint32_t recordId, CDBLabValues& result);
-  static bool StoreValues(uint32_t recordId, const QString& values);
-  static bool DeleteResult(uint32_t recordId);
+  // Refills the upper list, keeping the marks, the lower list's results, the focused result and
+  // the sort.
+  void Refill(uint32_t kept) override;
+  // The focused upper row's result (type 2); 0 when no upper row is focused.
+  uint32_t SelectedRecordId() const override;
+  bool SelectedIsReadOnly() const override;
+  // Takes the deleted result out of both lists; no other result becomes the focused one.
+  void OnRecordDeleted(uint32_t recordId) override;
 
-  // Rows and the arrays: a row's item data is its index into them.
-  size_t EntryOf(int row) const;
-  uint32_t RecordIdOf(int row) const;
-  int RowOf(uint32_t recordId) const;
   int FocusedRow() const;
   void SetHighlight(int row, bool highlighted);
 
@@ -88,21 +76,14 @@ class CLabsPage : public CVsTestsSubPage {
   CBaseListCtrl* m_upper;
   CBaseListCtrl* m_lower;
   CPictureButton* m_open;
-  CPictureButton* m_delete;
-  CPictureButton* m_noDelete;
-  CPictureButton* m_select;
-  CPictureButton* m_clear;
+  CPictureButton* m_select = nullptr;
+  CPictureButton* m_clear = nullptr;
 
-  // The five arrays that the store fills with the upper list, one element per row.
-  std::vector<QString> dates;
-  std::vector<QString> groups;
-  std::vector<uint32_t> ids;
-  std::vector<uint8_t> changed;  // the row's mark
-  std::vector<uint8_t> accessStates;
-
-  std::vector<uint32_t> markedIds;
-  std::vector<uint32_t> shownIds;
-  ListSort sort;
-  // Set while the upper list is refilled: its notifications are not the user's.
-  bool reloading = false;
+  // The upper list's rows: date, lab type, record, mark and access state.
+  DatedList m_rows;
+  std::vector<uint32_t> m_markedIds;
+  std::vector<uint32_t> m_shownIds;
+  // Set while the upper list is refilled or a row taken out: its notifications are not the
+  // user's.
+  bool m_reloading = false;
 };

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -15,20 +16,16 @@
 
 namespace {
 
-constexpr int kBottomGap = 7;
 constexpr int kListHeight = 180;
 
 }  // namespace
 
 CTestsPage::CTestsPage(CVSTestsPage& container)
-    : CVsTestsSubPage(kDialogId, container),
+    : CVsTestsSubPage(CDBTest::kRecordType, container),
       m_list(new CBaseListCtrl(this)),
-      m_save(vs_tests_widgets::MakeButton(ids::kPictureSave, ids::kSaveName, this)),
-      m_noSave(vs_tests_widgets::MakeButton(ids::kPictureNoSave, ids::kNoSaveName, this)),
-      m_delete(vs_tests_widgets::MakeButton(ids::kPictureDelete, ids::kButtonDelete, this)),
-      m_noDelete(vs_tests_widgets::MakeButton(ids::kPictureNoDelete, ids::kNoDeleteName, this)),
-      m_result(new QPlainTextEdit(this)) {
-  m_recordType = CDBTest::kRecordType;
+      m_rows(*m_list) {
+  MakeRecordButtons(RecordButtons::kSaveAndDelete);
+  m_result = new QPlainTextEdit(this);
   m_list->setObjectName(QStringLiteral("testList"));
   m_list->setAccessibleName(strings::Load(ids::kTestListName));
   m_list->SetExtendedStyle(CBaseListCtrl::kFullRowSelect);
@@ -43,7 +40,7 @@ CTestsPage::CTestsPage(CVSTestsPage& container)
 
   auto* buttons = new QVBoxLayout;
   buttons->setSpacing(4);
-  for (CPictureButton* button : {m_save, m_noSave, m_delete, m_noDelete}) {
+  for (CPictureButton* button : {SaveButton(), NoSaveButton(), DeleteButton(), NoDeleteButton()}) {
     buttons->addWidget(button);
   }
   buttons->addStretch(1);
@@ -52,89 +49,41 @@ CTestsPage::CTestsPage(CVSTestsPage& container)
   top->addWidget(m_list, 1);
   top->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, kBottomGap);
-  layout->setSpacing(4);
+  SetPageMargins(*layout);
   layout->addLayout(top);
   layout->addWidget(m_result, 1);
 
   ApplySelectionState(false);
 
-  connect(m_save, &QAbstractButton::clicked, this, &CTestsPage::OnSave);
-  connect(m_delete, &QAbstractButton::clicked, this, &CTestsPage::OnDelete);
+  connect(SaveButton(), &QAbstractButton::clicked, this, &CTestsPage::OnSave);
+  connect(DeleteButton(), &QAbstractButton::clicked, this, &CTestsPage::OnDelete);
   connect(m_list->header(), &QHeaderView::sectionClicked, this, &CTestsPage::OnColumnClick);
   connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CTestsPage::OnListItemChanged);
   connect(m_result, &QPlainTextEdit::textChanged, this, &CTestsPage::OnResultChanged);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Data
-
-void CTestsPage::FillList() {
-  const QString patient = Patient();
-  if (patient.isEmpty()) {
-    // Nobody's tests: the store is not walked for an empty name.
-    m_list->DeleteAllItems();
-    dates.clear();
-    tests.clear();
-    ids.clear();
-    return;
-  }
-  CDBTest().FillList(*m_list, patient, dates, tests, ids, true);
-}
-
-bool CTestsPage::ReadTest(uint32_t recordId, CDBTest& test) {
-  return test.LoadByCEOID(recordId);
-}
-
-bool CTestsPage::StoreResult(uint32_t recordId, const QString& result) {
-  return CDBTest().UpdateResult(recordId, result);
-}
-
-bool CTestsPage::DeleteTest(uint32_t recordId) {
-  return CDBTest().DeleteByCEOID(recordId);
-}
-
-uint32_t CTestsPage::RecordIdOf(int row) const {
-  const size_t entry = m_list->GetItemData(row);
-  return row >= 0 && row < m_list->GetItemCount() && entry < ids.size() ? ids[entry] : 0;
-}
-
-int CTestsPage::RowOf(uint32_t recordId) const {
-  for (int row = 0; row < m_list->GetItemCount(); ++row) {
-    if (RecordIdOf(row) == recordId) {
-      return row;
-    }
-  }
-  return -1;
-}
-
-// ---------------------------------------------------------------------------------------------
 // Reloading and showing a test
 
-bool CTestsPage::OnSetActive() {
-  CVsTestsSubPage::OnSetActive();
-  const uint32_t kept = m_recordId;
-  reloading = true;
-  resultText.clear();
-  SetResultText(resultText);
-  ApplySelectionState(false);
-  FillList();
-  // The store's order, until the next click on a heading.
-  m_list->header()->setSortIndicatorShown(false);
-  reloading = false;
-  const int row = kept != 0 ? RowOf(kept) : -1;
+void CTestsPage::Refill(uint32_t kept) {
+  {
+    const QScopedValueRollback reloading(m_reloading, true);
+    SetResultText(QString());
+    ApplySelectionState(false);
+    m_rows.FillTests(Patient());
+    // The store's order, until the next click on a heading.
+    m_list->header()->setSortIndicatorShown(false);
+  }
+  const int row = kept != 0 ? m_rows.RowOf(kept) : -1;
   if (row >= 0) {
     SelectAndShow(row);
   } else if (m_list->GetItemCount() > 0) {
     SelectAndShow(0);
   }
-  return true;
 }
 
-bool CTestsPage::GetSelectedRecord(int& type, uint32_t& recordId) {
-  type = CDBTest::kRecordType;
-  recordId = RecordIdOf(m_list->GetSelectedRow());
-  return recordId != 0;
+uint32_t CTestsPage::SelectedRecordId() const {
+  return m_rows.RecordIdOf(m_list->GetSelectedRow());
 }
 
 void CTestsPage::SelectAndShow(int row) {
@@ -147,7 +96,7 @@ void CTestsPage::SelectAndShow(int row) {
 
 void CTestsPage::OnListItemChanged() {
   const int row = m_list->GetSelectedRow();
-  if (!reloading && row >= 0) {
+  if (!m_reloading && row >= 0) {
     ShowRow(row);
   } else {
     ApplySelectionState(false);
@@ -157,9 +106,8 @@ void CTestsPage::OnListItemChanged() {
 void CTestsPage::ShowRow(int row) {
   ApplySelectionState(true);
   CDBTest test;
-  ReadTest(RecordIdOf(row), test);
-  resultText = test.result;
-  SetResultText(resultText);
+  test.LoadByCEOID(m_rows.RecordIdOf(row));
+  SetResultText(test.result);
   ApplyReadOnly(test.accessState);
 }
 
@@ -167,22 +115,14 @@ void CTestsPage::ApplySelectionState(bool selected) {
   if (!selected) {
     ApplyReadOnly(0);
   }
-  int type = 0;
-  uint32_t id = 0;
-  m_recordId = selected && GetSelectedRecord(type, id) ? id : 0;
-  m_save->setEnabled(false);
-  m_delete->setEnabled(selected);
+  m_recordId = selected ? SelectedRecordId() : 0;
+  SaveButton()->setEnabled(false);
+  DeleteButton()->setEnabled(selected);
 }
 
 void CTestsPage::ApplyReadOnly(int state) {
-  readOnly = state;
-  const bool locked = state != 0;
-  ShowReadOnlyLabel(locked);
-  m_save->setVisible(!locked);
-  m_delete->setVisible(!locked);
-  m_noSave->setVisible(locked);
-  m_noDelete->setVisible(locked);
-  m_result->setReadOnly(locked);
+  ShowAccessState(state);
+  m_result->setReadOnly(state != 0);
 }
 
 void CTestsPage::SetResultText(const QString& text) {
@@ -192,61 +132,49 @@ void CTestsPage::SetResultText(const QString& text) {
 
 void CTestsPage::OnResultChanged() {
   // Only a shown test that can be written has anything to save.
-  if (readOnly == 0 && m_recordId != 0) {
-    m_save->setEnabled(true);
+  if (ReadOnlyState() == 0 && m_recordId != 0) {
+    SaveButton()->setEnabled(true);
   }
 }
 
 void CTestsPage::OnColumnClick(int column) {
-  sort.Click(column);
-  sort.Apply(*m_list, dates, tests);
+  m_rows.ClickHeading(column);
+  m_rows.ApplySort();
 }
 
 // ---------------------------------------------------------------------------------------------
 // SAVE and DELETE
 
 void CTestsPage::OnSave() {
-  const uint32_t id = RecordIdOf(m_list->GetSelectedRow());
+  const uint32_t id = SelectedRecordId();
   // A read-only test is never written, whatever reached this handler.
-  if (m_list->GetItemCount() == 0 || id == 0 || readOnly != 0) {
+  if (id == 0 || ReadOnlyState() != 0) {
     return;
   }
-  resultText = m_result->toPlainText();
-  if (!StoreResult(id, resultText)) {
+  if (!CDBTest().UpdateResult(id, m_result->toPlainText())) {
     // A database failure was shown by the store; a test that is gone is told here.
     CDBTest test;
-    if (!ReadTest(id, test)) {
+    if (!test.LoadByCEOID(id)) {
       vs_tests_widgets::ReportFailure(ids::kTestSaveFailed);
     }
     return;  // SAVE stays enabled: the result is not stored
   }
-  m_save->setEnabled(false);
+  SaveButton()->setEnabled(false);
 }
 
-void CTestsPage::OnDelete() {
-  const int row = m_list->GetSelectedRow();
-  const uint32_t id = RecordIdOf(row);
-  if (m_list->GetItemCount() == 0 || id == 0 || readOnly != 0) {
-    return;
+void CTestsPage::OnRecordDeleted(uint32_t recordId) {
+  const int row = m_rows.RowOf(recordId);
+  {
+    const QScopedValueRollback reloading(m_reloading, true);
+    m_list->DeleteItem(row);
   }
-  if (!vs_tests_widgets::ConfirmDelete(ids::kAskDeleteTest)) {
-    return;
-  }
-  if (!DeleteTest(id)) {
-    vs_tests_widgets::ReportFailure(ids::kTestDeleteFailed);
-    return;
-  }
-  reloading = true;
-  m_list->DeleteItem(row);
-  reloading = false;
-  m_save->setEnabled(false);
+  SaveButton()->setEnabled(false);
   const int count = m_list->GetItemCount();
   if (count > 0) {
     // The test that took the deleted one's place, or the new last one.
     SelectAndShow(qMin(row, count - 1));
     return;
   }
-  resultText.clear();
-  SetResultText(resultText);
+  SetResultText(QString());
   ApplySelectionState(false);
 }

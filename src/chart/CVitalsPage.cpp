@@ -15,23 +15,12 @@
 #include "common/ui/QtControls.h"
 #include "store/CDBVitals.h"
 
-namespace {
-
-// The value list ends this far above the bottom of the page.
-constexpr int kBottomGap = 7;
-
-}  // namespace
-
 CVitalsPage::CVitalsPage(CVSTestsPage& container)
-    : CVsTestsSubPage(kDialogId, container),
+    : CVsTestsSubPage(CDBVitals::kRecordType, container),
       m_dateList(new QComboBox(this)),
       m_values(new CBaseListCtrl(this)),
-      m_save(vs_tests_widgets::MakeButton(ids::kPictureSave, ids::kSaveName, this)),
-      m_noSave(vs_tests_widgets::MakeButton(ids::kPictureNoSave, ids::kNoSaveName, this)),
-      m_delete(vs_tests_widgets::MakeButton(ids::kPictureDelete, ids::kButtonDelete, this)),
-      m_noDelete(vs_tests_widgets::MakeButton(ids::kPictureNoDelete, ids::kNoDeleteName, this)),
-      templateRows(field_table::Build(vitals_fields::Rows())) {
-  m_recordType = CDBVitals::kRecordType;
+      m_templateRows(field_table::Build(vitals_fields::Rows())) {
+  MakeRecordButtons(RecordButtons::kSaveAndDelete);
   m_dateList->setObjectName(QStringLiteral("dateList"));
   m_dateList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   m_values->setObjectName(QStringLiteral("valueList"));
@@ -45,24 +34,23 @@ CVitalsPage::CVitalsPage(CVSTestsPage& container)
   top->setSpacing(4);
   top->addWidget(vs_tests_widgets::MakeCaption(ids::kSelectDateLabel, m_dateList, this));
   top->addWidget(m_dateList, 1);
-  for (CPictureButton* button : {m_save, m_noSave, m_delete, m_noDelete}) {
+  for (CPictureButton* button : {SaveButton(), NoSaveButton(), DeleteButton(), NoDeleteButton()}) {
     top->addWidget(button, 0, Qt::AlignVCenter);
   }
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, kBottomGap);
-  layout->setSpacing(4);
+  SetPageMargins(*layout);
   layout->addLayout(top);
   layout->addWidget(m_values, 1);
   // Tab follows the page from the top: the date, the buttons, then the list.
-  accessibility::SetTabOrder({m_dateList, m_save, m_delete, m_values});
+  accessibility::SetTabOrder({m_dateList, SaveButton(), DeleteButton(), m_values});
 
-  m_values->UnpackList(templateRows);
-  templateLost = false;
+  m_values->UnpackList(m_templateRows);
+  m_templateLost = false;
   ShowNoEntry();
 
   connect(m_dateList, &QComboBox::currentIndexChanged, this, &CVitalsPage::OnDateChanged);
-  connect(m_save, &QAbstractButton::clicked, this, &CVitalsPage::OnSave);
-  connect(m_delete, &QAbstractButton::clicked, this, &CVitalsPage::OnDelete);
+  connect(SaveButton(), &QAbstractButton::clicked, this, &CVitalsPage::OnSave);
+  connect(DeleteButton(), &QAbstractButton::clicked, this, &CVitalsPage::OnDelete);
   connect(m_values, &CBaseListCtrl::choicePicked, this, &CVitalsPage::OnChoicePicked);
   connect(m_values, &CBaseListCtrl::editEnded, this, &CVitalsPage::OnEditEnded);
   connect(m_values, &CBaseListCtrl::valueChanged, this, &CVitalsPage::OnValueChanged);
@@ -83,25 +71,10 @@ void CVitalsPage::FillDateList() {
   CDBVitals().FillDateCombo(combo, patient, true);
 }
 
-void CVitalsPage::ReadEntry(uint32_t recordId, CDBVitals& entry) {
-  // An entry that cannot be read shows as a fresh store object holds it: no values, writable.
-  entry.LoadByCEOID(recordId);
-}
-
-bool CVitalsPage::StoreValues(uint32_t recordId, const QString& values) {
-  return CDBVitals().UpdateValues(recordId, values);
-}
-
-bool CVitalsPage::DeleteEntry(uint32_t recordId) {
-  return CDBVitals().DeleteByCEOID(recordId);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Showing an entry
 
-bool CVitalsPage::OnSetActive() {
-  CVsTestsSubPage::OnSetActive();
-  const uint32_t kept = m_recordId;
+void CVitalsPage::Refill(uint32_t kept) {
   FillDateList();
   m_recordId = kept;
   int index = -1;
@@ -116,16 +89,9 @@ bool CVitalsPage::OnSetActive() {
   }
   SelectDate(index);
   LoadSelectedEntry();
-  return true;
 }
 
-bool CVitalsPage::GetSelectedRecord(int& type, uint32_t& recordId) {
-  type = CDBVitals::kRecordType;
-  recordId = ChosenRecordId();
-  return recordId != 0;
-}
-
-uint32_t CVitalsPage::ChosenRecordId() const {
+uint32_t CVitalsPage::SelectedRecordId() const {
   const int index = m_dateList->currentIndex();
   return index >= 0 ? qt_controls::ItemData(*m_dateList, index) : 0;
 }
@@ -144,11 +110,12 @@ void CVitalsPage::LoadSelectedEntry() {
     ShowNoEntry();
     return;
   }
-  m_save->setEnabled(true);
-  m_delete->setEnabled(true);
-  m_recordId = ChosenRecordId();
+  SaveButton()->setEnabled(true);
+  DeleteButton()->setEnabled(true);
+  m_recordId = SelectedRecordId();
+  // An entry that cannot be read shows as a fresh store object holds it: no values, writable.
   CDBVitals entry;
-  ReadEntry(m_recordId, entry);
+  entry.LoadByCEOID(m_recordId);
   if (entry.accessState != 0) {
     ShowStoredPairs(entry.values);
   } else {
@@ -159,72 +126,54 @@ void CVitalsPage::LoadSelectedEntry() {
 
 void CVitalsPage::ShowNoEntry() {
   m_values->DeleteAllItems();
-  templateLost = true;
+  m_templateLost = true;
   ApplyReadOnly(0);
-  m_save->setEnabled(false);
-  m_delete->setEnabled(false);
+  SaveButton()->setEnabled(false);
+  DeleteButton()->setEnabled(false);
   m_recordId = 0;
 }
 
 void CVitalsPage::ShowStoredPairs(const QString& values) {
   // Exactly what the desktop sent, in its order, names outside the template included.
   m_values->UnpackStringList(values);
-  templateLost = true;
+  m_templateLost = true;
 }
 
 void CVitalsPage::ShowInTemplateRows(const QString& values) {
-  if (templateLost) {
-    m_values->UnpackList(templateRows);
+  if (m_templateLost) {
+    m_values->UnpackList(m_templateRows);
   }
-  templateLost = m_values->UnpackString(values);
+  m_templateLost = m_values->UnpackString(values);
 }
 
 void CVitalsPage::ApplyReadOnly(int state) {
-  readOnly = state;
-  const bool locked = state != 0;
-  ShowReadOnlyLabel(locked);
-  m_save->setVisible(!locked);
-  m_delete->setVisible(!locked);
-  m_noSave->setVisible(locked);
-  m_noDelete->setVisible(locked);
-  if (!locked) {
-    m_save->setEnabled(false);  // the first edit enables it
+  ShowAccessState(state);
+  if (state == 0) {
+    SaveButton()->setEnabled(false);  // the first edit enables it
   }
-  m_values->SetReadOnly(locked);
+  m_values->SetReadOnly(state != 0);
 }
 
 // ---------------------------------------------------------------------------------------------
 // SAVE and DELETE
 
 void CVitalsPage::OnSave() {
-  const uint32_t id = ChosenRecordId();
+  const uint32_t id = SelectedRecordId();
   // A read-only entry is never written, whatever reached this handler.
-  if (m_dateList->count() == 0 || id == 0 || readOnly != 0) {
+  if (id == 0 || ReadOnlyState() != 0) {
     return;
   }
   m_values->CloseEdit();
-  if (!StoreValues(id, m_values->PackString())) {
+  if (!CDBVitals().UpdateValues(id, m_values->PackString())) {
     vs_tests_widgets::ReportFailure(ids::kVitalsSaveFailed);
     return;  // SAVE stays enabled: the values are not stored
   }
-  m_save->setEnabled(false);
+  SaveButton()->setEnabled(false);
   TellPatientDataChanged();
 }
 
-void CVitalsPage::OnDelete() {
+void CVitalsPage::OnRecordDeleted(uint32_t /*recordId*/) {
   const int index = m_dateList->currentIndex();
-  const uint32_t id = ChosenRecordId();
-  if (m_dateList->count() == 0 || id == 0 || readOnly != 0) {
-    return;
-  }
-  if (!vs_tests_widgets::ConfirmDelete(ids::kAskDeleteVitals)) {
-    return;
-  }
-  if (!DeleteEntry(id)) {
-    vs_tests_widgets::ReportFailure(ids::kVitalsDeleteFailed);
-    return;
-  }
-  TellPatientDataChanged();
   {
     const QSignalBlocker blocker(m_dateList);
     m_dateList->removeItem(index);
@@ -242,7 +191,7 @@ void CVitalsPage::OnDelete() {
 // Value list notifications
 
 void CVitalsPage::EnableSaveForShownEntry() {
-  m_save->setEnabled(m_recordId != 0 && readOnly == 0);
+  SaveButton()->setEnabled(m_recordId != 0 && ReadOnlyState() == 0);
 }
 
 void CVitalsPage::OnChoicePicked(CBaseListCtrl::ChoicePick& /*pick*/) {

@@ -8,7 +8,6 @@
 #include "common/ui/CBaseListCtrl.h"
 
 class CDBVitals;
-class CPictureButton;
 class QComboBox;
 
 // The vitals sub-page of "VS/Tests": one vital-signs entry of the current patient at a time. The
@@ -21,37 +20,26 @@ class CVitalsPage : public CVsTestsSubPage {
   Q_OBJECT
 
  public:
-  static constexpr int kDialogId = 137;
-
   explicit CVitalsPage(CVSTestsPage& container);
-
-  // Refills the date list, keeping the shown entry when it is still there (else the first).
-  bool OnSetActive() override;
-  // Type 7 and the chosen entry's record id; false when the date list has no entry chosen.
-  bool GetSelectedRecord(int& type, uint32_t& recordId) override;
 
   // The date list's choice changed: the chosen entry is shown; unsaved edits are dropped.
   void OnDateChanged(int index);
-  // SAVE and DELETE.
+  // SAVE (DELETE is the base's).
   void OnSave();
-  void OnDelete();
 
   QComboBox* DateList() const { return m_dateList; }
   CBaseListCtrl* ValueList() const { return m_values; }
-  CPictureButton* SaveButton() const { return m_save; }
-  CPictureButton* NoSaveButton() const { return m_noSave; }
-  CPictureButton* DeleteButton() const { return m_delete; }
-  CPictureButton* NoDeleteButton() const { return m_noDelete; }
-  // The access state of the shown entry: any value but 0 makes it read-only here.
-  int ReadOnlyState() const { return readOnly; }
 
  private:
-  // Data: the patient's entries into the date list; one entry read; values written; an entry
-  // deleted. The writes answer whether the store took them.
+  // Refills the date list, keeping the shown entry when it is still there (else the first).
+  void Refill(uint32_t kept) override;
+  // The chosen entry (type 7); 0 when the date list has no entry chosen.
+  uint32_t SelectedRecordId() const override;
+  // Takes the deleted entry out of the date list and shows the one that took its place.
+  void OnRecordDeleted(uint32_t recordId) override;
+
+  // The patient's entries into the date list.
   void FillDateList();
-  static void ReadEntry(uint32_t recordId, CDBVitals& entry);
-  static bool StoreValues(uint32_t recordId, const QString& values);
-  static bool DeleteEntry(uint32_t recordId);
 
   // Shows the entry chosen in the date list, or an empty page when none is chosen.
   void LoadSelectedEntry();
@@ -60,7 +48,6 @@ class CVitalsPage : public CVsTestsSubPage {
   void ShowInTemplateRows(const QString& values);
   void ShowStoredPairs(const QString& values);
   void ApplyReadOnly(int state);
-  uint32_t ChosenRecordId() const;
   void SelectDate(int index);
 
   // The value list's notifications: each of them counts as an edit of the shown entry, which
@@ -73,14 +60,9 @@ class CVitalsPage : public CVsTestsSubPage {
 
   QComboBox* m_dateList;
   CBaseListCtrl* m_values;
-  CPictureButton* m_save;
-  CPictureButton* m_noSave;
-  CPictureButton* m_delete;
-  CPictureButton* m_noDelete;
 
-  std::vector<CListItem> templateRows;
+  std::vector<CListItem> m_templateRows;
   // The value list does not hold the template rows as they were built (emptied, or a value
   // without its row was added).
-  bool templateLost = false;
-  int readOnly = 0;
+  bool m_templateLost = false;
 };

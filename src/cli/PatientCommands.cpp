@@ -89,16 +89,13 @@ int ListPatients(Context& context, const QStringList& arguments) {
     return BadInput(context, QStringLiteral("unexpected argument %1").arg(args.Words().first()));
   }
   memory_controls::List list;
-  std::vector<QString> names, rooms, mrNumbers;
-  std::vector<uint8_t> accessStates;
-  CDBPatient patients;
-  patients.PopulatePatientList(list, args.OptionOr("type", {}), names, rooms, mrNumbers,
-                               accessStates);
+  const std::vector<CDBPatient::PatientRow> rows =
+      CDBPatient().PopulatePatientList(list, args.OptionOr("type", {}));
   if (context.DeviceFailed()) {
     return DeviceFailure(context);
   }
-  for (size_t i = 0; i < names.size(); ++i) {
-    context.out << names[i] << '\t' << mrNumbers[i] << '\t' << rooms[i] << '\t' << accessStates[i]
+  for (const CDBPatient::PatientRow& row : rows) {
+    context.out << row.name << '\t' << row.mrNumber << '\t' << row.room << '\t' << row.accessState
                 << '\n';
   }
   context.out.flush();

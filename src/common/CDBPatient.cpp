@@ -180,17 +180,12 @@ int CDBPatient::FindReadOnlyByName(const QString& patientName) {
   return state;
 }
 
-void CDBPatient::PopulatePatientList(IListControl& list, const QString& type,
-                                     std::vector<QString>& names, std::vector<QString>& rooms,
-                                     std::vector<QString>& mrNumbers,
-                                     std::vector<uint8_t>& accessStates) {
+std::vector<CDBPatient::PatientRow> CDBPatient::PopulatePatientList(IListControl& list,
+                                                                    const QString& type) {
   list.DeleteAllItems();
-  names.clear();
-  rooms.clear();
-  mrNumbers.clear();
-  accessStates.clear();
+  std::vector<PatientRow> rows;
   if (!OpenByName()) {
-    return;
+    return rows;
   }
   Record record;
   for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
@@ -203,17 +198,15 @@ void CDBPatient::PopulatePatientList(IListControl& list, const QString& type,
     if (!type.isEmpty() && patientType.compare(type, Qt::CaseInsensitive) != 0) {
       continue;
     }
-    const auto index = static_cast<uint32_t>(names.size());
+    const auto index = static_cast<uint32_t>(rows.size());
     const int row = list.InsertItem(list.GetItemCount(), name);
     list.SetItemText(row, 1, mrNumber);
     list.SetItemText(row, 2, room);
     list.SetItemData(row, index);
-    names.push_back(name);
-    rooms.push_back(room);
-    mrNumbers.push_back(mrNumber);
-    accessStates.push_back(static_cast<uint8_t>(accessState));
+    rows.push_back({name, mrNumber, room, static_cast<uint8_t>(accessState)});
   }
   m_db.Close();
+  return rows;
 }
 
 QString CDBPatient::MakeFullName(const QString& first, const QString& last) {
@@ -235,18 +228,14 @@ int CDBPatient::SetAge(const FILETIME& dateOfBirth, QString& text) {
   if (now.wDay < born.wDay) {
     --months;  // the month is not complete until the day of birth comes round
   }
-  // The age units lie in the string table as "Days", "Months", "Years".
-  constexpr int kDays = ids::kAgeUnitFirst;
-  constexpr int kMonths = ids::kAgeUnitFirst + 1;
-  constexpr int kYears = ids::kAgeUnitFirst + 2;
   int value = 0;
-  int unitId = kDays;
+  int unitId = ids::kAgeUnitDays;
   if (months >= 24) {
     value = months / 12;
-    unitId = kYears;
+    unitId = ids::kAgeUnitYears;
   } else if (months >= 1) {
     value = months;
-    unitId = kMonths;
+    unitId = ids::kAgeUnitMonths;
   } else {
     const uint64_t nowTicks = filetime::ToTicks(nowTime);
     const uint64_t bornTicks = filetime::ToTicks(dateOfBirth);

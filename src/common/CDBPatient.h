@@ -58,11 +58,16 @@ class CDBPatient : public CDBBaseDatabase {
   // Writes the fields over the patient of that name (the name itself does not change).
   [[nodiscard]] bool UpdateRecord(const QString& patientName, bool received);
   [[nodiscard]] bool MovePatient(const QString& patientName, const QString& type);
+  // One row of a patient list: the patient's name, MR number, room and access state.
+  struct PatientRow {
+    QString name;
+    QString mrNumber;
+    QString room;
+    uint8_t accessState = 0;
+  };
   // Fills the list with columns name, MR number and room of the patients of a type ("" = all) in
-  // store order; the arrays get each row's texts and access state; item data = index into them.
-  void PopulatePatientList(IListControl& list, const QString& type, std::vector<QString>& names,
-                           std::vector<QString>& rooms, std::vector<QString>& mrNumbers,
-                           std::vector<uint8_t>& accessStates);
+  // store order and answers the rows; a row's item data is its index into them.
+  std::vector<PatientRow> PopulatePatientList(IListControl& list, const QString& type);
 
   static QString MakeFullName(const QString& first, const QString& last);
   // The age on the device's today of someone born on dateOfBirth: value, one blank, unit

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "common/ui/CPictureButton.h"
 #include "common/ui/CPopupList.h"
 #include "common/ui/QtControls.h"
+#include "platform/Device.h"
 #include "platform/Registry.h"
 #include "platform/StoreError.h"
 #include "shell/IPageHost.h"
@@ -196,12 +198,6 @@ CPatientListPage::CPatientListPage(QWidget* parent)
   connect(m_move, &QAbstractButton::clicked, this, &CPatientListPage::OnMove);
 }
 
-CPatientListPage::~CPatientListPage() {
-  if (m_initialized) {
-    SaveOptions();
-  }
-}
-
 void CPatientListPage::OnInitDialog() {
   m_list->setColumnCount(3);
   m_list->setHeaderLabels({strings::Load(ids::kColumnPatient), strings::Load(ids::kColumnMrNumber),
@@ -265,16 +261,16 @@ void CPatientListPage::LoadOptions() {
   }
 }
 
-void CPatientListPage::SaveOptions() {
+bool CPatientListPage::SaveOptions() {
   platform::RegistryKey key;
   if (!key.Create(platform::Hive::CurrentUser, Name(app_options::kOptionsKey))) {
-    return;
+    return false;
   }
-  key.SetString(Name(kLastPatientType), m_type->currentText());
-  key.SetString(Name(kCurPatient), m_currentName);
+  bool stored = key.SetString(Name(kLastPatientType), m_type->currentText());
+  stored = key.SetString(Name(kCurPatient), m_currentName) && stored;
   const app_options::PrintSettings* settings = Settings();
   if (settings == nullptr) {
-    return;
+    return stored;
   }
   const std::pair<const char*, int32_t> numbers[] = {{kLinesPerPage, settings->linesPerPage},
                                                      {kPageWidth, settings->pageWidth},
@@ -282,7 +278,20 @@ void CPatientListPage::SaveOptions() {
                                                      {kTopMargin, settings->topMargin},
                                                      {kBottomMargin, settings->bottomMargin}};
   for (const auto& [name, value] : numbers) {
-    key.SetDword(Name(name), static_cast<uint32_t>(value));
+    stored = key.SetDword(Name(name), static_cast<uint32_t>(value)) && stored;
+  }
+  return stored;
+}
+
+void CPatientListPage::OnClose() {
+  // A device opened read-only is left as it is, without a word.
+  const platform::Device* device = platform::Device::Current();
+  if (!m_initialized || (device != nullptr && device->ReadOnly())) {
+    return;
+  }
+  if (!SaveOptions()) {
+    messages::Show(strings::Load(ids::kListOptionsNotSaved), messages::Buttons::Ok,
+                   messages::Icon::Exclamation);
   }
 }
 
@@ -331,15 +340,10 @@ void CPatientListPage::OnTypeDropDown() {
 
 void CPatientListPage::RefillPatientList(bool keepSelection, bool refreshTypes) {
   const QString previousType = m_type->currentText();
-  m_filling = true;
-  m_names.clear();
-  m_rooms.clear();
-  m_mrNumbers.clear();
-  m_accessStates.clear();
-  CDBPatient patients;
-  patients.PopulatePatientList(*m_list, CurrentType(), m_names, m_rooms, m_mrNumbers,
-                               m_accessStates);
-  m_filling = false;
+  {
+    const QScopedValueRollback filling(m_filling, true);
+    m_rows = CDBPatient().PopulatePatientList(*m_list, CurrentType());
+  }
 
   bool selected = false;
   if (keepSelection) {
@@ -394,7 +398,7 @@ void CPatientListPage::OnItemChanged() {
                               m_list->GetItemText(row, kRoomColumn));
   }
   const uint32_t index = m_list->GetItemData(row);
-  ShowAccessState(index < m_accessStates.size() ? m_accessStates[index] : 0);
+  ShowAccessState(index < m_rows.size() ? m_rows[index].accessState : 0);
   // A row picked after none was selected makes the patient's commands available again.
   EnableButtons(true);
   if (Host() != nullptr) {
@@ -513,14 +517,16 @@ void CPatientListPage::OnColumnClick(int column) {
     m_sortColumn = column;
     m_sortAscending = true;
   }
-  const std::vector<QString>& texts =
-      column == kNameColumn ? m_names : (column == kMrColumn ? m_mrNumbers : m_rooms);
-  const auto textOf = [&texts](const QTreeWidgetItem* item) {
+  QString CDBPatient::PatientRow::*const text =
+      column == kNameColumn ? &CDBPatient::PatientRow::name
+      : column == kMrColumn ? &CDBPatient::PatientRow::mrNumber
+                            : &CDBPatient::PatientRow::room;
+  const auto textOf = [this, text](const QTreeWidgetItem* item) {
     const uint32_t index = item->data(0, Qt::UserRole).toUInt();
-    return index < texts.size() ? texts[index] : QString();
+    return index < m_rows.size() ? m_rows[index].*text : QString();
   };
 
-  m_filling = true;
+  const QScopedValueRollback filling(m_filling, true);
   QTreeWidgetItem* selected = m_list->currentItem();
   std::vector<QTreeWidgetItem*> items;
   while (m_list->topLevelItemCount() > 0) {
@@ -539,7 +545,6 @@ void CPatientListPage::OnColumnClick(int column) {
     selected->setSelected(true);
     m_list->scrollToItem(selected);
   }
-  m_filling = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -568,11 +573,12 @@ void CPatientListPage::OnDelete() {
     Host()->Shell().NotifyPatientDeleted(name);
   }
 
-  m_filling = true;
-  delete m_list->takeTopLevelItem(row);
-  // The row that takes the deleted one's place is selected below, with its selection change.
-  m_list->clearSelection();
-  m_filling = false;
+  {
+    const QScopedValueRollback filling(m_filling, true);
+    delete m_list->takeTopLevelItem(row);
+    // The row that takes the deleted one's place is selected below, with its selection change.
+    m_list->clearSelection();
+  }
   const int count = m_list->GetItemCount();
   if (count > 0) {
     m_list->SelectRow(std::min(row, count - 1));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/CDBPatient.h"
 #include "common/Controls.h"
 #include "shell/CPatientTabPage.h"
 #include "shell/Options.h"
@@ -74,8 +75,6 @@ class CPatientListPage : public CPatientTabPage {
   enum Column { kNameColumn = 0, kMrColumn = 1, kRoomColumn = 2 };
 
   explicit CPatientListPage(QWidget* parent = nullptr);
-  // Writes the registry options.
-  ~CPatientListPage() override;
 
   // Columns, the Type list, the registry options, then the list itself.
   void OnInitDialog();
@@ -90,7 +89,11 @@ class CPatientListPage : public CPatientTabPage {
   void UpdateSize() override;
 
   void LoadOptions();
-  void SaveOptions();
+  // Writes the registry options; false when any of them could not be stored.
+  bool SaveOptions();
+  // The program ends: the options are written (once the page was filled, and not on a device
+  // opened read-only), and a failure to store them is told.
+  void OnClose() override;
 
   // The patient type shown: the selected Type entry's text, or "" for "All" (every type).
   QString CurrentType() const;
@@ -139,10 +142,7 @@ class CPatientListPage : public CPatientTabPage {
   CPopupListCtrl* m_typePopup;
 
   // Filled by the patient store; a row's item data is its index here.
-  std::vector<QString> m_names;
-  std::vector<QString> m_rooms;
-  std::vector<QString> m_mrNumbers;
-  std::vector<uint8_t> m_accessStates;
+  std::vector<CDBPatient::PatientRow> m_rows;
 
   int m_sortColumn = -1;
   bool m_sortAscending = true;

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -22,17 +23,17 @@ CCheckoutPatientList::CCheckoutPatientList(QWidget* parent) : CPatientListCtrl(p
 
 QString CCheckoutPatientList::ShownType(IPageHost& host) {
   const auto* list =
-      dynamic_cast<const CPatientListPage*>(host.Tabs().GetPage(strings::Load(ids::kTabFirst)));
+      dynamic_cast<const CPatientListPage*>(host.Tabs().GetPage(strings::Load(ids::kTabMain)));
   return list != nullptr ? list->CurrentType() : QString();
 }
 
 void CCheckoutPatientList::Fill(const QString& type) {
-  m_populating = true;
-  CDBPatient patients;
-  patients.PopulatePatientList(*this, type, m_names, m_rooms, m_mrNumbers, m_accessStates);
-  m_marks.assign(m_names.size(), 0);
-  clearSelection();
-  m_populating = false;
+  {
+    const QScopedValueRollback populating(m_populating, true);
+    m_rows = CDBPatient().PopulatePatientList(*this, type);
+    m_marks.assign(m_rows.size(), 0);
+    clearSelection();
+  }
   emit marksChanged(0);
 }
 
@@ -77,7 +78,7 @@ std::vector<QString> CCheckoutPatientList::MarkedNames() const {
   std::vector<QString> names;
   for (int row = 0; row < GetItemCount(); ++row) {
     if (IsMarked(row)) {
-      names.push_back(m_names[IndexOf(row)]);
+      names.push_back(m_rows[IndexOf(row)].name);
     }
   }
   return names;

@@ -52,10 +52,7 @@ class CCheckoutPatientList : public CPatientListCtrl {
   // The patient index of a row (its item data), within the arrays.
   uint32_t IndexOf(int row) const;
 
-  std::vector<QString> m_names;
-  std::vector<QString> m_rooms;
-  std::vector<QString> m_mrNumbers;
-  std::vector<uint8_t> m_accessStates;
+  std::vector<CDBPatient::PatientRow> m_rows;
   // One per patient, by patient index: 1 = marked.
   std::vector<uint8_t> m_marks;
   bool m_populating = false;

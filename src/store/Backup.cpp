@@ -497,13 +497,10 @@ bool Export(const QString& onlyPatient, QJsonObject& document, QString& error) {
   // A backup is written only from a device read whole: a read that failed would leave records out.
   platform::StoreErrorScope failures;
   memory_controls::List list;
-  std::vector<QString> names, rooms, mrNumbers;
-  std::vector<uint8_t> accessStates;
-  CDBPatient().PopulatePatientList(list, {}, names, rooms, mrNumbers, accessStates);
   QJsonArray patients;
-  for (const QString& name : names) {
-    if (onlyPatient.isEmpty() || name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
-      patients.append(ExportPatient(name));
+  for (const CDBPatient::PatientRow& row : CDBPatient().PopulatePatientList(list, {})) {
+    if (onlyPatient.isEmpty() || row.name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
+      patients.append(ExportPatient(row.name));
     }
   }
   if (!onlyPatient.isEmpty() && patients.isEmpty() && !failures.Failed()) {

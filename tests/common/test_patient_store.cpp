@@ -26,6 +26,21 @@ bool AddPatient(const QString& first, const QString& last, const QString& type,
   return patient.CreateRecord(false);
 }
 
+// The rows' columns, one vector each, in row order.
+void Columns(const std::vector<CDBPatient::PatientRow>& rows, std::vector<QString>& names,
+             std::vector<QString>& rooms, std::vector<QString>& mrs, std::vector<uint8_t>& states) {
+  names.clear();
+  rooms.clear();
+  mrs.clear();
+  states.clear();
+  for (const CDBPatient::PatientRow& row : rows) {
+    names.push_back(row.name);
+    rooms.push_back(row.room);
+    mrs.push_back(row.mrNumber);
+    states.push_back(row.accessState);
+  }
+}
+
 class PatientStore : public ::testing::Test {
  protected:
   TestGuard guard_;
@@ -89,7 +104,7 @@ TEST_F(PatientStore, PopulatePatientListFillsRowsArraysAndItemData) {
   std::vector<QString> names, rooms, mrs;
   std::vector<uint8_t> states;
   CDBPatient store;
-  store.PopulatePatientList(list, "", names, rooms, mrs, states);
+  Columns(store.PopulatePatientList(list, ""), names, rooms, mrs, states);
   // Case-insensitive order of the full name.
   ASSERT_EQ(names, (std::vector<QString>{"Adams, Zed", "baker, amy", "Cole, Cy"}));
   EXPECT_EQ(rooms, (std::vector<QString>{"9", "10", "3"}));
@@ -101,7 +116,7 @@ TEST_F(PatientStore, PopulatePatientListFillsRowsArraysAndItemData) {
   EXPECT_EQ(list.GetItemText(1, 2), "10");
   EXPECT_EQ(list.GetItemData(2), 2u);
 
-  store.PopulatePatientList(list, "clinic", names, rooms, mrs, states);
+  Columns(store.PopulatePatientList(list, "clinic"), names, rooms, mrs, states);
   EXPECT_EQ(names, (std::vector<QString>{"Adams, Zed", "Cole, Cy"}));
   EXPECT_EQ(list.GetItemCount(), 2);
 }
@@ -158,7 +173,7 @@ TEST_F(PatientStore, SerializedPatientIsFiledOnAnotherDeviceAndMerged) {
   memory_controls::List list;
   std::vector<QString> names, rooms, mrs;
   std::vector<uint8_t> states;
-  filed.PopulatePatientList(list, "", names, rooms, mrs, states);
+  Columns(filed.PopulatePatientList(list, ""), names, rooms, mrs, states);
   EXPECT_EQ(names.size(), 1u);
   ASSERT_TRUE(filed.FindByName("Smith, Ann"));
   EXPECT_EQ(filed.allergies, "PCN");

@@ -294,9 +294,10 @@ TEST_F(Backup, AnImportThatFillsTheDiskMidwayStoresNothing) {
   EXPECT_FALSE(backup::Import(document, error));
   EXPECT_TRUE(error.contains("full")) << error.toStdString();
   memory_controls::List list;
-  std::vector<QString> names, rooms, mrNumbers;
-  std::vector<uint8_t> states;
-  CDBPatient().PopulatePatientList(list, {}, names, rooms, mrNumbers, states);
+  std::vector<QString> names;
+  for (const CDBPatient::PatientRow& row : CDBPatient().PopulatePatientList(list, {})) {
+    names.push_back(row.name);
+  }
   EXPECT_EQ(names, std::vector<QString>{"Smith, Ann"});
   for (const char* volume : {"OVMeds", "OVVitals", "OVNotes"}) {
     platform::PropertyDatabase records;

@@ -10,6 +10,8 @@
 
 #include "FakeHost.h"
 #include "common/CDBCategories.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "common/ui/CPictureButton.h"
 #include "patients/CPatientListPage.h"
 #include "platform/Device.h"
@@ -37,8 +39,9 @@ class PatientListTest : public ::testing::Test {
     }
     return *page_;
   }
-  // The program ends (the page writes its options) and starts again.
+  // The program ends (the strip closes the page, which writes its options) and starts again.
   CPatientListPage& Restart() {
+    page_->OnClose();
     page_.reset();
     return Page();
   }
@@ -118,6 +121,43 @@ TEST_F(PatientListTest, OptionsSurviveARestartAndPickTheRememberedPatient) {
   EXPECT_EQ(host_.room, "10");
   EXPECT_EQ(host_.shell.printSettings.pageWidth, 132);
   EXPECT_EQ(host_.shell.printSettings.linesPerPage, 60);
+}
+
+// The options are written when the program ends, where a failure can be told: a registry that
+// refuses them is told once, and a device opened read-only is not written to at all.
+TEST_F(PatientListTest, OptionsThatCannotBeStoredAreToldWhenTheProgramEnds) {
+  AddPatient("Maria", "Alvarez", "Hospital");
+  SetOption("LastPatientType", "Clinic");
+  Page().TypeCombo()->setCurrentIndex(Page().TypeCombo()->findText("Hospital"));
+  sqlite3* registry = platform::Device::Current()->Registry();
+  for (const char* operation : {"INSERT", "UPDATE"}) {
+    const std::string sql = std::string("CREATE TRIGGER ov_test_refuse_") + operation + " BEFORE " +
+                            operation + " ON reg_values BEGIN SELECT RAISE(ABORT, 'refused'); END";
+    ASSERT_EQ(sqlite3_exec(registry, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+
+  device_.device().SetReadOnly(true);
+  Page().OnClose();
+  EXPECT_TRUE(messages::DefaultRecorder().Messages().empty());
+
+  device_.device().SetReadOnly(false);
+  Page().OnClose();
+  ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
+  EXPECT_EQ(messages::DefaultRecorder().Messages()[0].text,
+            strings::Load(ids::kListOptionsNotSaved));
+  EXPECT_EQ(messages::DefaultRecorder().Messages()[0].icon, messages::Icon::Exclamation);
+
+  for (const char* operation : {"INSERT", "UPDATE"}) {
+    const std::string sql = std::string("DROP TRIGGER ov_test_refuse_") + operation;
+    ASSERT_EQ(sqlite3_exec(registry, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+  Page().OnClose();
+  EXPECT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
+  platform::RegistryKey key;
+  QString type;
+  ASSERT_TRUE(key.Open(platform::Hive::CurrentUser, app_options::kOptionsKey));
+  ASSERT_TRUE(key.QueryString("LastPatientType", type));
+  EXPECT_EQ(type, "Hospital");
 }
 
 TEST_F(PatientListTest, ARememberedPatientThatIsGoneLeavesNoPatientSelected) {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
@@ -178,9 +179,8 @@ void CBaseListCtrl::SetExtendedStyle(unsigned styles) {
     RowData* rowData = DataOf(row);
     if ((styles & kCheckBoxes) != 0) {
       rowData->setFlags(rowData->flags() | Qt::ItemIsUserCheckable);
-      changingChecks_ = true;
+      const QScopedValueRollback changing(changingChecks_, true);
       rowData->setCheckState(0, rowData->checked ? Qt::Checked : Qt::Unchecked);
-      changingChecks_ = false;
     }
   }
 }
@@ -428,9 +428,8 @@ int CBaseListCtrl::InsertItem(int row, const QString& text) {
   rowData->setData(0, kExactTextRole, text);
   if ((styles_ & kCheckBoxes) != 0) {
     rowData->setFlags(rowData->flags() | Qt::ItemIsUserCheckable);
-    changingChecks_ = true;
+    const QScopedValueRollback changing(changingChecks_, true);
     rowData->setCheckState(0, Qt::Unchecked);
-    changingChecks_ = false;
   }
   const QSignalBlocker blocker(this);
   insertTopLevelItem(row, rowData);
@@ -482,12 +481,11 @@ void CBaseListCtrl::SetCheck(int row, bool checked) {
   if (at == nullptr) {
     return;
   }
-  changingChecks_ = true;
+  const QScopedValueRollback changing(changingChecks_, true);
   at->checked = checked;
   if ((styles_ & kCheckBoxes) != 0) {
     at->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
   }
-  changingChecks_ = false;
 }
 
 bool CBaseListCtrl::GetCheck(int row) const {

@@ -1,6 +1,7 @@
 // The in-place editing of the editable list: which editor a row gets, what a pick means, and how
 // an edit ends.
 #include <QComboBox>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "common/CDBCategories.h"
@@ -371,50 +372,48 @@ void CBaseListCtrl::FinishEdit(bool take) {
   if (editor_ == nullptr || finishing_) {
     return;
   }
-  finishing_ = true;
-  const int row = editRow_;
-  const int column = editColumn_;
-  const bool dropDown = editor_->IsDropDown();
-  const QString original = editor_->Original();
-  // An editor whose widget is gone already holds nothing new.
-  const bool alive = editor_->Widget() != nullptr;
-  QString text = alive ? editor_->Text() : original;
-  bool hasDate = false;
-  SYSTEMTIME date{};
-  auto* picker = qobject_cast<list_editors::DatePickerEditor*>(editor_);
-  if (alive && picker != nullptr) {
-    date = picker->Date();
-    hasDate = true;
-    text = date_choices::DateText(date);
-  }
-  DropEditor();
-  // Closing a drop-down without a pick changes nothing.
-  if (dropDown || row < 0 || row >= GetItemCount()) {
-    finishing_ = false;
-    return;
-  }
-
-  const bool changed = take && (hasDate || text != original);
-  if (take) {
-    CListItem* item = GetRowItem(row);
-    if (hasDate && item != nullptr) {
-      item->date = date;
-    }
-    if (changed && item != nullptr) {
-      item->changed = true;
-    }
-    SetItemText(row, column, text);
-  }
   EditEnd end;
-  end.row = row;
-  end.column = column;
-  end.text = take ? text : original;
-  end.hasDate = hasDate && take;
-  end.date = date;
-  end.cancelled = !take;
-  finishing_ = false;
+  bool changed = false;
+  {
+    // The editor's own signals while it closes finish nothing again; the owner's handlers, told
+    // below, may start and finish another edit.
+    const QScopedValueRollback finishing(finishing_, true);
+    end.row = editRow_;
+    end.column = editColumn_;
+    const bool dropDown = editor_->IsDropDown();
+    const QString original = editor_->Original();
+    // An editor whose widget is gone already holds nothing new.
+    const bool alive = editor_->Widget() != nullptr;
+    QString text = alive ? editor_->Text() : original;
+    auto* picker = qobject_cast<list_editors::DatePickerEditor*>(editor_);
+    if (alive && picker != nullptr) {
+      end.date = picker->Date();
+      end.hasDate = true;
+      text = date_choices::DateText(end.date);
+    }
+    DropEditor();
+    // Closing a drop-down without a pick changes nothing.
+    if (dropDown || end.row < 0 || end.row >= GetItemCount()) {
+      return;
+    }
+
+    changed = take && (end.hasDate || text != original);
+    if (take) {
+      CListItem* item = GetRowItem(end.row);
+      if (end.hasDate && item != nullptr) {
+        item->date = end.date;
+      }
+      if (changed && item != nullptr) {
+        item->changed = true;
+      }
+      SetItemText(end.row, end.column, text);
+    }
+    end.text = take ? text : original;
+    end.hasDate = end.hasDate && take;
+    end.cancelled = !take;
+  }
   emit editEnded(end);
   if (changed) {
-    emit valueChanged(row, column);
+    emit valueChanged(end.row, end.column);
   }
 }

@@ -137,11 +137,7 @@ void CEditCategoriesDlg::ShowNotSaved() {
 
 int CEditCategoriesDlg::PatientsFiledUnder(const QString& type) {
   memory_controls::List rows;
-  std::vector<QString> names;
-  std::vector<QString> rooms;
-  std::vector<QString> mrNumbers;
-  std::vector<uint8_t> accessStates;
-  CDBPatient().PopulatePatientList(rows, type, names, rooms, mrNumbers, accessStates);
+  CDBPatient().PopulatePatientList(rows, type);
   return rows.GetItemCount();
 }
 

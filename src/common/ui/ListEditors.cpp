@@ -271,7 +271,7 @@ bool MultiLineEditor::IsCommitKey(int key, Qt::KeyboardModifiers modifiers) cons
 DateChoicesEditor::DateChoicesEditor(QWidget* parent, const QString& text)
     : CellEditor(Kind::kDateChoices, MakeCombo(parent), text) {
   m_combo = static_cast<QComboBox*>(Widget());
-  for (int id = ids::kNoDate; id <= ids::kDecadeLast; ++id) {
+  for (int id = ids::kDateChoiceFirst; id <= ids::kDateChoiceLast; ++id) {
     m_combo->addItem(strings::Load(id), id);
   }
   m_combo->setCurrentIndex(-1);
@@ -280,7 +280,7 @@ DateChoicesEditor::DateChoicesEditor(QWidget* parent, const QString& text)
 }
 
 int32_t DateChoicesEditor::ChoiceId(int index) {
-  return ids::kNoDate + index;
+  return ids::kDateChoiceFirst + index;
 }
 
 DatePickerEditor::DatePickerEditor(QWidget* parent, const QString& text, const SYSTEMTIME& start)
