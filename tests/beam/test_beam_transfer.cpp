@@ -201,9 +201,10 @@ TEST_P(BeamTransfer, APatientWhoseNameDiffersOnlyInLetterCaseIsCountedAsMergedOn
             "name differs only in letter case");
   OnReceiver([] {
     memory_controls::List list;
-    std::vector<QString> names, rooms, mrNumbers;
-    std::vector<uint8_t> states;
-    CDBPatient().PopulatePatientList(list, {}, names, rooms, mrNumbers, states);
+    std::vector<QString> names;
+    for (const CDBPatient::PatientRow& row : CDBPatient().PopulatePatientList(list, {})) {
+      names.push_back(row.name);
+    }
     EXPECT_EQ(names, (std::vector<QString>{"Case, Al", "Lee, Bo"}));
   });
 }
