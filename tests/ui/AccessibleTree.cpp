@@ -1,5 +1,7 @@
 #include "AccessibleTree.h"
 
+#include <QPointer>
+
 #include <QAbstractButton>
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -539,14 +541,27 @@ std::vector<Finding> CheckKeyboard(QWidget& window, TabOrder order) {
   if (QAccessibleInterface* top = QAccessible::queryAccessibleInterface(&window)) {
     CollectOperated(*top, operated);
   }
+  // The interface of a control deleted during the walk goes with it: the controls are held by
+  // pointers that know when that happens.
+  std::vector<QPointer<QObject>> objects;
+  for (QAccessibleInterface* control : operated) {
+    objects.emplace_back(control->object());
+  }
   const std::vector<QWidget*> chain = TabChain(window);
   // A window of one control keeps the focus on it, as it should.
   if (operated.size() > 1 && chain.size() >= 2 && chain.back() == chain[chain.size() - 2]) {
     findings.push_back({NameOf(chain.back()), QStringLiteral("keeps the Tab key: the focus "
                                                              "cannot leave it")});
   }
-  for (QAccessibleInterface* control : operated) {
-    if (!IsReached(qobject_cast<QWidget*>(control->object()), chain)) {
+  for (size_t i = 0; i < operated.size(); ++i) {
+    // An in-place editor closes once the focus leaves its list, as the walk's start makes it:
+    // gone or hidden after the walk, it was not there for Tab to reach.
+    auto* widget = qobject_cast<QWidget*>(objects[i].data());
+    if (widget == nullptr || !widget->isVisible()) {
+      continue;
+    }
+    QAccessibleInterface* control = operated[i];
+    if (!IsReached(widget, chain)) {
       findings.push_back({Walker::Describe(*control), QStringLiteral("is never reached by Tab")});
     }
   }
