@@ -37,7 +37,9 @@ class CDBChartStore : public CDBBaseDatabase {
   // Moves on to the patient's next record; closes the store and answers false at the end.
   virtual bool FindNextOfPatient(const QString& name);
   void CloseWalk() { m_db.Close(); }
-  virtual void DeleteAllOfPatient(const QString& name) { DeleteParent(name); }
+  // Deletes every record of the patient. A failure of the store reaches the caller's
+  // StoreErrorScope (DeleteParent's false also means that there was nothing to delete).
+  virtual void DeleteAllOfPatient(const QString& name) { static_cast<void>(DeleteParent(name)); }
 
   virtual uint8_t RecordType() const = 0;
 

@@ -66,7 +66,7 @@ class CDBToDo : public CDBChartStore {
   bool FindNextOfPatient(const QString& name, int priority);
   bool FindFirstOfPatient(const QString& name) override { return FindFirstOfPatient(name, -1); }
   bool FindNextOfPatient(const QString& name) override { return FindNextOfPatient(name, -1); }
-  void DeleteAllOfPatient(const QString& name) override { DeleteParent(name); }
+  void DeleteAllOfPatient(const QString& name) override { static_cast<void>(DeleteParent(name)); }
 
   // Fills the todo list with the patient's items: column 0 the priority, column 1 the text, the
   // check box for the done mark, icon 1 for an item with a note, and a row item per row.
