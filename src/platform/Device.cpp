@@ -210,6 +210,10 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
   if (!EnsureInitialised()) {
     return nullptr;
   }
+  // Setting up a new folder opens both files: this one may be open now.
+  if (slot != nullptr) {
+    return slot;
+  }
   // Read-only, a file that is not there has nothing to read: no failure, and no file is made.
   if (readOnly_ && !QFileInfo::exists(path)) {
     return nullptr;
