@@ -57,22 +57,18 @@ bool WriteProperties(Connection& connection, int64_t volume, RecordId id,
                    "UPDATE " + PropTable(volume) + " SET val = ?3 WHERE rec = ?1 AND pid = ?2");
   Statement insert(connection,
                    "INSERT INTO " + PropTable(volume) + "(rec, pid, val) VALUES(?1, ?2, ?3)");
+  const auto run = [id](Statement& statement, PropId pid, const QString& value) {
+    statement.Reset();
+    statement.Bind(1, int64_t{id});
+    statement.Bind(2, int64_t{pid});
+    statement.Bind(3, value);
+    return statement.Run();
+  };
   for (const auto& [pid, value] : values) {
-    update.Reset();
-    update.Bind(1, int64_t{id});
-    update.Bind(2, int64_t{pid});
-    update.Bind(3, value);
-    if (!update.Run()) {
+    if (!run(update, pid, value)) {
       return false;
     }
-    if (sqlite3_changes(connection.db) != 0) {
-      continue;
-    }
-    insert.Reset();
-    insert.Bind(1, int64_t{id});
-    insert.Bind(2, int64_t{pid});
-    insert.Bind(3, value);
-    if (!insert.Run()) {
+    if (sqlite3_changes(connection.db) == 0 && !run(insert, pid, value)) {
       return false;
     }
   }

@@ -1,7 +1,6 @@
 #include "common/ui/Accessibility.h"
 
 #include <QAccessibleWidget>
-#include <QApplication>
 #include <QDateTimeEdit>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -341,6 +340,17 @@ class ToolBarExtensionInterface : public QAccessibleWidget {
 };
 
 // Asked for each class of an object from the most derived one up, before Qt's own factory.
+// A scroll bar keeps Qt's own interface, which gives its value; it is only named ("Vertical
+// scroll bar"), once, when a reader first asks for it: one that shows beside a long text would
+// otherwise reach the reader without a name.
+void NameScrollBar(QScrollBar& bar) {
+  if (bar.accessibleName().isEmpty()) {
+    bar.setAccessibleName(strings::Load(bar.orientation() == Qt::Vertical
+                                            ? ids::kVerticalScrollBarName
+                                            : ids::kHorizontalScrollBarName));
+  }
+}
+
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
   auto* widget = qobject_cast<QWidget*>(object);
   if (widget == nullptr) {
@@ -367,6 +377,9 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
   }
   if (className == QLatin1String("QLabel")) {
     return new LabelInterface(static_cast<QLabel*>(widget));
+  }
+  if (className == QLatin1String("QScrollBar")) {
+    NameScrollBar(static_cast<QScrollBar&>(*widget));
   }
   return nullptr;
 }
@@ -439,32 +452,9 @@ void NameScrollArrows(QTabBar& tabs) {
   }
 }
 
-namespace {
-
-// Names every scroll bar, once, as it is first polished: a scroll bar that shows beside a long
-// text would otherwise reach a screen reader without a name.
-class ScrollBarNamer : public QObject {
- public:
-  using QObject::QObject;
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Polish) {
-      if (auto* bar = qobject_cast<QScrollBar*>(watched); bar && bar->accessibleName().isEmpty()) {
-        bar->setAccessibleName(strings::Load(bar->orientation() == Qt::Vertical
-                                                 ? ids::kVerticalScrollBarName
-                                                 : ids::kHorizontalScrollBarName));
-      }
-    }
-    return false;
-  }
-};
-
-}  // namespace
-
 void Install() {
   static const bool installed = [] {
     QAccessible::installFactory(Factory);
-    qApp->installEventFilter(new ScrollBarNamer(qApp));
     return true;
   }();
   static_cast<void>(installed);
