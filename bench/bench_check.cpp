@@ -20,10 +20,10 @@ using platform::PropertyDatabase;
 class Devices {
  public:
   Devices() {
-    Fill(small_.path(), 1'000);
-    Fill(large_.path(), 100'000);
+    Fill(m_small.path(), 1'000);
+    Fill(m_large.path(), 100'000);
   }
-  QString Folder(int records) const { return records <= 1'000 ? small_.path() : large_.path(); }
+  QString Folder(int records) const { return records <= 1'000 ? m_small.path() : m_large.path(); }
 
  private:
   static void Fill(const QString& folder, int records) {
@@ -40,8 +40,8 @@ class Devices {
     transaction.Commit();
   }
 
-  QTemporaryDir small_;
-  QTemporaryDir large_;
+  QTemporaryDir m_small;
+  QTemporaryDir m_large;
 };
 
 const Devices& Shared() {

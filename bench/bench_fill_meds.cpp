@@ -32,14 +32,14 @@ constexpr int kMedicationsPerOther = 20;
 // A temporary device folder with its own object store.
 class BenchDevice {
  public:
-  BenchDevice() : device_(std::make_unique<platform::Device>(folder_.path())) {
-    device_->Prepare();
+  BenchDevice() : m_device(std::make_unique<platform::Device>(m_folder.path())) {
+    m_device->Prepare();
   }
-  platform::Device& device() { return *device_; }
+  platform::Device& device() { return *m_device; }
 
  private:
-  QTemporaryDir folder_;
-  std::unique_ptr<platform::Device> device_;
+  QTemporaryDir m_folder;
+  std::unique_ptr<platform::Device> m_device;
 };
 
 platform::Record Medication(const QString& patient, int n) {

@@ -29,8 +29,8 @@ QString NameOf(int records) {
 
 class Stores {
  public:
-  Stores() : device_(std::make_unique<platform::Device>(folder_.path())) {
-    platform::Device::SetProcessDefault(device_.get());
+  Stores() : m_device(std::make_unique<platform::Device>(m_folder.path())) {
+    platform::Device::SetProcessDefault(m_device.get());
     Fill(1'000);
     Fill(100'000);
   }
@@ -41,7 +41,7 @@ class Stores {
     PropertyDatabase::Create(name, {{kKey, true}, {200, true}});
     PropertyDatabase db;
     db.Open(name);
-    sqlite3* connection = device_->ObjectStore();
+    sqlite3* connection = m_device->ObjectStore();
     sqlite3_exec(connection, "BEGIN", nullptr, nullptr, nullptr);
     for (int i = 0; i < records; ++i) {
       // Added out of key order, as records come over time.
@@ -58,8 +58,8 @@ class Stores {
     sqlite3_exec(connection, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
   }
 
-  QTemporaryDir folder_;
-  std::unique_ptr<platform::Device> device_;
+  QTemporaryDir m_folder;
+  std::unique_ptr<platform::Device> m_device;
 };
 
 void EnsureStores() {

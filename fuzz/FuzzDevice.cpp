@@ -19,23 +19,23 @@ void IgnoreMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 }  // namespace
 
 void FuzzDevice::Next() {
-  if (!device_ || ++served_ >= kInputsPerDevice) {
+  if (!m_device || ++m_served >= kInputsPerDevice) {
     Renew();
   }
 }
 
 void FuzzDevice::Renew() {
-  scope_.reset();
-  device_.reset();
-  if (!folder_.isEmpty()) {
-    QDir(folder_).removeRecursively();
+  m_scope.reset();
+  m_device.reset();
+  if (!m_folder.isEmpty()) {
+    QDir(m_folder).removeRecursively();
   }
-  folder_ = QStringLiteral("%1/ovelin-fuzz-%2").arg(ScratchRoot()).arg(::getpid());
-  QDir(folder_).removeRecursively();
-  device_ = std::make_unique<platform::Device>(folder_);
-  device_->Prepare();
-  scope_ = std::make_unique<platform::DeviceScope>(*device_);
-  served_ = 0;
+  m_folder = QStringLiteral("%1/ovelin-fuzz-%2").arg(ScratchRoot()).arg(::getpid());
+  QDir(m_folder).removeRecursively();
+  m_device = std::make_unique<platform::Device>(m_folder);
+  m_device->Prepare();
+  m_scope = std::make_unique<platform::DeviceScope>(*m_device);
+  m_served = 0;
 }
 
 void FuzzQuietQt() {

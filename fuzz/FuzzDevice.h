@@ -12,15 +12,15 @@ class FuzzDevice {
  public:
   // Counts one input; makes a fresh device when the current one has served its share.
   void Next();
-  platform::Device& device() { return *device_; }
+  platform::Device& device() { return *m_device; }
 
  private:
   void Renew();
 
-  QString folder_;
-  std::unique_ptr<platform::Device> device_;
-  std::unique_ptr<platform::DeviceScope> scope_;
-  int served_ = 0;
+  QString m_folder;
+  std::unique_ptr<platform::Device> m_device;
+  std::unique_ptr<platform::DeviceScope> m_scope;
+  int m_served = 0;
 };
 
 // The one Qt set-up every harness needs (no application object: the core needs none).

@@ -16,36 +16,36 @@ namespace {
 
 class ScriptedSocket : public platform::IBeamSocket {
  public:
-  ScriptedSocket(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  ScriptedSocket(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
   ptrdiff_t Send(const uint8_t*, size_t length, int) override {
     return static_cast<ptrdiff_t>(length);
   }
   ptrdiff_t Receive(uint8_t* out, size_t length, int) override {
-    if (offset_ >= size_) {
+    if (m_offset >= m_size) {
       return -1;
     }
     // Small pieces, as a slow link delivers them.
-    const size_t count = std::min({length, size_ - offset_, size_t{7}});
-    std::memcpy(out, data_ + offset_, count);
-    offset_ += count;
+    const size_t count = std::min({length, m_size - m_offset, size_t{7}});
+    std::memcpy(out, m_data + m_offset, count);
+    m_offset += count;
     return static_cast<ptrdiff_t>(count);
   }
 
  private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t offset_ = 0;
+  const uint8_t* m_data;
+  size_t m_size;
+  size_t m_offset = 0;
 };
 
 class OneSender : public platform::IBeamTransport, public platform::IBeamListener {
  public:
-  OneSender(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  OneSender(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
   std::unique_ptr<platform::IBeamConnector> CreateConnector() override { return nullptr; }
   std::unique_ptr<platform::IBeamListener> Listen() override {
     return std::make_unique<Forward>(*this);
   }
   std::unique_ptr<platform::IBeamSocket> Accept() override {
-    return std::make_unique<ScriptedSocket>(data_, size_);
+    return std::make_unique<ScriptedSocket>(m_data, m_size);
   }
 
  private:
@@ -54,8 +54,8 @@ class OneSender : public platform::IBeamTransport, public platform::IBeamListene
     std::unique_ptr<platform::IBeamSocket> Accept() override { return owner.Accept(); }
     OneSender& owner;
   };
-  const uint8_t* data_;
-  size_t size_;
+  const uint8_t* m_data;
+  size_t m_size;
 };
 
 class SilentProgress : public IBeamProgress {

@@ -65,16 +65,16 @@ bool IsKey(int property) {
 
 }  // namespace
 
-BenchDevice::BenchDevice() : device_(std::make_unique<platform::Device>(folder_.path())) {
-  device_->Prepare();
+BenchDevice::BenchDevice() : m_device(std::make_unique<platform::Device>(m_folder.path())) {
+  m_device->Prepare();
 }
 
 BenchDevice::BenchDevice(const QString& template_) {
-  if (!CopyFolder(template_, folder_.path())) {
+  if (!CopyFolder(template_, m_folder.path())) {
     std::fprintf(stderr, "cannot copy the device %s\n", qPrintable(template_));
   }
-  device_ = std::make_unique<platform::Device>(folder_.path());
-  device_->Prepare();
+  m_device = std::make_unique<platform::Device>(m_folder.path());
+  m_device->Prepare();
 }
 
 const generator::Load& WardLoad() {
@@ -160,18 +160,18 @@ void RatioReporter::ReportRuns(const std::vector<Run>& reports) {
     const std::string& args = run.run_name.args;
     const std::string name = run.run_name.function_name + (args.empty() ? "" : "/" + args);
     if (median) {
-      medians_.insert(name);
-    } else if (medians_.count(name) != 0) {
+      m_medians.insert(name);
+    } else if (m_medians.count(name) != 0) {
       continue;
     }
-    times_[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
-                    benchmark::GetTimeUnitString(run.time_unit)};
+    m_times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
+                     benchmark::GetTimeUnitString(run.time_unit)};
   }
 }
 
 const RatioReporter::Times* RatioReporter::Find(const std::string& name) const {
-  const auto found = times_.find(name);
-  return found == times_.end() ? nullptr : &found->second;
+  const auto found = m_times.find(name);
+  return found == m_times.end() ? nullptr : &found->second;
 }
 
 void PrintRatio(const RatioReporter& reporter, const std::string& base, const std::string& other,

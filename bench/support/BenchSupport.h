@@ -26,12 +26,12 @@ class BenchDevice {
   BenchDevice();
   // A copy of the device folder template (its files copied as they are).
   explicit BenchDevice(const QString& template_);
-  platform::Device& device() { return *device_; }
-  QString Folder() const { return folder_.path(); }
+  platform::Device& device() { return *m_device; }
+  QString Folder() const { return m_folder.path(); }
 
  private:
-  QTemporaryDir folder_;
-  std::unique_ptr<platform::Device> device_;
+  QTemporaryDir m_folder;
+  std::unique_ptr<platform::Device> m_device;
 };
 
 // The ward every benchmark measures on: the generator's full load (2,000 patients, 320,000
@@ -78,8 +78,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
   const Times* Find(const std::string& name) const;
 
  private:
-  std::map<std::string, Times> times_;
-  std::set<std::string> medians_;
+  std::map<std::string, Times> m_times;
+  std::set<std::string> m_medians;
 };
 
 // Prints "what: base / other real (ratio), CPU (ratio)" for two runs, when both ran.

@@ -15,7 +15,7 @@ class BenchShell : public IShell {
  public:
   void ReadOptions(QString*, QString*, uint32_t*) const override {}
   bool WriteOptions(const QString*, const QString*, const uint32_t*) override { return true; }
-  app_options::PrintSettings& PrintSettings() override { return settings_; }
+  app_options::PrintSettings& PrintSettings() override { return m_settings; }
   QString DeviceFolder() const override { return platform::Device::Current()->Folder(); }
   bool DesktopCompanion() const override { return false; }
   void NotifyPatientSelected(const QString&) override {}
@@ -23,28 +23,28 @@ class BenchShell : public IShell {
   void NotifyPatientDataChanged(const QString&) override {}
 
  private:
-  app_options::PrintSettings settings_;
+  app_options::PrintSettings m_settings;
 };
 
 class BenchHost : public IPageHost {
  public:
-  explicit BenchHost(const QString& patient = QString()) : patient_(patient) {}
-  IShell& Shell() override { return shell_; }
-  QString CurrentPatient() const override { return patient_; }
+  explicit BenchHost(const QString& patient = QString()) : m_patient(patient) {}
+  IShell& Shell() override { return m_shell; }
+  QString CurrentPatient() const override { return m_patient; }
   QString CurrentMrNumber() const override { return {}; }
-  bool PatientSelected() const override { return !patient_.isEmpty(); }
+  bool PatientSelected() const override { return !m_patient.isEmpty(); }
   void SetCurrentPatient(const QString& name, const QString&, const QString&) override {
-    patient_ = name;
+    m_patient = name;
   }
-  void ClearCurrentPatient() override { patient_.clear(); }
+  void ClearCurrentPatient() override { m_patient.clear(); }
   void RefillPatientList(bool, bool) override {}
-  ITabHost& Tabs() override { return tabs_; }
+  ITabHost& Tabs() override { return m_tabs; }
   void ReloadCurrentPage() override {}
 
  private:
-  QString patient_;
-  BenchShell shell_;
-  CPageTabCtrl tabs_;
+  QString m_patient;
+  BenchShell m_shell;
+  CPageTabCtrl m_tabs;
 };
 
 }  // namespace bench_support

@@ -130,7 +130,7 @@ void PatientValues::AddRecord(const XMValueRecord& record, bool lab) {
     if (shownName.isEmpty() || value.trimmed().isEmpty()) {
       continue;  // nothing was entered
     }
-    observations_.push_back({{lab, lab ? record.name : QString(), shownName}, record.time, value});
+    m_observations.push_back({{lab, lab ? record.name : QString(), shownName}, record.time, value});
   }
 }
 
@@ -142,7 +142,7 @@ bool PatientValues::IsPlottable(const Observation& observation) const {
 }
 
 QString PatientValues::LabelOf(const SeriesKey& key) const {
-  for (const Observation& other : observations_) {
+  for (const Observation& other : m_observations) {
     if (other.key.name == key.name && !(other.key == key) && IsPlottable(other)) {
       return QStringLiteral("%1 (%2)").arg(key.name,
                                            key.lab ? key.group : QString::fromUtf8(texts::kVitals));
@@ -153,7 +153,7 @@ QString PatientValues::LabelOf(const SeriesKey& key) const {
 
 std::vector<Choice> PatientValues::Choices() const {
   std::vector<Choice> choices;
-  for (const Observation& observation : observations_) {
+  for (const Observation& observation : m_observations) {
     const bool known = std::any_of(choices.begin(), choices.end(), [&](const Choice& choice) {
       return choice.key == observation.key;
     });
@@ -179,7 +179,7 @@ Plot PatientValues::PlotOf(const std::vector<SeriesKey>& chosen) const {
 std::vector<const PatientValues::Observation*> PatientValues::ObservationsOf(
     const SeriesKey& key) const {
   std::vector<const Observation*> found;
-  for (const Observation& observation : observations_) {
+  for (const Observation& observation : m_observations) {
     if (observation.key == key) {
       found.push_back(&observation);
     }

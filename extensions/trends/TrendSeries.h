@@ -92,7 +92,7 @@ class PatientValues {
   void AddPressureLines(const SeriesKey& key, Plot& plot) const;
   void AddLine(const SeriesKey& key, Plot& plot) const;
 
-  std::vector<Observation> observations_;  // in record order, oldest first within each source
+  std::vector<Observation> m_observations;  // in record order, oldest first within each source
 };
 
 }  // namespace trends

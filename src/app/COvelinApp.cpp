@@ -326,19 +326,19 @@ void COvelinApp::OnPreferences() {
 }
 
 QWidget* COvelinApp::ResourceMgr::GetCommandBar() {
-  CMainFrame* frame = app_.m_pMainWnd.data();
+  CMainFrame* frame = m_app.m_pMainWnd.data();
   return frame != nullptr ? frame->CommandBar() : nullptr;
 }
 
 void COvelinApp::ResourceMgr::AddPatientListener(IPatientListener* listener) {
-  app_.AddPatientListener(listener);
+  m_app.AddPatientListener(listener);
 }
 
 void COvelinApp::ResourceMgr::AddCommand(int commandId, const QString& text) {
-  if (app_.m_pMainWnd != nullptr) {
-    app_.m_pMainWnd->AddExtensionCommand(commandId, text);
+  if (m_app.m_pMainWnd != nullptr) {
+    m_app.m_pMainWnd->AddExtensionCommand(commandId, text);
   } else {
-    app_.m_pendingCommands.emplace_back(commandId, text);
+    m_app.m_pendingCommands.emplace_back(commandId, text);
   }
 }
 

@@ -112,13 +112,13 @@ class COvelinApp : public QObject, public IShell {
   // What the program offers its extensions.
   class ResourceMgr : public CExtensionServices {
    public:
-    explicit ResourceMgr(COvelinApp& app) : app_(app) {}
+    explicit ResourceMgr(COvelinApp& app) : m_app(app) {}
     QWidget* GetCommandBar() override;
     void AddPatientListener(IPatientListener* listener) override;
     void AddCommand(int commandId, const QString& text) override;
 
    private:
-    COvelinApp& app_;
+    COvelinApp& m_app;
   };
 
   bool StartSingleInstance(const StartOptions& options);

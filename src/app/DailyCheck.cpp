@@ -9,30 +9,30 @@
 #include "platform/DeviceCheck.h"
 
 DailyCheck::DailyCheck(platform::Device& device, QObject* parent)
-    : QObject(parent), device_(device) {
-  connect(&timer_, &QTimer::timeout, this, &DailyCheck::OnTimer);
+    : QObject(parent), m_device(device) {
+  connect(&m_timer, &QTimer::timeout, this, &DailyCheck::OnTimer);
 }
 
 DailyCheck::~DailyCheck() {
-  timer_.stop();
-  if (worker_.joinable()) {
-    worker_.join();
+  m_timer.stop();
+  if (m_worker.joinable()) {
+    m_worker.join();
   }
 }
 
 void DailyCheck::Start() {
-  timer_.start(kFirstDelayMs);
+  m_timer.start(kFirstDelayMs);
 }
 
 void DailyCheck::OnTimer() {
-  timer_.start(kIntervalMs);
-  if (running_.exchange(true)) {
+  m_timer.start(kIntervalMs);
+  if (m_running.exchange(true)) {
     return;
   }
-  if (worker_.joinable()) {
-    worker_.join();
+  if (m_worker.joinable()) {
+    m_worker.join();
   }
-  worker_ = std::thread([this, folder = device_.Folder()] {
+  m_worker = std::thread([this, folder = m_device.Folder()] {
     platform::Device probe(folder);
     probe.SetReadOnly(true);
     const platform::DeviceScope current(probe);
@@ -45,13 +45,13 @@ void DailyCheck::OnTimer() {
 }
 
 void DailyCheck::OnChecked(const QString& damage) {
-  if (worker_.joinable()) {
-    worker_.join();
+  if (m_worker.joinable()) {
+    m_worker.join();
   }
-  running_ = false;
+  m_running = false;
   if (!damage.isEmpty()) {
-    timer_.stop();  // told once; the device stays refused until the program starts again
-    device_.NoteDamage({SQLITE_CORRUPT, QString(), damage});
+    m_timer.stop();  // told once; the device stays refused until the program starts again
+    m_device.NoteDamage({SQLITE_CORRUPT, QString(), damage});
     messages::Show(strings::FormatId(ids::kDeviceFullCheckFailed, damage), messages::Buttons::Ok,
                    messages::Icon::Stop);
   }

@@ -31,7 +31,7 @@ class DailyCheck : public QObject {
 
   // Arms the timer: the first check a minute after start-up, then one a day.
   void Start();
-  const QTimer& Timer() const { return timer_; }
+  const QTimer& Timer() const { return m_timer; }
 
  public slots:
   // Starts a check in the background unless one runs: what the timer does when it fires.
@@ -44,8 +44,8 @@ class DailyCheck : public QObject {
  private:
   void OnChecked(const QString& damage);
 
-  platform::Device& device_;
-  QTimer timer_;
-  std::thread worker_;
-  std::atomic<bool> running_{false};
+  platform::Device& m_device;
+  QTimer m_timer;
+  std::thread m_worker;
+  std::atomic<bool> m_running{false};
 };

@@ -44,7 +44,7 @@ QString NameOf(uint32_t message) {
 }
 
 RegisteredMessageEvent::RegisteredMessageEvent(uint32_t message)
-    : QEvent(EventType()), message_(message) {}
+    : QEvent(EventType()), m_message(message) {}
 
 QEvent::Type RegisteredMessageEvent::EventType() {
   static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());

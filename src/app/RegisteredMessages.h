@@ -25,10 +25,10 @@ class RegisteredMessageEvent : public QEvent {
  public:
   explicit RegisteredMessageEvent(uint32_t message);
   static QEvent::Type EventType();
-  uint32_t Message() const { return message_; }
+  uint32_t Message() const { return m_message; }
 
  private:
-  uint32_t message_;
+  uint32_t m_message;
 };
 
 }  // namespace registered_messages

@@ -44,13 +44,13 @@ bool CBeamEngine::CategoryProgress(bool sending, uint64_t& stamp, uint64_t done,
     return false;
   }
   const int statusId = sending ? ids::kBeamSendingCategories : ids::kBeamReceivingCategories;
-  if (!progress_.SetStatus(strings::FormatId(statusId, done, total), false)) {
+  if (!m_progress.SetStatus(strings::FormatId(statusId, done, total), false)) {
     return false;
   }
   // The sender counts the entry in hand, which it has not sent yet.
   const int cancelId =
       sending ? ids::kBeamCategorySendCancelled : ids::kBeamCategoryReceiveCancelled;
-  progress_.SetStatus(strings::FormatId(cancelId, sending ? done - 1 : done, total), false);
+  m_progress.SetStatus(strings::FormatId(cancelId, sending ? done - 1 : done, total), false);
   return true;
 }
 
@@ -80,7 +80,7 @@ bool CBeamEngine::BeamCategories() {
       cancelled = true;
       break;
     }
-    progress_.SetItemProgress(sent, 0);
+    m_progress.SetItemProgress(sent, 0);
     ok = SendCategory(*socket, categories.type, categories.text);
   }
   categories.Close();
@@ -97,7 +97,7 @@ bool CBeamEngine::BeamCategories() {
         cancelled = true;
         break;
       }
-      progress_.SetItemProgress(sent, 0);
+      m_progress.SetItemProgress(sent, 0);
       ok = SendText(*socket, favourites.drug) && SendText(*socket, favourites.dose) &&
            SendText(*socket, favourites.route) && SendText(*socket, favourites.frequency);
     }
@@ -106,9 +106,9 @@ bool CBeamEngine::BeamCategories() {
   }
 
   if (!ok) {
-    progress_.SetStatusId(ids::kBeamSendError, true);
+    m_progress.SetStatusId(ids::kBeamSendError, true);
   } else if (!cancelled) {
-    progress_.SetStatusId(ids::kBeamCategorySendComplete, false);
+    m_progress.SetStatusId(ids::kBeamCategorySendComplete, false);
   }
   socket.reset();
   FinishBeam();
@@ -117,14 +117,14 @@ bool CBeamEngine::BeamCategories() {
 
 bool CBeamEngine::ReceiveCategories(platform::IBeamSocket& socket) {
   const auto fail = [&] {
-    progress_.SetStatusId(ids::kBeamReceiveError, true);
+    m_progress.SetStatusId(ids::kBeamReceiveError, true);
     return false;
   };
   uint32_t total = 0;
   if (!ReceiveU32(socket, total)) {
     return fail();
   }
-  progress_.SetItemProgress(0, total);
+  m_progress.SetItemProgress(0, total);
   uint64_t stamp = 0;
   uint32_t categoryCount = 0;
   if (!ReceiveU32(socket, categoryCount)) {
@@ -137,7 +137,7 @@ bool CBeamEngine::ReceiveCategories(platform::IBeamSocket& socket) {
     if (CategoryProgress(false, stamp, r, total)) {
       return false;
     }
-    progress_.SetItemProgress(static_cast<uint32_t>(r), 0);
+    m_progress.SetItemProgress(static_cast<uint32_t>(r), 0);
     uint32_t units = 0;
     uint8_t type[2] = {};
     if (!ReceiveU32(socket, units) || !ReceiveAll(socket, type, sizeof type) ||
@@ -156,7 +156,7 @@ bool CBeamEngine::ReceiveCategories(platform::IBeamSocket& socket) {
     if (CategoryProgress(false, stamp, r, total)) {
       return false;
     }
-    progress_.SetItemProgress(static_cast<uint32_t>(r), 0);
+    m_progress.SetItemProgress(static_cast<uint32_t>(r), 0);
     if (!ReceiveCountedText(socket, favourites.drug) ||
         !ReceiveCountedText(socket, favourites.dose) ||
         !ReceiveCountedText(socket, favourites.route) ||
@@ -167,9 +167,9 @@ bool CBeamEngine::ReceiveCategories(platform::IBeamSocket& socket) {
   }
   // Category entries carry no acknowledgement: only the receiver can tell what it did not store.
   if (notStored != 0) {
-    progress_.SetStatus(strings::FormatId(ids::kBeamCategoriesNotStored, notStored, r), true);
+    m_progress.SetStatus(strings::FormatId(ids::kBeamCategoriesNotStored, notStored, r), true);
     return false;
   }
-  progress_.SetStatusId(ids::kBeamCategoryReceiveComplete, false);
+  m_progress.SetStatusId(ids::kBeamCategoryReceiveComplete, false);
   return true;
 }

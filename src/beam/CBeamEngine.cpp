@@ -27,10 +27,10 @@ CBeamEngine::CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& tran
 
 CBeamEngine::CBeamEngine(IBeamProgress& progress, platform::IBeamTransport& transport,
                          Timing timing)
-    : progress_(progress),
-      transport_(transport),
-      timing_(std::move(timing)),
-      transferStart_(filetime::ToTicks(clock_source::Now())) {}
+    : m_progress(progress),
+      m_transport(transport),
+      m_timing(std::move(timing)),
+      m_transferStart(filetime::ToTicks(clock_source::Now())) {}
 
 bool CBeamEngine::TimeElapsed(uint64_t& stamp, uint32_t milliseconds) {
   const uint64_t now = filetime::ToTicks(clock_source::Now());
@@ -46,33 +46,33 @@ bool CBeamEngine::TimeElapsed(uint64_t& stamp, uint32_t milliseconds) {
 }
 
 void CBeamEngine::StartTransfer() {
-  finished_ = false;
-  timedOut_ = false;
-  refused_ = 0;
-  merged_ = 0;
-  filedPatients_.clear();
-  transferStart_ = filetime::ToTicks(clock_source::Now());
+  m_finished = false;
+  m_timedOut = false;
+  m_refused = 0;
+  m_merged = 0;
+  m_filedPatients.clear();
+  m_transferStart = filetime::ToTicks(clock_source::Now());
   CDBPatient::ResetLastPatientWritten();
 }
 
 bool CBeamEngine::TransferTimeUp() {
-  if (timing_.transferLimitMs == 0) {
+  if (m_timing.transferLimitMs == 0) {
     return false;
   }
   const uint64_t now = filetime::ToTicks(clock_source::Now());
-  if (now >= transferStart_ &&
-      now - transferStart_ > timing_.transferLimitMs * filetime::kTicksPerMillisecond) {
-    timedOut_ = true;
+  if (now >= m_transferStart &&
+      now - m_transferStart > m_timing.transferLimitMs * filetime::kTicksPerMillisecond) {
+    m_timedOut = true;
   }
-  return timedOut_;
+  return m_timedOut;
 }
 
 void CBeamEngine::Pause(int milliseconds) {
   if (milliseconds <= 0) {
     return;
   }
-  if (timing_.sleep) {
-    timing_.sleep(milliseconds);
+  if (m_timing.sleep) {
+    m_timing.sleep(milliseconds);
   } else {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
@@ -84,13 +84,13 @@ void CBeamEngine::Pause(int milliseconds) {
 // that found nothing to do, after a short pause instead of at once.
 bool CBeamEngine::SendAll(platform::IBeamSocket& socket, const uint8_t* bytes, size_t length) {
   return MoveAll(length, [&](size_t done) {
-    return socket.Send(bytes + done, length - done, timing_.ioWaitMs);
+    return socket.Send(bytes + done, length - done, m_timing.ioWaitMs);
   });
 }
 
 bool CBeamEngine::ReceiveAll(platform::IBeamSocket& socket, uint8_t* bytes, size_t length) {
   return MoveAll(length, [&](size_t done) {
-    return socket.Receive(bytes + done, length - done, timing_.ioWaitMs);
+    return socket.Receive(bytes + done, length - done, m_timing.ioWaitMs);
   });
 }
 
@@ -119,7 +119,7 @@ bool CBeamEngine::MoveAll(size_t length, const std::function<ptrdiff_t(size_t do
       return false;
     }
     if (moved < 0) {
-      Pause(timing_.ioWaitMs);
+      Pause(m_timing.ioWaitMs);
     }
   }
   return true;
@@ -158,11 +158,11 @@ beam::FrameResult CBeamEngine::SendFrame(platform::IBeamSocket& socket, CBeamRec
     return beam::FrameResult::kBroken;
   }
   if (acknowledgement == beam::kFrameRefused) {
-    ++refused_;
+    ++m_refused;
     return beam::FrameResult::kRefused;
   }
   if (acknowledgement == beam::kFrameMerged) {
-    ++merged_;
+    ++m_merged;
   }
   return beam::FrameResult::kFiled;
 }
@@ -190,8 +190,8 @@ beam::FrameResult CBeamEngine::ReceiveFrame(platform::IBeamSocket& socket, CBeam
   // A patient filed under the name of one filed before in this transfer joined that one: the
   // counts on both sides say so instead of counting two patients where one is on file.
   if (filed && record.Type() == beam::kPatientRecord &&
-      !filedPatients_.insert(CDBPatient::LastPatientWritten().toCaseFolded()).second) {
-    ++merged_;
+      !m_filedPatients.insert(CDBPatient::LastPatientWritten().toCaseFolded()).second) {
+    ++m_merged;
     acknowledgement = beam::kFrameMerged;
   }
   if (!SendU32(socket, acknowledgement)) {
@@ -201,11 +201,11 @@ beam::FrameResult CBeamEngine::ReceiveFrame(platform::IBeamSocket& socket, CBeam
 }
 
 CBeamEngine::Socket CBeamEngine::ConnectBeam() {
-  progress_.SetStatusId(ids::kBeamSearchingForReceiver, false);
-  progress_.SetItemProgress(0, kSearchRange);
-  std::unique_ptr<platform::IBeamConnector> connector = transport_.CreateConnector();
+  m_progress.SetStatusId(ids::kBeamSearchingForReceiver, false);
+  m_progress.SetItemProgress(0, kSearchRange);
+  std::unique_ptr<platform::IBeamConnector> connector = m_transport.CreateConnector();
   if (!connector) {
-    progress_.SetStatusId(ids::kBeamConnectError, true);
+    m_progress.SetStatusId(ids::kBeamConnectError, true);
     return nullptr;
   }
   for (uint32_t c = 0;;) {
@@ -214,32 +214,32 @@ CBeamEngine::Socket CBeamEngine::ConnectBeam() {
       break;
     }
     if (probe == platform::IBeamConnector::Probe::kFound) {
-      progress_.SetStatusId(ids::kBeamReceiverContacted, false);
+      m_progress.SetStatusId(ids::kBeamReceiverContacted, false);
       Socket socket = connector->Connect();
       if (!socket) {
         break;
       }
       return socket;
     }
-    progress_.SetItemProgress(c, 0);
+    m_progress.SetItemProgress(c, 0);
     c = (c + 1) % kSearchRange;
-    if (progress_.IsCancelled()) {
+    if (m_progress.IsCancelled()) {
       break;
     }
-    Pause(timing_.pollPauseMs);
+    Pause(m_timing.pollPauseMs);
   }
-  progress_.SetStatusId(ids::kBeamConnectError, true);
+  m_progress.SetStatusId(ids::kBeamConnectError, true);
   return nullptr;
 }
 
 CBeamEngine::Socket CBeamEngine::OpenBeam(uint8_t kind, uint32_t count, bool showOverall,
                                           std::optional<uint32_t> shownCount) {
   StartTransfer();
-  progress_.Show();
+  m_progress.Show();
   if (showOverall) {
     const uint32_t shown = shownCount.value_or(count);
-    progress_.SetOverallText(strings::FormatId(ids::kBeamSendingPatients, QString(), 0, shown));
-    progress_.SetOverallProgress(0, shown);
+    m_progress.SetOverallText(strings::FormatId(ids::kBeamSendingPatients, QString(), 0, shown));
+    m_progress.SetOverallProgress(0, shown);
   }
   Socket socket = ConnectBeam();
   if (!socket) {
@@ -248,7 +248,7 @@ CBeamEngine::Socket CBeamEngine::OpenBeam(uint8_t kind, uint32_t count, bool sho
   }
   bool sent = SendU8(*socket, kind);
   if (count != 0) {
-    progress_.SetItemProgress(0, showOverall ? 100 : count);
+    m_progress.SetItemProgress(0, showOverall ? 100 : count);
   }
   // The kinds that carry a count always send it, also 0: the receiver always reads one.
   if (sent &&
@@ -256,7 +256,7 @@ CBeamEngine::Socket CBeamEngine::OpenBeam(uint8_t kind, uint32_t count, bool sho
     sent = SendU32(*socket, count);
   }
   if (!sent) {
-    progress_.SetStatusId(ids::kBeamSendError, true);
+    m_progress.SetStatusId(ids::kBeamSendError, true);
     socket.reset();
     FinishBeam();
     return nullptr;
@@ -265,21 +265,21 @@ CBeamEngine::Socket CBeamEngine::OpenBeam(uint8_t kind, uint32_t count, bool sho
 }
 
 void CBeamEngine::FinishBeam() {
-  if (finished_) {
+  if (m_finished) {
     return;
   }
-  finished_ = true;
-  progress_.WaitForDone();
+  m_finished = true;
+  m_progress.WaitForDone();
 }
 
 bool CBeamEngine::RecordProgress(int stringId, const QString& name, uint32_t index, uint32_t total,
                                  uint32_t sectionIndex, uint32_t sectionCount,
                                  const QString& label) {
-  progress_.SetItemProgress(index, 0);
+  m_progress.SetItemProgress(index, 0);
   if (!TimeElapsed(t_recordStatusStamp, kProgressMs)) {
     return false;
   }
   const QString text =
       strings::FormatId(stringId, index, total, name, sectionIndex, sectionCount, label);
-  return progress_.SetStatus(text, false);
+  return m_progress.SetStatus(text, false);
 }

@@ -104,14 +104,14 @@ class CBeamEngine {
   // Ends the transfer: "Done", then waits for the user to close the progress.
   void FinishBeam();
 
-  bool Finished() const { return finished_; }
+  bool Finished() const { return m_finished; }
   // Whether the transfer ended because its time limit (Timing::transferLimitMs) passed.
-  bool TimedOut() const { return timedOut_; }
+  bool TimedOut() const { return m_timedOut; }
   // Records of this transfer that the receiving device refused (sending side).
-  uint32_t RefusedCount() const { return refused_; }
+  uint32_t RefusedCount() const { return m_refused; }
   // Patients of this transfer merged into a patient the same transfer filed before (both sides).
-  uint32_t MergedCount() const { return merged_; }
-  IBeamProgress& Progress() { return progress_; }
+  uint32_t MergedCount() const { return m_merged; }
+  IBeamProgress& Progress() { return m_progress; }
 
   // Internal steps, public so that the checkout sending loop and tests can drive them.
   Socket ConnectBeam();
@@ -158,14 +158,14 @@ class CBeamEngine {
   // moved, 0 for none yet, or a negative number when the connection failed.
   bool MoveAll(size_t length, const std::function<ptrdiff_t(size_t done)>& move);
 
-  IBeamProgress& progress_;
-  platform::IBeamTransport& transport_;
-  Timing timing_;
-  bool finished_ = false;
-  bool timedOut_ = false;
-  uint64_t transferStart_ = 0;
-  uint32_t refused_ = 0;
-  uint32_t merged_ = 0;
+  IBeamProgress& m_progress;
+  platform::IBeamTransport& m_transport;
+  Timing m_timing;
+  bool m_finished = false;
+  bool m_timedOut = false;
+  uint64_t m_transferStart = 0;
+  uint32_t m_refused = 0;
+  uint32_t m_merged = 0;
   // The patients this transfer filed (receiving side), by their case-folded names.
-  std::set<QString> filedPatients_;
+  std::set<QString> m_filedPatients;
 };

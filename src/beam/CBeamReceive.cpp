@@ -25,35 +25,35 @@ QString CountText(int64_t count) {
 
 bool CBeamEngine::ReceiveBeam() {
   StartTransfer();
-  progress_.Show();
-  progress_.SetStatusId(ids::kBeamSearchingForSender, false);
+  m_progress.Show();
+  m_progress.SetStatusId(ids::kBeamSearchingForSender, false);
 
-  std::unique_ptr<platform::IBeamListener> listener = transport_.Listen();
-  if (!listener || progress_.IsCancelled()) {
-    progress_.SetStatusId(ids::kBeamConnectError, true);
+  std::unique_ptr<platform::IBeamListener> listener = m_transport.Listen();
+  if (!listener || m_progress.IsCancelled()) {
+    m_progress.SetStatusId(ids::kBeamConnectError, true);
     listener.reset();
     FinishBeam();
     return false;
   }
-  progress_.SetItemProgress(0, kSearchRange);
+  m_progress.SetItemProgress(0, kSearchRange);
   Socket socket;
   for (uint32_t c = 0; !(socket = listener->Accept());) {
-    progress_.SetItemProgress(c, 0);
+    m_progress.SetItemProgress(c, 0);
     c = (c + 1) % kSearchRange;
-    if (progress_.IsCancelled()) {
-      progress_.SetStatusId(ids::kBeamConnectError, true);
+    if (m_progress.IsCancelled()) {
+      m_progress.SetStatusId(ids::kBeamConnectError, true);
       listener.reset();
       FinishBeam();
       return false;
     }
-    Pause(timing_.pollPauseMs);
+    Pause(m_timing.pollPauseMs);
   }
   listener.reset();  // one sender per transfer
 
   bool received = false;
   uint8_t kind = 0;
   if (!ReceiveU8(*socket, kind)) {
-    progress_.SetStatusId(ids::kBeamReceiveError, true);
+    m_progress.SetStatusId(ids::kBeamReceiveError, true);
   } else if (kind == beam::kCategoriesTransfer) {
     received = ReceiveCategories(*socket);
   } else if (kind == beam::kRecordTransfer) {
@@ -63,7 +63,7 @@ bool CBeamEngine::ReceiveBeam() {
   } else if (kind == beam::kPatientsTransfer) {
     received = ReceivePatients(*socket);
   } else {
-    progress_.SetStatus(strings::FormatId(ids::kBeamUnknownKind, kind), true);
+    m_progress.SetStatus(strings::FormatId(ids::kBeamUnknownKind, kind), true);
   }
   socket.reset();
   FinishBeam();
@@ -71,13 +71,13 @@ bool CBeamEngine::ReceiveBeam() {
 }
 
 bool CBeamEngine::ReceiveRecord(platform::IBeamSocket& socket) {
-  progress_.SetItemProgress(0, 2);
-  progress_.SetStatusId(ids::kBeamReceivingPatientInfo, false);
+  m_progress.SetItemProgress(0, 2);
+  m_progress.SetStatusId(ids::kBeamReceivingPatientInfo, false);
   CBeamRecord record;
   const beam::FrameResult patient = ReceiveFrame(socket, record);
   beam::FrameResult filed = patient;
   if (patient != beam::FrameResult::kBroken) {
-    progress_.SetItemProgress(1, 0);
+    m_progress.SetItemProgress(1, 0);
     filed = ReceiveFrame(socket, record);
   }
   // A record of a patient that could not be stored is refused as well: its patient is unknown.
@@ -87,8 +87,8 @@ bool CBeamEngine::ReceiveRecord(platform::IBeamSocket& socket) {
   const int status = filed == beam::FrameResult::kFiled     ? ids::kBeamRecordReceived
                      : filed == beam::FrameResult::kRefused ? ids::kBeamRecordNotStored
                                                             : ids::kBeamReceiveError;
-  progress_.SetStatusId(status, filed != beam::FrameResult::kFiled);
-  progress_.SetItemProgress(2, 0);
+  m_progress.SetStatusId(status, filed != beam::FrameResult::kFiled);
+  m_progress.SetItemProgress(2, 0);
   return filed == beam::FrameResult::kFiled;
 }
 
@@ -104,11 +104,11 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket, bool* intact) {
   }
 
   const auto failEarly = [&] {
-    progress_.SetStatusId(ids::kBeamReceiveError, true);
+    m_progress.SetStatusId(ids::kBeamReceiveError, true);
     return false;
   };
   const auto failLate = [&] {
-    progress_.SetStatus(
+    m_progress.SetStatus(
         strings::FormatId(ids::kBeamPatientReceiveError, name, received[0], CountText(expected[0]),
                           received[1], CountText(expected[1]), received[2], CountText(expected[2]),
                           received[3], CountText(expected[3]), received[4], CountText(expected[4]),
@@ -117,10 +117,10 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket, bool* intact) {
     return false;
   };
 
-  if (progress_.SetStatusId(ids::kBeamReceivingPatientInfo, false)) {
+  if (m_progress.SetStatusId(ids::kBeamReceivingPatientInfo, false)) {
     return failEarly();
   }
-  progress_.SetItemProgress(0, 100);
+  m_progress.SetItemProgress(0, 100);
   // The records of this block belong to the patient of this block only: should the patient not be
   // filed, its records are refused instead of landing with the patient received before it.
   CDBPatient::ResetLastPatientWritten();
@@ -134,7 +134,7 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket, bool* intact) {
   if (!ReceiveU32(socket, total)) {
     return failEarly();
   }
-  progress_.SetItemProgress(0, total);
+  m_progress.SetItemProgress(0, total);
 
   for (size_t s = 0; s < kSectionCount; ++s) {
     uint32_t count = 0;
@@ -173,45 +173,45 @@ bool CBeamEngine::ReceivePatient(platform::IBeamSocket& socket, bool* intact) {
     *intact = true;
   }
   if (patient == beam::FrameResult::kRefused) {
-    progress_.SetStatus(strings::FormatId(ids::kBeamPatientNotStored, name), true);
+    m_progress.SetStatus(strings::FormatId(ids::kBeamPatientNotStored, name), true);
     return false;
   }
   if (refused != 0) {
     return failLate();  // the counts say how many of each kind were stored
   }
-  progress_.SetStatus(strings::FormatId(ids::kBeamPatientReceived, name), false);
+  m_progress.SetStatus(strings::FormatId(ids::kBeamPatientReceived, name), false);
   return true;
 }
 
 bool CBeamEngine::ReceivePatients(platform::IBeamSocket& socket) {
   uint32_t count = 0;
   if (!ReceiveU32(socket, count)) {
-    progress_.SetStatusId(ids::kBeamReceiveError, true);
+    m_progress.SetStatusId(ids::kBeamReceiveError, true);
     return false;
   }
-  progress_.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, 1, count));
-  progress_.SetOverallProgress(0, count);
+  m_progress.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, 1, count));
+  m_progress.SetOverallProgress(0, count);
   uint64_t whole = 0;
   for (uint64_t p = 1; p <= count; ++p) {
-    progress_.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, p, count));
-    progress_.SetOverallProgress(static_cast<uint32_t>(p), 0);
+    m_progress.SetOverallText(strings::FormatId(ids::kBeamReceivingPatients, p, count));
+    m_progress.SetOverallProgress(static_cast<uint32_t>(p), 0);
     bool intact = false;
     if (ReceivePatient(socket, &intact)) {
       ++whole;
     } else if (!intact) {
-      progress_.SetOverallText(strings::FormatId(ids::kBeamReceiveFailedAfter, p - 1, count));
+      m_progress.SetOverallText(strings::FormatId(ids::kBeamReceiveFailedAfter, p - 1, count));
       return false;
     }
     // A patient with refused records arrived all the same: the transfer goes on with the next.
   }
   if (whole != count) {
-    progress_.SetOverallText(strings::FormatId(ids::kBeamPatientsIncomplete, whole, count));
-    progress_.SetStatusId(ids::kBeamRecordsNotStored, true);
+    m_progress.SetOverallText(strings::FormatId(ids::kBeamPatientsIncomplete, whole, count));
+    m_progress.SetStatusId(ids::kBeamRecordsNotStored, true);
     return false;
   }
-  progress_.SetOverallText(
-      merged_ == 0 ? strings::FormatId(ids::kBeamReceivedPatients, count, count)
-                   : strings::FormatId(ids::kBeamReceivedPatientsMerged, count, count, merged_));
-  progress_.SetStatusId(ids::kBeamSuccess, false);
+  m_progress.SetOverallText(
+      m_merged == 0 ? strings::FormatId(ids::kBeamReceivedPatients, count, count)
+                    : strings::FormatId(ids::kBeamReceivedPatientsMerged, count, count, m_merged));
+  m_progress.SetStatusId(ids::kBeamSuccess, false);
   return true;
 }

@@ -34,45 +34,45 @@ std::unique_ptr<CDBBaseDatabase> CBeamRecord::MakeStore(uint32_t code) {
 }
 
 bool CBeamRecord::SetRecordType(uint32_t code) {
-  if (code == type_ && store_) {
+  if (code == m_type && m_store) {
     return true;
   }
-  store_.reset();  // the old store closes before a new one opens
-  store_ = MakeStore(code);
-  type_ = store_ ? code : uint32_t{beam::kNoRecord};
-  return store_ != nullptr;
+  m_store.reset();  // the old store closes before a new one opens
+  m_store = MakeStore(code);
+  m_type = m_store ? code : uint32_t{beam::kNoRecord};
+  return m_store != nullptr;
 }
 
 bool CBeamRecord::ReadById(uint32_t code, RecordId recordId) {
-  return SetRecordType(code) && store_->ReadByCEOID(recordId);
+  return SetRecordType(code) && m_store->ReadByCEOID(recordId);
 }
 
 bool CBeamRecord::FindPatient(const QString& name) {
-  return SetRecordType(beam::kPatientRecord) && store_->FindByName(name);
+  return SetRecordType(beam::kPatientRecord) && m_store->FindByName(name);
 }
 
 bool CBeamRecord::SerializeRecord(std::vector<uint8_t>& bytes) {
-  return store_ && store_->Serialize(bytes);
+  return m_store && m_store->Serialize(bytes);
 }
 
 bool CBeamRecord::WriteRecord(const uint8_t* bytes, size_t length) {
   if (length == 0 || !SetRecordType(bytes[0])) {
     return false;
   }
-  return store_->Write(bytes, length);
+  return m_store->Write(bytes, length);
 }
 
 QString CBeamRecord::GetPatientName() const {
-  return store_ ? store_->OwnerName() : QString();
+  return m_store ? m_store->OwnerName() : QString();
 }
 
 int32_t CBeamRecord::GetDesktopId() const {
-  return store_ ? store_->desktopId : 0;
+  return m_store ? m_store->desktopId : 0;
 }
 
 CDBChartStore* CBeamRecord::ChartStore() const {
-  return type_ >= beam::kLabRecord && type_ <= beam::kVitalsRecord
-             ? static_cast<CDBChartStore*>(store_.get())
+  return m_type >= beam::kLabRecord && m_type <= beam::kVitalsRecord
+             ? static_cast<CDBChartStore*>(m_store.get())
              : nullptr;
 }
 
@@ -81,8 +81,8 @@ bool CBeamRecord::FirstOf(uint8_t code, const QString& name) {
     return false;
   }
   // Always a fresh store: a walk never continues from what an earlier one left.
-  store_.reset();
-  type_ = beam::kNoRecord;
+  m_store.reset();
+  m_type = beam::kNoRecord;
   if (!SetRecordType(code)) {
     return false;
   }
@@ -90,7 +90,7 @@ bool CBeamRecord::FirstOf(uint8_t code, const QString& name) {
 }
 
 bool CBeamRecord::NextOf(uint8_t code, const QString& name) {
-  if (type_ != code || !ChartStore()) {
+  if (m_type != code || !ChartStore()) {
     return false;
   }
   return ChartStore()->FindNextOfPatient(name);

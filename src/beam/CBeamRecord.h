@@ -88,9 +88,9 @@ class CBeamRecord {
   bool FirstOf(uint8_t code, const QString& name);
   bool NextOf(uint8_t code, const QString& name);
 
-  uint32_t Type() const { return type_; }
+  uint32_t Type() const { return m_type; }
   // The store object held, nullptr when empty.
-  CDBBaseDatabase* Store() const { return store_.get(); }
+  CDBBaseDatabase* Store() const { return m_store.get(); }
 
   // A fresh store object for a record type code; nullptr for an unknown code.
   static std::unique_ptr<CDBBaseDatabase> MakeStore(uint32_t code);
@@ -99,6 +99,6 @@ class CBeamRecord {
   // The held chart store, nullptr when the holder holds a patient or nothing.
   CDBChartStore* ChartStore() const;
 
-  uint32_t type_ = beam::kNoRecord;
-  std::unique_ptr<CDBBaseDatabase> store_;
+  uint32_t m_type = beam::kNoRecord;
+  std::unique_ptr<CDBBaseDatabase> m_store;
 };

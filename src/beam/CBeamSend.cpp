@@ -23,21 +23,21 @@ bool CBeamEngine::BeamRecord(platform::IBeamSocket& socket, CBeamRecord& record)
   if (record.Type() == beam::kPatientRecord) {
     return BeamPatient(socket, record, true);
   }
-  progress_.SetItemProgress(0, 2);
-  progress_.SetStatusId(ids::kBeamSendingPatientInfo, false);
+  m_progress.SetItemProgress(0, 2);
+  m_progress.SetStatusId(ids::kBeamSendingPatientInfo, false);
   bool sent = SendPatientByName(socket, record.GetPatientName());
   if (sent) {
-    progress_.SetItemProgress(1, 0);
-    progress_.SetStatusId(ids::kBeamSendingRecord, false);
+    m_progress.SetItemProgress(1, 0);
+    m_progress.SetStatusId(ids::kBeamSendingRecord, false);
     sent = SendFrame(socket, record) != beam::FrameResult::kBroken;
   }
   // The patient or the record refused: the other device did not store the record.
-  const bool stored = sent && refused_ == 0;
+  const bool stored = sent && m_refused == 0;
   const int status = stored ? ids::kBeamRecordSent
                      : sent ? ids::kBeamRecordRefused
                             : ids::kBeamSendError;
-  progress_.SetStatusId(status, !stored);
-  progress_.SetItemProgress(2, 0);
+  m_progress.SetStatusId(status, !stored);
+  m_progress.SetItemProgress(2, 0);
   FinishBeam();
   return stored;
 }
@@ -50,7 +50,7 @@ bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record
 
   // Before any section has started the receiver only knows that sending failed.
   const auto failEarly = [&] {
-    progress_.SetStatusId(ids::kBeamSendError, true);
+    m_progress.SetStatusId(ids::kBeamSendError, true);
     if (finish) {
       FinishBeam();
     }
@@ -58,19 +58,19 @@ bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record
   };
   // Later failures say how far each section got.
   const auto failLate = [&] {
-    progress_.SetStatus(strings::FormatId(ids::kBeamPatientSendError, name, sent[0], counts[0],
-                                          sent[1], counts[1], sent[2], counts[2], sent[3],
-                                          counts[3], sent[4], counts[4], sent[5], counts[5]),
-                        true);
+    m_progress.SetStatus(strings::FormatId(ids::kBeamPatientSendError, name, sent[0], counts[0],
+                                           sent[1], counts[1], sent[2], counts[2], sent[3],
+                                           counts[3], sent[4], counts[4], sent[5], counts[5]),
+                         true);
     if (finish) {
       FinishBeam();
     }
     return false;
   };
 
-  progress_.SetStatusId(ids::kBeamSendingPatientInfo, false);
-  progress_.SetItemProgress(0, 100);
-  const uint32_t refusedBefore = refused_;
+  m_progress.SetStatusId(ids::kBeamSendingPatientInfo, false);
+  m_progress.SetItemProgress(0, 100);
+  const uint32_t refusedBefore = m_refused;
   if (record.Type() != beam::kPatientRecord ||
       SendFrame(socket, record) == beam::FrameResult::kBroken) {
     return failEarly();
@@ -83,7 +83,7 @@ bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record
   if (!SendU32(socket, total)) {
     return failEarly();
   }
-  progress_.SetItemProgress(0, total);
+  m_progress.SetItemProgress(0, total);
 
   for (size_t s = 0; s < kSectionCount; ++s) {
     const uint8_t code = beam::kSectionOrder[s];
@@ -108,12 +108,12 @@ bool CBeamEngine::BeamPatient(platform::IBeamSocket& socket, CBeamRecord& record
   }
 
   // The block went over whole; what the receiver refused, it says by its acknowledgements.
-  const uint32_t refused = refused_ - refusedBefore;
+  const uint32_t refused = m_refused - refusedBefore;
   if (refused != 0) {
-    progress_.SetStatus(strings::FormatId(ids::kBeamRecordsRefused, refused, total + 1, name),
-                        true);
+    m_progress.SetStatus(strings::FormatId(ids::kBeamRecordsRefused, refused, total + 1, name),
+                         true);
   } else {
-    progress_.SetStatus(strings::FormatId(ids::kBeamPatientSent, name), false);
+    m_progress.SetStatus(strings::FormatId(ids::kBeamPatientSent, name), false);
   }
   if (finish) {
     FinishBeam();

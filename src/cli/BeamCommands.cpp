@@ -19,19 +19,19 @@ const QStringList kSendOptions = {"peer", "timeout"};
 class PrintingProgress : public IBeamProgress {
  public:
   PrintingProgress(QTextStream& out, int timeoutSeconds)
-      : out_(out), timeoutMs_(int64_t{timeoutSeconds} * 1000) {
-    clock_.start();
+      : m_out(out), m_timeoutMs(int64_t{timeoutSeconds} * 1000) {
+    m_clock.start();
   }
 
   bool SetStatus(const QString& text, bool error) override {
     static_cast<void>(error);  // the exit code tells failure
-    Print(text, status_);
+    Print(text, m_status);
     return IsCancelled();
   }
   void SetItemProgress(uint32_t, uint32_t) override {}
   void SetOverallProgress(uint32_t, uint32_t) override {}
-  void SetOverallText(const QString& text) override { Print(text, overall_); }
-  bool IsCancelled() override { return timeoutMs_ > 0 && clock_.elapsed() >= timeoutMs_; }
+  void SetOverallText(const QString& text) override { Print(text, m_overall); }
+  bool IsCancelled() override { return m_timeoutMs > 0 && m_clock.elapsed() >= m_timeoutMs; }
   void WaitForDone() override {}
 
  private:
@@ -44,37 +44,37 @@ class PrintingProgress : public IBeamProgress {
     last = text;
     QString line = text.startsWith(QLatin1Char('\n')) ? text.mid(1) : text;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    out_ << line << Qt::endl;
+    m_out << line << Qt::endl;
   }
 
-  QTextStream& out_;
-  int64_t timeoutMs_;
-  QElapsedTimer clock_;
-  QString status_;
-  QString overall_;
+  QTextStream& m_out;
+  int64_t m_timeoutMs;
+  QElapsedTimer m_clock;
+  QString m_status;
+  QString m_overall;
 };
 
 // Says where the receiver listens once it does (the port is the system's choice for port 0).
 class AnnouncingTransport : public platform::IBeamTransport {
  public:
   AnnouncingTransport(platform::TcpBeamTransport& transport, QTextStream& err)
-      : transport_(transport), err_(err) {}
+      : m_transport(transport), m_err(err) {}
   std::unique_ptr<platform::IBeamConnector> CreateConnector() override {
-    return transport_.CreateConnector();
+    return m_transport.CreateConnector();
   }
   std::unique_ptr<platform::IBeamListener> Listen() override {
-    std::unique_ptr<platform::IBeamListener> listener = transport_.Listen();
+    std::unique_ptr<platform::IBeamListener> listener = m_transport.Listen();
     if (listener) {
-      platform::BeamAddress address = transport_.Settings().listen;
-      address.port = transport_.ListeningPort();
-      err_ << "ovelin-cli: listening on " << platform::FormatBeamAddress(address) << Qt::endl;
+      platform::BeamAddress address = m_transport.Settings().listen;
+      address.port = m_transport.ListeningPort();
+      m_err << "ovelin-cli: listening on " << platform::FormatBeamAddress(address) << Qt::endl;
     }
     return listener;
   }
 
  private:
-  platform::TcpBeamTransport& transport_;
-  QTextStream& err_;
+  platform::TcpBeamTransport& m_transport;
+  QTextStream& m_err;
 };
 
 // The options every beam command shares; false (with the message) on bad input.

@@ -46,9 +46,9 @@ constexpr const char* kUsage =
 // Messages that a command would show in a dialog are printed; they are answered with OK.
 class PrintingMessages : public messages::IMessageService {
  public:
-  explicit PrintingMessages(QTextStream& err) : err_(err) {}
+  explicit PrintingMessages(QTextStream& err) : m_err(err) {}
   messages::Answer Show(const messages::Shown& message) override {
-    err_ << message.caption << ": " << message.text.trimmed() << Qt::endl;
+    m_err << message.caption << ": " << message.text.trimmed() << Qt::endl;
     return message.buttons == messages::Buttons::YesNo ||
                    message.buttons == messages::Buttons::YesNoCancel
                ? messages::Answer::Yes
@@ -56,7 +56,7 @@ class PrintingMessages : public messages::IMessageService {
   }
 
  private:
-  QTextStream& err_;
+  QTextStream& m_err;
 };
 
 struct Group {
@@ -238,7 +238,7 @@ bool Arguments::Parse(const QStringList& arguments, const QStringList& known, QS
   for (qsizetype i = 0; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
     if (!argument.startsWith(QLatin1String("--"))) {
-      words_.append(argument);
+      m_words.append(argument);
       continue;
     }
     const QString name = argument.mid(2);
@@ -247,28 +247,28 @@ bool Arguments::Parse(const QStringList& arguments, const QStringList& known, QS
       return false;
     }
     if (valueless.contains(name)) {
-      options_.insert(name, QString());
+      m_options.insert(name, QString());
       continue;
     }
     if (i + 1 >= arguments.size()) {
       error = QStringLiteral("%1 needs a value").arg(argument);
       return false;
     }
-    options_.insert(name, arguments[++i]);
+    m_options.insert(name, arguments[++i]);
   }
   return true;
 }
 
 std::optional<QString> Arguments::Option(const QString& name) const {
-  const auto found = options_.constFind(name);
-  if (found == options_.constEnd()) {
+  const auto found = m_options.constFind(name);
+  if (found == m_options.constEnd()) {
     return std::nullopt;
   }
   return found.value();
 }
 
 QString Arguments::OptionOr(const QString& name, const QString& fallback) const {
-  return options_.value(name, fallback);
+  return m_options.value(name, fallback);
 }
 
 }  // namespace cli

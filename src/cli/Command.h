@@ -19,12 +19,12 @@ class Arguments {
 
   std::optional<QString> Option(const QString& name) const;
   QString OptionOr(const QString& name, const QString& fallback) const;
-  bool Has(const QString& name) const { return options_.contains(name); }
-  const QStringList& Words() const { return words_; }
+  bool Has(const QString& name) const { return m_options.contains(name); }
+  const QStringList& Words() const { return m_words; }
 
  private:
-  QHash<QString, QString> options_;
-  QStringList words_;
+  QHash<QString, QString> m_options;
+  QStringList m_words;
 };
 
 struct Context {

@@ -13,9 +13,9 @@ bool Reader::ReadData(void* out, size_t count) {
     return false;
   }
   if (count > 0) {
-    std::memcpy(out, data_ + offset_, count);
+    std::memcpy(out, m_data + m_offset, count);
   }
-  offset_ += count;
+  m_offset += count;
   return true;
 }
 
@@ -52,10 +52,10 @@ bool Reader::ReadI32(int32_t& out) {
 }
 
 bool Reader::ReadFileTime(FILETIME& out) {
-  const size_t start = offset_;
+  const size_t start = m_offset;
   FILETIME value;
   if (!ReadU32(value.dwLowDateTime) || !ReadU32(value.dwHighDateTime)) {
-    offset_ = start;
+    m_offset = start;
     return false;
   }
   out = value;
@@ -63,10 +63,10 @@ bool Reader::ReadFileTime(FILETIME& out) {
 }
 
 bool Reader::ReadString(QString& out) {
-  const size_t start = offset_;
+  const size_t start = m_offset;
   uint32_t count = 0;
   if (!ReadU32(count) || !ReadStringUnits(count, out)) {
-    offset_ = start;
+    m_offset = start;
     return false;
   }
   return true;
@@ -77,7 +77,7 @@ bool Reader::ReadStringUnits(uint32_t countWithZero, QString& out) {
   if (countWithZero == 0 || countWithZero > Remaining() / sizeof(char16_t)) {
     return false;
   }
-  const uint8_t* units = data_ + offset_;
+  const uint8_t* units = m_data + m_offset;
   const size_t last = (countWithZero - 1) * sizeof(char16_t);
   if (units[last] != 0 || units[last + 1] != 0) {
     return false;
@@ -86,28 +86,28 @@ bool Reader::ReadStringUnits(uint32_t countWithZero, QString& out) {
   for (uint32_t i = 0; i + 1 < countWithZero; ++i) {
     text[i] = QChar(static_cast<char16_t>(units[2 * i] | units[2 * i + 1] << 8));
   }
-  offset_ += countWithZero * sizeof(char16_t);
+  m_offset += countWithZero * sizeof(char16_t);
   out = text;
   return true;
 }
 
 void Writer::WriteData(const void* data, size_t count) {
   const auto* begin = static_cast<const uint8_t*>(data);
-  out_.insert(out_.end(), begin, begin + count);
+  m_out.insert(m_out.end(), begin, begin + count);
 }
 
 void Writer::WriteU8(uint8_t value) {
-  out_.push_back(value);
+  m_out.push_back(value);
 }
 
 void Writer::WriteU16(uint16_t value) {
-  out_.push_back(static_cast<uint8_t>(value));
-  out_.push_back(static_cast<uint8_t>(value >> 8));
+  m_out.push_back(static_cast<uint8_t>(value));
+  m_out.push_back(static_cast<uint8_t>(value >> 8));
 }
 
 void Writer::WriteU32(uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) {
-    out_.push_back(static_cast<uint8_t>(value >> shift));
+    m_out.push_back(static_cast<uint8_t>(value >> shift));
   }
 }
 

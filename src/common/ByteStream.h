@@ -17,7 +17,7 @@ size_t AddStringSize(const QString& text);
 
 class Reader {
  public:
-  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  Reader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
   explicit Reader(const std::vector<uint8_t>& data) : Reader(data.data(), data.size()) {}
 
   // Each read copies one field at the running offset and advances it. A read that would pass the
@@ -33,18 +33,18 @@ class Reader {
   // The units of a text whose count was read separately (the category wire form).
   bool ReadStringUnits(uint32_t countWithZero, QString& out);
 
-  size_t Offset() const { return offset_; }
-  size_t Remaining() const { return size_ - offset_; }
+  size_t Offset() const { return m_offset; }
+  size_t Remaining() const { return m_size - m_offset; }
 
  private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t offset_ = 0;
+  const uint8_t* m_data;
+  size_t m_size;
+  size_t m_offset = 0;
 };
 
 class Writer {
  public:
-  explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
+  explicit Writer(std::vector<uint8_t>& out) : m_out(out) {}
 
   void WriteData(const void* data, size_t count);
   void WriteU8(uint8_t value);
@@ -57,7 +57,7 @@ class Writer {
   void WriteStringUnits(const QString& text);
 
  private:
-  std::vector<uint8_t>& out_;
+  std::vector<uint8_t>& m_out;
 };
 
 }  // namespace bytes

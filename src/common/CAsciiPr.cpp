@@ -117,8 +117,8 @@ bool SendAll(int fd, const QByteArray& bytes) {
 }  // namespace
 
 CAsciiPr::~CAsciiPr() {
-  if (socket_ >= 0) {
-    close(socket_);
+  if (m_socket >= 0) {
+    close(m_socket);
   }
 }
 
@@ -142,7 +142,7 @@ QString CAsciiPr::Target() {
 
 int CAsciiPr::OpenPort(int linesPerPage, int pageWidth, int leftMargin, int topMargin,
                        int bottomMargin) {
-  if (open_) {
+  if (m_open) {
     return 1;
   }
   // A page must leave at least one line and one column for text.
@@ -150,43 +150,43 @@ int CAsciiPr::OpenPort(int linesPerPage, int pageWidth, int leftMargin, int topM
       linesPerPage - topMargin - bottomMargin < 1 || pageWidth - leftMargin < 1) {
     return 2;
   }
-  target_ = Target();
-  if (target_.startsWith(QLatin1String("tcp:"))) {
+  m_target = Target();
+  if (m_target.startsWith(QLatin1String("tcp:"))) {
     TcpTarget tcp;
-    if (!ParseTcp(target_, tcp)) {
+    if (!ParseTcp(m_target, tcp)) {
       return 3;
     }
-    socket_ = ConnectTcp(tcp);
-    if (socket_ < 0) {
+    m_socket = ConnectTcp(tcp);
+    if (m_socket < 0) {
       return 4;
     }
-  } else if (target_ == QLatin1String("lp") || target_.startsWith(QLatin1String("lp:"))) {
+  } else if (m_target == QLatin1String("lp") || m_target.startsWith(QLatin1String("lp:"))) {
     if (QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()) {
       return 5;
     }
-  } else if (target_ == QLatin1String("spool")) {
+  } else if (m_target == QLatin1String("spool")) {
     const platform::Device* device = platform::Device::Current();
     if (device == nullptr || !QDir().mkpath(device->PathOf(QStringLiteral("spool")))) {
       return 6;
     }
-  } else if (!target_.startsWith(QLatin1String("file:")) || target_.size() <= 5) {
+  } else if (!m_target.startsWith(QLatin1String("file:")) || m_target.size() <= 5) {
     return 7;  // a target this driver does not know
   }
-  linesPerPage_ = linesPerPage;
-  pageWidth_ = pageWidth;
-  leftMargin_ = leftMargin;
-  topMargin_ = topMargin;
-  bottomMargin_ = bottomMargin;
-  lineOnPage_ = 0;
-  pageStarted_ = false;
-  line_.clear();
-  job_.clear();
-  open_ = true;
+  m_linesPerPage = linesPerPage;
+  m_pageWidth = pageWidth;
+  m_leftMargin = leftMargin;
+  m_topMargin = topMargin;
+  m_bottomMargin = bottomMargin;
+  m_lineOnPage = 0;
+  m_pageStarted = false;
+  m_line.clear();
+  m_job.clear();
+  m_open = true;
   return 0;
 }
 
 void CAsciiPr::PrintStringBuffer(const QString& text) {
-  if (!open_) {
+  if (!m_open) {
     return;
   }
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -201,42 +201,42 @@ void CAsciiPr::PrintStringBuffer(const QString& text) {
     } else if (c == QLatin1Char('\f')) {
       FormFeed();
     } else if (c == QLatin1Char('\t')) {
-      line_ += QString(kTabWidth - line_.size() % kTabWidth, QLatin1Char(' '));
+      m_line += QString(kTabWidth - m_line.size() % kTabWidth, QLatin1Char(' '));
     } else if (c.unicode() >= 0x20) {
-      line_ += c;
+      m_line += c;
     }
   }
 }
 
 void CAsciiPr::CrLf() {
-  if (open_) {
+  if (m_open) {
     NewLine();
   }
 }
 
 void CAsciiPr::FormFeed() {
-  if (!open_) {
+  if (!m_open) {
     return;
   }
-  if (!line_.isEmpty()) {
+  if (!m_line.isEmpty()) {
     NewLine();
   }
   EndPage();
 }
 
 int CAsciiPr::ClosePort() {
-  if (!open_) {
+  if (!m_open) {
     return 1;
   }
-  if (!line_.isEmpty()) {
+  if (!m_line.isEmpty()) {
     NewLine();
   }
   EndPage();
-  open_ = false;
+  m_open = false;
   const int result = Deliver();
-  if (socket_ >= 0) {
-    close(socket_);
-    socket_ = -1;
+  if (m_socket >= 0) {
+    close(m_socket);
+    m_socket = -1;
   }
   return result;
 }
@@ -244,9 +244,9 @@ int CAsciiPr::ClosePort() {
 void CAsciiPr::NewLine() {
   // Lays the current line out in printed lines of at most the printable width, breaking at the
   // last blank that fits.
-  const int width = pageWidth_ - leftMargin_;
-  QString rest = line_;
-  line_.clear();
+  const int width = m_pageWidth - m_leftMargin;
+  QString rest = m_line;
+  m_line.clear();
   do {
     QString piece;
     if (rest.size() <= width) {
@@ -268,24 +268,24 @@ void CAsciiPr::NewLine() {
 }
 
 void CAsciiPr::StartPage() {
-  for (int i = 0; i < topMargin_; ++i) {
-    job_ += "\r\n";
+  for (int i = 0; i < m_topMargin; ++i) {
+    m_job += "\r\n";
   }
-  pageStarted_ = true;
-  lineOnPage_ = 0;
+  m_pageStarted = true;
+  m_lineOnPage = 0;
 }
 
 void CAsciiPr::EndPage() {
-  if (!pageStarted_) {
+  if (!m_pageStarted) {
     return;
   }
-  job_ += '\f';
-  pageStarted_ = false;
-  lineOnPage_ = 0;
+  m_job += '\f';
+  m_pageStarted = false;
+  m_lineOnPage = 0;
 }
 
 void CAsciiPr::PutLineText(const QString& text) {
-  if (!pageStarted_) {
+  if (!m_pageStarted) {
     StartPage();
   }
   QString printed = text;
@@ -293,11 +293,11 @@ void CAsciiPr::PutLineText(const QString& text) {
     printed.chop(1);
   }
   if (!printed.isEmpty()) {
-    job_ += QByteArray(leftMargin_, ' ');
-    job_ += printed.toLatin1();
+    m_job += QByteArray(m_leftMargin, ' ');
+    m_job += printed.toLatin1();
   }
-  job_ += "\r\n";
-  if (++lineOnPage_ >= linesPerPage_ - topMargin_ - bottomMargin_) {
+  m_job += "\r\n";
+  if (++m_lineOnPage >= m_linesPerPage - m_topMargin - m_bottomMargin) {
     EndPage();
   }
 }
@@ -317,32 +317,32 @@ void CAsciiPr::Delivered(Delivery::Kind kind, const QString& where) {
 }
 
 int CAsciiPr::Deliver() {
-  lastSpoolFile_.clear();
-  if (target_.startsWith(QLatin1String("tcp:"))) {
-    if (socket_ < 0 || !SendAll(socket_, job_)) {
+  m_lastSpoolFile.clear();
+  if (m_target.startsWith(QLatin1String("tcp:"))) {
+    if (m_socket < 0 || !SendAll(m_socket, m_job)) {
       return 10;
     }
-    shutdown(socket_, SHUT_WR);
-    Delivered(Delivery::Kind::kNetworkPrinter, target_.mid(4));
+    shutdown(m_socket, SHUT_WR);
+    Delivered(Delivery::Kind::kNetworkPrinter, m_target.mid(4));
     return 0;
   }
-  if (target_ == QLatin1String("lp") || target_.startsWith(QLatin1String("lp:"))) {
+  if (m_target == QLatin1String("lp") || m_target.startsWith(QLatin1String("lp:"))) {
     QStringList arguments;
-    if (target_.size() > 3) {
-      arguments << QStringLiteral("-d") << target_.mid(3);
+    if (m_target.size() > 3) {
+      arguments << QStringLiteral("-d") << m_target.mid(3);
     }
     QProcess spooler;
     spooler.start(QStringLiteral("lp"), arguments);
     if (!spooler.waitForStarted(kSpoolerTimeoutMs)) {
       return 11;
     }
-    spooler.write(job_);
+    spooler.write(m_job);
     spooler.closeWriteChannel();
     if (!spooler.waitForFinished(kSpoolerTimeoutMs) ||
         spooler.exitStatus() != QProcess::NormalExit || spooler.exitCode() != 0) {
       return 12;
     }
-    Delivered(Delivery::Kind::kSystemSpooler, target_.mid(3));
+    Delivered(Delivery::Kind::kSystemSpooler, m_target.mid(3));
     return 0;
   }
   return DeliverToFile();
@@ -351,9 +351,9 @@ int CAsciiPr::Deliver() {
 int CAsciiPr::DeliverToFile() {
   QString path;
   QIODevice::OpenMode mode = QIODevice::WriteOnly;
-  const bool appended = target_.startsWith(QLatin1String("file:"));
+  const bool appended = m_target.startsWith(QLatin1String("file:"));
   if (appended) {
-    path = target_.mid(5);
+    path = m_target.mid(5);
     mode |= QIODevice::Append;
   } else {
     const platform::Device* device = platform::Device::Current();
@@ -369,12 +369,12 @@ int CAsciiPr::DeliverToFile() {
   // The job may hold patient data: the file is made readable by its owner only.
   platform::EnsurePrivateFile(path);
   QFile file(path);
-  if (!file.open(mode) || file.write(job_) != job_.size() || !file.flush()) {
+  if (!file.open(mode) || file.write(m_job) != m_job.size() || !file.flush()) {
     return 14;
   }
   file.close();
   if (!appended) {
-    lastSpoolFile_ = path;
+    m_lastSpoolFile = path;
   }
   Delivered(appended ? Delivery::Kind::kFile : Delivery::Kind::kSpoolFile, path);
   return 0;

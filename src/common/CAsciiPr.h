@@ -35,11 +35,11 @@ class CAsciiPr {
   // printer answered (or no job was open).
   int ClosePort();
 
-  bool IsOpen() const { return open_; }
+  bool IsOpen() const { return m_open; }
   // The bytes of the job so far (text in Latin-1 with CR LF line ends and form feeds).
-  const QByteArray& JobBytes() const { return job_; }
+  const QByteArray& JobBytes() const { return m_job; }
   // The spool file written by the last ClosePort to the spool target.
-  const QString& LastSpoolFile() const { return lastSpoolFile_; }
+  const QString& LastSpoolFile() const { return m_lastSpoolFile; }
 
   // Where the last job that a printer target took went, so that the person can be told.
   struct Delivery {
@@ -66,17 +66,17 @@ class CAsciiPr {
   int DeliverToFile();
   static void Delivered(Delivery::Kind kind, const QString& where);
 
-  bool open_ = false;
-  int linesPerPage_ = 0;
-  int pageWidth_ = 0;
-  int leftMargin_ = 0;
-  int topMargin_ = 0;
-  int bottomMargin_ = 0;
-  int lineOnPage_ = 0;  // printable lines used on the current page
-  bool pageStarted_ = false;
-  QString line_;  // the current line, not yet laid out
-  QByteArray job_;
-  QString target_;
-  int socket_ = -1;
-  QString lastSpoolFile_;
+  bool m_open = false;
+  int m_linesPerPage = 0;
+  int m_pageWidth = 0;
+  int m_leftMargin = 0;
+  int m_topMargin = 0;
+  int m_bottomMargin = 0;
+  int m_lineOnPage = 0;  // printable lines used on the current page
+  bool m_pageStarted = false;
+  QString m_line;  // the current line, not yet laid out
+  QByteArray m_job;
+  QString m_target;
+  int m_socket = -1;
+  QString m_lastSpoolFile;
 };

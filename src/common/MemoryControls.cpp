@@ -8,7 +8,7 @@ int List::InsertItem(int row, const QString& text) {
   const int index = std::clamp(row, 0, GetItemCount());
   Row inserted;
   inserted.columns.append(text);
-  rows_.insert(rows_.begin() + index, std::move(inserted));
+  m_rows.insert(m_rows.begin() + index, std::move(inserted));
   return index;
 }
 
@@ -29,21 +29,21 @@ void List::SetRowItem(int row, std::unique_ptr<CListItem> item) {
 }
 
 int Combo::AddString(const QString& text) {
-  entries_.push_back({text, 0});
+  m_entries.push_back({text, 0});
   return GetCount() - 1;
 }
 
 void Combo::SetItemData(int index, uint32_t data) {
-  entries_.at(static_cast<size_t>(index)).data = data;
+  m_entries.at(static_cast<size_t>(index)).data = data;
 }
 
 int ListBox::AddString(const QString& text) {
-  entries_.push_back({text, 0});
-  return static_cast<int>(entries_.size()) - 1;
+  m_entries.push_back({text, 0});
+  return static_cast<int>(m_entries.size()) - 1;
 }
 
 void ListBox::SetItemData(int index, uint32_t data) {
-  entries_.at(static_cast<size_t>(index)).data = data;
+  m_entries.at(static_cast<size_t>(index)).data = data;
 }
 
 }  // namespace memory_controls

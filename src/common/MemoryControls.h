@@ -23,8 +23,8 @@ class List : public IListControl {
     std::unique_ptr<CListItem> item;
   };
 
-  void DeleteAllItems() override { rows_.clear(); }
-  int GetItemCount() const override { return static_cast<int>(rows_.size()); }
+  void DeleteAllItems() override { m_rows.clear(); }
+  int GetItemCount() const override { return static_cast<int>(m_rows.size()); }
   int InsertItem(int row, const QString& text) override;
   void SetItemText(int row, int column, const QString& text) override;
   QString GetItemText(int row, int column) const override;
@@ -35,18 +35,18 @@ class List : public IListControl {
   void SetItemImage(int row, int image) override { At(row).image = image; }
   void SetRowItem(int row, std::unique_ptr<CListItem> item) override;
   CListItem* GetRowItem(int row) const override { return At(row).item.get(); }
-  void SelectRow(int row) override { selected_ = row; }
+  void SelectRow(int row) override { m_selected = row; }
   void SetFocus() override {}
 
-  const std::vector<Row>& Rows() const { return rows_; }
-  int Selected() const { return selected_; }
+  const std::vector<Row>& Rows() const { return m_rows; }
+  int Selected() const { return m_selected; }
 
  private:
-  Row& At(int row) { return rows_.at(static_cast<size_t>(row)); }
-  const Row& At(int row) const { return rows_.at(static_cast<size_t>(row)); }
+  Row& At(int row) { return m_rows.at(static_cast<size_t>(row)); }
+  const Row& At(int row) const { return m_rows.at(static_cast<size_t>(row)); }
 
-  std::vector<Row> rows_;
-  int selected_ = -1;
+  std::vector<Row> m_rows;
+  int m_selected = -1;
 };
 
 }  // namespace memory_controls
@@ -62,33 +62,33 @@ class Combo : public IComboBox {
   };
 
   void ResetContent() override {
-    entries_.clear();
-    selected_ = -1;
+    m_entries.clear();
+    m_selected = -1;
   }
   int AddString(const QString& text) override;
   void SetItemData(int index, uint32_t data) override;
-  int GetCount() const override { return static_cast<int>(entries_.size()); }
-  void SetCurSel(int index) override { selected_ = index < GetCount() ? index : -1; }
+  int GetCount() const override { return static_cast<int>(m_entries.size()); }
+  void SetCurSel(int index) override { m_selected = index < GetCount() ? index : -1; }
 
-  const std::vector<Entry>& Entries() const { return entries_; }
-  int Selected() const { return selected_; }
+  const std::vector<Entry>& Entries() const { return m_entries; }
+  int Selected() const { return m_selected; }
 
  private:
-  std::vector<Entry> entries_;
-  int selected_ = -1;
+  std::vector<Entry> m_entries;
+  int m_selected = -1;
 };
 
 // A list box without a screen.
 class ListBox : public IListBox {
  public:
-  void ResetContent() override { entries_.clear(); }
+  void ResetContent() override { m_entries.clear(); }
   int AddString(const QString& text) override;
   void SetItemData(int index, uint32_t data) override;
 
-  const std::vector<Combo::Entry>& Entries() const { return entries_; }
+  const std::vector<Combo::Entry>& Entries() const { return m_entries; }
 
  private:
-  std::vector<Combo::Entry> entries_;
+  std::vector<Combo::Entry> m_entries;
 };
 
 }  // namespace memory_controls

@@ -28,12 +28,12 @@ IMessageService& Current() {
 }
 
 Answer Recorder::Show(const Shown& message) {
-  shown_.push_back(message);
-  if (script_.empty()) {
+  m_shown.push_back(message);
+  if (m_script.empty()) {
     return FirstButton(message.buttons);
   }
-  const Answer answer = script_.front();
-  script_.pop_front();
+  const Answer answer = m_script.front();
+  m_script.pop_front();
   return answer;
 }
 

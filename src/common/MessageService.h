@@ -39,16 +39,16 @@ class Recorder : public IMessageService {
  public:
   Answer Show(const Shown& message) override;
 
-  void SetNextAnswer(Answer answer) { script_.push_back(answer); }
-  const std::vector<Shown>& Messages() const { return shown_; }
+  void SetNextAnswer(Answer answer) { m_script.push_back(answer); }
+  const std::vector<Shown>& Messages() const { return m_shown; }
   void Clear() {
-    shown_.clear();
-    script_.clear();
+    m_shown.clear();
+    m_script.clear();
   }
 
  private:
-  std::vector<Shown> shown_;
-  std::deque<Answer> script_;
+  std::vector<Shown> m_shown;
+  std::deque<Answer> m_script;
 };
 
 // The recorder used when no other service is installed.

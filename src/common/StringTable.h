@@ -56,31 +56,31 @@ class Arg {
  public:
   enum class Kind : uint8_t { kText, kSigned, kUnsigned };
 
-  explicit Arg(const QString& text) : kind_(Kind::kText), text_(text) {}
-  explicit Arg(QStringView text) : kind_(Kind::kText), text_(text.toString()) {}
-  explicit Arg(const char* text) : kind_(Kind::kText), text_(QString::fromUtf8(text)) {}
-  explicit Arg(const char16_t* text) : kind_(Kind::kText), text_(QStringView(text).toString()) {}
+  explicit Arg(const QString& text) : m_kind(Kind::kText), m_text(text) {}
+  explicit Arg(QStringView text) : m_kind(Kind::kText), m_text(text.toString()) {}
+  explicit Arg(const char* text) : m_kind(Kind::kText), m_text(QString::fromUtf8(text)) {}
+  explicit Arg(const char16_t* text) : m_kind(Kind::kText), m_text(QStringView(text).toString()) {}
   template <SignedNumber T>
-  explicit Arg(T value) : kind_(Kind::kSigned), signed_(value) {}
+  explicit Arg(T value) : m_kind(Kind::kSigned), m_signed(value) {}
   template <UnsignedNumber T>
-  explicit Arg(T value) : kind_(Kind::kUnsigned), unsigned_(value) {}
+  explicit Arg(T value) : m_kind(Kind::kUnsigned), m_unsigned(value) {}
   template <Enumeration T>
   explicit Arg(T value) : Arg(static_cast<std::underlying_type_t<T>>(value)) {}
   template <TextLike T>
-  explicit Arg(const T& value) : kind_(Kind::kText), text_(value) {}
+  explicit Arg(const T& value) : m_kind(Kind::kText), m_text(value) {}
   // A flag is almost always a mistake here; say which text it stands for.
   explicit Arg(bool) = delete;
 
-  Kind kind() const { return kind_; }
-  const QString& text() const { return text_; }
-  int64_t signedValue() const { return signed_; }
-  uint64_t unsignedValue() const { return unsigned_; }
+  Kind kind() const { return m_kind; }
+  const QString& text() const { return m_text; }
+  int64_t signedValue() const { return m_signed; }
+  uint64_t unsignedValue() const { return m_unsigned; }
 
  private:
-  Kind kind_;
-  QString text_;
-  int64_t signed_ = 0;
-  uint64_t unsigned_ = 0;
+  Kind m_kind;
+  QString m_text;
+  int64_t m_signed = 0;
+  uint64_t m_unsigned = 0;
 };
 
 // printf-style filling of a table text. Directives: %s (a text; an integer argument gives its

@@ -33,17 +33,17 @@ void XMExtensionMgr::Destroy() {
 XMExtensionMgr::~XMExtensionMgr() {
   // Extensions go in the reverse order of loading; their libraries stay loaded (QLibrary does not
   // unload when it is destroyed), so that windows they made stay valid until the process ends.
-  while (!extensions_.empty()) {
-    extensions_.pop_back();
+  while (!m_extensions.empty()) {
+    m_extensions.pop_back();
   }
 }
 
 void XMExtensionMgr::SetResourceMgr(XMResourceMgr* resources) {
-  resources_ = resources;
+  m_resources = resources;
 }
 
 int XMExtensionMgr::LoadResources() {
-  int added = programFolder_.isEmpty() ? 0 : LoadFolder(programFolder_);
+  int added = m_programFolder.isEmpty() ? 0 : LoadFolder(m_programFolder);
   if (const platform::Device* device = platform::Device::Current()) {
     added += LoadFolder(device->PathOf(QString::fromLatin1(kFolderName)));
   }
@@ -64,7 +64,7 @@ int XMExtensionMgr::LoadFolder(const QString& folder) {
 
 bool XMExtensionMgr::IsLoaded(const QString& canonicalPath) {
   const QString fileName = QFileInfo(canonicalPath).fileName();
-  for (const Loaded& loaded : extensions_) {
+  for (const Loaded& loaded : m_extensions) {
     if (loaded.path.isEmpty()) {
       continue;
     }
@@ -73,8 +73,8 @@ bool XMExtensionMgr::IsLoaded(const QString& canonicalPath) {
     }
     if (QFileInfo(loaded.path).fileName() == fileName) {
       const QString error = canonicalPath + QStringLiteral(": already loaded from ") + loaded.path;
-      if (!loadErrors_.contains(error)) {  // start-up loads the folders twice
-        loadErrors_.append(error);
+      if (!m_loadErrors.contains(error)) {  // start-up loads the folders twice
+        m_loadErrors.append(error);
       }
       return true;
     }
@@ -100,25 +100,25 @@ bool XMExtensionMgr::LoadLibrary(const QString& path) {
   QLibrary library(path);
   library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
   if (!library.load()) {
-    loadErrors_.append(library.errorString());
+    m_loadErrors.append(library.errorString());
     return false;
   }
   const auto factory =
       reinterpret_cast<XMExtensionFactory>(library.resolve(kXMExtensionFactoryName));
   if (factory == nullptr) {
-    loadErrors_.append(path + QStringLiteral(": no ") + QLatin1String(kXMExtensionFactoryName));
+    m_loadErrors.append(path + QStringLiteral(": no ") + QLatin1String(kXMExtensionFactoryName));
     return false;
   }
   int version = 0;
   std::unique_ptr<XMExtension> extension = Create(factory, version);
   if (extension == nullptr) {
-    loadErrors_.append(path + QStringLiteral(": declined interface versions %1 to %2")
-                                  .arg(kXMExtensionOldestVersion)
-                                  .arg(kXMExtensionInterfaceVersion));
+    m_loadErrors.append(path + QStringLiteral(": declined interface versions %1 to %2")
+                                   .arg(kXMExtensionOldestVersion)
+                                   .arg(kXMExtensionInterfaceVersion));
     return false;
   }
-  extension->Initialize(resources_);
-  extensions_.push_back({std::move(extension), canonical, version});
+  extension->Initialize(m_resources);
+  m_extensions.push_back({std::move(extension), canonical, version});
   return true;
 }
 
@@ -126,29 +126,29 @@ void XMExtensionMgr::AddExtension(std::unique_ptr<XMExtension> extension) {
   if (extension == nullptr) {
     return;
   }
-  extension->Initialize(resources_);
-  extensions_.push_back({std::move(extension), QString()});
+  extension->Initialize(m_resources);
+  m_extensions.push_back({std::move(extension), QString()});
 }
 
 XMExtension* XMExtensionMgr::GetExtension(int index) const {
   if (index < 0 || index >= GetSize()) {
     return nullptr;
   }
-  return extensions_[static_cast<size_t>(index)].extension.get();
+  return m_extensions[static_cast<size_t>(index)].extension.get();
 }
 
 int XMExtensionMgr::GetInterfaceVersion(int index) const {
   if (index < 0 || index >= GetSize()) {
     return 0;
   }
-  return extensions_[static_cast<size_t>(index)].version;
+  return m_extensions[static_cast<size_t>(index)].version;
 }
 
 bool XMExtensionMgr::OnCmdMsg(int commandId) {
   if (commandId < kFirstCommandId || commandId > kLastCommandId) {
     return false;
   }
-  for (const Loaded& loaded : extensions_) {
+  for (const Loaded& loaded : m_extensions) {
     if (loaded.extension->OnCmdMsg(commandId)) {
       return true;
     }
@@ -157,7 +157,7 @@ bool XMExtensionMgr::OnCmdMsg(int commandId) {
 }
 
 bool XMExtensionMgr::OnRegisteredMsg(const QString& message) {
-  for (const Loaded& loaded : extensions_) {
+  for (const Loaded& loaded : m_extensions) {
     if (loaded.extension->OnRegisteredMsg(message)) {
       return true;
     }
@@ -166,13 +166,13 @@ bool XMExtensionMgr::OnRegisteredMsg(const QString& message) {
 }
 
 void XMExtensionMgr::AddChartPages(ITabHost* host) {
-  for (const Loaded& loaded : extensions_) {
+  for (const Loaded& loaded : m_extensions) {
     loaded.extension->AddChartPages(host);
   }
 }
 
 void XMExtensionMgr::AddPreferencePages(ITabHost* host) {
-  for (const Loaded& loaded : extensions_) {
+  for (const Loaded& loaded : m_extensions) {
     loaded.extension->AddPreferencePages(host);
   }
 }

@@ -31,8 +31,8 @@ class XMExtensionMgr {
   virtual void SetResourceMgr(XMResourceMgr* resources);
   // The folder of the extensions that come with the program (the program sets it at start-up;
   // empty = none). Its libraries load before the device's.
-  void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
-  const QString& ProgramFolder() const { return programFolder_; }
+  void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
+  const QString& ProgramFolder() const { return m_programFolder; }
   // Loads every *.so of the program's extensions folder, then of the device's, each in name
   // order; answers how many extensions were added. A library that cannot be loaded or declines
   // is skipped and noted in LoadErrors(). Loading the same file twice adds it once, and a
@@ -44,7 +44,7 @@ class XMExtensionMgr {
   // Adds an extension object made by the program itself (and tests).
   void AddExtension(std::unique_ptr<XMExtension> extension);
 
-  int GetSize() const { return static_cast<int>(extensions_.size()); }
+  int GetSize() const { return static_cast<int>(m_extensions.size()); }
   // nullptr outside 0 .. GetSize() - 1.
   XMExtension* GetExtension(int index) const;
   // The interface version the extension was made for (what its factory accepted); 0 outside
@@ -61,7 +61,7 @@ class XMExtensionMgr {
   void AddChartPages(ITabHost* host);
   void AddPreferencePages(ITabHost* host);
 
-  const QStringList& LoadErrors() const { return loadErrors_; }
+  const QStringList& LoadErrors() const { return m_loadErrors; }
 
  protected:
   XMExtensionMgr() = default;
@@ -80,8 +80,8 @@ class XMExtensionMgr {
   // none, with version then 0.
   static std::unique_ptr<XMExtension> Create(XMExtensionFactory factory, int& version);
 
-  XMResourceMgr* resources_ = nullptr;
-  QString programFolder_;
-  std::vector<Loaded> extensions_;
-  QStringList loadErrors_;
+  XMResourceMgr* m_resources = nullptr;
+  QString m_programFolder;
+  std::vector<Loaded> m_extensions;
+  QStringList m_loadErrors;
 };

@@ -19,20 +19,20 @@ constexpr char kReplacement = '?';
 // One iconv conversion descriptor, closed when it goes.
 class Converter {
  public:
-  Converter() : cd_(iconv_open(kCodePage, kUtf16)) {}
+  Converter() : m_cd(iconv_open(kCodePage, kUtf16)) {}
   ~Converter() {
     if (IsValid()) {
-      iconv_close(cd_);
+      iconv_close(m_cd);
     }
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  bool IsValid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t Get() const { return cd_; }
+  bool IsValid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+  iconv_t Get() const { return m_cd; }
 
  private:
-  iconv_t cd_;
+  iconv_t m_cd;
 };
 
 // Bytes of input that the character at in takes: a surrogate pair is one character.

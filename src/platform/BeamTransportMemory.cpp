@@ -46,26 +46,26 @@ using detail::MemoryBeamState;
 class MemoryBeamSocket : public IBeamSocket {
  public:
   MemoryBeamSocket(std::shared_ptr<MemoryBeamState> state, int end, uint64_t connection)
-      : state_(std::move(state)), end_(end), connection_(connection) {}
+      : m_state(std::move(state)), m_end(end), m_connection(connection) {}
   ~MemoryBeamSocket() override {
-    std::lock_guard lock(state_->mutex);
+    std::lock_guard lock(m_state->mutex);
     if (Current()) {
-      state_->closed[end_] = true;
-      state_->changed.notify_all();
+      m_state->closed[m_end] = true;
+      m_state->changed.notify_all();
     }
   }
   MemoryBeamSocket(const MemoryBeamSocket&) = delete;
   MemoryBeamSocket& operator=(const MemoryBeamSocket&) = delete;
 
   ptrdiff_t Send(const uint8_t* data, size_t length, int waitMs) override {
-    std::unique_lock lock(state_->mutex);
+    std::unique_lock lock(m_state->mutex);
     if (!Alive()) {
       return -1;
     }
     if (length == 0) {
       return 0;
     }
-    auto& lane = state_->lanes[end_];  // the sender's end writes towards the receiver
+    auto& lane = m_state->lanes[m_end];  // the sender's end writes towards the receiver
     if (lane.delivered >= lane.cutAfter) {
       Break();
       return -1;
@@ -76,11 +76,11 @@ class MemoryBeamSocket : public IBeamSocket {
                     ? 0
                     : std::min<uint64_t>(allowed, lane.stallAfter - lane.delivered);
     }
-    if (state_->chunkLimit != 0) {
-      allowed = std::min<uint64_t>(allowed, state_->chunkLimit);
+    if (m_state->chunkLimit != 0) {
+      allowed = std::min<uint64_t>(allowed, m_state->chunkLimit);
     }
     if (allowed == 0) {
-      state_->Wait(lock, waitMs);  // a stalled link: nothing moves, the caller's clock runs
+      m_state->Wait(lock, waitMs);  // a stalled link: nothing moves, the caller's clock runs
       return Alive() ? 0 : -1;
     }
     lane.bytes.insert(lane.bytes.end(), data, data + allowed);
@@ -88,21 +88,21 @@ class MemoryBeamSocket : public IBeamSocket {
     if (lane.delivered >= lane.cutAfter) {
       Break();
     }
-    state_->changed.notify_all();
+    m_state->changed.notify_all();
     return static_cast<ptrdiff_t>(allowed);
   }
 
   ptrdiff_t Receive(uint8_t* data, size_t length, int waitMs) override {
-    std::unique_lock lock(state_->mutex);
-    if (!Current() || state_->closed[end_]) {
+    std::unique_lock lock(m_state->mutex);
+    if (!Current() || m_state->closed[m_end]) {
       return -1;
     }
     if (length == 0) {
       return 0;
     }
-    auto& lane = state_->lanes[1 - end_];
-    if (lane.bytes.empty() && !state_->broken && !state_->closed[1 - end_]) {
-      state_->Wait(lock, waitMs);
+    auto& lane = m_state->lanes[1 - m_end];
+    if (lane.bytes.empty() && !m_state->broken && !m_state->closed[1 - m_end]) {
+      m_state->Wait(lock, waitMs);
     }
     if (!Current()) {
       return -1;
@@ -113,130 +113,130 @@ class MemoryBeamSocket : public IBeamSocket {
       lane.bytes.erase(lane.bytes.begin(), lane.bytes.begin() + static_cast<ptrdiff_t>(count));
       return static_cast<ptrdiff_t>(count);
     }
-    return state_->broken || state_->closed[1 - end_] ? -1 : 0;
+    return m_state->broken || m_state->closed[1 - m_end] ? -1 : 0;
   }
 
  private:
-  bool Current() const { return state_->connection == connection_; }
+  bool Current() const { return m_state->connection == m_connection; }
   bool Alive() const {
-    return Current() && !state_->broken && !state_->closed[0] && !state_->closed[1];
+    return Current() && !m_state->broken && !m_state->closed[0] && !m_state->closed[1];
   }
   void Break() {
-    state_->broken = true;
-    state_->changed.notify_all();
+    m_state->broken = true;
+    m_state->changed.notify_all();
   }
 
-  std::shared_ptr<MemoryBeamState> state_;
-  int end_;  // 0 = the sender's end, 1 = the receiver's end
-  uint64_t connection_;
+  std::shared_ptr<MemoryBeamState> m_state;
+  int m_end;  // 0 = the sender's end, 1 = the receiver's end
+  uint64_t m_connection;
 };
 
 class MemoryListener : public IBeamListener {
  public:
-  explicit MemoryListener(std::shared_ptr<MemoryBeamState> state) : state_(std::move(state)) {}
+  explicit MemoryListener(std::shared_ptr<MemoryBeamState> state) : m_state(std::move(state)) {}
   ~MemoryListener() override {
-    std::lock_guard lock(state_->mutex);
-    state_->listening = false;
+    std::lock_guard lock(m_state->mutex);
+    m_state->listening = false;
   }
   MemoryListener(const MemoryListener&) = delete;
   MemoryListener& operator=(const MemoryListener&) = delete;
 
   std::unique_ptr<IBeamSocket> Accept() override {
-    std::lock_guard lock(state_->mutex);
-    if (!state_->pending) {
+    std::lock_guard lock(m_state->mutex);
+    if (!m_state->pending) {
       return nullptr;
     }
-    state_->pending = false;
-    return std::make_unique<MemoryBeamSocket>(state_, 1, state_->connection);
+    m_state->pending = false;
+    return std::make_unique<MemoryBeamSocket>(m_state, 1, m_state->connection);
   }
 
  private:
-  std::shared_ptr<MemoryBeamState> state_;
+  std::shared_ptr<MemoryBeamState> m_state;
 };
 
 class MemoryConnector : public IBeamConnector {
  public:
-  explicit MemoryConnector(std::shared_ptr<MemoryBeamState> state) : state_(std::move(state)) {}
+  explicit MemoryConnector(std::shared_ptr<MemoryBeamState> state) : m_state(std::move(state)) {}
 
   Probe Discover() override {
-    std::lock_guard lock(state_->mutex);
-    return state_->listening && !state_->pending ? Probe::kFound : Probe::kNone;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->listening && !m_state->pending ? Probe::kFound : Probe::kNone;
   }
 
   std::unique_ptr<IBeamSocket> Connect() override {
-    std::lock_guard lock(state_->mutex);
-    if (!state_->listening || state_->pending) {
+    std::lock_guard lock(m_state->mutex);
+    if (!m_state->listening || m_state->pending) {
       return nullptr;
     }
     // A fresh connection: the limits set for it stay, the traffic of an earlier one goes.
-    ++state_->connection;
-    state_->pending = true;
-    state_->broken = false;
-    state_->closed[0] = state_->closed[1] = false;
-    for (auto& lane : state_->lanes) {
+    ++m_state->connection;
+    m_state->pending = true;
+    m_state->broken = false;
+    m_state->closed[0] = m_state->closed[1] = false;
+    for (auto& lane : m_state->lanes) {
       lane.bytes.clear();
       lane.delivered = 0;
     }
-    return std::make_unique<MemoryBeamSocket>(state_, 0, state_->connection);
+    return std::make_unique<MemoryBeamSocket>(m_state, 0, m_state->connection);
   }
 
  private:
-  std::shared_ptr<MemoryBeamState> state_;
+  std::shared_ptr<MemoryBeamState> m_state;
 };
 
 }  // namespace
 
-MemoryBeamTransport::MemoryBeamTransport() : state_(std::make_shared<MemoryBeamState>()) {}
+MemoryBeamTransport::MemoryBeamTransport() : m_state(std::make_shared<MemoryBeamState>()) {}
 
 MemoryBeamTransport::~MemoryBeamTransport() = default;
 
 std::unique_ptr<IBeamConnector> MemoryBeamTransport::CreateConnector() {
-  return std::make_unique<MemoryConnector>(state_);
+  return std::make_unique<MemoryConnector>(m_state);
 }
 
 std::unique_ptr<IBeamListener> MemoryBeamTransport::Listen() {
-  std::lock_guard lock(state_->mutex);
-  if (state_->listening) {
+  std::lock_guard lock(m_state->mutex);
+  if (m_state->listening) {
     return nullptr;  // the service address is taken
   }
-  state_->listening = true;
-  return std::make_unique<MemoryListener>(state_);
+  m_state->listening = true;
+  return std::make_unique<MemoryListener>(m_state);
 }
 
 void MemoryBeamTransport::CutAfter(Direction direction, uint64_t bytes) {
-  std::lock_guard lock(state_->mutex);
-  state_->lanes[static_cast<int>(direction)].cutAfter = bytes;
+  std::lock_guard lock(m_state->mutex);
+  m_state->lanes[static_cast<int>(direction)].cutAfter = bytes;
 }
 
 void MemoryBeamTransport::StallAfter(Direction direction, uint64_t bytes) {
-  std::lock_guard lock(state_->mutex);
-  state_->lanes[static_cast<int>(direction)].stallAfter = bytes;
+  std::lock_guard lock(m_state->mutex);
+  m_state->lanes[static_cast<int>(direction)].stallAfter = bytes;
 }
 
 void MemoryBeamTransport::SetChunkLimit(size_t bytes) {
-  std::lock_guard lock(state_->mutex);
-  state_->chunkLimit = bytes;
+  std::lock_guard lock(m_state->mutex);
+  m_state->chunkLimit = bytes;
 }
 
 void MemoryBeamTransport::Cut() {
-  std::lock_guard lock(state_->mutex);
-  state_->broken = true;
-  state_->changed.notify_all();
+  std::lock_guard lock(m_state->mutex);
+  m_state->broken = true;
+  m_state->changed.notify_all();
 }
 
 bool MemoryBeamTransport::IsListening() const {
-  std::lock_guard lock(state_->mutex);
-  return state_->listening;
+  std::lock_guard lock(m_state->mutex);
+  return m_state->listening;
 }
 
 bool MemoryBeamTransport::IsCut() const {
-  std::lock_guard lock(state_->mutex);
-  return state_->broken;
+  std::lock_guard lock(m_state->mutex);
+  return m_state->broken;
 }
 
 uint64_t MemoryBeamTransport::Delivered(Direction direction) const {
-  std::lock_guard lock(state_->mutex);
-  return state_->lanes[static_cast<int>(direction)].delivered;
+  std::lock_guard lock(m_state->mutex);
+  return m_state->lanes[static_cast<int>(direction)].delivered;
 }
 
 }  // namespace platform

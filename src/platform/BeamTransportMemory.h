@@ -45,7 +45,7 @@ class MemoryBeamTransport : public IBeamTransport {
   uint64_t Delivered(Direction direction) const;
 
  private:
-  std::shared_ptr<detail::MemoryBeamState> state_;
+  std::shared_ptr<detail::MemoryBeamState> m_state;
 };
 
 }  // namespace platform

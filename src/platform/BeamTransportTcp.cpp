@@ -68,12 +68,12 @@ bool WaitReady(int fd, short events, int waitMs) {
 
 class TcpSocket : public IBeamSocket {
  public:
-  explicit TcpSocket(int fd) : fd_(fd) {
+  explicit TcpSocket(int fd) : m_fd(fd) {
     // Every record waits for its acknowledgement: small segments must leave at once.
     const int on = 1;
-    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   }
-  ~TcpSocket() override { CloseFd(fd_); }
+  ~TcpSocket() override { CloseFd(m_fd); }
   TcpSocket(const TcpSocket&) = delete;
   TcpSocket& operator=(const TcpSocket&) = delete;
 
@@ -81,10 +81,10 @@ class TcpSocket : public IBeamSocket {
     if (length == 0) {
       return 0;
     }
-    if (!WaitReady(fd_, POLLOUT, waitMs)) {
+    if (!WaitReady(m_fd, POLLOUT, waitMs)) {
       return 0;
     }
-    const ssize_t sent = ::send(fd_, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t sent = ::send(m_fd, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
       return sent;
     }
@@ -95,10 +95,10 @@ class TcpSocket : public IBeamSocket {
     if (length == 0) {
       return 0;
     }
-    if (!WaitReady(fd_, POLLIN, waitMs)) {
+    if (!WaitReady(m_fd, POLLIN, waitMs)) {
       return 0;
     }
-    const ssize_t received = ::recv(fd_, data, length, MSG_DONTWAIT);
+    const ssize_t received = ::recv(m_fd, data, length, MSG_DONTWAIT);
     if (received > 0) {
       return received;
     }
@@ -107,23 +107,23 @@ class TcpSocket : public IBeamSocket {
   }
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 class TcpListener : public IBeamListener {
  public:
-  explicit TcpListener(int fd) : fd_(fd) {}
-  ~TcpListener() override { CloseFd(fd_); }
+  explicit TcpListener(int fd) : m_fd(fd) {}
+  ~TcpListener() override { CloseFd(m_fd); }
   TcpListener(const TcpListener&) = delete;
   TcpListener& operator=(const TcpListener&) = delete;
 
   std::unique_ptr<IBeamSocket> Accept() override {
-    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = ::accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     return fd < 0 ? nullptr : std::make_unique<TcpSocket>(fd);
   }
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 // Discovery starts a non-blocking connect to every peer that has none under way and then looks,
@@ -131,74 +131,74 @@ class TcpListener : public IBeamListener {
 // it is kept and becomes the connection, so the receiver sees exactly one connection.
 class TcpConnector : public IBeamConnector {
  public:
-  explicit TcpConnector(std::vector<Endpoint> peers) : peers_(std::move(peers)) {
-    fds_.assign(peers_.size(), -1);
+  explicit TcpConnector(std::vector<Endpoint> peers) : m_peers(std::move(peers)) {
+    m_fds.assign(m_peers.size(), -1);
   }
   ~TcpConnector() override {
-    for (int& fd : fds_) {
+    for (int& fd : m_fds) {
       CloseFd(fd);
     }
-    CloseFd(found_);
+    CloseFd(m_found);
   }
   TcpConnector(const TcpConnector&) = delete;
   TcpConnector& operator=(const TcpConnector&) = delete;
 
   Probe Discover() override {
-    if (found_ >= 0) {
+    if (m_found >= 0) {
       return Probe::kFound;
     }
-    for (size_t i = 0; i < peers_.size(); ++i) {
-      if (fds_[i] >= 0) {
+    for (size_t i = 0; i < m_peers.size(); ++i) {
+      if (m_fds[i] >= 0) {
         continue;
       }
-      fds_[i] = OpenStreamSocket(peers_[i].family);
-      if (fds_[i] < 0) {
+      m_fds[i] = OpenStreamSocket(m_peers[i].family);
+      if (m_fds[i] < 0) {
         return Probe::kFailed;
       }
-      const auto* address = reinterpret_cast<const sockaddr*>(&peers_[i].address);
-      if (::connect(fds_[i], address, peers_[i].length) == 0) {
+      const auto* address = reinterpret_cast<const sockaddr*>(&m_peers[i].address);
+      if (::connect(m_fds[i], address, m_peers[i].length) == 0) {
         return Keep(i);
       }
       if (errno != EINPROGRESS) {
-        CloseFd(fds_[i]);  // refused or unreachable: asked again next round
+        CloseFd(m_fds[i]);  // refused or unreachable: asked again next round
       }
     }
-    for (size_t i = 0; i < peers_.size(); ++i) {
-      if (fds_[i] < 0 || !WaitReady(fds_[i], POLLOUT, 0)) {
+    for (size_t i = 0; i < m_peers.size(); ++i) {
+      if (m_fds[i] < 0 || !WaitReady(m_fds[i], POLLOUT, 0)) {
         continue;
       }
       int error = 0;
       socklen_t size = sizeof error;
-      if (::getsockopt(fds_[i], SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0) {
+      if (::getsockopt(m_fds[i], SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0) {
         return Keep(i);
       }
-      CloseFd(fds_[i]);
+      CloseFd(m_fds[i]);
     }
     return Probe::kNone;
   }
 
   std::unique_ptr<IBeamSocket> Connect() override {
-    if (found_ < 0) {
+    if (m_found < 0) {
       return nullptr;
     }
-    const int fd = found_;
-    found_ = -1;
+    const int fd = m_found;
+    m_found = -1;
     return std::make_unique<TcpSocket>(fd);
   }
 
  private:
   Probe Keep(size_t index) {
-    found_ = fds_[index];
-    fds_[index] = -1;
-    for (int& fd : fds_) {
+    m_found = m_fds[index];
+    m_fds[index] = -1;
+    for (int& fd : m_fds) {
       CloseFd(fd);
     }
     return Probe::kFound;
   }
 
-  std::vector<Endpoint> peers_;
-  std::vector<int> fds_;
-  int found_ = -1;
+  std::vector<Endpoint> m_peers;
+  std::vector<int> m_fds;
+  int m_found = -1;
 };
 
 }  // namespace
@@ -261,11 +261,11 @@ TcpBeamSettings TcpBeamSettings::FromRegistry() {
   return settings;
 }
 
-TcpBeamTransport::TcpBeamTransport(TcpBeamSettings settings) : settings_(std::move(settings)) {}
+TcpBeamTransport::TcpBeamTransport(TcpBeamSettings settings) : m_settings(std::move(settings)) {}
 
 std::unique_ptr<IBeamConnector> TcpBeamTransport::CreateConnector() {
   std::vector<Endpoint> peers;
-  for (const BeamAddress& peer : settings_.peers) {
+  for (const BeamAddress& peer : m_settings.peers) {
     Endpoint endpoint;
     if (Resolve(peer, false, endpoint)) {
       peers.push_back(endpoint);
@@ -279,7 +279,7 @@ std::unique_ptr<IBeamConnector> TcpBeamTransport::CreateConnector() {
 
 std::unique_ptr<IBeamListener> TcpBeamTransport::Listen() {
   Endpoint endpoint;
-  if (!Resolve(settings_.listen, true, endpoint)) {
+  if (!Resolve(m_settings.listen, true, endpoint)) {
     return nullptr;
   }
   int fd = OpenStreamSocket(endpoint.family);
@@ -299,7 +299,7 @@ std::unique_ptr<IBeamListener> TcpBeamTransport::Listen() {
     const uint16_t port = bound.ss_family == AF_INET6
                               ? reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_port
                               : reinterpret_cast<const sockaddr_in*>(&bound)->sin_port;
-    listeningPort_.store(ntohs(port));
+    m_listeningPort.store(ntohs(port));
   }
   return std::make_unique<TcpListener>(fd);
 }

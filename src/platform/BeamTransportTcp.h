@@ -56,12 +56,12 @@ class TcpBeamTransport : public IBeamTransport {
 
   // The port that the most recent listener is bound to (the chosen one when the settings say 0);
   // 0 before the first successful Listen.
-  uint16_t ListeningPort() const { return listeningPort_.load(); }
-  const TcpBeamSettings& Settings() const { return settings_; }
+  uint16_t ListeningPort() const { return m_listeningPort.load(); }
+  const TcpBeamSettings& Settings() const { return m_settings; }
 
  private:
-  TcpBeamSettings settings_;
-  std::atomic<uint16_t> listeningPort_{0};
+  TcpBeamSettings m_settings;
+  std::atomic<uint16_t> m_listeningPort{0};
 };
 
 }  // namespace platform

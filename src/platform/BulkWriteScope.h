@@ -20,8 +20,8 @@ class BulkWriteScope {
   BulkWriteScope& operator=(const BulkWriteScope&) = delete;
 
  private:
-  ::sqlite3* db_ = nullptr;
-  int64_t usual_ = 0;
+  ::sqlite3* m_db = nullptr;
+  int64_t m_usual = 0;
 };
 
 }  // namespace platform

@@ -70,32 +70,32 @@ bool HoldsData(const QString& path) {
 class FolderLock {
  public:
   FolderLock(const QString& folder, bool exclusive)
-      : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (fd_ >= 0) {
-      while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
+      : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (m_fd >= 0) {
+      while (::flock(m_fd, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
       }
     }
   }
   ~FolderLock() {
-    if (fd_ >= 0) {
-      ::close(fd_);
+    if (m_fd >= 0) {
+      ::close(m_fd);
     }
   }
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 }  // namespace
 
-Device::Device(const QString& folder) : folder_(QDir(folder).absolutePath()) {}
+Device::Device(const QString& folder) : m_folder(QDir(folder).absolutePath()) {}
 
 Device::~Device() {
   // Statements prepared for the connection's lifetime (the property database caches them) would
   // keep it open as a zombie; finalize them so that it really closes.
-  for (sqlite3* db : {objectStore_, registry_}) {
+  for (sqlite3* db : {m_objectStore, m_registry}) {
     if (db) {
       while (sqlite3_stmt* statement = sqlite3_next_stmt(db, nullptr)) {
         sqlite3_finalize(statement);
@@ -114,7 +114,7 @@ Device::~Device() {
 bool Device::Prepare(QString* error) {
   for (const QString& sub : {QString(), QStringLiteral("windows"), QStringLiteral("spool"),
                              QStringLiteral("extensions")}) {
-    const QString path = sub.isEmpty() ? folder_ : PathOf(sub);
+    const QString path = sub.isEmpty() ? m_folder : PathOf(sub);
     if (!QDir().mkpath(path)) {
       if (error) {
         *error = QStringLiteral("cannot create the device folder %1").arg(path);
@@ -127,15 +127,15 @@ bool Device::Prepare(QString* error) {
 }
 
 QString Device::PathOf(const QString& relative) const {
-  return folder_ + QLatin1Char('/') + relative;
+  return m_folder + QLatin1Char('/') + relative;
 }
 
 sqlite3* Device::ObjectStore() {
-  return OpenConnection(kObjectStoreFile, objectStore_);
+  return OpenConnection(kObjectStoreFile, m_objectStore);
 }
 
 sqlite3* Device::Registry() {
-  return OpenConnection(kRegistryFile, registry_);
+  return OpenConnection(kRegistryFile, m_registry);
 }
 
 // A device folder that has been used must never be taken for a new one: a database file lost or
@@ -146,10 +146,10 @@ sqlite3* Device::Registry() {
 // found: a missing or empty database file beside another witness is damage, reported with its
 // name. A folder with no witness at all is new; it is given all three before it is used.
 bool Device::EnsureInitialised() {
-  if (initialised_ || initialising_) {
+  if (m_initialised || m_initialising) {
     return true;
   }
-  const FolderLock lock(folder_, !readOnly_);
+  const FolderLock lock(m_folder, !m_readOnly);
   const char* const files[] = {kObjectStoreFile, kRegistryFile};
   const bool marked = QFileInfo::exists(PathOf(QString::fromLatin1(kInitialisedFile)));
   int holding = 0;
@@ -170,15 +170,15 @@ bool Device::EnsureInitialised() {
       }
     }
   }
-  if (readOnly_ || (marked && holding == 2)) {
-    initialised_ = marked;
+  if (m_readOnly || (marked && holding == 2)) {
+    m_initialised = marked;
     return true;
   }
   // A new folder, or one used by an earlier version (which wrote no mark): both files are opened,
   // which gives each its first page, and then the mark is written.
-  initialising_ = true;
+  m_initialising = true;
   const bool opened = ObjectStore() != nullptr && Registry() != nullptr;
-  initialising_ = false;
+  m_initialising = false;
   if (!opened) {
     return false;
   }
@@ -191,7 +191,7 @@ bool Device::EnsureInitialised() {
     ReportOpenFailure(kInitialisedFile, SQLITE_CANTOPEN, error);
     return false;
   }
-  initialised_ = true;
+  m_initialised = true;
   return true;
 }
 
@@ -200,7 +200,7 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
     return slot;
   }
   const QString path = PathOf(QString::fromLatin1(file));
-  if (!readOnly_) {
+  if (!m_readOnly) {
     QString error;
     if (!Prepare(&error)) {
       ReportOpenFailure(file, SQLITE_CANTOPEN, error);
@@ -215,19 +215,19 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
     return slot;
   }
   // Read-only, a file that is not there has nothing to read: no failure, and no file is made.
-  if (readOnly_ && !QFileInfo::exists(path)) {
+  if (m_readOnly && !QFileInfo::exists(path)) {
     return nullptr;
   }
   if (!CheckFileKind(path, file)) {
     return nullptr;
   }
   // The WAL and shared-memory files take the main file's permissions, so 0600 here covers them.
-  if (!readOnly_ && !EnsurePrivateFile(path)) {
+  if (!m_readOnly && !EnsurePrivateFile(path)) {
     ReportOpenFailure(file, SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(errno)));
     return nullptr;
   }
-  const int flags = SQLITE_OPEN_NOMUTEX |
-                    (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  const int flags = SQLITE_OPEN_NOMUTEX | (m_readOnly ? SQLITE_OPEN_READONLY
+                                                      : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
@@ -238,10 +238,10 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   // Read-only, the file keeps the journal mode it has; query_only refuses every change even
   // where the file itself could be written.
-  const bool ready = readOnly_ ? Execute(db, "PRAGMA query_only=1")
-                               : Execute(db, "PRAGMA journal_mode=WAL") &&
-                                     Execute(db, "PRAGMA synchronous=FULL") &&
-                                     Execute(db, "PRAGMA foreign_keys=ON");
+  const bool ready = m_readOnly ? Execute(db, "PRAGMA query_only=1")
+                                : Execute(db, "PRAGMA journal_mode=WAL") &&
+                                      Execute(db, "PRAGMA synchronous=FULL") &&
+                                      Execute(db, "PRAGMA foreign_keys=ON");
   if (!ready) {
     sqlite3_close_v2(db);
     return nullptr;
@@ -251,8 +251,8 @@ sqlite3* Device::OpenConnection(const char* file, sqlite3*& slot) {
 }
 
 void Device::NoteDamage(const StoreError& error) {
-  if (!damage_.Failed()) {
-    damage_ = error;
+  if (!m_damage.Failed()) {
+    m_damage = error;
   }
 }
 
@@ -291,12 +291,12 @@ QString Device::ResolveFolder(const QString& fromCommandLine) {
   return dataHome + QStringLiteral("/ovelin/device");
 }
 
-DeviceScope::DeviceScope(Device& device) : previous_(tCurrent) {
+DeviceScope::DeviceScope(Device& device) : m_previous(tCurrent) {
   tCurrent = &device;
 }
 
 DeviceScope::~DeviceScope() {
-  tCurrent = previous_;
+  tCurrent = m_previous;
 }
 
 bool EnsurePrivateFile(const QString& path) {

@@ -25,7 +25,7 @@ class Device {
   // Creates the folder and its subfolders; false with a reason when that fails.
   bool Prepare(QString* error = nullptr);
 
-  const QString& Folder() const { return folder_; }
+  const QString& Folder() const { return m_folder; }
   QString PathOf(const QString& relative) const;
 
   // Open SQLite connections to the device's two files, opened on first use. nullptr on failure,
@@ -35,15 +35,15 @@ class Device {
 
   // Uses the device's files for reading only: nothing is created or written, every change fails.
   // For a device found damaged, whose data should still be looked at. Set before the first use.
-  void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
-  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+  bool ReadOnly() const { return m_readOnly; }
 
   // The first damage met on the device's files while this object lives: a corrupt or
   // not-a-database answer of any statement, or a failed full check. From then on every change is
   // refused (see ChangesAllowed), because a write that went on past damage would build on what
   // was misread.
   void NoteDamage(const StoreError& error);
-  const StoreError& Damage() const { return damage_; }
+  const StoreError& Damage() const { return m_damage; }
 
   // The device of the calling thread.
   static Device* Current();
@@ -61,14 +61,14 @@ class Device {
   sqlite3* OpenConnection(const char* file, sqlite3*& slot);
   bool EnsureInitialised();
 
-  StoreError damage_;
-  bool initialised_ = false;
-  bool initialising_ = false;
+  StoreError m_damage;
+  bool m_initialised = false;
+  bool m_initialising = false;
 
-  QString folder_;
-  sqlite3* objectStore_ = nullptr;
-  sqlite3* registry_ = nullptr;
-  bool readOnly_ = false;
+  QString m_folder;
+  sqlite3* m_objectStore = nullptr;
+  sqlite3* m_registry = nullptr;
+  bool m_readOnly = false;
 };
 
 // Makes a device current for the calling thread for the lifetime of the scope.
@@ -80,7 +80,7 @@ class DeviceScope {
   DeviceScope& operator=(const DeviceScope&) = delete;
 
  private:
-  Device* previous_;
+  Device* m_previous;
 };
 
 // Whether the current device may be changed: false, reported with the damage named, once damage

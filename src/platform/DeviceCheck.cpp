@@ -21,7 +21,7 @@ constexpr int kMaxIntegrityLines = 10;
 class Query : public SqliteStatement {
  public:
   Query(sqlite3* db, const std::string& sql) : SqliteStatement(Prepare(db, sql)) {}
-  ~Query() { sqlite3_finalize(statement_); }
+  ~Query() { sqlite3_finalize(m_statement); }
   Query(const Query&) = delete;
   Query& operator=(const Query&) = delete;
 

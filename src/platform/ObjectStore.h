@@ -49,9 +49,9 @@ class Statement : public SqliteStatement {
   Statement(Connection& connection, const std::string& sql)
       : SqliteStatement(connection.Prepare(sql)) {}
   ~Statement() {
-    if (statement_) {
-      sqlite3_reset(statement_);
-      sqlite3_clear_bindings(statement_);
+    if (m_statement) {
+      sqlite3_reset(m_statement);
+      sqlite3_clear_bindings(m_statement);
     }
   }
   Statement(const Statement&) = delete;
@@ -73,15 +73,15 @@ class Transaction {
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
 
-  bool Active() const { return active_; }
+  bool Active() const { return m_active; }
   bool Commit();
 
  private:
   void Rollback();
 
-  Connection& connection_;
-  bool nested_;
-  bool active_ = false;
+  Connection& m_connection;
+  bool m_nested;
+  bool m_active = false;
 };
 
 // A read over several statements that must see one state of the file.
@@ -93,8 +93,8 @@ class ReadTransaction {
   ReadTransaction& operator=(const ReadTransaction&) = delete;
 
  private:
-  Connection& connection_;
-  bool own_;
+  Connection& m_connection;
+  bool m_own;
 };
 
 // ---- Tables -----------------------------------------------------------------------------------

@@ -167,50 +167,50 @@ bool ExecuteScript(sqlite3* db, const std::string& sql) {
 }
 
 Transaction::Transaction(Connection& connection)
-    : connection_(connection), nested_(sqlite3_get_autocommit(connection.db) == 0) {
-  active_ =
-      ChangesAllowed() && Execute(connection_, nested_ ? "SAVEPOINT ov_change" : "BEGIN IMMEDIATE");
+    : m_connection(connection), m_nested(sqlite3_get_autocommit(connection.db) == 0) {
+  m_active = ChangesAllowed() &&
+             Execute(m_connection, m_nested ? "SAVEPOINT ov_change" : "BEGIN IMMEDIATE");
 }
 
 bool Transaction::Commit() {
-  if (!active_) {
+  if (!m_active) {
     return false;
   }
   if (!ChangesAllowed()) {
     Rollback();
     return false;
   }
-  if (!Execute(connection_, nested_ ? "RELEASE ov_change" : "COMMIT")) {
+  if (!Execute(m_connection, m_nested ? "RELEASE ov_change" : "COMMIT")) {
     Rollback();
     return false;
   }
-  active_ = false;
+  m_active = false;
   return true;
 }
 
 void Transaction::Rollback() {
-  if (!active_) {
+  if (!m_active) {
     return;
   }
-  active_ = false;
-  if (nested_) {
-    Execute(connection_, "ROLLBACK TO ov_change");
-    Execute(connection_, "RELEASE ov_change");
-  } else if (sqlite3_get_autocommit(connection_.db) == 0) {
-    Execute(connection_, "ROLLBACK");
+  m_active = false;
+  if (m_nested) {
+    Execute(m_connection, "ROLLBACK TO ov_change");
+    Execute(m_connection, "RELEASE ov_change");
+  } else if (sqlite3_get_autocommit(m_connection.db) == 0) {
+    Execute(m_connection, "ROLLBACK");
   }
 }
 
 ReadTransaction::ReadTransaction(Connection& connection)
-    : connection_(connection), own_(sqlite3_get_autocommit(connection.db) != 0) {
-  if (own_) {
-    own_ = Execute(connection_, "BEGIN");
+    : m_connection(connection), m_own(sqlite3_get_autocommit(connection.db) != 0) {
+  if (m_own) {
+    m_own = Execute(m_connection, "BEGIN");
   }
 }
 
 ReadTransaction::~ReadTransaction() {
-  if (own_ && sqlite3_get_autocommit(connection_.db) == 0) {
-    Execute(connection_, "COMMIT");
+  if (m_own && sqlite3_get_autocommit(m_connection.db) == 0) {
+    Execute(m_connection, "COMMIT");
   }
 }
 

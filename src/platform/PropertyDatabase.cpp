@@ -80,7 +80,7 @@ bool WriteProperties(Connection& connection, int64_t volume, RecordId id,
 // ---- Record and PropertyDatabase --------------------------------------------------------------
 
 const Property* Record::Find(PropId id) const {
-  for (const Property& property : properties_) {
+  for (const Property& property : m_properties) {
     if (property.id == id && !property.notFound) {
       return &property;
     }
@@ -89,10 +89,10 @@ const Property* Record::Find(PropId id) const {
 }
 
 PropertyDatabase::FailureWatch::FailureWatch(StoreError& slot)
-    : slot_(slot), start_(StoreFailureCount()) {}
+    : m_slot(slot), m_start(StoreFailureCount()) {}
 
 PropertyDatabase::FailureWatch::~FailureWatch() {
-  slot_ = StoreFailureCount() != start_ ? LastStoreFailure() : StoreError{};
+  m_slot = StoreFailureCount() != m_start ? LastStoreFailure() : StoreError{};
 }
 
 PropertyDatabase::~PropertyDatabase() {
@@ -175,7 +175,7 @@ std::vector<QString> PropertyDatabase::Names() {
 
 bool PropertyDatabase::Open(const QString& name, int sortIndex) {
   Close();
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   Connection* connection = Acquire();
   if (!connection || sortIndex < 0) {
     return false;
@@ -184,44 +184,44 @@ bool PropertyDatabase::Open(const QString& name, int sortIndex) {
   if (!info || static_cast<size_t>(sortIndex) >= info->sortProperties.size()) {
     return false;
   }
-  name_ = info->name;
-  volume_ = info->number;
-  sortIndex_ = sortIndex;
-  keyCaseInsensitive_ = info->firstOrderCaseInsensitive;
-  orderCaseInsensitive_ =
+  m_name = info->name;
+  m_volume = info->number;
+  m_sortIndex = sortIndex;
+  m_keyCaseInsensitive = info->firstOrderCaseInsensitive;
+  m_orderCaseInsensitive =
       sortIndex == 0 ? info->firstOrderCaseInsensitive : info->secondOrderCaseInsensitive;
   return true;
 }
 
 void PropertyDatabase::Close() {
-  name_.clear();
-  volume_ = 0;
-  sortIndex_ = 0;
-  currentId_ = 0;
-  currentKey_.clear();
+  m_name.clear();
+  m_volume = 0;
+  m_sortIndex = 0;
+  m_currentId = 0;
+  m_currentKey.clear();
 }
 
 RecordId PropertyDatabase::Seek(int kind, const QString& key, RecordId id) {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   if (!IsOpen()) {
     return 0;
   }
   const auto seekKind = static_cast<SeekKind>(kind);
   const bool step = seekKind == kNext || seekKind == kPrevious;
-  if (step && currentId_ == 0) {
+  if (step && m_currentId == 0) {
     return 0;  // no position to move on from
   }
   Connection* connection = Acquire();
   if (!connection) {
     return 0;
   }
-  Statement seek(*connection, SeekSql(volume_, sortIndex_, seekKind));
+  Statement seek(*connection, SeekSql(m_volume, m_sortIndex, seekKind));
   const SeekBindings binds = BindingsOf(seekKind);
   if (binds.key) {
-    seek.Bind(1, step ? currentKey_ : key);
+    seek.Bind(1, step ? m_currentKey : key);
   }
   if (binds.id) {
-    seek.Bind(2, int64_t{seekKind == kById ? id : currentId_});
+    seek.Bind(2, int64_t{seekKind == kById ? id : m_currentId});
   }
   if (!step) {
     return MoveToRow(seek);
@@ -236,23 +236,23 @@ RecordId PropertyDatabase::Seek(int kind, const QString& key, RecordId id) {
     ReportStoreFailure({SQLITE_CORRUPT, QString::fromLatin1(Device::kObjectStoreFile),
                         QStringLiteral("the order of %1 is damaged: the step from record %2 "
                                        "does not move on")
-                            .arg(name_)
-                            .arg(currentId_)});
+                            .arg(m_name)
+                            .arg(m_currentId)});
     return 0;
   }
   return MoveTo(reached);
 }
 
 bool PropertyDatabase::Advances(const Position& reached, bool forward) const {
-  int order = object_store::CompareKeys(reached.key, currentKey_, orderCaseInsensitive_);
+  int order = object_store::CompareKeys(reached.key, m_currentKey, m_orderCaseInsensitive);
   if (order == 0) {
-    order = reached.id < currentId_ ? -1 : (reached.id > currentId_ ? 1 : 0);
+    order = reached.id < m_currentId ? -1 : (reached.id > m_currentId ? 1 : 0);
   }
   return forward ? order > 0 : order < 0;
 }
 
 RecordId PropertyDatabase::SeekMatch(const QString& key, const std::vector<Property>& values) {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   std::vector<PropId> properties;
   for (const Property& value : values) {
     properties.push_back(value.id);
@@ -264,7 +264,7 @@ RecordId PropertyDatabase::SeekMatch(const QString& key, const std::vector<Prope
     return 0;
   }
   Statement seek(*connection,
-                 MatchSeekSql(volume_, sortIndex_, properties, index == MatchIndexState::kReady));
+                 MatchSeekSql(m_volume, m_sortIndex, properties, index == MatchIndexState::kReady));
   seek.Bind(1, key);
   for (size_t i = 0; i < values.size(); ++i) {
     seek.Bind(static_cast<int>(i) + 2, values[i].value);
@@ -274,14 +274,14 @@ RecordId PropertyDatabase::SeekMatch(const QString& key, const std::vector<Prope
 
 RecordId PropertyDatabase::SeekIncomplete(const QString& key, const std::vector<PropId>& properties,
                                           RecordId after) {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   Connection* connection = IsOpen() && !properties.empty() ? Acquire() : nullptr;
   const MatchIndexState index = connection ? EnsureMatchIndex(*connection, VolumeOpen(), properties)
                                            : MatchIndexState::kFailed;
   if (index == MatchIndexState::kFailed) {
     return 0;
   }
-  Statement seek(*connection, IncompleteSeekSql(volume_, sortIndex_, properties,
+  Statement seek(*connection, IncompleteSeekSql(m_volume, m_sortIndex, properties,
                                                 index == MatchIndexState::kReady));
   seek.Bind(1, key);
   seek.Bind(2, int64_t{after});
@@ -290,9 +290,9 @@ RecordId PropertyDatabase::SeekIncomplete(const QString& key, const std::vector<
 
 VolumeInfo PropertyDatabase::VolumeOpen() const {
   VolumeInfo info;
-  info.number = volume_;
-  info.name = name_;
-  info.firstOrderCaseInsensitive = keyCaseInsensitive_;
+  info.number = m_volume;
+  info.name = m_name;
+  info.firstOrderCaseInsensitive = m_keyCaseInsensitive;
   return info;
 }
 
@@ -307,9 +307,9 @@ RecordId PropertyDatabase::MoveTo(const std::optional<Position>& position) {
   if (!position) {
     return 0;
   }
-  currentKey_ = position->key;
-  currentId_ = position->id;
-  return currentId_;
+  m_currentKey = position->key;
+  m_currentId = position->id;
+  return m_currentId;
 }
 
 RecordId PropertyDatabase::SeekFirst() {
@@ -338,17 +338,17 @@ RecordId PropertyDatabase::SeekLastLessThan(const QString& key) {
 }
 
 bool PropertyDatabase::Read(Record& out) {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   out.Clear();
-  Connection* connection = IsOpen() && currentId_ != 0 ? Acquire() : nullptr;
+  Connection* connection = IsOpen() && m_currentId != 0 ? Acquire() : nullptr;
   if (!connection) {
     return false;
   }
   // One statement, so one snapshot: a row for the record even when it has no property.
-  Statement read(*connection, "SELECT p.pid, p.val FROM " + RecTable(volume_) + " r LEFT JOIN " +
-                                  PropTable(volume_) +
+  Statement read(*connection, "SELECT p.pid, p.val FROM " + RecTable(m_volume) + " r LEFT JOIN " +
+                                  PropTable(m_volume) +
                                   " p ON p.rec = r.id WHERE r.id = ?1 ORDER BY p.pid");
-  read.Bind(1, int64_t{currentId_});
+  read.Bind(1, int64_t{m_currentId});
   bool found = false;
   int rc = read.Step();
   for (; rc == SQLITE_ROW; rc = read.Step()) {
@@ -365,25 +365,25 @@ bool PropertyDatabase::Read(Record& out) {
 }
 
 bool PropertyDatabase::Read(Record& out, const std::vector<PropId>& properties) {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   out.Clear();
-  Connection* connection = IsOpen() && currentId_ != 0 ? Acquire() : nullptr;
+  Connection* connection = IsOpen() && m_currentId != 0 ? Acquire() : nullptr;
   if (!connection) {
     return false;
   }
   ReadTransaction snapshot(*connection);
   {
-    Statement exists(*connection, "SELECT 1 FROM " + RecTable(volume_) + " WHERE id = ?1");
-    exists.Bind(1, int64_t{currentId_});
+    Statement exists(*connection, "SELECT 1 FROM " + RecTable(m_volume) + " WHERE id = ?1");
+    exists.Bind(1, int64_t{m_currentId});
     if (exists.Step() != SQLITE_ROW) {
       return false;  // the record is gone
     }
   }
   Statement read(*connection,
-                 "SELECT val FROM " + PropTable(volume_) + " WHERE rec = ?1 AND pid = ?2");
+                 "SELECT val FROM " + PropTable(m_volume) + " WHERE rec = ?1 AND pid = ?2");
   for (const PropId pid : properties) {
     read.Reset();
-    read.Bind(1, int64_t{currentId_});
+    read.Bind(1, int64_t{m_currentId});
     read.Bind(2, int64_t{pid});
     const int rc = read.Step();
     if (rc == SQLITE_ROW) {
@@ -399,7 +399,7 @@ bool PropertyDatabase::Read(Record& out, const std::vector<PropId>& properties) 
 }
 
 RecordId PropertyDatabase::Add(const Record& record) {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   Connection* connection = IsOpen() ? Acquire() : nullptr;
   if (!connection) {
     return 0;
@@ -412,7 +412,7 @@ RecordId PropertyDatabase::Add(const Record& record) {
   if (!transaction.Active()) {
     return 0;
   }
-  const std::vector<PropId> sortProperties = SortProperties(*connection, volume_);
+  const std::vector<PropId> sortProperties = SortProperties(*connection, m_volume);
   if (sortProperties.empty()) {
     return 0;
   }
@@ -449,14 +449,14 @@ RecordId PropertyDatabase::Add(const Record& record) {
   };
   Statement insert(*connection,
                    sortProperties.size() == 2
-                       ? "INSERT INTO " + RecTable(volume_) + "(id, k1, k2) VALUES(?1, ?2, ?3)"
-                       : "INSERT INTO " + RecTable(volume_) + "(id, k1) VALUES(?1, ?2)");
+                       ? "INSERT INTO " + RecTable(m_volume) + "(id, k1, k2) VALUES(?1, ?2, ?3)"
+                       : "INSERT INTO " + RecTable(m_volume) + "(id, k1) VALUES(?1, ?2)");
   insert.Bind(1, int64_t{id});
   insert.Bind(2, keyOf(sortProperties[0]));
   if (sortProperties.size() == 2) {
     insert.Bind(3, keyOf(sortProperties[1]));
   }
-  if (!insert.Run() || !WriteProperties(*connection, volume_, id, values) ||
+  if (!insert.Run() || !WriteProperties(*connection, m_volume, id, values) ||
       !transaction.Commit()) {
     return 0;
   }
@@ -464,8 +464,8 @@ RecordId PropertyDatabase::Add(const Record& record) {
 }
 
 bool PropertyDatabase::WriteCurrent(const Record& record) {
-  const FailureWatch watch(lastError_);
-  Connection* connection = IsOpen() && currentId_ != 0 ? Acquire() : nullptr;
+  const FailureWatch watch(m_lastError);
+  Connection* connection = IsOpen() && m_currentId != 0 ? Acquire() : nullptr;
   if (!connection) {
     return false;
   }
@@ -478,16 +478,16 @@ bool PropertyDatabase::WriteCurrent(const Record& record) {
     return false;
   }
   {
-    Statement exists(*connection, "SELECT 1 FROM " + RecTable(volume_) + " WHERE id = ?1");
-    exists.Bind(1, int64_t{currentId_});
+    Statement exists(*connection, "SELECT 1 FROM " + RecTable(m_volume) + " WHERE id = ?1");
+    exists.Bind(1, int64_t{m_currentId});
     if (exists.Step() != SQLITE_ROW) {
       return false;
     }
   }
-  if (!WriteProperties(*connection, volume_, currentId_, values)) {
+  if (!WriteProperties(*connection, m_volume, m_currentId, values)) {
     return false;
   }
-  const std::vector<PropId> sortProperties = SortProperties(*connection, volume_);
+  const std::vector<PropId> sortProperties = SortProperties(*connection, m_volume);
   std::optional<QString> newKey;
   for (size_t i = 0; i < sortProperties.size(); ++i) {
     const auto found = values.find(sortProperties[i]);
@@ -496,13 +496,13 @@ bool PropertyDatabase::WriteCurrent(const Record& record) {
     }
     const std::string column = KeyColumn(static_cast<int>(i));
     Statement update(*connection,
-                     "UPDATE " + RecTable(volume_) + " SET " + column + " = ?1 WHERE id = ?2");
+                     "UPDATE " + RecTable(m_volume) + " SET " + column + " = ?1 WHERE id = ?2");
     update.Bind(1, found->second);
-    update.Bind(2, int64_t{currentId_});
+    update.Bind(2, int64_t{m_currentId});
     if (!update.Run()) {
       return false;
     }
-    if (static_cast<int>(i) == sortIndex_) {
+    if (static_cast<int>(i) == m_sortIndex) {
       newKey = found->second;
     }
   }
@@ -510,13 +510,13 @@ bool PropertyDatabase::WriteCurrent(const Record& record) {
     return false;
   }
   if (newKey) {
-    currentKey_ = *newKey;  // the position follows the record to its new place in the order
+    m_currentKey = *newKey;  // the position follows the record to its new place in the order
   }
   return true;
 }
 
 bool PropertyDatabase::Delete(RecordId id) {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   Connection* connection = IsOpen() && id != 0 ? Acquire() : nullptr;
   if (!connection) {
     return false;
@@ -526,25 +526,25 @@ bool PropertyDatabase::Delete(RecordId id) {
     return false;
   }
   {
-    Statement remove(*connection, "DELETE FROM " + RecTable(volume_) + " WHERE id = ?1");
+    Statement remove(*connection, "DELETE FROM " + RecTable(m_volume) + " WHERE id = ?1");
     remove.Bind(1, int64_t{id});
     if (!remove.Run() || sqlite3_changes(connection->db) != 1) {
       return false;
     }
   }
-  Statement removeProperties(*connection, "DELETE FROM " + PropTable(volume_) + " WHERE rec = ?1");
+  Statement removeProperties(*connection, "DELETE FROM " + PropTable(m_volume) + " WHERE rec = ?1");
   removeProperties.Bind(1, int64_t{id});
   // The position is kept: a later SeekNext or SeekPrevious moves on from where the record stood.
   return removeProperties.Run() && transaction.Commit();
 }
 
 uint32_t PropertyDatabase::RecordCount() {
-  const FailureWatch watch(lastError_);
+  const FailureWatch watch(m_lastError);
   Connection* connection = IsOpen() ? Acquire() : nullptr;
   if (!connection) {
     return 0;
   }
-  Statement count(*connection, "SELECT count(*) FROM " + RecTable(volume_));
+  Statement count(*connection, "SELECT count(*) FROM " + RecTable(m_volume));
   return count.Step() == SQLITE_ROW ? static_cast<uint32_t>(count.Int(0)) : 0;
 }
 
@@ -554,9 +554,10 @@ StoreTransaction::StoreTransaction() {
     return;
   }
   // Inside a transaction of the caller's this one is a savepoint of it.
-  nested_ = sqlite3_get_autocommit(connection->db) == 0;
-  if (ChangesAllowed() && Execute(*connection, nested_ ? "SAVEPOINT ov_task" : "BEGIN IMMEDIATE")) {
-    db_ = connection->db;
+  m_nested = sqlite3_get_autocommit(connection->db) == 0;
+  if (ChangesAllowed() &&
+      Execute(*connection, m_nested ? "SAVEPOINT ov_task" : "BEGIN IMMEDIATE")) {
+    m_db = connection->db;
   }
 }
 
@@ -565,7 +566,7 @@ StoreTransaction::~StoreTransaction() {
 }
 
 bool StoreTransaction::Commit() {
-  if (!db_) {
+  if (!m_db) {
     return false;
   }
   if (!ChangesAllowed()) {
@@ -573,22 +574,22 @@ bool StoreTransaction::Commit() {
     return false;
   }
   const int rc =
-      sqlite3_exec(db_, nested_ ? "RELEASE ov_task" : "COMMIT", nullptr, nullptr, nullptr);
+      sqlite3_exec(m_db, m_nested ? "RELEASE ov_task" : "COMMIT", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
-    ReportSqliteFailure(db_, rc);
+    ReportSqliteFailure(m_db, rc);
     Rollback();
     return false;
   }
-  db_ = nullptr;
+  m_db = nullptr;
   return true;
 }
 
 void StoreTransaction::Rollback() {
-  if (db_ && sqlite3_get_autocommit(db_) == 0) {
-    sqlite3_exec(db_, nested_ ? "ROLLBACK TO ov_task; RELEASE ov_task" : "ROLLBACK", nullptr,
+  if (m_db && sqlite3_get_autocommit(m_db) == 0) {
+    sqlite3_exec(m_db, m_nested ? "ROLLBACK TO ov_task; RELEASE ov_task" : "ROLLBACK", nullptr,
                  nullptr, nullptr);
   }
-  db_ = nullptr;
+  m_db = nullptr;
 }
 
 }  // namespace platform

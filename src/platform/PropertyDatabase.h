@@ -29,17 +29,17 @@ struct Property {
 class Record {
  public:
   Record() = default;
-  Record(std::initializer_list<Property> properties) : properties_(properties) {}
+  Record(std::initializer_list<Property> properties) : m_properties(properties) {}
 
-  void Add(PropId id, const QString& value) { properties_.push_back({id, value, false}); }
-  void Clear() { properties_.clear(); }
+  void Add(PropId id, const QString& value) { m_properties.push_back({id, value, false}); }
+  void Clear() { m_properties.clear(); }
   // The property when the record has it and it is not marked as not found.
   const Property* Find(PropId id) const;
-  const std::vector<Property>& Properties() const { return properties_; }
-  std::vector<Property>& Properties() { return properties_; }
+  const std::vector<Property>& Properties() const { return m_properties; }
+  std::vector<Property>& Properties() { return m_properties; }
 
  private:
-  std::vector<Property> properties_;
+  std::vector<Property> m_properties;
 };
 
 // One sort order of a database: a property, ascending, compared case-insensitively or not.
@@ -76,8 +76,8 @@ class PropertyDatabase {
   // Opens the named database sorted on sort order sortIndex (0 = first); false when missing.
   bool Open(const QString& name, int sortIndex = 0);
   void Close();
-  bool IsOpen() const { return volume_ != 0; }
-  const QString& Name() const { return name_; }
+  bool IsOpen() const { return m_volume != 0; }
+  const QString& Name() const { return m_name; }
 
   RecordId SeekFirst();
   RecordId SeekLast();
@@ -99,7 +99,7 @@ class PropertyDatabase {
   // others); SeekMatch never misses a record that this does not answer.
   RecordId SeekIncomplete(const QString& key, const std::vector<PropId>& properties,
                           RecordId after);
-  RecordId CurrentId() const { return currentId_; }
+  RecordId CurrentId() const { return m_currentId; }
 
   // Reads every property of the current record, in property id order.
   bool Read(Record& out);
@@ -116,7 +116,7 @@ class PropertyDatabase {
   // The failure of the latest operation on this handle, with its cause; none when that operation
   // succeeded or merely found nothing. A seek that answers 0 or a read that answers false has
   // failed only when this says so.
-  const StoreError& LastError() const { return lastError_; }
+  const StoreError& LastError() const { return m_lastError; }
 
  private:
   // Sets the slot, when it goes, to the failure reported meanwhile on this thread, or to none.
@@ -128,8 +128,8 @@ class PropertyDatabase {
     FailureWatch& operator=(const FailureWatch&) = delete;
 
    private:
-    StoreError& slot_;
-    uint64_t start_;
+    StoreError& m_slot;
+    uint64_t m_start;
   };
 
   struct Position {
@@ -145,14 +145,14 @@ class PropertyDatabase {
   bool Advances(const Position& reached, bool forward) const;
   object_store::VolumeInfo VolumeOpen() const;
 
-  QString name_;
-  int64_t volume_ = 0;  // the database's number on the device; 0 = closed
-  int sortIndex_ = 0;
-  bool keyCaseInsensitive_ = true;    // how the first sort order compares
-  bool orderCaseInsensitive_ = true;  // how the sort order opened compares
-  RecordId currentId_ = 0;
-  QString currentKey_;
-  StoreError lastError_;
+  QString m_name;
+  int64_t m_volume = 0;  // the database's number on the device; 0 = closed
+  int m_sortIndex = 0;
+  bool m_keyCaseInsensitive = true;    // how the first sort order compares
+  bool m_orderCaseInsensitive = true;  // how the sort order opened compares
+  RecordId m_currentId = 0;
+  QString m_currentKey;
+  StoreError m_lastError;
 };
 
 // Several changes of the current device's object store as one: every change made while the
@@ -168,15 +168,15 @@ class StoreTransaction {
   StoreTransaction& operator=(const StoreTransaction&) = delete;
 
   // False when the transaction could not begin (reported); changes then stand alone.
-  bool Active() const { return db_ != nullptr; }
+  bool Active() const { return m_db != nullptr; }
   // True when every change is durable; false (reported) when nothing of them is.
   bool Commit();
 
  private:
   void Rollback();
 
-  ::sqlite3* db_ = nullptr;
-  bool nested_ = false;
+  ::sqlite3* m_db = nullptr;
+  bool m_nested = false;
 };
 
 }  // namespace platform

@@ -46,7 +46,7 @@ QString Fold(const QString& text) {
 class Statement : public SqliteStatement {
  public:
   Statement(sqlite3* db, const char* sql) : SqliteStatement(Prepare(db, sql)) {}
-  ~Statement() { sqlite3_finalize(statement_); }
+  ~Statement() { sqlite3_finalize(m_statement); }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
@@ -110,33 +110,33 @@ sqlite3* ReadableConnection() {
 // when it goes without committing. Makes the tables on first use.
 class Change {
  public:
-  explicit Change(sqlite3* db) : db_(db) {
+  explicit Change(sqlite3* db) : m_db(db) {
     // Text in UTF-16 keeps any name unchanged; takes effect only while the file is empty.
-    Execute(db_, "PRAGMA encoding='UTF-16le'");
-    active_ = ChangesAllowed() && Execute(db_, "BEGIN IMMEDIATE") &&
-              Execute(db_,
-                      "CREATE TABLE IF NOT EXISTS reg_keys(hive INTEGER NOT NULL,"
-                      " folded TEXT NOT NULL, path TEXT NOT NULL,"
-                      " PRIMARY KEY(hive, folded)) WITHOUT ROWID;"
-                      "CREATE TABLE IF NOT EXISTS reg_values(hive INTEGER NOT NULL,"
-                      " key TEXT NOT NULL, folded TEXT NOT NULL, name TEXT NOT NULL,"
-                      " type INTEGER NOT NULL, data BLOB NOT NULL,"
-                      " PRIMARY KEY(hive, key, folded)) WITHOUT ROWID;");
+    Execute(m_db, "PRAGMA encoding='UTF-16le'");
+    m_active = ChangesAllowed() && Execute(m_db, "BEGIN IMMEDIATE") &&
+               Execute(m_db,
+                       "CREATE TABLE IF NOT EXISTS reg_keys(hive INTEGER NOT NULL,"
+                       " folded TEXT NOT NULL, path TEXT NOT NULL,"
+                       " PRIMARY KEY(hive, folded)) WITHOUT ROWID;"
+                       "CREATE TABLE IF NOT EXISTS reg_values(hive INTEGER NOT NULL,"
+                       " key TEXT NOT NULL, folded TEXT NOT NULL, name TEXT NOT NULL,"
+                       " type INTEGER NOT NULL, data BLOB NOT NULL,"
+                       " PRIMARY KEY(hive, key, folded)) WITHOUT ROWID;");
   }
   ~Change() {
-    if (sqlite3_get_autocommit(db_) == 0) {
-      Execute(db_, "ROLLBACK");
+    if (sqlite3_get_autocommit(m_db) == 0) {
+      Execute(m_db, "ROLLBACK");
     }
   }
   Change(const Change&) = delete;
   Change& operator=(const Change&) = delete;
 
-  bool Active() const { return active_; }
-  bool Commit() { return active_ && ChangesAllowed() && Execute(db_, "COMMIT"); }
+  bool Active() const { return m_active; }
+  bool Commit() { return m_active && ChangesAllowed() && Execute(m_db, "COMMIT"); }
 
  private:
-  sqlite3* db_;
-  bool active_ = false;
+  sqlite3* m_db;
+  bool m_active = false;
 };
 
 bool KeyExists(sqlite3* db, int64_t hive, const QString& folded) {
@@ -166,10 +166,10 @@ bool RegistryKey::Open(Hive hive, const QString& path, bool writable) {
   if (!exists) {
     return false;
   }
-  hive_ = hive;
-  path_ = names.join(QLatin1Char('\\'));
-  writable_ = writable;
-  open_ = true;
+  m_hive = hive;
+  m_path = names.join(QLatin1Char('\\'));
+  m_writable = writable;
+  m_open = true;
   return true;
 }
 
@@ -199,22 +199,22 @@ bool RegistryKey::Create(Hive hive, const QString& path) {
   if (!change.Commit()) {
     return false;
   }
-  hive_ = hive;
-  path_ = prefix;
-  writable_ = true;
-  open_ = true;
+  m_hive = hive;
+  m_path = prefix;
+  m_writable = true;
+  m_open = true;
   return true;
 }
 
 bool RegistryKey::Query(const QString& name, ValueType& type, QByteArray& data) const {
-  sqlite3* db = open_ ? ReadableConnection() : nullptr;
+  sqlite3* db = m_open ? ReadableConnection() : nullptr;
   if (!db) {
     return false;
   }
   Statement find(db,
                  "SELECT type, data FROM reg_values WHERE hive = ?1 AND key = ?2 AND folded = ?3");
-  find.Bind(1, HiveNumber(hive_));
-  find.Bind(2, Fold(path_));
+  find.Bind(1, HiveNumber(m_hive));
+  find.Bind(2, Fold(m_path));
   find.Bind(3, Fold(name));
   if (find.Step() != SQLITE_ROW) {
     return false;
@@ -245,13 +245,13 @@ bool RegistryKey::QueryDword(const QString& name, uint32_t& out) const {
 }
 
 bool RegistryKey::Set(const QString& name, ValueType type, const QByteArray& data) {
-  sqlite3* db = open_ && writable_ ? Connection() : nullptr;
+  sqlite3* db = m_open && m_writable ? Connection() : nullptr;
   if (!db) {
     return false;
   }
   Change change(db);
-  const QString folded = Fold(path_);
-  if (!change.Active() || !KeyExists(db, HiveNumber(hive_), folded)) {
+  const QString folded = Fold(m_path);
+  if (!change.Active() || !KeyExists(db, HiveNumber(m_hive), folded)) {
     return false;
   }
   Statement upsert(db,
@@ -259,7 +259,7 @@ bool RegistryKey::Set(const QString& name, ValueType type, const QByteArray& dat
                    " VALUES(?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT(hive, key, folded)"
                    " DO UPDATE SET name = excluded.name, type = excluded.type,"
                    " data = excluded.data");
-  upsert.Bind(1, HiveNumber(hive_));
+  upsert.Bind(1, HiveNumber(m_hive));
   upsert.Bind(2, folded);
   upsert.Bind(3, Fold(name));
   upsert.Bind(4, name);

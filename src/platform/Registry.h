@@ -20,8 +20,8 @@ class RegistryKey {
   bool Open(Hive hive, const QString& path, bool writable = false);
   // Opens a key, creating it (and its parents) when missing.
   bool Create(Hive hive, const QString& path);
-  void Close() { open_ = false; }
-  bool IsOpen() const { return open_; }
+  void Close() { m_open = false; }
+  bool IsOpen() const { return m_open; }
 
   // Any type: the stored type and bytes. False when the value does not exist.
   bool Query(const QString& name, ValueType& type, QByteArray& data) const;
@@ -41,10 +41,10 @@ class RegistryKey {
   static bool DecodeString(const QByteArray& data, QString& out);
 
  private:
-  Hive hive_ = Hive::CurrentUser;
-  QString path_;
-  bool open_ = false;
-  bool writable_ = false;
+  Hive m_hive = Hive::CurrentUser;
+  QString m_path;
+  bool m_open = false;
+  bool m_writable = false;
 };
 
 }  // namespace platform

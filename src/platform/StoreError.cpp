@@ -59,9 +59,9 @@ void ReportStoreFailure(const StoreError& error) {
   }
   ++tFailures;
   tLast = error;
-  for (StoreErrorScope* scope = tInnermost; scope; scope = scope->outer_) {
-    if (!scope->error_.Failed()) {
-      scope->error_ = error;
+  for (StoreErrorScope* scope = tInnermost; scope; scope = scope->m_outer) {
+    if (!scope->m_error.Failed()) {
+      scope->m_error = error;
     }
   }
 }
@@ -74,12 +74,12 @@ const StoreError& LastStoreFailure() {
   return tLast;
 }
 
-StoreErrorScope::StoreErrorScope() : outer_(tInnermost) {
+StoreErrorScope::StoreErrorScope() : m_outer(tInnermost) {
   tInnermost = this;
 }
 
 StoreErrorScope::~StoreErrorScope() {
-  tInnermost = outer_;
+  tInnermost = m_outer;
 }
 
 }  // namespace platform

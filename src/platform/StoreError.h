@@ -45,13 +45,13 @@ class StoreErrorScope {
   StoreErrorScope(const StoreErrorScope&) = delete;
   StoreErrorScope& operator=(const StoreErrorScope&) = delete;
 
-  bool Failed() const { return error_.Failed(); }
-  const StoreError& Error() const { return error_; }
+  bool Failed() const { return m_error.Failed(); }
+  const StoreError& Error() const { return m_error; }
 
  private:
   friend void ReportStoreFailure(const StoreError& error);
-  StoreError error_;
-  StoreErrorScope* outer_;
+  StoreError m_error;
+  StoreErrorScope* m_outer;
 };
 
 }  // namespace platform

@@ -61,8 +61,8 @@ struct DeviceThread::Impl {
 };
 
 DeviceThread::DeviceThread(const QString& folder, std::function<void()> work)
-    : impl_(std::make_unique<Impl>()) {
-  impl_->thread = std::thread([folder, work = std::move(work)] { OnDevice(folder, work); });
+    : m_impl(std::make_unique<Impl>()) {
+  m_impl->thread = std::thread([folder, work = std::move(work)] { OnDevice(folder, work); });
 }
 
 DeviceThread::~DeviceThread() {
@@ -70,8 +70,8 @@ DeviceThread::~DeviceThread() {
 }
 
 void DeviceThread::Join() {
-  if (impl_->thread.joinable()) {
-    impl_->thread.join();
+  if (m_impl->thread.joinable()) {
+    m_impl->thread.join();
   }
 }
 
@@ -85,17 +85,17 @@ void OnDevice(const QString& folder, const std::function<void()>& f) {
 TcpPair::TcpPair() {
   platform::TcpBeamSettings settings;
   settings.listen = {QStringLiteral("127.0.0.1"), 0};
-  receiver_ = std::make_unique<platform::TcpBeamTransport>(settings);
+  m_receiver = std::make_unique<platform::TcpBeamTransport>(settings);
 }
 
 platform::IBeamTransport& TcpPair::Sender() {
-  if (!sender_) {
-    WaitUntil([&] { return receiver_->ListeningPort() != 0; });
+  if (!m_sender) {
+    WaitUntil([&] { return m_receiver->ListeningPort() != 0; });
     platform::TcpBeamSettings settings;
-    settings.peers = {{QStringLiteral("127.0.0.1"), receiver_->ListeningPort()}};
-    sender_ = std::make_unique<platform::TcpBeamTransport>(settings);
+    settings.peers = {{QStringLiteral("127.0.0.1"), m_receiver->ListeningPort()}};
+    m_sender = std::make_unique<platform::TcpBeamTransport>(settings);
   }
-  return *sender_;
+  return *m_sender;
 }
 
 std::unique_ptr<TransportPair> MakePair(bool tcp) {

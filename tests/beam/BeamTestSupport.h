@@ -64,7 +64,7 @@ class DeviceThread {
 
  private:
   struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<Impl> m_impl;
 };
 
 // Runs f with the device folder current on the calling thread.
@@ -89,12 +89,12 @@ class MemoryPair : public TransportPair {
 class TcpPair : public TransportPair {
  public:
   TcpPair();
-  platform::IBeamTransport& Receiver() override { return *receiver_; }
+  platform::IBeamTransport& Receiver() override { return *m_receiver; }
   platform::IBeamTransport& Sender() override;
 
  private:
-  std::unique_ptr<platform::TcpBeamTransport> receiver_;
-  std::unique_ptr<platform::TcpBeamTransport> sender_;
+  std::unique_ptr<platform::TcpBeamTransport> m_receiver;
+  std::unique_ptr<platform::TcpBeamTransport> m_sender;
 };
 
 std::unique_ptr<TransportPair> MakePair(bool tcp);

@@ -44,7 +44,7 @@ class BeamCommands : public ::testing::Test {
     return checkout;
   }
 
-  TestGuard guard_;
+  TestGuard m_guard;
   QTemporaryDir senderDir;
   QTemporaryDir receiverDir;
   MemoryPair pair;

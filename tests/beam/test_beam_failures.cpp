@@ -50,7 +50,7 @@ class BeamFailures : public ::testing::Test {
     return ended;
   }
 
-  TestGuard guard_;
+  TestGuard m_guard;
   QTemporaryDir senderDir;
   QTemporaryDir receiverDir;
   MemoryPair pair;

@@ -14,7 +14,7 @@ namespace {
 
 class BeamRecordHolder : public ::testing::Test {
  protected:
-  TestGuard guard_;
+  TestGuard m_guard;
   TempDevice device;
 };
 

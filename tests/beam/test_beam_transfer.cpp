@@ -32,7 +32,7 @@ class BeamTransfer : public ::testing::TestWithParam<bool> {
     RunTransfer(*pair, senderDir.path(), receiverDir.path(), send, result);
   }
 
-  TestGuard guard_;
+  TestGuard m_guard;
   QTemporaryDir senderDir;
   QTemporaryDir receiverDir;
 };

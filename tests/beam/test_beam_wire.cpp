@@ -56,7 +56,7 @@ class BeamWire : public ::testing::Test {
     return out && in;
   }
 
-  TestGuard guard_;
+  TestGuard m_guard;
   QTemporaryDir senderDir;
   platform::MemoryBeamTransport link;
   RecordingProgress progress;

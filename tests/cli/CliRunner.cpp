@@ -5,7 +5,7 @@
 #include "cli/Cli.h"
 
 CliResult CliRunner::Run(QStringList arguments) const {
-  arguments.prepend(dir_.path());
+  arguments.prepend(m_dir.path());
   arguments.prepend(QStringLiteral("--device"));
   CliResult result;
   QTextStream out(&result.out);

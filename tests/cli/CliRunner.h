@@ -13,8 +13,8 @@ struct CliResult {
 class CliRunner {
  public:
   CliResult Run(QStringList arguments) const;
-  QString folder() const { return dir_.path(); }
+  QString folder() const { return m_dir.path(); }
 
  private:
-  QTemporaryDir dir_;
+  QTemporaryDir m_dir;
 };

@@ -201,13 +201,13 @@ TEST(CliBackup, AnExportIsPrivateWhateverTheUmask) {
 // Lowers the backup size limit for one test, so that a test need not write half a gigabyte.
 class BackupLimit {
  public:
-  explicit BackupLimit(qint64 bytes) : previous_(cli::MaxBackupBytes()) {
+  explicit BackupLimit(qint64 bytes) : m_previous(cli::MaxBackupBytes()) {
     cli::SetMaxBackupBytes(bytes);
   }
-  ~BackupLimit() { cli::SetMaxBackupBytes(previous_); }
+  ~BackupLimit() { cli::SetMaxBackupBytes(m_previous); }
 
  private:
-  qint64 previous_;
+  qint64 m_previous;
 };
 
 TEST(CliBackup, TheLimitIsRoomForALargeWard) {

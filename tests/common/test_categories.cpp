@@ -97,8 +97,8 @@ namespace {
 
 class LegacyAgeUnits : public ::testing::Test {
  protected:
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 TEST_F(LegacyAgeUnits, MoveOnceToTheirOwnListAndLeaveThePersonsEntries) {

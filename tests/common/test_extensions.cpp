@@ -55,7 +55,7 @@ class FakeResources : public XMResourceMgr {
 // An extension made by the program itself, to see the order in which extensions are asked.
 class Recording : public XMExtension {
  public:
-  explicit Recording(QStringList* log) : log_(log) {}
+  explicit Recording(QStringList* log) : m_log(log) {}
   QString GetAboutText1() override { return {}; }
   QString GetAboutText2() override { return {}; }
   QString GetHelpContents() override { return {}; }
@@ -63,16 +63,16 @@ class Recording : public XMExtension {
   void AddPreferencePages(ITabHost* /*host*/) override {}
   void Initialize(XMResourceMgr* /*resources*/) override {}
   bool OnCmdMsg(int commandId) override {
-    log_->append(QStringLiteral("cmd %1").arg(commandId));
+    m_log->append(QStringLiteral("cmd %1").arg(commandId));
     return commandId == 12000 || commandId == 10000;
   }
   bool OnRegisteredMsg(const QString& message) override {
-    log_->append(message);
+    m_log->append(message);
     return false;
   }
 
  private:
-  QStringList* log_;
+  QStringList* m_log;
 };
 
 class ExtensionManagerTest : public ::testing::Test {

@@ -53,8 +53,8 @@ field_table::Table<Visit> Rows() {
 
 class FieldTableTest : public ::testing::Test {
  protected:
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 TEST_F(FieldTableTest, BuildMakesEmptyRowsWithTheirEditorsAndChoices) {

@@ -43,7 +43,7 @@ void Columns(const std::vector<CDBPatient::PatientRow>& rows, std::vector<QStrin
 
 class PatientStore : public ::testing::Test {
  protected:
-  TestGuard guard_;
+  TestGuard m_guard;
   TempDevice device;
 };
 

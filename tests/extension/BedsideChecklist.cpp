@@ -18,11 +18,11 @@ constexpr const char* kRefreshMessage = "BedsideChecklistRefresh";
 
 class ChecklistPage : public CTabPage {
  public:
-  explicit ChecklistPage(const QString& patient) : CTabPage(0), label_(new QLabel(this)) {
+  explicit ChecklistPage(const QString& patient) : CTabPage(0), m_label(new QLabel(this)) {
     setObjectName(QStringLiteral("BedsideChecklistPage"));
-    label_->setObjectName(QStringLiteral("patient"));
+    m_label->setObjectName(QStringLiteral("patient"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label_);
+    layout->addWidget(m_label);
     for (const char* step : {"Allergies checked", "Meds reconciled", "Fall risk assessed"}) {
       layout->addWidget(new QCheckBox(QString::fromLatin1(step), this));
     }
@@ -31,8 +31,8 @@ class ChecklistPage : public CTabPage {
   }
 
   void SetPatient(const QString& patient) {
-    label_->setText(patient.isEmpty() ? QStringLiteral("No patient selected")
-                                      : QStringLiteral("Checklist for %1").arg(patient));
+    m_label->setText(patient.isEmpty() ? QStringLiteral("No patient selected")
+                                       : QStringLiteral("Checklist for %1").arg(patient));
   }
 
   bool OnSetActive() override {
@@ -43,7 +43,7 @@ class ChecklistPage : public CTabPage {
   int activations = 0;
 
  private:
-  QLabel* label_;
+  QLabel* m_label;
 };
 
 class PreferencePage : public CTabPage {
@@ -58,12 +58,12 @@ class PreferencePage : public CTabPage {
 
 class BedsideChecklist : public XMExtension, public IPatientListener {
  public:
-  ~BedsideChecklist() override { QObject::disconnect(pageGone_); }
+  ~BedsideChecklist() override { QObject::disconnect(m_pageGone); }
 
   QString GetAboutText1() override { return QStringLiteral("Bedside Checklist 1.0"); }
 
   QString GetAboutText2() override {
-    return QStringLiteral("Patients seen this session: %1").arg(seen_);
+    return QStringLiteral("Patients seen this session: %1").arg(m_seen);
   }
 
   QString GetHelpContents() override {
@@ -76,16 +76,16 @@ class BedsideChecklist : public XMExtension, public IPatientListener {
     if (host == nullptr) {
       return;
     }
-    auto* page = new ChecklistPage(patient_);
+    auto* page = new ChecklistPage(m_patient);
     if (!host->AddPage(QStringLiteral("Checklist"), page)) {
       delete page;
       return;
     }
-    page_ = page;
+    m_page = page;
     // The strip may delete the page before the extension ends.
-    pageGone_ = QObject::connect(page, &QObject::destroyed, [this, page] {
-      if (page_ == page) {
-        page_ = nullptr;
+    m_pageGone = QObject::connect(page, &QObject::destroyed, [this, page] {
+      if (m_page == page) {
+        m_page = nullptr;
       }
     });
   }
@@ -110,7 +110,7 @@ class BedsideChecklist : public XMExtension, public IPatientListener {
     if (commandId != kResetCommand) {
       return false;
     }
-    seen_ = 0;
+    m_seen = 0;
     return true;
   }
 
@@ -119,26 +119,26 @@ class BedsideChecklist : public XMExtension, public IPatientListener {
   }
 
   void OnPatientSelected(const QString& name) override {
-    patient_ = name;
+    m_patient = name;
     if (!name.isEmpty()) {
-      ++seen_;
+      ++m_seen;
     }
-    if (page_ != nullptr) {
-      page_->SetPatient(name);
+    if (m_page != nullptr) {
+      m_page->SetPatient(name);
     }
   }
 
   void OnPatientDeleted(const QString& name) override {
-    if (name == patient_) {
+    if (name == m_patient) {
       OnPatientSelected(QString());
     }
   }
 
  private:
-  ChecklistPage* page_ = nullptr;  // owned by the tab strip it was added to
-  QMetaObject::Connection pageGone_;
-  QString patient_;
-  int seen_ = 0;
+  ChecklistPage* m_page = nullptr;  // owned by the tab strip it was added to
+  QMetaObject::Connection m_pageGone;
+  QString m_patient;
+  int m_seen = 0;
 };
 
 }  // namespace

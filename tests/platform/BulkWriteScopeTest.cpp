@@ -31,8 +31,8 @@ int64_t TempStore() {
 
 class BulkWriteScopeTest : public ::testing::Test {
  protected:
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 TEST_F(BulkWriteScopeTest, TemporaryFilesStayInMemoryForTheScopeOnly) {

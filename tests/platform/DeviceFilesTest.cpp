@@ -21,13 +21,13 @@ mode_t ModeOf(const QString& path) {
 // Restores the process's umask when it goes.
 class Umask {
  public:
-  explicit Umask(mode_t mask) : previous_(::umask(mask)) {}
-  ~Umask() { ::umask(previous_); }
+  explicit Umask(mode_t mask) : m_previous(::umask(mask)) {}
+  ~Umask() { ::umask(m_previous); }
   Umask(const Umask&) = delete;
   Umask& operator=(const Umask&) = delete;
 
  private:
-  mode_t previous_;
+  mode_t m_previous;
 };
 
 TEST(DeviceFiles, PatientDataIsReadableByItsOwnerOnly) {

@@ -70,17 +70,17 @@ class PropertyDatabaseTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(
         PropertyDatabase::Create(QStringLiteral("Chart"), {{kKey, true}, {kUnusedSort, true}}));
-    ASSERT_TRUE(db_.Open(QStringLiteral("Chart")));
+    ASSERT_TRUE(m_db.Open(QStringLiteral("Chart")));
   }
 
   RecordId Add(const QString& key, const QString& other = QString()) {
-    const RecordId id = db_.Add(KeyRecord(key, other));
+    const RecordId id = m_db.Add(KeyRecord(key, other));
     EXPECT_NE(id, 0u);
     return id;
   }
 
-  TempDevice device_;
-  PropertyDatabase db_;
+  TempDevice m_device;
+  PropertyDatabase m_db;
 };
 
 // ---- Catalogue --------------------------------------------------------------------------------
@@ -147,48 +147,48 @@ TEST_F(PropertyDatabaseTest, SeeksAnswerTheRecordReachedAndTiesGoByRecordId) {
   const RecordId baker2 = Add("baker", "second");  // same key case-insensitively
   ASSERT_LT(baker1, baker2);
 
-  EXPECT_EQ(db_.SeekNext(), 0u);  // no position yet
-  EXPECT_EQ(db_.SeekPrevious(), 0u);
+  EXPECT_EQ(m_db.SeekNext(), 0u);  // no position yet
+  EXPECT_EQ(m_db.SeekPrevious(), 0u);
 
-  EXPECT_EQ(db_.SeekEqual("BAKER"), baker1);
-  EXPECT_EQ(db_.CurrentId(), baker1);
-  EXPECT_EQ(db_.SeekNext(), baker2);
-  EXPECT_EQ(db_.SeekNext(), carter);
-  EXPECT_EQ(db_.SeekNext(), 0u);
-  EXPECT_EQ(db_.CurrentId(), carter);  // a failed move leaves the position
-  EXPECT_EQ(db_.SeekPrevious(), baker2);
-  EXPECT_EQ(db_.SeekPrevious(), baker1);
-  EXPECT_EQ(db_.SeekPrevious(), adams);
-  EXPECT_EQ(db_.SeekPrevious(), 0u);
-  EXPECT_EQ(db_.CurrentId(), adams);
+  EXPECT_EQ(m_db.SeekEqual("BAKER"), baker1);
+  EXPECT_EQ(m_db.CurrentId(), baker1);
+  EXPECT_EQ(m_db.SeekNext(), baker2);
+  EXPECT_EQ(m_db.SeekNext(), carter);
+  EXPECT_EQ(m_db.SeekNext(), 0u);
+  EXPECT_EQ(m_db.CurrentId(), carter);  // a failed move leaves the position
+  EXPECT_EQ(m_db.SeekPrevious(), baker2);
+  EXPECT_EQ(m_db.SeekPrevious(), baker1);
+  EXPECT_EQ(m_db.SeekPrevious(), adams);
+  EXPECT_EQ(m_db.SeekPrevious(), 0u);
+  EXPECT_EQ(m_db.CurrentId(), adams);
 
-  EXPECT_EQ(db_.SeekEqual("Bake"), 0u);
-  EXPECT_EQ(db_.SeekEqual("Bakers"), 0u);
-  EXPECT_EQ(db_.CurrentId(), adams);
+  EXPECT_EQ(m_db.SeekEqual("Bake"), 0u);
+  EXPECT_EQ(m_db.SeekEqual("Bakers"), 0u);
+  EXPECT_EQ(m_db.CurrentId(), adams);
 
-  EXPECT_EQ(db_.SeekGreaterOrEqual("B"), baker1);
-  EXPECT_EQ(db_.SeekGreaterOrEqual("baker"), baker1);
-  EXPECT_EQ(db_.SeekGreaterOrEqual("Bakerz"), carter);
-  EXPECT_EQ(db_.SeekGreaterOrEqual(""), adams);
-  EXPECT_EQ(db_.SeekGreaterOrEqual("Z"), 0u);
-  EXPECT_EQ(db_.CurrentId(), adams);
+  EXPECT_EQ(m_db.SeekGreaterOrEqual("B"), baker1);
+  EXPECT_EQ(m_db.SeekGreaterOrEqual("baker"), baker1);
+  EXPECT_EQ(m_db.SeekGreaterOrEqual("Bakerz"), carter);
+  EXPECT_EQ(m_db.SeekGreaterOrEqual(""), adams);
+  EXPECT_EQ(m_db.SeekGreaterOrEqual("Z"), 0u);
+  EXPECT_EQ(m_db.CurrentId(), adams);
 
-  EXPECT_EQ(db_.SeekLastLessThan("Carter"), baker2);  // the last of the tied keys
-  EXPECT_EQ(db_.SeekLastLessThan("Baker"), adams);
-  EXPECT_EQ(db_.SeekLastLessThan("zzz"), carter);
-  EXPECT_EQ(db_.SeekLastLessThan("Adams"), 0u);
-  EXPECT_EQ(db_.SeekLastLessThan(""), 0u);
+  EXPECT_EQ(m_db.SeekLastLessThan("Carter"), baker2);  // the last of the tied keys
+  EXPECT_EQ(m_db.SeekLastLessThan("Baker"), adams);
+  EXPECT_EQ(m_db.SeekLastLessThan("zzz"), carter);
+  EXPECT_EQ(m_db.SeekLastLessThan("Adams"), 0u);
+  EXPECT_EQ(m_db.SeekLastLessThan(""), 0u);
 
-  EXPECT_EQ(db_.SeekFirst(), adams);
-  EXPECT_EQ(db_.SeekLast(), carter);
+  EXPECT_EQ(m_db.SeekFirst(), adams);
+  EXPECT_EQ(m_db.SeekLast(), carter);
 
-  EXPECT_EQ(db_.SeekById(baker2), baker2);
-  EXPECT_EQ(db_.SeekNext(), carter);
-  EXPECT_EQ(db_.SeekById(baker2), baker2);
-  EXPECT_EQ(db_.SeekPrevious(), baker1);
-  EXPECT_EQ(db_.SeekById(0), 0u);
-  EXPECT_EQ(db_.SeekById(baker2 + 1000), 0u);
-  EXPECT_EQ(db_.CurrentId(), baker1);
+  EXPECT_EQ(m_db.SeekById(baker2), baker2);
+  EXPECT_EQ(m_db.SeekNext(), carter);
+  EXPECT_EQ(m_db.SeekById(baker2), baker2);
+  EXPECT_EQ(m_db.SeekPrevious(), baker1);
+  EXPECT_EQ(m_db.SeekById(0), 0u);
+  EXPECT_EQ(m_db.SeekById(baker2 + 1000), 0u);
+  EXPECT_EQ(m_db.CurrentId(), baker1);
 }
 
 TEST_F(PropertyDatabaseTest, AWalkFromTheShorterNameMeetsItsOwnRecordsFirst) {
@@ -201,20 +201,20 @@ TEST_F(PropertyDatabaseTest, AWalkFromTheShorterNameMeetsItsOwnRecordsFirst) {
   Add("Smith, I20240101080000");
 
   std::vector<RecordId> walk;
-  for (RecordId id = db_.SeekGreaterOrEqual("Smith, J"); id != 0; id = db_.SeekNext()) {
+  for (RecordId id = m_db.SeekGreaterOrEqual("Smith, J"); id != 0; id = m_db.SeekNext()) {
     walk.push_back(id);
   }
   ASSERT_GE(walk.size(), 4u);
   EXPECT_EQ(walk[0], j1);
   EXPECT_EQ(walk[1], j2);
-  EXPECT_EQ(KeyOfCurrent(db_), "Smith, Jo20240101080000");  // walk ends on the last key
+  EXPECT_EQ(KeyOfCurrent(m_db), "Smith, Jo20240101080000");  // walk ends on the last key
   EXPECT_EQ(std::count(walk.begin(), walk.end(), jo1), 1);
   EXPECT_EQ(std::count(walk.begin(), walk.end(), jo2), 1);
 
   // The latest record of each patient: the last key below name + "99999999".
-  EXPECT_EQ(db_.SeekLastLessThan("Smith, J99999999"), j2);
-  EXPECT_EQ(db_.SeekLastLessThan("Smith, Jo99999999"), jo1);
-  EXPECT_EQ(db_.SeekGreaterOrEqual("Smith, Jo"), jo2);
+  EXPECT_EQ(m_db.SeekLastLessThan("Smith, J99999999"), j2);
+  EXPECT_EQ(m_db.SeekLastLessThan("Smith, Jo99999999"), jo1);
+  EXPECT_EQ(m_db.SeekGreaterOrEqual("Smith, Jo"), jo2);
 }
 
 TEST(PropertyDatabaseOrder, CaseInsensitiveAndCaseSensitiveOrders) {
@@ -318,41 +318,41 @@ TEST_F(PropertyDatabaseTest, DeletingDuringAWalkVisitsEveryRemainingRecord) {
     Add(QStringLiteral("Doe, A%1").arg(i / 2, 4, 10, QChar('0')));
   }
   std::set<RecordId> visited;
-  for (RecordId id = db_.SeekFirst(); id != 0; id = db_.SeekNext()) {
-    if (KeyOfCurrent(db_).startsWith("Doe, A")) {
-      ASSERT_TRUE(db_.Delete(db_.CurrentId()));
+  for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
+    if (KeyOfCurrent(m_db).startsWith("Doe, A")) {
+      ASSERT_TRUE(m_db.Delete(m_db.CurrentId()));
     } else {
       visited.insert(id);
     }
   }
   EXPECT_EQ(visited, kept);
-  EXPECT_EQ(db_.RecordCount(), kept.size());
+  EXPECT_EQ(m_db.RecordCount(), kept.size());
 
   // Deleting every record on the way, as deleting all of a patient's records does.
   uint32_t deleted = 0;
-  for (RecordId id = db_.SeekFirst(); id != 0; id = db_.SeekNext()) {
-    ASSERT_TRUE(db_.Delete(id));
+  for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
+    ASSERT_TRUE(m_db.Delete(id));
     ++deleted;
   }
   EXPECT_EQ(deleted, kept.size());
-  EXPECT_EQ(db_.RecordCount(), 0u);
+  EXPECT_EQ(m_db.RecordCount(), 0u);
 }
 
 TEST_F(PropertyDatabaseTest, DeleteAnswersWhetherARecordWentAndKeepsThePosition) {
   const RecordId a = Add("a");
   const RecordId b = Add("b");
   const RecordId c = Add("c");
-  EXPECT_EQ(db_.SeekById(b), b);
-  EXPECT_TRUE(db_.Delete(b));
-  EXPECT_FALSE(db_.Delete(b));
-  EXPECT_FALSE(db_.Delete(0));
+  EXPECT_EQ(m_db.SeekById(b), b);
+  EXPECT_TRUE(m_db.Delete(b));
+  EXPECT_FALSE(m_db.Delete(b));
+  EXPECT_FALSE(m_db.Delete(0));
   Record record;
-  EXPECT_FALSE(db_.Read(record));  // the current record is gone
-  EXPECT_FALSE(db_.WriteCurrent(KeyRecord("b2")));
-  EXPECT_EQ(db_.SeekPrevious(), a);
-  EXPECT_EQ(db_.SeekNext(), c);
-  EXPECT_EQ(db_.SeekById(b), 0u);
-  EXPECT_EQ(db_.RecordCount(), 2u);
+  EXPECT_FALSE(m_db.Read(record));  // the current record is gone
+  EXPECT_FALSE(m_db.WriteCurrent(KeyRecord("b2")));
+  EXPECT_EQ(m_db.SeekPrevious(), a);
+  EXPECT_EQ(m_db.SeekNext(), c);
+  EXPECT_EQ(m_db.SeekById(b), 0u);
+  EXPECT_EQ(m_db.RecordCount(), 2u);
 
   // A record of another database is not reached through this one.
   ASSERT_TRUE(PropertyDatabase::Create("Other", {{kKey, true}}));
@@ -360,7 +360,7 @@ TEST_F(PropertyDatabaseTest, DeleteAnswersWhetherARecordWentAndKeepsThePosition)
   ASSERT_TRUE(other.Open("Other"));
   EXPECT_EQ(other.SeekById(a), 0u);
   EXPECT_FALSE(other.Delete(a));
-  EXPECT_EQ(db_.RecordCount(), 2u);
+  EXPECT_EQ(m_db.RecordCount(), 2u);
 }
 
 // ---- Reading and writing ----------------------------------------------------------------------
@@ -372,14 +372,14 @@ TEST_F(PropertyDatabaseTest, ReadsAllPropertiesInIdOrderOrAListWithNotFoundMarks
   record.Add(103, "");  // present, empty
   record.Add(104, "first");
   record.Add(104, "last wins");
-  const RecordId id = db_.Add(record);
+  const RecordId id = m_db.Add(record);
   ASSERT_NE(id, 0u);
-  EXPECT_EQ(db_.CurrentId(), 0u);  // adding does not move
+  EXPECT_EQ(m_db.CurrentId(), 0u);  // adding does not move
 
   Record out;
-  EXPECT_FALSE(db_.Read(out));  // nothing current yet
-  ASSERT_EQ(db_.SeekById(id), id);
-  ASSERT_TRUE(db_.Read(out));
+  EXPECT_FALSE(m_db.Read(out));  // nothing current yet
+  ASSERT_EQ(m_db.SeekById(id), id);
+  ASSERT_TRUE(m_db.Read(out));
   ASSERT_EQ(out.Properties().size(), 4u);
   const std::vector<std::pair<PropId, QString>> expected = {
       {kKey, "key"}, {103, ""}, {104, "last wins"}, {105, "five"}};
@@ -389,7 +389,7 @@ TEST_F(PropertyDatabaseTest, ReadsAllPropertiesInIdOrderOrAListWithNotFoundMarks
     EXPECT_FALSE(out.Properties()[i].notFound);
   }
 
-  ASSERT_TRUE(db_.Read(out, {105, 106, kKey, 103}));
+  ASSERT_TRUE(m_db.Read(out, {105, 106, kKey, 103}));
   ASSERT_EQ(out.Properties().size(), 4u);
   EXPECT_EQ(out.Properties()[0].value, "five");
   EXPECT_EQ(out.Properties()[1].id, 106);
@@ -400,12 +400,12 @@ TEST_F(PropertyDatabaseTest, ReadsAllPropertiesInIdOrderOrAListWithNotFoundMarks
   EXPECT_TRUE(out.Find(103)->value.isEmpty());
 
   // A record without any property exists and reads back empty.
-  const RecordId empty = db_.Add(Record());
+  const RecordId empty = m_db.Add(Record());
   ASSERT_NE(empty, 0u);
-  ASSERT_EQ(db_.SeekById(empty), empty);
-  EXPECT_TRUE(db_.Read(out));
+  ASSERT_EQ(m_db.SeekById(empty), empty);
+  EXPECT_TRUE(m_db.Read(out));
   EXPECT_TRUE(out.Properties().empty());
-  EXPECT_EQ(db_.SeekFirst(), empty);  // its key is the empty text
+  EXPECT_EQ(m_db.SeekFirst(), empty);  // its key is the empty text
 }
 
 TEST_F(PropertyDatabaseTest, WriteOverKeepsOtherPropertiesAndThePositionFollowsTheKey) {
@@ -414,16 +414,16 @@ TEST_F(PropertyDatabaseTest, WriteOverKeepsOtherPropertiesAndThePositionFollowsT
   const RecordId e = Add("E");
   Record full = KeyRecord("G", "other");
   full.Add(110, "ten");
-  const RecordId g = db_.Add(full);
+  const RecordId g = m_db.Add(full);
 
-  ASSERT_EQ(db_.SeekById(g), g);
+  ASSERT_EQ(m_db.SeekById(g), g);
   Record change;
   change.Add(110, "changed");
   change.Add(111, "new");
   change.Properties().push_back({kOther, "marked not found: not written", true});
-  ASSERT_TRUE(db_.WriteCurrent(change));
+  ASSERT_TRUE(m_db.WriteCurrent(change));
   Record out;
-  ASSERT_TRUE(db_.Read(out));
+  ASSERT_TRUE(m_db.Read(out));
   ASSERT_EQ(out.Properties().size(), 4u);
   EXPECT_EQ(out.Find(kKey)->value, "G");
   EXPECT_EQ(out.Find(kOther)->value, "other");
@@ -431,13 +431,13 @@ TEST_F(PropertyDatabaseTest, WriteOverKeepsOtherPropertiesAndThePositionFollowsT
   EXPECT_EQ(out.Find(111)->value, "new");
 
   // Writing the key moves the record in the order, and the position with it.
-  ASSERT_TRUE(db_.WriteCurrent(KeyRecord("D")));
-  EXPECT_EQ(db_.SeekNext(), e);
-  EXPECT_EQ(db_.SeekById(g), g);
-  EXPECT_EQ(db_.SeekPrevious(), c);
-  EXPECT_EQ(KeysInOrder(db_), QStringList({"A", "C", "D", "E"}));
-  EXPECT_EQ(db_.SeekEqual("d"), g);
-  EXPECT_EQ(db_.SeekEqual("G"), 0u);
+  ASSERT_TRUE(m_db.WriteCurrent(KeyRecord("D")));
+  EXPECT_EQ(m_db.SeekNext(), e);
+  EXPECT_EQ(m_db.SeekById(g), g);
+  EXPECT_EQ(m_db.SeekPrevious(), c);
+  EXPECT_EQ(KeysInOrder(m_db), QStringList({"A", "C", "D", "E"}));
+  EXPECT_EQ(m_db.SeekEqual("d"), g);
+  EXPECT_EQ(m_db.SeekEqual("G"), 0u);
 }
 
 TEST_F(PropertyDatabaseTest, AFailedChangeLeavesNothingBehind) {
@@ -448,19 +448,19 @@ TEST_F(PropertyDatabaseTest, AFailedChangeLeavesNothingBehind) {
            " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
   Record bad = KeyRecord("b", "x");
   bad.Add(99, "refused");
-  EXPECT_EQ(db_.Add(bad), 0u);
-  EXPECT_EQ(db_.RecordCount(), 1u);
-  EXPECT_EQ(db_.SeekEqual("b"), 0u);
+  EXPECT_EQ(m_db.Add(bad), 0u);
+  EXPECT_EQ(m_db.RecordCount(), 1u);
+  EXPECT_EQ(m_db.SeekEqual("b"), 0u);
 
-  ASSERT_EQ(db_.SeekById(a), a);
+  ASSERT_EQ(m_db.SeekById(a), a);
   Record change = KeyRecord("z", "after");
   change.Add(99, "refused");
-  EXPECT_FALSE(db_.WriteCurrent(change));
+  EXPECT_FALSE(m_db.WriteCurrent(change));
   Record out;
-  ASSERT_TRUE(db_.Read(out));
+  ASSERT_TRUE(m_db.Read(out));
   EXPECT_EQ(out.Find(kKey)->value, "a");
   EXPECT_EQ(out.Find(kOther)->value, "before");
-  EXPECT_EQ(db_.SeekEqual("z"), 0u);
+  EXPECT_EQ(m_db.SeekEqual("z"), 0u);
 
   // The failed add used no id: the next one follows the last that was stored.
   const RecordId next = Add("c");
@@ -476,7 +476,7 @@ TEST_F(PropertyDatabaseTest, RecordIdsAreNeverReusedAcrossTheDevice) {
     last = Add(QString::number(i));
     seen.insert(last);
   }
-  ASSERT_TRUE(db_.Delete(last));
+  ASSERT_TRUE(m_db.Delete(last));
   const RecordId after = Add("again");
   EXPECT_GT(after, last);
 
@@ -492,9 +492,9 @@ TEST_F(PropertyDatabaseTest, RecordIdsStopAtThirtyTwoBitsInsteadOfWrapping) {
   const RecordId first = Add("first");
   ASSERT_TRUE(Exec("UPDATE store_meta SET value = 4294967294 WHERE name = 'last_record_id'"));
   EXPECT_EQ(Add("last"), 0xFFFF'FFFFu);
-  EXPECT_EQ(db_.Add(KeyRecord("none left")), 0u);
-  EXPECT_EQ(db_.RecordCount(), 2u);
-  EXPECT_EQ(db_.SeekById(first), first);
+  EXPECT_EQ(m_db.Add(KeyRecord("none left")), 0u);
+  EXPECT_EQ(m_db.RecordCount(), 2u);
+  EXPECT_EQ(m_db.SeekById(first), first);
 }
 
 // ---- Transactions of the caller ---------------------------------------------------------------
@@ -502,16 +502,16 @@ TEST_F(PropertyDatabaseTest, RecordIdsStopAtThirtyTwoBitsInsteadOfWrapping) {
 TEST_F(PropertyDatabaseTest, ChangesInsideACallersTransactionGoWithIt) {
   const RecordId kept = Add("kept");
   ASSERT_TRUE(Exec("BEGIN"));
-  EXPECT_NE(db_.Add(KeyRecord("dropped")), 0u);
-  EXPECT_EQ(db_.RecordCount(), 2u);
+  EXPECT_NE(m_db.Add(KeyRecord("dropped")), 0u);
+  EXPECT_EQ(m_db.RecordCount(), 2u);
   ASSERT_TRUE(Exec("ROLLBACK"));
-  EXPECT_EQ(db_.RecordCount(), 1u);
-  EXPECT_EQ(db_.SeekFirst(), kept);
+  EXPECT_EQ(m_db.RecordCount(), 1u);
+  EXPECT_EQ(m_db.SeekFirst(), kept);
 
   ASSERT_TRUE(Exec("BEGIN"));
-  const RecordId added = db_.Add(KeyRecord("committed"));
+  const RecordId added = m_db.Add(KeyRecord("committed"));
   ASSERT_TRUE(Exec("COMMIT"));
-  EXPECT_EQ(db_.SeekEqual("committed"), added);
+  EXPECT_EQ(m_db.SeekEqual("committed"), added);
 }
 
 // ---- Durability and connections ---------------------------------------------------------------

@@ -17,10 +17,10 @@ const QString kOptions = QStringLiteral("Software\\Quillfen\\Options");
 
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(options_.Create(Hive::CurrentUser, kOptions)); }
+  void SetUp() override { ASSERT_TRUE(m_options.Create(Hive::CurrentUser, kOptions)); }
 
-  TempDevice device_;
-  RegistryKey options_;
+  TempDevice m_device;
+  RegistryKey m_options;
 };
 
 TEST(RegistryKeys, OpenFailsForMissingKeysAndCreateMakesParents) {
@@ -51,71 +51,71 @@ TEST(RegistryKeys, OpenFailsForMissingKeysAndCreateMakesParents) {
 }
 
 TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
-  ASSERT_TRUE(options_.SetString("Password Hint", "Password is zqx"));
-  ASSERT_TRUE(options_.SetDword("Timeout", 600000));
+  ASSERT_TRUE(m_options.SetString("Password Hint", "Password is zqx"));
+  ASSERT_TRUE(m_options.SetDword("Timeout", 600000));
   // A scrambled password: 'Z' XOR 0x5A gives a zero code unit inside the value.
   const QByteArray scrambled("\x20\x00\x00\x00\x2b\x00\x00\x00", 8);
-  ASSERT_TRUE(options_.SetBinary("Password", scrambled));
-  ASSERT_TRUE(options_.SetBinary("Empty", QByteArray()));
+  ASSERT_TRUE(m_options.SetBinary("Password", scrambled));
+  ASSERT_TRUE(m_options.SetBinary("Empty", QByteArray()));
 
   ValueType type{};
   QByteArray data;
-  ASSERT_TRUE(options_.Query("Password", type, data));
+  ASSERT_TRUE(m_options.Query("Password", type, data));
   EXPECT_EQ(type, ValueType::Binary);
   EXPECT_EQ(data, scrambled);  // whole, by stored length
-  ASSERT_TRUE(options_.Query("Empty", type, data));
+  ASSERT_TRUE(m_options.Query("Empty", type, data));
   EXPECT_EQ(type, ValueType::Binary);
   EXPECT_TRUE(data.isEmpty());
-  ASSERT_TRUE(options_.Query("Timeout", type, data));
+  ASSERT_TRUE(m_options.Query("Timeout", type, data));
   EXPECT_EQ(type, ValueType::Dword);
   EXPECT_EQ(data, QByteArray("\xc0\x27\x09\x00", 4));  // little-endian
-  ASSERT_TRUE(options_.Query("Password Hint", type, data));
+  ASSERT_TRUE(m_options.Query("Password Hint", type, data));
   EXPECT_EQ(type, ValueType::Sz);
   EXPECT_EQ(data.size(), 32);  // 15 units and the terminating zero unit
 
   QString text;
   uint32_t number = 0;
-  EXPECT_TRUE(options_.QueryString("password hint", text));  // names compare without case
+  EXPECT_TRUE(m_options.QueryString("password hint", text));  // names compare without case
   EXPECT_EQ(text, "Password is zqx");
-  EXPECT_TRUE(options_.QueryDword("TIMEOUT", number));
+  EXPECT_TRUE(m_options.QueryDword("TIMEOUT", number));
   EXPECT_EQ(number, 600000u);
-  EXPECT_FALSE(options_.Query("Missing", type, data));
-  EXPECT_FALSE(options_.QueryString("Missing", text));
+  EXPECT_FALSE(m_options.Query("Missing", type, data));
+  EXPECT_FALSE(m_options.QueryString("Missing", text));
 
   // Overwriting replaces type and bytes; the other value names are untouched.
-  ASSERT_TRUE(options_.SetString("timeout", "now a text"));
-  EXPECT_FALSE(options_.QueryDword("Timeout", number));
-  EXPECT_TRUE(options_.QueryString("Timeout", text));
+  ASSERT_TRUE(m_options.SetString("timeout", "now a text"));
+  EXPECT_FALSE(m_options.QueryDword("Timeout", number));
+  EXPECT_TRUE(m_options.QueryString("Timeout", text));
   EXPECT_EQ(text, "now a text");
-  EXPECT_TRUE(options_.Query("Password", type, data));
+  EXPECT_TRUE(m_options.Query("Password", type, data));
   EXPECT_EQ(data, scrambled);
 }
 
 TEST_F(RegistryTest, TypedReadsRefuseTheWrongTypeOrSize) {
-  ASSERT_TRUE(options_.Set("Short", ValueType::Dword, QByteArray("\x01\x02", 2)));
-  ASSERT_TRUE(options_.Set("Long", ValueType::Dword, QByteArray("\x01\x02\x03\x04\x05", 5)));
-  ASSERT_TRUE(options_.Set("Odd", ValueType::Sz, QByteArray("abc", 3)));
-  ASSERT_TRUE(options_.SetBinary("Four", QByteArray("\x01\x00\x00\x00", 4)));
-  ASSERT_TRUE(options_.SetDword("Number", 5));
-  ASSERT_TRUE(options_.Set("Bare", ValueType::Sz, QByteArray("h\0i\0", 4)));  // no terminator
+  ASSERT_TRUE(m_options.Set("Short", ValueType::Dword, QByteArray("\x01\x02", 2)));
+  ASSERT_TRUE(m_options.Set("Long", ValueType::Dword, QByteArray("\x01\x02\x03\x04\x05", 5)));
+  ASSERT_TRUE(m_options.Set("Odd", ValueType::Sz, QByteArray("abc", 3)));
+  ASSERT_TRUE(m_options.SetBinary("Four", QByteArray("\x01\x00\x00\x00", 4)));
+  ASSERT_TRUE(m_options.SetDword("Number", 5));
+  ASSERT_TRUE(m_options.Set("Bare", ValueType::Sz, QByteArray("h\0i\0", 4)));  // no terminator
 
   uint32_t number = 77;
   QString text = "unchanged";
-  EXPECT_FALSE(options_.QueryDword("Short", number));
-  EXPECT_FALSE(options_.QueryDword("Long", number));
-  EXPECT_FALSE(options_.QueryDword("Four", number));  // 4 bytes, but binary
+  EXPECT_FALSE(m_options.QueryDword("Short", number));
+  EXPECT_FALSE(m_options.QueryDword("Long", number));
+  EXPECT_FALSE(m_options.QueryDword("Four", number));  // 4 bytes, but binary
   EXPECT_EQ(number, 77u);
-  EXPECT_FALSE(options_.QueryString("Odd", text));
-  EXPECT_FALSE(options_.QueryString("Number", text));
-  EXPECT_FALSE(options_.QueryString("Four", text));
+  EXPECT_FALSE(m_options.QueryString("Odd", text));
+  EXPECT_FALSE(m_options.QueryString("Number", text));
+  EXPECT_FALSE(m_options.QueryString("Four", text));
   EXPECT_EQ(text, "unchanged");
-  EXPECT_TRUE(options_.QueryString("Bare", text));
+  EXPECT_TRUE(m_options.QueryString("Bare", text));
   EXPECT_EQ(text, "hi");
 
   // Any type reads through Query.
   ValueType type{};
   QByteArray data;
-  EXPECT_TRUE(options_.Query("Short", type, data));
+  EXPECT_TRUE(m_options.Query("Short", type, data));
   EXPECT_EQ(type, ValueType::Dword);
   EXPECT_EQ(data.size(), 2);
 }

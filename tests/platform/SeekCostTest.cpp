@@ -97,30 +97,30 @@ class SeekCostTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(PropertyDatabase::Create(kChart, {{kKey, true}, {kUnusedSort, true}}));
-    ASSERT_TRUE(db_.Open(kChart));
-    volume_ = VolumeNumber(kChart);
+    ASSERT_TRUE(m_db.Open(kChart));
+    m_volume = VolumeNumber(kChart);
   }
 
   // Patients before and after "Smith, Ann", who has many records under her one key.
   void FillWithOneCrowdedKey(int own) {
     Exec("BEGIN");
     for (int i = 0; i < 300; ++i) {
-      db_.Add(Medication(QStringLiteral("Adams, %1").arg(i), QStringLiteral("Drug %1").arg(i),
-                         QStringLiteral("1 mg")));
-      db_.Add(Medication(QStringLiteral("Young, %1").arg(i), QStringLiteral("Drug %1").arg(i),
-                         QStringLiteral("1 mg")));
+      m_db.Add(Medication(QStringLiteral("Adams, %1").arg(i), QStringLiteral("Drug %1").arg(i),
+                          QStringLiteral("1 mg")));
+      m_db.Add(Medication(QStringLiteral("Young, %1").arg(i), QStringLiteral("Drug %1").arg(i),
+                          QStringLiteral("1 mg")));
     }
     for (int i = 0; i < own; ++i) {
-      db_.Add(Medication(QStringLiteral("Smith, Ann"), QStringLiteral("Drug %1").arg(i),
-                         QStringLiteral("%1 mg").arg(i % 7)));
+      m_db.Add(Medication(QStringLiteral("Smith, Ann"), QStringLiteral("Drug %1").arg(i),
+                          QStringLiteral("%1 mg").arg(i % 7)));
     }
     Exec("COMMIT");
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  PropertyDatabase db_;
-  int64_t volume_ = 0;
+  TestGuard m_guard;
+  TempDevice m_device;
+  PropertyDatabase m_db;
+  int64_t m_volume = 0;
 };
 
 // ---- Plans ------------------------------------------------------------------------------------
@@ -143,7 +143,7 @@ TEST_F(SeekCostTest, EverySeekIsPlannedAsDescentsOfAnIndex) {
   for (int sortIndex = 0; sortIndex < 2; ++sortIndex) {
     const std::string column = sortIndex == 0 ? "k1" : "k2";
     for (const Expected& seek : expected) {
-      const std::string sql = store::SeekSql(volume_, sortIndex, seek.kind);
+      const std::string sql = store::SeekSql(m_volume, sortIndex, seek.kind);
       const std::string plan = PlanOf(sql);
       for (std::string constraint : seek.constraints) {
         if (const size_t at = constraint.find("{k}"); at != std::string::npos) {
@@ -166,23 +166,23 @@ TEST_F(SeekCostTest, WalkingOverThousandsOfEqualKeysTakesAFewStepsPerMove) {
   FillWithOneCrowdedKey(kOwn);
   const QString patient = QStringLiteral("Smith, Ann");
   // Prepares the statements, then counts from here.
-  db_.SeekEqual(patient);
-  db_.SeekNext();
-  db_.SeekPrevious();
-  sqlite3_stmt* next = CachedStatement(store::SeekSql(volume_, 0, store::kNext));
-  sqlite3_stmt* previous = CachedStatement(store::SeekSql(volume_, 0, store::kPrevious));
+  m_db.SeekEqual(patient);
+  m_db.SeekNext();
+  m_db.SeekPrevious();
+  sqlite3_stmt* next = CachedStatement(store::SeekSql(m_volume, 0, store::kNext));
+  sqlite3_stmt* previous = CachedStatement(store::SeekSql(m_volume, 0, store::kPrevious));
   ASSERT_NE(next, nullptr);
   ASSERT_NE(previous, nullptr);
   StepsSinceReset(next);
   StepsSinceReset(previous);
 
   int forward = 0;
-  for (RecordId id = db_.SeekEqual(patient); id != 0; id = db_.SeekNext()) {
+  for (RecordId id = m_db.SeekEqual(patient); id != 0; id = m_db.SeekNext()) {
     ++forward;
   }
   const int forwardSteps = StepsSinceReset(next);
   int backward = 0;
-  for (RecordId id = db_.SeekLast(); id != 0; id = db_.SeekPrevious()) {
+  for (RecordId id = m_db.SeekLast(); id != 0; id = m_db.SeekPrevious()) {
     ++backward;
   }
   const int backwardSteps = StepsSinceReset(previous);
@@ -201,11 +201,11 @@ TEST_F(SeekCostTest, AMatchSeekTakesTheSameStepsWhateverTheRecordsOfItsKey) {
     FillWithOneCrowdedKey(own);
     const std::vector<Property> wanted = {{kDrug, QStringLiteral("Drug %1").arg(own / 2)},
                                           {kDose, QStringLiteral("%1 mg").arg(own / 2 % 7)}};
-    EXPECT_NE(db_.SeekMatch(patient, wanted), 0u);
-    sqlite3_stmt* match = CachedStatement(store::MatchSeekSql(volume_, 0, {kDrug, kDose}, true));
+    EXPECT_NE(m_db.SeekMatch(patient, wanted), 0u);
+    sqlite3_stmt* match = CachedStatement(store::MatchSeekSql(m_volume, 0, {kDrug, kDose}, true));
     EXPECT_NE(match, nullptr);
     StepsSinceReset(match);
-    EXPECT_NE(db_.SeekMatch(patient, wanted), 0u);
+    EXPECT_NE(m_db.SeekMatch(patient, wanted), 0u);
     return StepsSinceReset(match);
   };
   const int few = stepsForOneMatch(20);
@@ -298,44 +298,44 @@ TEST_F(SeekCostTest, MatchSeeksAgreeWithAScanThroughChangesOfEveryKind) {
   std::mt19937 random(7);
   std::vector<RecordId> ids;
   for (int i = 0; i < 150; ++i) {
-    ids.push_back(db_.Add(RandomRecord(random)));
+    ids.push_back(m_db.Add(RandomRecord(random)));
   }
-  ExpectSeeksAgreeWithAScan(db_, random);
+  ExpectSeeksAgreeWithAScan(m_db, random);
 
   // Values written over, added, keys changed, records deleted.
   for (int i = 0; i < 80; ++i) {
     const RecordId id = ids[std::uniform_int_distribution<size_t>(0, ids.size() - 1)(random)];
-    if (db_.SeekById(id) != id) {
+    if (m_db.SeekById(id) != id) {
       continue;
     }
     switch (i % 4) {
       case 0:
-        db_.WriteCurrent({{kDrug, Pick(random, {QStringLiteral("a"), QStringLiteral("b")})}});
+        m_db.WriteCurrent({{kDrug, Pick(random, {QStringLiteral("a"), QStringLiteral("b")})}});
         break;
       case 1:
-        db_.WriteCurrent({{kDose, QStringLiteral("a")}, {kNote, QStringLiteral("changed")}});
+        m_db.WriteCurrent({{kDose, QStringLiteral("a")}, {kNote, QStringLiteral("changed")}});
         break;
       case 2:
-        db_.WriteCurrent({{kKey, Pick(random, kKeys)}});
+        m_db.WriteCurrent({{kKey, Pick(random, kKeys)}});
         break;
       default:
-        db_.Delete(id);
+        m_db.Delete(id);
     }
   }
-  ExpectSeeksAgreeWithAScan(db_, random);
+  ExpectSeeksAgreeWithAScan(m_db, random);
 }
 
 TEST_F(SeekCostTest, WithoutItsIndexAMatchSeekAnswersTheSame) {
   std::mt19937 random(11);
   for (int i = 0; i < 120; ++i) {
-    db_.Add(RandomRecord(random));
+    m_db.Add(RandomRecord(random));
   }
   const std::vector<Property> wanted = {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("A")}};
-  const RecordId scanned = FirstOf(Scan(db_, kKeys[0], wanted, false));
-  const RecordId incomplete = FirstOf(Scan(db_, kKeys[0], wanted, true));
+  const RecordId scanned = FirstOf(Scan(m_db, kKeys[0], wanted, false));
+  const RecordId incomplete = FirstOf(Scan(m_db, kKeys[0], wanted, true));
 
   // Opened read-only, the file cannot be given its index: the seeks go over the key's records.
-  Device readOnly(device_.folder());
+  Device readOnly(m_device.folder());
   readOnly.SetReadOnly(true);
   std::thread([&] {
     const DeviceScope scope(readOnly);
@@ -349,17 +349,17 @@ TEST_F(SeekCostTest, WithoutItsIndexAMatchSeekAnswersTheSame) {
   // An index built inside a transaction that rolls back goes with it, and is built again.
   {
     platform::StoreTransaction transaction;
-    EXPECT_EQ(db_.SeekMatch(kKeys[0], wanted), scanned);
+    EXPECT_EQ(m_db.SeekMatch(kKeys[0], wanted), scanned);
   }
-  EXPECT_EQ(db_.SeekMatch(kKeys[0], wanted), scanned);
-  EXPECT_FALSE(db_.LastError().Failed());
-  ExpectSeeksAgreeWithAScan(db_, random);
+  EXPECT_EQ(m_db.SeekMatch(kKeys[0], wanted), scanned);
+  EXPECT_FALSE(m_db.LastError().Failed());
+  ExpectSeeksAgreeWithAScan(m_db, random);
 }
 
 TEST_F(SeekCostTest, RecordsWrittenBehindTheProgramsBackAreFoundAllTheSame) {
-  db_.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("b")}});
-  const std::string rec = "v" + std::to_string(volume_) + "_rec";
-  const std::string prop = "v" + std::to_string(volume_) + "_prop";
+  m_db.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("b")}});
+  const std::string rec = "v" + std::to_string(m_volume) + "_rec";
+  const std::string prop = "v" + std::to_string(m_volume) + "_prop";
   // Another writer: the last indexed property first, then the key row, and a value replaced
   // rather than updated.
   Exec("INSERT INTO " + prop + " VALUES(900001, 103, 'b')");
@@ -374,33 +374,33 @@ TEST_F(SeekCostTest, RecordsWrittenBehindTheProgramsBackAreFoundAllTheSame) {
 
   const std::vector<Property> wanted = {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("b")}};
   std::vector<RecordId> found;
-  if (const RecordId complete = db_.SeekMatch(kKeys[0], wanted)) {
+  if (const RecordId complete = m_db.SeekMatch(kKeys[0], wanted)) {
     found.push_back(complete);
   }
-  for (RecordId id = db_.SeekIncomplete(kKeys[0], {kDrug, kDose}, 0); id != 0;
-       id = db_.SeekIncomplete(kKeys[0], {kDrug, kDose}, id)) {
+  for (RecordId id = m_db.SeekIncomplete(kKeys[0], {kDrug, kDose}, 0); id != 0;
+       id = m_db.SeekIncomplete(kKeys[0], {kDrug, kDose}, id)) {
     found.push_back(id);
   }
   // Each one is either found by the seek or offered for the caller to compare: none is lost, and
   // the replaced value is never matched under the value it had.
   EXPECT_NE(std::find(found.begin(), found.end(), 900001u), found.end());
   EXPECT_NE(std::find(found.begin(), found.end(), 900002u), found.end());
-  EXPECT_EQ(db_.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("x")}, {kDose, QStringLiteral("b")}}),
+  EXPECT_EQ(m_db.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("x")}, {kDose, QStringLiteral("b")}}),
             0u);
 }
 
 TEST_F(SeekCostTest, AskingForOtherPropertiesRebuildsTheIndex) {
-  const RecordId first = db_.Add(Medication(kKeys[0], QStringLiteral("a"), QStringLiteral("b")));
-  const RecordId second = db_.Add(Medication(kKeys[0], QStringLiteral("a"), QStringLiteral("c")));
-  EXPECT_EQ(db_.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("c")}}),
+  const RecordId first = m_db.Add(Medication(kKeys[0], QStringLiteral("a"), QStringLiteral("b")));
+  const RecordId second = m_db.Add(Medication(kKeys[0], QStringLiteral("a"), QStringLiteral("c")));
+  EXPECT_EQ(m_db.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("c")}}),
             second);
-  EXPECT_EQ(db_.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}}), first);
-  EXPECT_EQ(db_.SeekMatch(kKeys[0], {{kDose, QStringLiteral("c")}}), second);
-  EXPECT_EQ(db_.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("c")}}),
+  EXPECT_EQ(m_db.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}}), first);
+  EXPECT_EQ(m_db.SeekMatch(kKeys[0], {{kDose, QStringLiteral("c")}}), second);
+  EXPECT_EQ(m_db.SeekMatch(kKeys[0], {{kDrug, QStringLiteral("a")}, {kDose, QStringLiteral("c")}}),
             second);
   // The position is the record found: the next move goes on from it.
-  EXPECT_EQ(db_.CurrentId(), second);
-  EXPECT_EQ(db_.SeekPrevious(), first);
+  EXPECT_EQ(m_db.CurrentId(), second);
+  EXPECT_EQ(m_db.SeekPrevious(), first);
 }
 
 }  // namespace

@@ -101,45 +101,45 @@ class Helper {
     envp.push_back(nullptr);
     char name[] = "helper";
     char* argv[] = {name, nullptr};
-    pid_ = ::fork();
-    if (pid_ == 0) {
+    m_pid = ::fork();
+    if (m_pid == 0) {
       ::execve("/proc/self/exe", argv, envp.data());
       ::_exit(127);
     }
     if (waitForGo) {
       ::close(fds[0]);
-      go_ = fds[1];
+      m_go = fds[1];
     }
   }
   ~Helper() {
-    if (go_ >= 0) {
-      ::close(go_);
+    if (m_go >= 0) {
+      ::close(m_go);
     }
-    if (pid_ > 0 && exit_ < 0) {
+    if (m_pid > 0 && m_exit < 0) {
       Wait();
     }
   }
   Helper(const Helper&) = delete;
   Helper& operator=(const Helper&) = delete;
 
-  bool Started() const { return pid_ > 0; }
+  bool Started() const { return m_pid > 0; }
   void Go() {
     const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(go_, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(m_go, &byte, 1);
   }
   // The helper's exit code, -1 when it did not exit normally.
   int Wait() {
     int status = 0;
-    if (::waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status)) {
-      exit_ = WEXITSTATUS(status);
+    if (::waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status)) {
+      m_exit = WEXITSTATUS(status);
     }
-    return exit_;
+    return m_exit;
   }
 
  private:
-  pid_t pid_ = -1;
-  int go_ = -1;
-  int exit_ = -1;
+  pid_t m_pid = -1;
+  int m_go = -1;
+  int m_exit = -1;
 };
 
 TEST(TwoProcesses, BothAddAtOnceAndEachSeesTheOthersCommittedRecords) {

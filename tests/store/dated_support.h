@@ -35,12 +35,12 @@ inline void FilePatient(const QString& first, const QString& last) {
 class ExpectedBytes {
  public:
   ExpectedBytes& U8(uint8_t value) {
-    bytes_.push_back(value);
+    m_bytes.push_back(value);
     return *this;
   }
   ExpectedBytes& U32(uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
-      bytes_.push_back(static_cast<uint8_t>(value >> shift));
+      m_bytes.push_back(static_cast<uint8_t>(value >> shift));
     }
     return *this;
   }
@@ -50,23 +50,23 @@ class ExpectedBytes {
   ExpectedBytes& Text(const QString& text) {
     U32(static_cast<uint32_t>(text.size() + 1));
     for (const QChar unit : text) {
-      bytes_.push_back(static_cast<uint8_t>(unit.unicode() & 0xFF));
-      bytes_.push_back(static_cast<uint8_t>(unit.unicode() >> 8));
+      m_bytes.push_back(static_cast<uint8_t>(unit.unicode() & 0xFF));
+      m_bytes.push_back(static_cast<uint8_t>(unit.unicode() >> 8));
     }
-    bytes_.push_back(0);
-    bytes_.push_back(0);
+    m_bytes.push_back(0);
+    m_bytes.push_back(0);
     return *this;
   }
-  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  const std::vector<uint8_t>& Bytes() const { return m_bytes; }
 
  private:
-  std::vector<uint8_t> bytes_;
+  std::vector<uint8_t> m_bytes;
 };
 
 // A fresh device per test, with the process-wide state put back around it.
 class DatedStoreTest : public ::testing::Test {
  protected:
-  TestGuard guard_;
+  TestGuard m_guard;
   TempDevice device;
 };
 

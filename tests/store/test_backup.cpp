@@ -90,7 +90,7 @@ class Backup : public ::testing::Test {
  protected:
   void SetUp() override { clock_source::Fix(At(2026, 12, 9, 8, 0)); }
 
-  TestGuard guard_;
+  TestGuard m_guard;
 };
 
 TEST_F(Backup, ExportImportIntoAnEmptyDeviceReproducesEveryRecord) {

@@ -126,8 +126,8 @@ class FilingCost : public ::testing::Test {
     ASSERT_TRUE(patient.CreateRecord(false));
   }
 
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 // The steps of filing the received copy of the patient's record number n (merged into it) and of

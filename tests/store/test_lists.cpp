@@ -21,7 +21,7 @@ uint32_t ListCount() {
 
 class ListsStore : public ::testing::Test {
  protected:
-  TestGuard guard_;
+  TestGuard m_guard;
   TempDevice device;
 };
 

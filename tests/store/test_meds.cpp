@@ -87,7 +87,7 @@ bool FilePatient(const QString& first, const QString& last, int32_t desktopId = 
 
 class MedsStore : public ::testing::Test {
  protected:
-  TestGuard guard_;
+  TestGuard m_guard;
   TempDevice device;
 };
 

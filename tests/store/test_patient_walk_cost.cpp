@@ -131,8 +131,8 @@ int WalkPatient(const Kind& kind, const QString& patient) {
 
 class PatientWalkCost : public ::testing::Test {
  protected:
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 // The steps of the sender's walk and of the page's listing of kPatient, who has 5 entries.

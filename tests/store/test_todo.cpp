@@ -114,7 +114,7 @@ std::vector<QString> TextsOf(const QString& patient, int priority = -1) {
 
 class TodoStore : public ::testing::Test {
  protected:
-  TestGuard guard_;
+  TestGuard m_guard;
   TempDevice device;
 };
 

@@ -19,19 +19,19 @@ uint16_t FreePort() {
   return ntohs(address.sin_port);
 }
 
-RefusingPort::RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+RefusingPort::RefusingPort() : m_fd(::socket(AF_INET, SOCK_STREAM, 0)) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t size = sizeof address;
-  if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
-    number_ = ntohs(address.sin_port);
+  if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+    m_number = ntohs(address.sin_port);
   }
 }
 
 RefusingPort::~RefusingPort() {
-  ::close(fd_);
+  ::close(m_fd);
 }
 
 }  // namespace test_ports

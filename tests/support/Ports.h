@@ -17,11 +17,11 @@ class RefusingPort {
   RefusingPort(const RefusingPort&) = delete;
   RefusingPort& operator=(const RefusingPort&) = delete;
 
-  uint16_t Number() const { return number_; }
+  uint16_t Number() const { return m_number; }
 
  private:
-  int fd_;
-  uint16_t number_ = 0;
+  int m_fd;
+  uint16_t m_number = 0;
 };
 
 }  // namespace test_ports

@@ -1,12 +1,12 @@
 #include "support/TempDevice.h"
 
 TempDevice::TempDevice()
-    : device_(std::make_unique<platform::Device>(dir_.path())),
-      scope_(std::make_unique<platform::DeviceScope>(*device_)) {
-  device_->Prepare();
+    : m_device(std::make_unique<platform::Device>(m_dir.path())),
+      m_scope(std::make_unique<platform::DeviceScope>(*m_device)) {
+  m_device->Prepare();
 }
 
 TempDevice::~TempDevice() {
-  scope_.reset();
-  device_.reset();
+  m_scope.reset();
+  m_device.reset();
 }

@@ -12,11 +12,11 @@ class TempDevice {
   TempDevice(const TempDevice&) = delete;
   TempDevice& operator=(const TempDevice&) = delete;
 
-  platform::Device& device() { return *device_; }
-  QString folder() const { return dir_.path(); }
+  platform::Device& device() { return *m_device; }
+  QString folder() const { return m_dir.path(); }
 
  private:
-  QTemporaryDir dir_;
-  std::unique_ptr<platform::Device> device_;
-  std::unique_ptr<platform::DeviceScope> scope_;
+  QTemporaryDir m_dir;
+  std::unique_ptr<platform::Device> m_device;
+  std::unique_ptr<platform::DeviceScope> m_scope;
 };

@@ -424,10 +424,10 @@ void BeamProgress(Program& /*program*/, const Visit& visit) {
 // ---------------------------------------------------------------------------------------------
 // Program
 
-Program::Program(COvelinApp& app) : app_(app) {}
+Program::Program(COvelinApp& app) : m_app(app) {}
 
 CMainFrame& Program::Frame() const {
-  return *app_.MainFrame();
+  return *m_app.MainFrame();
 }
 
 CPatientTabCtrl& Program::Strip() const {

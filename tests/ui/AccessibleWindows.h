@@ -32,7 +32,7 @@ class Program {
  public:
   explicit Program(COvelinApp& app);
 
-  COvelinApp& App() const { return app_; }
+  COvelinApp& App() const { return m_app; }
   CMainFrame& Frame() const;
   CPatientTabCtrl& Strip() const;
 
@@ -44,7 +44,7 @@ class Program {
   void Command(int commandId) const;
 
  private:
-  COvelinApp& app_;
+  COvelinApp& m_app;
 };
 
 // Patients of the device the program starts on: one that can be edited, one that came

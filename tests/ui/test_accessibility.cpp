@@ -54,19 +54,19 @@ class ProgramTest : public app_test::AppTest {
     StartOptions options = Options();
     options.extensionsFolder = QFileInfo(QStringLiteral(OVELIN_TRENDS_MODULE)).absolutePath();
     ASSERT_TRUE(Start(options));
-    program_ = std::make_unique<accessible_windows::Program>(*app_);
+    m_program = std::make_unique<accessible_windows::Program>(*m_app);
   }
 
   void TearDown() override {
     ui_seams::ClearModalHandlers();
-    program_.reset();
+    m_program.reset();
     AppTest::TearDown();
   }
 
   // Opens window and hands it to check; fails when it never showed.
   void OpenAndCheck(const Window& window, const accessible_windows::Visit& check) {
     int visits = 0;
-    window.open(*program_, [&](QWidget& shown) {
+    window.open(*m_program, [&](QWidget& shown) {
       ++visits;
       check(shown);
     });
@@ -74,7 +74,7 @@ class ProgramTest : public app_test::AppTest {
     EXPECT_EQ(ui_seams::PendingModalHandlers(), 0);
   }
 
-  std::unique_ptr<accessible_windows::Program> program_;
+  std::unique_ptr<accessible_windows::Program> m_program;
 };
 
 class AccessibleWindowTest : public ProgramTest, public ::testing::WithParamInterface<Window> {
@@ -118,19 +118,19 @@ struct Noticed {
 class PressWalk : public QObject {
  public:
   PressWalk(QWidget& window, QString deviceFolder)
-      : window_(window), deviceFolder_(std::move(deviceFolder)) {
+      : m_window(window), m_deviceFolder(std::move(deviceFolder)) {
     ui_seams::SetSaveFileHandler([this](const ui_seams::SaveFileRequest&) {
-      ++fileChoosers_;
+      ++m_fileChoosers;
       return QString();
     });
-    closer_.setInterval(20);
-    connect(&closer_, &QTimer::timeout, this, [this] {
+    m_closer.setInterval(20);
+    connect(&m_closer, &QTimer::timeout, this, [this] {
       if (QWidget* popup = QApplication::activePopupWidget()) {
-        ++popups_;
+        ++m_popups;
         popup->close();
       }
     });
-    closer_.start();
+    m_closer.start();
   }
 
   QStringList PressEveryButton() {
@@ -157,7 +157,7 @@ class PressWalk : public QObject {
  private:
   std::vector<QPointer<QObject>> Buttons() const {
     std::vector<QPointer<QObject>> buttons;
-    std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&window_)};
+    std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&m_window)};
     while (!pending.empty()) {
       QAccessibleInterface* object = pending.back();
       pending.pop_back();
@@ -179,8 +179,8 @@ class PressWalk : public QObject {
 
   Noticed Notice() const {
     Noticed noticed;
-    noticed.reading = accessible_tree::Announcements(window_);
-    for (QDirIterator file(deviceFolder_, QDir::Files, QDirIterator::Subdirectories);
+    noticed.reading = accessible_tree::Announcements(m_window);
+    for (QDirIterator file(m_deviceFolder, QDir::Files, QDirIterator::Subdirectories);
          file.hasNext();) {
       const QFileInfo info(file.next());
       noticed.files << QStringLiteral("%1 %2 %3")
@@ -195,21 +195,21 @@ class PressWalk : public QObject {
     }
     noticed.dialogs = ui_seams::ModalTitles().size();
     noticed.messages = messages::DefaultRecorder().Messages().size();
-    noticed.fileChoosers = fileChoosers_;
-    noticed.popups = popups_;
+    noticed.fileChoosers = m_fileChoosers;
+    noticed.popups = m_popups;
     return noticed;
   }
 
-  QWidget& window_;
-  QString deviceFolder_;
-  QTimer closer_;
-  int fileChoosers_ = 0;
-  int popups_ = 0;
+  QWidget& m_window;
+  QString m_deviceFolder;
+  QTimer m_closer;
+  int m_fileChoosers = 0;
+  int m_popups = 0;
 };
 
 TEST_P(AccessibleWindowTest, EveryButtonPressedThroughItsActionDoesWhatATapDoes) {
   OpenAndCheck([this](QWidget& window) {
-    PressWalk walk(window, program_->App().DeviceFolder());
+    PressWalk walk(window, m_program->App().DeviceFolder());
     const QStringList silent = walk.PressEveryButton();
     EXPECT_TRUE(silent.isEmpty()) << "nothing happened on pressing: "
                                   << silent.join(QStringLiteral(", ")).toStdString();
@@ -341,14 +341,14 @@ QAccessibleInterface* ChildNamed(QAccessibleInterface* parent, const QString& na
 
 class AccessibleControlTest : public ProgramTest {
  protected:
-  CPatientTabCtrl& Strip() const { return program_->Strip(); }
+  CPatientTabCtrl& Strip() const { return m_program->Strip(); }
   CPatientListPage& MainPage() const { return Strip().ListPage(); }
   // The main window becomes the active one again (a menu or dialog had it), so that its keys
   // and focus work.
   void ActivateFrame() const {
-    program_->Frame().activateWindow();
+    m_program->Frame().activateWindow();
     ASSERT_TRUE(
-        test_wait::Until([this] { return QApplication::activeWindow() == &program_->Frame(); }));
+        test_wait::Until([this] { return QApplication::activeWindow() == &m_program->Frame(); }));
   }
 };
 
@@ -389,12 +389,12 @@ TEST_F(AccessibleControlTest, APageThatRefusesToBeLeftKeepsItsTabWhenItIsPickedB
         EXPECT_EQ(messages::DefaultRecorder().Messages()[0].text,
                   QStringLiteral("Please enter an integer."));
       }));
-  program_->Command(command_ids::kPreferences);
+  m_program->Command(command_ids::kPreferences);
   EXPECT_EQ(ui_seams::PendingModalHandlers(), 0);
 }
 
 TEST_F(AccessibleControlTest, TheFileMenuOpensThroughItsButtonAndWithF10OrAltF) {
-  auto* file = program_->Frame().findChild<QToolButton*>(QStringLiteral("fileMenuButton"));
+  auto* file = m_program->Frame().findChild<QToolButton*>(QStringLiteral("fileMenuButton"));
   ASSERT_NE(file, nullptr);
   QMenu* menu = file->menu();
   int opened = 0;
@@ -409,10 +409,10 @@ TEST_F(AccessibleControlTest, TheFileMenuOpensThroughItsButtonAndWithF10OrAltF) 
   ASSERT_TRUE(test_wait::Until([&opened] { return opened == 1; }));
 
   ActivateFrame();
-  QTest::keyClick(&program_->Frame(), Qt::Key_F10);
+  QTest::keyClick(&m_program->Frame(), Qt::Key_F10);
   ASSERT_TRUE(test_wait::Until([&opened] { return opened == 2; }));
   ActivateFrame();
-  QTest::keyClick(&program_->Frame(), Qt::Key_F, Qt::AltModifier);
+  QTest::keyClick(&m_program->Frame(), Qt::Key_F, Qt::AltModifier);
   ASSERT_TRUE(test_wait::Until([&opened] { return opened == 3; }));
 }
 
@@ -451,8 +451,8 @@ TEST_F(AccessibleControlTest, TheTypeBoxIsNamedByItsLabelAndItsEntriesAreChosenB
 }
 
 TEST_F(AccessibleControlTest, TheAdmitDateGivesTheDateItShowsAndStepsByAction) {
-  program_->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
-  ASSERT_TRUE(program_->ShowTab(QStringLiteral("Info")));
+  m_program->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
+  ASSERT_TRUE(m_program->ShowTab(QStringLiteral("Info")));
   auto* page = dynamic_cast<CPatientInfoPage*>(Strip().GetPage(1));
   QDateEdit* picker = page->AdmitDatePicker();
   QAccessibleInterface* field = Accessible(picker);
@@ -473,7 +473,7 @@ TEST_F(AccessibleControlTest, TheAdmitDateGivesTheDateItShowsAndStepsByAction) {
 }
 
 TEST_F(AccessibleControlTest, PictureButtonsAreWordsAndTheirLookAlikesCannotBePressed) {
-  program_->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
+  m_program->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
   QAccessibleInterface* remove = Accessible(MainPage().DeleteButton());
   QAccessibleInterface* move = Accessible(MainPage().MoveButton());
   QAccessibleInterface* lookAlike = Accessible(MainPage().NoMoveButton());
@@ -485,7 +485,7 @@ TEST_F(AccessibleControlTest, PictureButtonsAreWordsAndTheirLookAlikesCannotBePr
   EXPECT_TRUE(lookAlike->state().invisible);
   EXPECT_TRUE(lookAlike->state().disabled);
 
-  program_->SelectPatient(QString::fromLatin1(accessible_windows::kReadOnlyPatient));
+  m_program->SelectPatient(QString::fromLatin1(accessible_windows::kReadOnlyPatient));
   EXPECT_FALSE(lookAlike->state().invisible);
   EXPECT_EQ(lookAlike->text(QAccessible::Name), QStringLiteral("Move (read only)"));
   EXPECT_TRUE(lookAlike->state().disabled);
@@ -498,7 +498,7 @@ TEST_F(AccessibleControlTest, PictureButtonsAreWordsAndTheirLookAlikesCannotBePr
   ASSERT_NE(moveActions, nullptr);
   EXPECT_TRUE(moveActions->actionNames().isEmpty());
 
-  program_->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
+  m_program->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Cancel);
   Press(remove, QAccessibleActionInterface::pressAction());
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
@@ -508,7 +508,7 @@ TEST_F(AccessibleControlTest, PictureButtonsAreWordsAndTheirLookAlikesCannotBePr
 }
 
 TEST_F(AccessibleControlTest, PictureButtonsTakeTheFocusFromTabOnlyShowItAndPressWithSpace) {
-  program_->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
+  m_program->SelectPatient(QString::fromLatin1(accessible_windows::kPatient));
   CPictureButton* remove = MainPage().DeleteButton();
   EXPECT_EQ(remove->focusPolicy(), Qt::TabFocus);
   EXPECT_EQ(MainPage().findChild<CPictureButton*>(QStringLiteral("NODELETE"))->focusPolicy(),
@@ -534,7 +534,7 @@ TEST_F(AccessibleControlTest, AnInPlaceEditorIsNamedForItsRow) {
     EXPECT_EQ(editor->text(QAccessible::Name), list->GetItemText(0, CBaseListCtrl::kLabelColumn));
     EXPECT_TRUE(accessible_tree::Check(dialog).empty());
   }));
-  program_->Command(command_ids::kNewPatient);
+  m_program->Command(command_ids::kNewPatient);
 }
 
 TEST_F(AccessibleControlTest, ThePasswordBoxIsNamedByItsLabelAndToldTheHint) {
@@ -563,7 +563,7 @@ TEST_F(AccessibleControlTest, EscapeCancelsAnEntryDialogAndStoresNothing) {
     result = dialog.result();
     return result;
   });
-  program_->Command(command_ids::kNewPatient);
+  m_program->Command(command_ids::kNewPatient);
   EXPECT_TRUE(closed);
   EXPECT_EQ(result, QDialog::Rejected);
   EXPECT_EQ(MainPage().List()->GetItemCount(), 2);
@@ -580,7 +580,7 @@ TEST_F(AccessibleControlTest, EnterInAPreferenceFieldPressesOk) {
     result = dialog.result();
     return result;
   });
-  program_->Command(command_ids::kPreferences);
+  m_program->Command(command_ids::kPreferences);
   EXPECT_EQ(result, QDialog::Accepted);
 }
 
@@ -627,7 +627,7 @@ TEST_F(ScreenReaderWalk, WritesWhatIsAnnouncedForTheDocumentedWindows) {
       text += accessible_tree::Announcements(shown).join(QLatin1Char('\n'));
       text += QStringLiteral("\n```\n");
     });
-    program_->Strip().SelectPage(0);
+    m_program->Strip().SelectPage(0);
   }
   ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(text.toUtf8());

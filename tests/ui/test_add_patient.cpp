@@ -41,11 +41,11 @@ class AddPatientDlgTest : public ::testing::Test {
     ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
     input_panel::Show(false);
     clock_source::Fix(At(2024, 3, 1));
-    dialog_ = std::make_unique<Dlg>(patient_);
+    m_dialog = std::make_unique<Dlg>(m_patient);
   }
 
   void TearDown() override {
-    dialog_.reset();
+    m_dialog.reset();
     // Back to the test program's answer, so that no later test waits for a person.
     ui_seams::SetModalHandler([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
     ui_seams::ClearModalHandlers();
@@ -53,7 +53,7 @@ class AddPatientDlgTest : public ::testing::Test {
     messages::DefaultRecorder().Clear();
   }
 
-  CBaseListCtrl& List() const { return *dialog_->List(); }
+  CBaseListCtrl& List() const { return *m_dialog->List(); }
   QString Value(int row) const { return List().GetValue(row); }
   const std::vector<messages::Shown>& Shown() const {
     return messages::DefaultRecorder().Messages();
@@ -74,9 +74,9 @@ class AddPatientDlgTest : public ::testing::Test {
     ASSERT_TRUE(List().PickInEditor(DateChoice(id)));
   }
 
-  TempDevice device_;
-  CDBPatient patient_;
-  std::unique_ptr<Dlg> dialog_;
+  TempDevice m_device;
+  CDBPatient m_patient;
+  std::unique_ptr<Dlg> m_dialog;
 };
 
 TEST_F(AddPatientDlgTest, DecadeOpensPickerInItsFifthYearAndThePickedDateFillsTheAge) {
@@ -102,11 +102,11 @@ TEST_F(AddPatientDlgTest, DecadeOpensPickerInItsFifthYearAndThePickedDateFillsTh
 
   // Saved so, the patient has the age and no date of birth.
   EnterNameAndType();
-  dialog_->OnSave();
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_TRUE(filetime::IsZero(patient_.dateOfBirth));
-  EXPECT_EQ(patient_.ageValue, QStringLiteral("68"));
-  EXPECT_EQ(patient_.ageUnit, QStringLiteral("Years"));
+  m_dialog->OnSave();
+  EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+  EXPECT_TRUE(filetime::IsZero(m_patient.dateOfBirth));
+  EXPECT_EQ(m_patient.ageValue, QStringLiteral("68"));
+  EXPECT_EQ(m_patient.ageUnit, QStringLiteral("Years"));
 }
 
 TEST_F(AddPatientDlgTest, AgeTextSplitsAtTheFirstBlank) {
@@ -123,15 +123,15 @@ TEST_F(AddPatientDlgTest, AgeTextSplitsAtTheFirstBlank) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    Dlg dialog(patient_);
+    Dlg dialog(m_patient);
     dialog.List()->SetValue(Dlg::kFirstNameRow, QStringLiteral("Ann"));
     dialog.List()->SetValue(Dlg::kLastNameRow, QStringLiteral("Lee"));
     dialog.List()->SetValue(Dlg::kPatientTypeRow, QStringLiteral("Clinic"));
     dialog.List()->SetValue(Dlg::kAgeRow, QString::fromUtf8(c.text));
     dialog.OnSave();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(patient_.ageValue, QString::fromUtf8(c.value));
-    EXPECT_EQ(patient_.ageUnit, QString::fromUtf8(c.unit));
+    EXPECT_EQ(m_patient.ageValue, QString::fromUtf8(c.value));
+    EXPECT_EQ(m_patient.ageUnit, QString::fromUtf8(c.unit));
   }
 }
 
@@ -148,34 +148,34 @@ TEST_F(AddPatientDlgTest, SaveFillsEveryFieldFromItsRow) {
       List().SetValue(row, texts[row]);
     }
   }
-  dialog_->AdmitDatePicker()->setDate(QDate(2024, 2, 27));
-  dialog_->OnSave();
-  ASSERT_EQ(dialog_->result(), QDialog::Accepted);
+  m_dialog->AdmitDatePicker()->setDate(QDate(2024, 2, 27));
+  m_dialog->OnSave();
+  ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
   EXPECT_TRUE(Shown().empty());
-  EXPECT_EQ(patient_.firstName, QStringLiteral("Mary"));
-  EXPECT_EQ(patient_.lastName, QStringLiteral("Major"));
-  EXPECT_EQ(patient_.patientType, QStringLiteral("Hospital"));
-  EXPECT_EQ(patient_.mrNumber, QStringLiteral("MR-77"));
-  EXPECT_EQ(patient_.room, QStringLiteral("12B"));
-  EXPECT_EQ(patient_.doctor, QStringLiteral("Dr. Hale"));
-  EXPECT_EQ(patient_.ageValue, QStringLiteral("61"));
-  EXPECT_EQ(patient_.ageUnit, QStringLiteral("Years"));
-  EXPECT_TRUE(filetime::IsZero(patient_.dateOfBirth));
-  EXPECT_EQ(patient_.race, QStringLiteral("Asian"));
-  EXPECT_EQ(patient_.sex, QStringLiteral("Female"));
-  EXPECT_EQ(patient_.codeStatus, QStringLiteral("DNR"));
-  EXPECT_EQ(patient_.diagnosis, QStringLiteral("CHF"));
-  EXPECT_EQ(patient_.allergies, QStringLiteral("Sulfa"));
-  EXPECT_EQ(patient_.problems, QStringLiteral("Gout"));
+  EXPECT_EQ(m_patient.firstName, QStringLiteral("Mary"));
+  EXPECT_EQ(m_patient.lastName, QStringLiteral("Major"));
+  EXPECT_EQ(m_patient.patientType, QStringLiteral("Hospital"));
+  EXPECT_EQ(m_patient.mrNumber, QStringLiteral("MR-77"));
+  EXPECT_EQ(m_patient.room, QStringLiteral("12B"));
+  EXPECT_EQ(m_patient.doctor, QStringLiteral("Dr. Hale"));
+  EXPECT_EQ(m_patient.ageValue, QStringLiteral("61"));
+  EXPECT_EQ(m_patient.ageUnit, QStringLiteral("Years"));
+  EXPECT_TRUE(filetime::IsZero(m_patient.dateOfBirth));
+  EXPECT_EQ(m_patient.race, QStringLiteral("Asian"));
+  EXPECT_EQ(m_patient.sex, QStringLiteral("Female"));
+  EXPECT_EQ(m_patient.codeStatus, QStringLiteral("DNR"));
+  EXPECT_EQ(m_patient.diagnosis, QStringLiteral("CHF"));
+  EXPECT_EQ(m_patient.allergies, QStringLiteral("Sulfa"));
+  EXPECT_EQ(m_patient.problems, QStringLiteral("Gout"));
   // The picked day, at the time of day the dialog was opened.
-  const SYSTEMTIME admitted = Fields(patient_.admitDate);
+  const SYSTEMTIME admitted = Fields(m_patient.admitDate);
   EXPECT_EQ(admitted.wYear, 2024);
   EXPECT_EQ(admitted.wMonth, 2);
   EXPECT_EQ(admitted.wDay, 27);
   EXPECT_EQ(admitted.wHour, 10);
   EXPECT_EQ(admitted.wMinute, 30);
   // The key is made by the store when the patient is created.
-  EXPECT_TRUE(patient_.CreateRecord(false));
+  EXPECT_TRUE(m_patient.CreateRecord(false));
   CDBPatient stored;
   EXPECT_TRUE(
       stored.FindByName(CDBPatient::MakeFullName(QStringLiteral("Mary"), QStringLiteral("Major"))));
@@ -187,7 +187,7 @@ TEST_F(AddPatientDlgTest, NameOnFileIsRefusedBeforeTheTypeIsLookedAt) {
   List().SetValue(Dlg::kFirstNameRow, QStringLiteral("John"));
   List().SetValue(Dlg::kLastNameRow, QStringLiteral("Doe"));
   List().SetValue(Dlg::kRoomRow, QStringLiteral("4"));
-  dialog_->OnSave();
+  m_dialog->OnSave();
 
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(
@@ -195,11 +195,11 @@ TEST_F(AddPatientDlgTest, NameOnFileIsRefusedBeforeTheTypeIsLookedAt) {
       QStringLiteral("This patient is already on file! Please check the name and try again."));
   EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
   EXPECT_EQ(Shown()[0].icon, messages::Icon::Exclamation);
-  EXPECT_NE(dialog_->result(), QDialog::Accepted);
+  EXPECT_NE(m_dialog->result(), QDialog::Accepted);
   // The caller's object is not filled with anything.
-  EXPECT_TRUE(patient_.firstName.isEmpty());
-  EXPECT_TRUE(patient_.room.isEmpty());
-  EXPECT_TRUE(patient_.name.isEmpty());
+  EXPECT_TRUE(m_patient.firstName.isEmpty());
+  EXPECT_TRUE(m_patient.room.isEmpty());
+  EXPECT_TRUE(m_patient.name.isEmpty());
 }
 
 TEST_F(AddPatientDlgTest, MissingNameOrTypeIsRefusedWithTheStopMessage) {
@@ -210,7 +210,7 @@ TEST_F(AddPatientDlgTest, MissingNameOrTypeIsRefusedWithTheStopMessage) {
   };
   for (const auto& values : rows) {
     messages::DefaultRecorder().Clear();
-    Dlg dialog(patient_);
+    Dlg dialog(m_patient);
     dialog.List()->SetValue(Dlg::kFirstNameRow, values[0]);
     dialog.List()->SetValue(Dlg::kLastNameRow, values[1]);
     dialog.List()->SetValue(Dlg::kPatientTypeRow, values[2]);
@@ -229,9 +229,9 @@ TEST_F(AddPatientDlgTest, TextInAnOpenEditorIsTakenBySave) {
   ASSERT_TRUE(List().EditRow(Dlg::kFirstNameRow));
   ASSERT_TRUE(List().InsertInEditor(QStringLiteral("Typed")));
   ASSERT_TRUE(List().IsEditing());
-  dialog_->OnSave();
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_EQ(patient_.firstName, QStringLiteral("Typed"));
+  m_dialog->OnSave();
+  EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(m_patient.firstName, QStringLiteral("Typed"));
   EXPECT_FALSE(List().IsEditing());
 }
 
@@ -274,11 +274,11 @@ TEST_F(AddPatientDlgTest, ListEndsAboveTheInputPanel) {
   ASSERT_TRUE(input_panel::GetInfo(info));
   const int top = List().y();
   EXPECT_EQ(List().height(),
-            qMin(dialog_->height() - top - 5, info.visibleDesktop.height() - top - 5));
+            qMin(m_dialog->height() - top - 5, info.visibleDesktop.height() - top - 5));
   input_panel::Show(false);
   ASSERT_TRUE(input_panel::GetInfo(info));
   EXPECT_EQ(List().height(),
-            qMin(dialog_->height() - top - 5, info.visibleDesktop.height() - top - 35));
+            qMin(m_dialog->height() - top - 5, info.visibleDesktop.height() - top - 35));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -334,7 +334,7 @@ TEST_F(AddPatientDlgTest, Screenshot) {
   if (folder.isEmpty()) {
     GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
   }
-  Dlg dialog(patient_);
+  Dlg dialog(m_patient);
   dialog.setGeometry(QRect(QPoint(0, 0), QSize(480, 640)));
   const QString values[] = {QStringLiteral("Mary"),     QStringLiteral("Major"),
                             QStringLiteral("Hospital"), QStringLiteral("448-2210"),

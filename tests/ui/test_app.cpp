@@ -138,7 +138,7 @@ TEST_F(AppStartTest, AnOlderDevicesAgeUnitsMoveToTheirOwnListAtStartUp) {
 
 TEST_F(AppStartTest, AMoveOfTheAgeUnitsThatCannotBeStoredIsToldAndChangesNothing) {
   legacy_categories::MakeLegacyAgeUnits();
-  vs_tests_test::RefuseWrites(device_.device(), CDBCategories::kVolumeName);
+  vs_tests_test::RefuseWrites(m_device.device(), CDBCategories::kVolumeName);
   ASSERT_TRUE(Start());
   ASSERT_EQ(vs_tests_test::Shown().size(), 1u);
   EXPECT_TRUE(vs_tests_test::Shown()[0].text.startsWith(
@@ -151,7 +151,7 @@ TEST_F(AppStartTest, AMoveOfTheAgeUnitsThatCannotBeStoredIsToldAndChangesNothing
 
 TEST_F(AppStartTest, ADeviceOpenedReadOnlyKeepsItsOlderListsWithoutAWord) {
   legacy_categories::MakeLegacyAgeUnits();
-  device_.device().SetReadOnly(true);
+  m_device.device().SetReadOnly(true);
   ASSERT_TRUE(Start());
   EXPECT_TRUE(vs_tests_test::Shown().empty());
   EXPECT_EQ(CDBCategories().GetListItems(50),
@@ -234,7 +234,7 @@ TEST_F(AppStartTest, ASecondCopyWithSlashDClosesTheFirstAndOneWithoutLeavesItRun
   EXPECT_FALSE(activating.Initialise(second));
   ASSERT_TRUE(test_wait::Until([&] { return !frame->isMinimized(); }));
   EXPECT_FALSE(frame->IsClosed());
-  EXPECT_EQ(COvelinApp::Current(), app_.get());
+  EXPECT_EQ(COvelinApp::Current(), m_app.get());
 
   // A dialog open at that moment is cancelled; the window it belongs to stays in memory until
   // the program ends, so that the dialog's handler can still unwind.
@@ -262,7 +262,7 @@ TEST_F(AppStartTest, RefreshScreenFromTheCommandLineRefillsAndKeepsTheSelection)
   AddPatient("Bea", "Aaron", "Clinic");  // sorts first
   QProcess cli;
   cli.start(QStringLiteral(OVELIN_CLI_PATH),
-            {"--device", device_.folder(), "post", "OvelinRefreshScreen"});
+            {"--device", m_device.folder(), "post", "OvelinRefreshScreen"});
   ASSERT_TRUE(cli.waitForFinished(60000));
   EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
 
@@ -276,14 +276,14 @@ TEST_F(AppStartTest, RefreshScreenFromTheCommandLineRefillsAndKeepsTheSelection)
 TEST_F(AppStartTest, PostFailsWhenNoProgramRunsOnTheDevice) {
   QProcess cli;
   cli.start(QStringLiteral(OVELIN_CLI_PATH),
-            {"--device", device_.folder(), "post", "OvelinRefreshScreen"});
+            {"--device", m_device.folder(), "post", "OvelinRefreshScreen"});
   ASSERT_TRUE(cli.waitForFinished(60000));
   EXPECT_EQ(cli.exitCode(), 1);
 }
 
 TEST_F(AppStartTest, NewSoftwareInstalledAsksForARestart) {
   ASSERT_TRUE(Start());
-  app_->PostRegisteredMessage("OvelinNewSoftwareInstalled");
+  m_app->PostRegisteredMessage("OvelinNewSoftwareInstalled");
   ASSERT_TRUE(test_wait::Until([&] {
     return messages::DefaultRecorder().Messages().size() == size_t{1};
   })) << "waited for messages::DefaultRecorder().Messages().size()";
@@ -298,7 +298,7 @@ TEST_F(AppStartTest, NewSoftwareInstalledAsksForARestart) {
 
 TEST_F(AppStartTest, HelpIsInstalledAndWithoutExtensionTextsTheCopyEqualsIt) {
   ASSERT_TRUE(Start());
-  const QString windows = device_.folder() + "/windows";
+  const QString windows = m_device.folder() + "/windows";
   QFile original(windows + "/ov.htc");
   ASSERT_TRUE(original.open(QIODevice::ReadOnly));
   const QByteArray help = original.readAll();
@@ -368,7 +368,7 @@ TEST_F(AppStartTest, TheReaderOpensItsShortcutOrSaysWhereToGetIt) {
       "Ovelin is unable to locate the Lumio reader.  Please reinstall the reader or visit"));
   EXPECT_TRUE(messages::DefaultRecorder().Messages()[0].text.endsWith(" for more information."));
 
-  const QString folder = device_.folder() + "/windows/start menu/programs";
+  const QString folder = m_device.folder() + "/windows/start menu/programs";
   ASSERT_TRUE(QDir().mkpath(folder));
   QFile shortcut(folder + "/Lumio reader.lnk");
   ASSERT_TRUE(shortcut.open(QIODevice::WriteOnly));
@@ -388,7 +388,7 @@ TEST_F(AppStartTest, TheExtensionsPageCommandAndTextsAppear) {
   GTEST_SKIP() << "the test extension is not built";
 #else
   ASSERT_TRUE(QFile::copy(QStringLiteral(OVELIN_TEST_EXTENSION),
-                          device_.folder() + "/extensions/" +
+                          m_device.folder() + "/extensions/" +
                               QFileInfo(QStringLiteral(OVELIN_TEST_EXTENSION)).fileName()));
   AddPatient("Ana", "Chen", "Clinic");
   ASSERT_TRUE(Start());
@@ -398,7 +398,7 @@ TEST_F(AppStartTest, TheExtensionsPageCommandAndTextsAppear) {
   auto* label = Strip()->GetPage(6)->findChild<QLabel*>("patient");
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->text(), "Checklist for Chen, Ana");
-  ASSERT_EQ(app_->Listeners().size(), 1u);
+  ASSERT_EQ(m_app->Listeners().size(), 1u);
 
   QAction* command = Frame()->Action(15001);
   ASSERT_NE(command, nullptr);
@@ -418,7 +418,7 @@ TEST_F(AppStartTest, TheExtensionsPageCommandAndTextsAppear) {
   EXPECT_TRUE(shownText.startsWith("Bedside Checklist 1.0")) << shownText.toStdString();
 
   Frame()->OnCommand(command_ids::kHelp);
-  QFile copy(device_.folder() + "/windows/ovcopy.htc");
+  QFile copy(m_device.folder() + "/windows/ovcopy.htc");
   ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
   EXPECT_TRUE(copy.readAll().endsWith("bedside of the selected patient.</p>\r\n"));
 
@@ -435,7 +435,7 @@ TEST_F(AppStartTest, PrintLogSpoolsTheLogWithTheApplicationsPageSettings) {
   ASSERT_TRUE(Start());
   COvelinApp::Current()->PrintSettings().leftMargin = 2;
   Frame()->Action(command_ids::kPrintLog)->trigger();
-  const QDir spool(device_.folder() + "/spool");
+  const QDir spool(m_device.folder() + "/spool");
   const QStringList jobs = spool.entryList(QDir::Files);
   ASSERT_EQ(jobs.size(), 1);
   QFile job(spool.filePath(jobs.first()));

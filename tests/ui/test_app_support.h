@@ -57,35 +57,35 @@ class AppTest : public ::testing::Test {
   void SetUp() override { EnsureApplication(); }
 
   void TearDown() override {
-    app_.reset();
+    m_app.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
   StartOptions Options() const {
     StartOptions options;
-    options.deviceFolder = device_.folder();
+    options.deviceFolder = m_device.folder();
     options.showSplash = false;
     options.showWindow = true;
-    options.askPassword = askPassword_;
+    options.askPassword = m_askPassword;
     return options;
   }
 
   // Starts the program; false when it ended at start-up.
   bool Start(const StartOptions& options) {
-    app_ = std::make_unique<COvelinApp>();
-    return app_->Initialise(options);
+    m_app = std::make_unique<COvelinApp>();
+    return m_app->Initialise(options);
   }
   bool Start() { return Start(Options()); }
 
-  CMainFrame* Frame() const { return app_->MainFrame(); }
+  CMainFrame* Frame() const { return m_app->MainFrame(); }
   CPatientTabCtrl* Strip() const { return Frame()->View()->TabCtrl(); }
   CPatientListPage& ListPage() const { return Strip()->ListPage(); }
 
-  TestGuard guard_;
-  TempDevice device_;
-  std::unique_ptr<COvelinApp> app_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  std::unique_ptr<COvelinApp> m_app;
   // With no time-out stored the password is asked at start-up; only the login tests answer it.
-  bool askPassword_ = false;
+  bool m_askPassword = false;
 };
 
 }  // namespace app_test

@@ -38,9 +38,9 @@ void Store(const QString& listName, const QString& content) {
 
 class EditAutoTextDlgTest : public ::testing::Test {
  protected:
-  void Open(const QString& listName) { dialog_ = std::make_unique<CEditAutoTextDlg>(listName); }
+  void Open(const QString& listName) { m_dialog = std::make_unique<CEditAutoTextDlg>(listName); }
 
-  CAutoListCtrl& List() const { return *dialog_->List(); }
+  CAutoListCtrl& List() const { return *m_dialog->List(); }
   QStringList Rows() const {
     QStringList rows;
     for (int row = 0; row < List().GetItemCount(); ++row) {
@@ -54,36 +54,36 @@ class EditAutoTextDlgTest : public ::testing::Test {
     List().CloseEdit();
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  std::unique_ptr<CEditAutoTextDlg> dialog_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  std::unique_ptr<CEditAutoTextDlg> m_dialog;
 };
 
 TEST_F(EditAutoTextDlgTest, AMissingListStartsEmptyAndSaveCreatesIt) {
   const QString name = QStringLiteral("2101");  // "HPI" has no default list
   ASSERT_FALSE(IsStored(name));
   Open(name);
-  EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Edit Auto Text"));
+  EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("Edit Auto Text"));
   EXPECT_EQ(List().GetItemCount(), 0);
-  EXPECT_EQ(dialog_->ListRecordId(), 0u);
-  EXPECT_FALSE(dialog_->DeleteButton()->isEnabled());
+  EXPECT_EQ(m_dialog->ListRecordId(), 0u);
+  EXPECT_FALSE(m_dialog->DeleteButton()->isEnabled());
 
-  dialog_->OnInsert();
+  m_dialog->OnInsert();
   Type(QStringLiteral("Onset sudden"));
-  dialog_->OnInsert();
+  m_dialog->OnInsert();
   Type(QStringLiteral("Worse at night"));
-  dialog_->OnSave();
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  m_dialog->OnSave();
+  EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
   EXPECT_EQ(StoredContent(name), QStringLiteral("Onset sudden\nWorse at night\n"));
-  EXPECT_NE(dialog_->ListRecordId(), 0u);
+  EXPECT_NE(m_dialog->ListRecordId(), 0u);
 
   // Opened again, the editor shows the saved phrases and SAVE rewrites the same list.
   Open(name);
   EXPECT_EQ(Rows(), (QStringList{"Onset sudden", "Worse at night"}));
-  EXPECT_TRUE(dialog_->DeleteButton()->isEnabled());
+  EXPECT_TRUE(m_dialog->DeleteButton()->isEnabled());
   List().SelectRow(0);
-  dialog_->OnDelete();
-  dialog_->OnSave();
+  m_dialog->OnDelete();
+  m_dialog->OnSave();
   EXPECT_EQ(StoredContent(name), QStringLiteral("Worse at night\n"));
 }
 
@@ -91,7 +91,7 @@ TEST_F(EditAutoTextDlgTest, InsertPutsAnOpenRowAfterTheSelectedOneOrAtTheTop) {
   Store(QStringLiteral("9001"), QStringLiteral("One\nTwo\nThree\nFour\nFive\n"));
   Open(QStringLiteral("9001"));
   List().SelectRow(2);
-  dialog_->OnInsert();
+  m_dialog->OnInsert();
   ASSERT_TRUE(List().IsEditing());
   EXPECT_EQ(List().EditingRow(), 3);
   EXPECT_TRUE(qobject_cast<QLineEdit*>(List().Editor()) != nullptr);
@@ -99,15 +99,15 @@ TEST_F(EditAutoTextDlgTest, InsertPutsAnOpenRowAfterTheSelectedOneOrAtTheTop) {
   EXPECT_EQ(Rows(), (QStringList{"One", "Two", "Three", "Three and a half", "Four", "Five"}));
 
   List().clearSelection();
-  dialog_->OnInsert();
+  m_dialog->OnInsert();
   EXPECT_EQ(List().EditingRow(), 0);
   Type(QStringLiteral("Zero"));
   EXPECT_EQ(Rows().first(), QStringLiteral("Zero"));
   // A row left empty is not stored.
   List().SelectRow(6);
-  dialog_->OnInsert();
+  m_dialog->OnInsert();
   List().CloseEdit();
-  dialog_->OnSave();
+  m_dialog->OnSave();
   EXPECT_EQ(StoredContent(QStringLiteral("9001")),
             QStringLiteral("Zero\nOne\nTwo\nThree\nThree and a half\nFour\nFive\n"));
 }
@@ -115,23 +115,23 @@ TEST_F(EditAutoTextDlgTest, InsertPutsAnOpenRowAfterTheSelectedOneOrAtTheTop) {
 TEST_F(EditAutoTextDlgTest, RemoveSelectsTheRowInThePlaceOrTheNewLastOne) {
   Store(QStringLiteral("9002"), QStringLiteral("One\nTwo\nThree\n"));
   Open(QStringLiteral("9002"));
-  dialog_->OnDelete();  // nothing selected: nothing goes
+  m_dialog->OnDelete();  // nothing selected: nothing goes
   EXPECT_EQ(List().GetItemCount(), 3);
 
   List().SelectRow(0);
-  dialog_->OnDelete();
+  m_dialog->OnDelete();
   EXPECT_EQ(Rows(), (QStringList{"Two", "Three"}));
   EXPECT_EQ(List().GetSelectedRow(), 0);
   List().SelectRow(1);
-  dialog_->OnDelete();
+  m_dialog->OnDelete();
   EXPECT_EQ(Rows(), QStringList{QStringLiteral("Two")});
   EXPECT_EQ(List().GetSelectedRow(), 0);
-  EXPECT_TRUE(dialog_->DeleteButton()->isEnabled());
-  dialog_->OnDelete();
+  EXPECT_TRUE(m_dialog->DeleteButton()->isEnabled());
+  m_dialog->OnDelete();
   EXPECT_EQ(List().GetItemCount(), 0);
-  EXPECT_FALSE(dialog_->DeleteButton()->isEnabled());
-  dialog_->OnInsert();
-  EXPECT_TRUE(dialog_->DeleteButton()->isEnabled());
+  EXPECT_FALSE(m_dialog->DeleteButton()->isEnabled());
+  m_dialog->OnInsert();
+  EXPECT_TRUE(m_dialog->DeleteButton()->isEnabled());
 }
 
 TEST_F(EditAutoTextDlgTest, CancelKeepsTheStoredList) {
@@ -141,19 +141,19 @@ TEST_F(EditAutoTextDlgTest, CancelKeepsTheStoredList) {
   Open(ros);
   EXPECT_EQ(List().GetItemCount(), 19);
   List().SelectRow(4);
-  dialog_->OnDelete();
-  dialog_->OnInsert();
+  m_dialog->OnDelete();
+  m_dialog->OnInsert();
   Type(QStringLiteral("Rash"));
-  dialog_->OnCancel();
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  m_dialog->OnCancel();
+  EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
   EXPECT_EQ(StoredContent(ros), before);
 }
 
 TEST_F(EditAutoTextDlgTest, SaveTakesTheRowBeingTyped) {
   Open(QStringLiteral("9003"));
-  dialog_->OnInsert();
+  m_dialog->OnInsert();
   ASSERT_TRUE(List().InsertInEditor(QStringLiteral("Still typing")));
-  dialog_->OnSave();
+  m_dialog->OnSave();
   EXPECT_EQ(StoredContent(QStringLiteral("9003")), QStringLiteral("Still typing\n"));
 }
 
@@ -161,12 +161,12 @@ TEST_F(EditAutoTextDlgTest, AListThatCannotBeStoredKeepsTheDialogOpen) {
   Store(QStringLiteral("9004"), QStringLiteral("One\n"));
   Open(QStringLiteral("9004"));
   // The list goes while the editor is open.
-  ASSERT_TRUE(CDBLists().DeleteByCEOID(dialog_->ListRecordId()));
+  ASSERT_TRUE(CDBLists().DeleteByCEOID(m_dialog->ListRecordId()));
   List().SelectRow(0);
-  dialog_->OnInsert();
+  m_dialog->OnInsert();
   Type(QStringLiteral("Two"));
-  dialog_->OnSave();
-  EXPECT_NE(dialog_->result(), QDialog::Accepted);
+  m_dialog->OnSave();
+  EXPECT_NE(m_dialog->result(), QDialog::Accepted);
   const auto& shown = messages::DefaultRecorder().Messages();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, QStringLiteral("The list could not be saved."));
@@ -176,16 +176,16 @@ TEST_F(EditAutoTextDlgTest, AListThatCannotBeStoredKeepsTheDialogOpen) {
 TEST_F(EditAutoTextDlgTest, ControlsAreNamedAndTheListEndsAboveTheInputPanel) {
   Open(QStringLiteral("9005"));
   for (const QWidget* control :
-       {static_cast<const QWidget*>(&List()), static_cast<const QWidget*>(dialog_->SaveButton()),
-        static_cast<const QWidget*>(dialog_->CancelButton()),
-        static_cast<const QWidget*>(dialog_->InsertButton()),
-        static_cast<const QWidget*>(dialog_->DeleteButton())}) {
+       {static_cast<const QWidget*>(&List()), static_cast<const QWidget*>(m_dialog->SaveButton()),
+        static_cast<const QWidget*>(m_dialog->CancelButton()),
+        static_cast<const QWidget*>(m_dialog->InsertButton()),
+        static_cast<const QWidget*>(m_dialog->DeleteButton())}) {
     EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
   }
-  EXPECT_EQ(dialog_->InsertButton()->accessibleName(), QStringLiteral("Insert"));
-  EXPECT_EQ(dialog_->DeleteButton()->accessibleName(), QStringLiteral("Remove"));
+  EXPECT_EQ(m_dialog->InsertButton()->accessibleName(), QStringLiteral("Insert"));
+  EXPECT_EQ(m_dialog->DeleteButton()->accessibleName(), QStringLiteral("Remove"));
 
-  meds_test::ExpectListEndsAboveInputPanel(*dialog_, List());
+  meds_test::ExpectListEndsAboveInputPanel(*m_dialog, List());
 }
 
 }  // namespace

@@ -60,47 +60,47 @@ void Tap(CCheckoutPatientList& list, int row) {
 
 class BeamProgressDlgTest : public ::testing::Test {
  protected:
-  TestGuard guard_;
-  TempDevice device_;
-  CBeamProgressDlg dialog_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  CBeamProgressDlg m_dialog;
 };
 
 TEST_F(BeamProgressDlgTest, ErrorViewAndOverallPaneRearrangeTheWindow) {
-  dialog_.Show();
-  EXPECT_EQ(dialog_.windowTitle(), "Beam Progress");
-  EXPECT_EQ(dialog_.parentWidget(), nullptr);
-  EXPECT_FALSE(dialog_.OverallLabel()->isVisible());
-  EXPECT_FALSE(dialog_.OverallBar()->isVisible());
-  EXPECT_EQ(dialog_.CancelButton()->text(), "Cancel");
-  const QRect bar = dialog_.ItemBar()->geometry();
-  const int statusTop = dialog_.StatusLabel()->y();
+  m_dialog.Show();
+  EXPECT_EQ(m_dialog.windowTitle(), "Beam Progress");
+  EXPECT_EQ(m_dialog.parentWidget(), nullptr);
+  EXPECT_FALSE(m_dialog.OverallLabel()->isVisible());
+  EXPECT_FALSE(m_dialog.OverallBar()->isVisible());
+  EXPECT_EQ(m_dialog.CancelButton()->text(), "Cancel");
+  const QRect bar = m_dialog.ItemBar()->geometry();
+  const int statusTop = m_dialog.StatusLabel()->y();
 
-  EXPECT_FALSE(dialog_.SetStatus("\nSearching for receiver", false));
-  EXPECT_EQ(dialog_.StatusLabel()->text(), "\nSearching for receiver");
-  EXPECT_TRUE(dialog_.ItemBar()->isVisible());
+  EXPECT_FALSE(m_dialog.SetStatus("\nSearching for receiver", false));
+  EXPECT_EQ(m_dialog.StatusLabel()->text(), "\nSearching for receiver");
+  EXPECT_TRUE(m_dialog.ItemBar()->isVisible());
 
   // A transfer of several patients reveals the overall pane above the status.
-  dialog_.SetOverallText("\nSending Smith, Ann, 1 of 2 patients");
-  EXPECT_TRUE(dialog_.overallShown);
-  EXPECT_TRUE(dialog_.OverallLabel()->isVisible());
-  EXPECT_EQ(dialog_.OverallLabel()->y(), statusTop);
-  EXPECT_LT(dialog_.OverallLabel()->geometry().bottom(), dialog_.OverallBar()->y());
-  EXPECT_LT(dialog_.OverallBar()->geometry().bottom(), dialog_.StatusLabel()->y());
-  EXPECT_LT(dialog_.StatusLabel()->geometry().bottom(), dialog_.ItemBar()->y());
-  EXPECT_LT(dialog_.ItemBar()->geometry().bottom(), dialog_.CancelButton()->y());
-  EXPECT_EQ(dialog_.OverallBar()->y() - dialog_.OverallLabel()->geometry().bottom() - 1, 5);
+  m_dialog.SetOverallText("\nSending Smith, Ann, 1 of 2 patients");
+  EXPECT_TRUE(m_dialog.overallShown);
+  EXPECT_TRUE(m_dialog.OverallLabel()->isVisible());
+  EXPECT_EQ(m_dialog.OverallLabel()->y(), statusTop);
+  EXPECT_LT(m_dialog.OverallLabel()->geometry().bottom(), m_dialog.OverallBar()->y());
+  EXPECT_LT(m_dialog.OverallBar()->geometry().bottom(), m_dialog.StatusLabel()->y());
+  EXPECT_LT(m_dialog.StatusLabel()->geometry().bottom(), m_dialog.ItemBar()->y());
+  EXPECT_LT(m_dialog.ItemBar()->geometry().bottom(), m_dialog.CancelButton()->y());
+  EXPECT_EQ(m_dialog.OverallBar()->y() - m_dialog.OverallLabel()->geometry().bottom() - 1, 5);
 
   // An error takes the item bar's room, keeping the status text's place.
-  const QRect statusBefore = dialog_.StatusLabel()->geometry();
-  const QRect barBefore = dialog_.ItemBar()->geometry();
-  dialog_.SetStatus("\nAn error has occurred sending data to the other handheld", true);
+  const QRect statusBefore = m_dialog.StatusLabel()->geometry();
+  const QRect barBefore = m_dialog.ItemBar()->geometry();
+  m_dialog.SetStatus("\nAn error has occurred sending data to the other handheld", true);
   QCoreApplication::processEvents();
-  EXPECT_FALSE(dialog_.ItemBar()->isVisible());
-  EXPECT_EQ(dialog_.StatusLabel()->geometry().topLeft(), statusBefore.topLeft());
-  EXPECT_EQ(dialog_.StatusLabel()->width(), statusBefore.width());
-  EXPECT_EQ(dialog_.StatusLabel()->geometry().bottom(), barBefore.bottom());
+  EXPECT_FALSE(m_dialog.ItemBar()->isVisible());
+  EXPECT_EQ(m_dialog.StatusLabel()->geometry().topLeft(), statusBefore.topLeft());
+  EXPECT_EQ(m_dialog.StatusLabel()->width(), statusBefore.width());
+  EXPECT_EQ(m_dialog.StatusLabel()->geometry().bottom(), barBefore.bottom());
   EXPECT_EQ(bar.width(), barBefore.width());
-  for (QWidget* control : dialog_.findChildren<QWidget*>()) {
+  for (QWidget* control : m_dialog.findChildren<QWidget*>()) {
     EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
   }
 }
@@ -119,37 +119,37 @@ TEST_F(BeamProgressDlgTest, BarsShowCountsBeyondSixteenBitsFromEmptyToFull) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.position);
-    dialog_.SetItemProgress(c.position, c.range);
-    EXPECT_EQ(dialog_.ItemBar()->maximum(), c.maximum);
-    EXPECT_EQ(dialog_.ItemBar()->value(), c.value);
+    m_dialog.SetItemProgress(c.position, c.range);
+    EXPECT_EQ(m_dialog.ItemBar()->maximum(), c.maximum);
+    EXPECT_EQ(m_dialog.ItemBar()->value(), c.value);
   }
-  dialog_.SetOverallProgress(1, 3);
-  EXPECT_EQ(dialog_.OverallBar()->maximum(), 3);
-  EXPECT_EQ(dialog_.OverallBar()->value(), 1);
+  m_dialog.SetOverallProgress(1, 3);
+  EXPECT_EQ(m_dialog.OverallBar()->maximum(), 3);
+  EXPECT_EQ(m_dialog.OverallBar()->value(), 1);
 }
 
 TEST_F(BeamProgressDlgTest, CancelStopsTheTransferAndDoneClosesTheWindow) {
-  dialog_.Show();
+  m_dialog.Show();
   // Every cancel check serves what is waiting: the window stays alive during a transfer.
   bool served = false;
-  QTimer::singleShot(0, &dialog_, [&served] { served = true; });
-  EXPECT_FALSE(dialog_.IsCancelled());
+  QTimer::singleShot(0, &m_dialog, [&served] { served = true; });
+  EXPECT_FALSE(m_dialog.IsCancelled());
   EXPECT_TRUE(served);
 
-  dialog_.CancelButton()->click();
-  EXPECT_TRUE(dialog_.cancelRequested);
-  EXPECT_TRUE(dialog_.IsCancelled());
-  EXPECT_TRUE(dialog_.SetStatusId(ids::kBeamConnectError, true));
-  EXPECT_TRUE(dialog_.isVisible());
+  m_dialog.CancelButton()->click();
+  EXPECT_TRUE(m_dialog.cancelRequested);
+  EXPECT_TRUE(m_dialog.IsCancelled());
+  EXPECT_TRUE(m_dialog.SetStatusId(ids::kBeamConnectError, true));
+  EXPECT_TRUE(m_dialog.isVisible());
 
   FinalTexts texts;
   RecordFinalTexts(texts);
-  dialog_.WaitForDone();
+  m_dialog.WaitForDone();
   EXPECT_EQ(texts.runs, 1);
   EXPECT_EQ(texts.button, "Done");
   EXPECT_EQ(texts.status, "\nAn error has occurred connecting to the other handheld");
-  EXPECT_TRUE(dialog_.closeRequested);
-  EXPECT_FALSE(dialog_.isVisible());
+  EXPECT_TRUE(m_dialog.closeRequested);
+  EXPECT_FALSE(m_dialog.isVisible());
 }
 
 // Counts the paints a widget gets.
@@ -164,12 +164,12 @@ class PaintCounter : public QObject {
 };
 
 TEST_F(BeamProgressDlgTest, EveryChangeIsPaintedAtOnceWithoutWaitingForTheEventLoop) {
-  dialog_.Show();
-  PaintCounter status(*dialog_.StatusLabel());
-  PaintCounter button(*dialog_.CancelButton());
+  m_dialog.Show();
+  PaintCounter status(*m_dialog.StatusLabel());
+  PaintCounter button(*m_dialog.CancelButton());
   // No event is served between the change and the look at the window: the transfer holds the
   // loop between its cancel checks.
-  dialog_.SetStatus(QStringLiteral("\nSending 1 of 2 patients"), false);
+  m_dialog.SetStatus(QStringLiteral("\nSending 1 of 2 patients"), false);
   EXPECT_GE(status.paints, 1);
 
   int buttonPaintsAtDone = -1;
@@ -177,7 +177,7 @@ TEST_F(BeamProgressDlgTest, EveryChangeIsPaintedAtOnceWithoutWaitingForTheEventL
     buttonPaintsAtDone = button.paints;
     return shown.result();
   });
-  dialog_.WaitForDone();
+  m_dialog.WaitForDone();
   EXPECT_GE(buttonPaintsAtDone, 1);
 }
 
@@ -197,8 +197,8 @@ class BeamCheckoutListDlgTest : public ::testing::Test {
     ASSERT_TRUE(other.CreateRecord(false));
   }
 
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 TEST_F(BeamCheckoutListDlgTest, TapsMarkAnyNumberOfRowsAndBeamNeedsOne) {
@@ -265,9 +265,9 @@ TEST_F(BeamCheckoutListDlgTest, TheListEndsAboveTheInputPanel) {
 
 class BeamCommandTest : public app_test::AppTest {
  protected:
-  QString OtherFolder() const { return other_.path(); }
+  QString OtherFolder() const { return m_other.path(); }
 
-  QTemporaryDir other_;
+  QTemporaryDir m_other;
 };
 
 TEST_F(BeamCommandTest, BeamOnAPatientNeverSynchronisedWithTheCompanionShowsTheMessageOnly) {

@@ -43,19 +43,19 @@ void SetBeamAddresses(const QString& listen, const QString& peers) {
 class GiveUp {
  public:
   GiveUp() {
-    timer_.setSingleShot(true);
-    QObject::connect(&timer_, &QTimer::timeout, [] {
+    m_timer.setSingleShot(true);
+    QObject::connect(&m_timer, &QTimer::timeout, [] {
       for (QWidget* window : QApplication::topLevelWidgets()) {
         if (auto* progress = dynamic_cast<CBeamProgressDlg*>(window)) {
           progress->OnCancel();
         }
       }
     });
-    timer_.start(kGiveUpMs);
+    m_timer.start(kGiveUpMs);
   }
 
  private:
-  QTimer timer_;
+  QTimer m_timer;
 };
 
 // The final status of the next "Beam Progress" window; "Done" is pressed at once.
@@ -87,12 +87,12 @@ class BeamEndToEndTest : public app_test::AppTest {
  protected:
   QProcess* Cli(const QString& folder, const QStringList& arguments) {
     auto* cli = new QProcess;
-    processes_.emplace_back(cli);
+    m_processes.emplace_back(cli);
     cli->start(QStringLiteral(OVELIN_CLI_PATH), QStringList{"--device", folder} + arguments);
     return cli;
   }
 
-  std::vector<std::unique_ptr<QProcess>> processes_;
+  std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -121,7 +121,7 @@ TEST_F(BeamUiReceivingProgram, ReceivesOneTransfer) {
   // The patient list shows the received patient at once.
   EXPECT_EQ(ListPage().List()->GetItemCount(), 1);
   EXPECT_EQ(Strip()->currentPatient, "Smith, Ann");
-  app_.reset();
+  m_app.reset();
 }
 
 TEST_F(BeamEndToEndTest, PatientGoesFromOneProgramToAnother) {

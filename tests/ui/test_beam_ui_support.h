@@ -140,7 +140,7 @@ class TextProgress : public IBeamProgress {
 // connection to its folder.
 class OtherDevice {
  public:
-  explicit OtherDevice(const QString& folder) : folder_(folder) {
+  explicit OtherDevice(const QString& folder) : m_folder(folder) {
     beam_ui::SetTransportFactory([this] { return std::make_unique<Forward>(*this); });
   }
   ~OtherDevice() {
@@ -158,8 +158,8 @@ class OtherDevice {
     Run([this, send = std::move(send)](CBeamEngine& engine) { result = send(engine); });
   }
   void Join() {
-    if (thread_.joinable()) {
-      thread_.join();
+    if (m_thread.joinable()) {
+      m_thread.join();
     }
   }
 
@@ -173,20 +173,20 @@ class OtherDevice {
   // The program's transport for one transfer: the shared link.
   class Forward : public platform::IBeamTransport {
    public:
-    explicit Forward(OtherDevice& to) : to_(to) {}
+    explicit Forward(OtherDevice& to) : m_to(to) {}
     std::unique_ptr<platform::IBeamConnector> CreateConnector() override {
-      ++to_.connectorsMade;
-      return to_.link.CreateConnector();
+      ++m_to.connectorsMade;
+      return m_to.link.CreateConnector();
     }
-    std::unique_ptr<platform::IBeamListener> Listen() override { return to_.link.Listen(); }
+    std::unique_ptr<platform::IBeamListener> Listen() override { return m_to.link.Listen(); }
 
    private:
-    OtherDevice& to_;
+    OtherDevice& m_to;
   };
 
   void Run(std::function<void(CBeamEngine&)> work) {
-    thread_ = std::thread([this, work = std::move(work)] {
-      platform::Device device(folder_);
+    m_thread = std::thread([this, work = std::move(work)] {
+      platform::Device device(m_folder);
       device.Prepare();
       platform::DeviceScope scope(device);
       CBeamEngine::Timing timing;
@@ -197,8 +197,8 @@ class OtherDevice {
     });
   }
 
-  QString folder_;
-  std::thread thread_;
+  QString m_folder;
+  std::thread m_thread;
 };
 
 }  // namespace beam_ui_test

@@ -66,16 +66,16 @@ QStringList HeaderLines(const QString& name, const QString& last) {
 class PrintCheckoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    CAsciiPr::SetTarget("file:" + job_.filePath("job.txt"));
+    CAsciiPr::SetTarget("file:" + m_job.filePath("job.txt"));
     // No margins: the job's lines are the printed texts.
-    settings_.leftMargin = 0;
-    settings_.topMargin = 0;
-    settings_.bottomMargin = 0;
+    m_settings.leftMargin = 0;
+    m_settings.topMargin = 0;
+    m_settings.bottomMargin = 0;
   }
   void TearDown() override { CAsciiPr::SetTarget({}); }
 
   std::unique_ptr<CPrintCheckoutDlg> MakeDialog() {
-    return std::make_unique<CPrintCheckoutDlg>("Clinic", settings_);
+    return std::make_unique<CPrintCheckoutDlg>("Clinic", m_settings);
   }
   static void Mark(CPrintCheckoutDlg& dialog, std::initializer_list<int> rows) {
     for (int row : rows) {
@@ -84,7 +84,7 @@ class PrintCheckoutTest : public ::testing::Test {
   }
   // The job as lines; the form feed stands alone on the last.
   QStringList JobLines() const {
-    QFile file(job_.filePath("job.txt"));
+    QFile file(m_job.filePath("job.txt"));
     if (!file.open(QIODevice::ReadOnly)) {
       return {};
     }
@@ -94,10 +94,10 @@ class PrintCheckoutTest : public ::testing::Test {
     return messages::DefaultRecorder().Messages();
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  QTemporaryDir job_;
-  app_options::PrintSettings settings_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  QTemporaryDir m_job;
+  app_options::PrintSettings m_settings;
 };
 
 TEST_F(PrintCheckoutTest, WithEveryChoiceOffEachPatientPrintsItsTwoHeaderLinesAndProblems) {
@@ -202,7 +202,7 @@ TEST_F(PrintCheckoutTest, WithNoMarkedRowTheJobHoldsNoText) {
   auto dialog = MakeDialog();
   dialog->OnPrint();
   // The port was opened and closed: one job, in which nothing but page ends can stand.
-  const QDir spool(device_.folder() + "/spool");
+  const QDir spool(m_device.folder() + "/spool");
   const QStringList jobs = spool.entryList(QDir::Files);
   ASSERT_EQ(jobs.size(), 1);
   QFile job(spool.filePath(jobs.first()));
@@ -260,7 +260,7 @@ TEST_F(PrintCheckoutTest, PrinterFailuresAreTold) {
     const char* message;
   } cases[] = {
       {"nowhere:at-all", "An error occurred while connecting to the printer!"},
-      {"file:" + job_.filePath("missing/folder/job.txt"),
+      {"file:" + m_job.filePath("missing/folder/job.txt"),
        "Could not find the IR printer!  Make sure your device IR LED is facing the printer IR LED "
        "and try again."},
   };

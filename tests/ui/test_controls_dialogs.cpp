@@ -565,17 +565,17 @@ namespace {
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const QByteArray& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+      : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
     value.isNull() ? qunsetenv(name) : qputenv(name, value);
   }
-  ~ScopedEnv() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
+  ~ScopedEnv() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
+  const char* m_name;
+  bool m_had;
+  QByteArray m_old;
 };
 
 TEST(OnScreenKeyboard, ChosenOnlyOnARealScreenWhenNothingElseWasChosen) {

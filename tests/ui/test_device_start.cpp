@@ -33,12 +33,12 @@ class DeviceStartTest : public ::testing::Test {
  protected:
   device_start::Outcome Check(const QString& folder, bool interactive) {
     platform::Device device(folder);
-    message_.clear();
-    return device_start::Check(device, interactive, message_);
+    m_message.clear();
+    return device_start::Check(device, interactive, m_message);
   }
 
-  TestGuard guard_;
-  QString message_;
+  TestGuard m_guard;
+  QString m_message;
 };
 
 TEST_F(DeviceStartTest, ASoundDeviceIsUsedWithoutAWord) {
@@ -70,7 +70,7 @@ TEST_F(DeviceStartTest, AnUnreadableDeviceEndsTheProgramAfterSayingWhy) {
   EXPECT_EQ(Check(dir.path(), true), device_start::Outcome::kQuit);
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
   EXPECT_EQ(messages::DefaultRecorder().Messages()[0].buttons, messages::Buttons::Ok);
-  EXPECT_TRUE(message_.startsWith("objectstore.db")) << message_.toStdString();
+  EXPECT_TRUE(m_message.startsWith("objectstore.db")) << m_message.toStdString();
 
   // Without a person to ask (a screenshot run) the program ends, and asks nothing.
   messages::DefaultRecorder().Clear();
@@ -117,7 +117,7 @@ TEST_F(DeviceStartTest, TheDailyCheckTellsOfDamageTheQuickCheckMissedAndStopsWri
     messages::DefaultRecorder().Clear();
     platform::Device device(dir.path());
     const platform::DeviceScope current(device);
-    ASSERT_EQ(device_start::Check(device, true, message_), device_start::Outcome::kUse);
+    ASSERT_EQ(device_start::Check(device, true, m_message), device_start::Outcome::kUse);
     DailyCheck check(device);
     check.Start();
     EXPECT_EQ(check.Timer().interval(), DailyCheck::kFirstDelayMs);

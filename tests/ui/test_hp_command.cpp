@@ -48,9 +48,9 @@ class HpCommandTest : public app_test::AppTest {
     patient.ageUnit = QStringLiteral("Years");
     patient.sex = QStringLiteral("Male");
     ASSERT_TRUE(patient.CreateRecord(false));
-    patient_ = patient.name;
+    m_patient = patient.name;
     ASSERT_TRUE(Start());
-    ASSERT_EQ(Strip()->currentPatient, patient_);
+    ASSERT_EQ(Strip()->currentPatient, m_patient);
   }
 
   CNotesPage* NotesPage() const {
@@ -73,21 +73,21 @@ class HpCommandTest : public app_test::AppTest {
   // act.
   void AnswerHpNote(const std::function<void(CHPSheet&)>& act) {
     Answer<CAddNoteDlg>([this](CAddNoteDlg& add) {
-      hpOffered_ = add.IsKindOffered(CAddNoteDlg::kHpNote);
+      m_hpOffered = add.IsKindOffered(CAddNoteDlg::kHpNote);
       add.KindButton(CAddNoteDlg::kHpNote)->setChecked(true);
       add.DatePicker()->setDate(QDate(2024, 3, 4));
       add.TimePicker()->setTime(QTime(9, 15));
       add.NextButton()->click();
     });
     Answer<CHPSheet>([this, act](CHPSheet& sheet) {
-      panelUpInSheet_ = input_panel::IsUp();
+      m_panelUpInSheet = input_panel::IsUp();
       act(sheet);
     });
   }
 
-  QString patient_;
-  bool hpOffered_ = false;
-  bool panelUpInSheet_ = false;
+  QString m_patient;
+  bool m_hpOffered = false;
+  bool m_panelUpInSheet = false;
 };
 
 TEST_F(HpCommandTest, ASavedHpSheetIsStoredAndShownOnTheNotesPage) {
@@ -104,13 +104,13 @@ TEST_F(HpCommandTest, ASavedHpSheetIsStoredAndShownOnTheNotesPage) {
   });
   Frame()->View()->OnCommand(command_ids::kAddNote);
 
-  EXPECT_TRUE(hpOffered_);
-  EXPECT_TRUE(panelUpInSheet_);
+  EXPECT_TRUE(m_hpOffered);
+  EXPECT_TRUE(m_panelUpInSheet);
   EXPECT_FALSE(input_panel::IsUp());
   EXPECT_EQ(ui_seams::ModalTitles(),
             (QStringList{QStringLiteral("Add Note"), QStringLiteral("Add H&P")}));
   CDBNotes stored;
-  ASSERT_TRUE(stored.FindLatestOfPatient(patient_));
+  ASSERT_TRUE(stored.FindLatestOfPatient(m_patient));
   EXPECT_EQ(stored.DateText(), QStringLiteral("20240304091500"));
   EXPECT_TRUE(stored.subjective.isEmpty());
   EXPECT_TRUE(stored.objective.isEmpty());
@@ -148,7 +148,7 @@ TEST_F(HpCommandTest, CancellingTheHpSheetStoresNothing) {
   Frame()->View()->OnCommand(command_ids::kAddNote);
   EXPECT_EQ(ui_seams::PendingModalHandlers(), 0);
   memory_controls::List notes;
-  CDBNotes().FillList(notes, patient_);
+  CDBNotes().FillList(notes, m_patient);
   EXPECT_EQ(notes.GetItemCount(), 0);
   EXPECT_FALSE(input_panel::IsUp());
   EXPECT_TRUE(messages::DefaultRecorder().Messages().empty());

@@ -117,21 +117,21 @@ class HpSheetTest : public ::testing::Test {
     app_test::EnsureApplication();
     clock_source::Fix(At(2024, 3, 5, 14, 25));
     input_panel::SetDesktop(QRect(0, 0, 480, 640));
-    host_.Select(kPatient);
-    host_.mrNumber = kMrNumber;
+    m_host.Select(kPatient);
+    m_host.mrNumber = kMrNumber;
   }
   void TearDown() override { input_panel::SetDesktop(QRect()); }
 
   // Runs the sheet; act does what the person does while it is up. Answers its result.
   int Run(const std::function<void(CHPSheet&)>& act) {
-    sheet_ = std::make_unique<CHPSheet>(host_);
+    m_sheet = std::make_unique<CHPSheet>(m_host);
     ui_seams::PushModalHandler([this, act](QDialog&) {
-      act(*sheet_);
-      return sheet_->result();
+      act(*m_sheet);
+      return m_sheet->result();
     });
-    return sheet_->DoModal();
+    return m_sheet->DoModal();
   }
-  QStringList NoteLines() const { return Lines(sheet_->NoteText(kHead, kPatient, kMrNumber)); }
+  QStringList NoteLines() const { return Lines(m_sheet->NoteText(kHead, kPatient, kMrNumber)); }
 
   // Moves to a page by its tab, as a tap on the tab does.
   static void Show(CHPSheet& sheet, Page page) { sheet.TabBar()->setCurrentIndex(page); }
@@ -150,10 +150,10 @@ class HpSheetTest : public ::testing::Test {
     return start < 0 || end < 0 ? QStringList() : lines.mid(start, end - start + 1);
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  FakePageHost host_;
-  std::unique_ptr<CHPSheet> sheet_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  FakePageHost m_host;
+  std::unique_ptr<CHPSheet> m_sheet;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -168,10 +168,10 @@ TEST_F(HpSheetTest, ANoteOfOnlyAnAssessmentReadsLineByLine) {
                                 QString(), "PE)",      QString(),
                                 "A/P)",    "CHF",      QString()};
   EXPECT_EQ(NoteLines(), expected);
-  EXPECT_EQ(sheet_->AssessPlanPage()->assessmentPlan, QStringLiteral("CHF"));
+  EXPECT_EQ(m_sheet->AssessPlanPage()->assessmentPlan, QStringLiteral("CHF"));
   // The pages never opened made no controls and gave nothing.
   for (const Page page : {kRos, kPe, kVsTests}) {
-    EXPECT_FALSE(sheet_->GetPage(page)->IsCreated()) << page;
+    EXPECT_FALSE(m_sheet->GetPage(page)->IsCreated()) << page;
   }
 }
 
@@ -315,7 +315,7 @@ TEST_F(HpSheetTest, APatientWhoCannotBeFoundIsOfferedNoOtherPatientsSentence) {
   Run([](CHPSheet& sheet) { sheet.HistoryPage()->CancelButton()->click(); });
   ASSERT_EQ(CDBCategories().GetListItems(CDBCategories::kHpiList), QStringList{kSentence});
 
-  host_.Select(QStringLiteral("Nobody, Known"));
+  m_host.Select(QStringLiteral("Nobody, Known"));
   Run([](CHPSheet& sheet) {
     CNoteRowList& list = *sheet.HistoryPage()->List();
     EXPECT_FALSE(Offered(list, Row::kHpiRow).contains(kSentence));
@@ -344,7 +344,7 @@ TEST_F(HpSheetTest, TheHistoryKeepsRowsWithAValueAndTheMedicationsWhenAsked) {
     Save(sheet);
   });
   EXPECT_EQ(
-      sheet_->HistoryPage()->historyText,
+      m_sheet->HistoryPage()->historyText,
       QStringLiteral("CC:\r\ncough\r\n\r\nAllergies:\r\nPCN\r\n\r\nPMH:\r\nHTN\r\nCAD\r\n\r\n"));
 
   // "Yes": the "Medications:" block where the "Use Meds" row stands.
@@ -375,7 +375,7 @@ TEST_F(HpSheetTest, TheSignButtonsTypeIntoTheOpenHistoryRow) {
     // Leaving the page ends the edit still open.
     Save(sheet);
   });
-  EXPECT_EQ(sheet_->HistoryPage()->historyText, QStringLiteral("SH:\r\n(-) tobacco\r\n\r\n"));
+  EXPECT_EQ(m_sheet->HistoryPage()->historyText, QStringLiteral("SH:\r\n(-) tobacco\r\n\r\n"));
 }
 
 // "Add Meds" filled with Lasix and saved.
@@ -442,7 +442,7 @@ TEST_F(HpSheetTest, SystemsAtDoubleDashAreLeftOutAndAnswersGiveALineEach) {
     Pick(list, 13, 0);
     Save(sheet);
   });
-  EXPECT_EQ(sheet_->RosPage()->rosText, QStringLiteral("Cough: No\r\nSOB: Yes\r\n"));
+  EXPECT_EQ(m_sheet->RosPage()->rosText, QStringLiteral("Cough: No\r\nSOB: Yes\r\n"));
   EXPECT_EQ(NoteLinesBetween(QStringLiteral("ROS)"), QStringLiteral("PE)")),
             (QStringList{"ROS)", "Cough: No", "SOB: Yes", QString(), "PE)"}));
 }
@@ -456,7 +456,7 @@ TEST_F(HpSheetTest, WithoutTheListOfSystemsTheReviewHasNoRows) {
     EXPECT_EQ(sheet.RosPage()->List()->GetItemCount(), 0);
     Save(sheet);
   });
-  EXPECT_TRUE(sheet_->RosPage()->rosText.isEmpty());
+  EXPECT_TRUE(m_sheet->RosPage()->rosText.isEmpty());
   EXPECT_EQ(NoteLinesBetween(QStringLiteral("History)"), QStringLiteral("PE)")),
             (QStringList{"History)", "ROS)", QString(), "PE)"}));
 }
@@ -520,7 +520,7 @@ TEST_F(HpSheetTest, EditListKeepsTheAnswersOfTheSystemsThatRemain) {
     EXPECT_EQ(list.GetValue(11), QStringLiteral("Yes"));
     Save(sheet);
   });
-  EXPECT_EQ(sheet_->RosPage()->rosText, QStringLiteral("Fevers: No\r\nCough: Yes\r\n"));
+  EXPECT_EQ(m_sheet->RosPage()->rosText, QStringLiteral("Fevers: No\r\nCough: Yes\r\n"));
   CDBLists stored;
   ASSERT_TRUE(stored.FindByName(QStringLiteral("534")));
   EXPECT_TRUE(stored.content.startsWith(QStringLiteral("Chills\nFevers\n")));
@@ -546,7 +546,7 @@ TEST_F(HpSheetTest, UndoRecallsTheLatestAssessmentAndThePopUpOffersItsList) {
     page.AutoText()->OnPopupNotify(CPopupList::kNotifyPicked, QStringLiteral("Admit"));
     page.SaveButton()->click();
   });
-  EXPECT_EQ(sheet_->AssessPlanPage()->assessmentPlan, QStringLiteral("admit\r\ntelemetryAdmit "));
+  EXPECT_EQ(m_sheet->AssessPlanPage()->assessmentPlan, QStringLiteral("admit\r\ntelemetryAdmit "));
 }
 
 TEST_F(HpSheetTest, CancelOnAnyPageEndsTheSheetWithTheCancelResult) {

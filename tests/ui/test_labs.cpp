@@ -44,11 +44,11 @@ class LabsPageTest : public vs_tests_test::VsTestsTest {
  protected:
   void ShowLabs() {
     MakePage();
-    labs_ = page_->LabsPage();
+    m_labs = m_page->LabsPage();
   }
 
-  CBaseListCtrl& Upper() const { return *labs_->UpperList(); }
-  CBaseListCtrl& Lower() const { return *labs_->LowerList(); }
+  CBaseListCtrl& Upper() const { return *m_labs->UpperList(); }
+  CBaseListCtrl& Lower() const { return *m_labs->LowerList(); }
   QStringList Column(int column) const {
     QStringList texts;
     for (int row = 0; row < Upper().GetItemCount(); ++row) {
@@ -68,19 +68,19 @@ class LabsPageTest : public vs_tests_test::VsTestsTest {
     Focus(row);
     int type = 0;
     uint32_t id = 0;
-    return labs_->GetSelectedRecord(type, id) ? id : 0;
+    return m_labs->GetSelectedRecord(type, id) ? id : 0;
   }
   bool Highlighted(int row) const { return Upper().topLevelItem(row)->isSelected(); }
-  bool Shows(const QWidget* widget) const { return widget->isVisibleTo(page_.get()); }
+  bool Shows(const QWidget* widget) const { return widget->isVisibleTo(m_page.get()); }
   // A tap on a row focuses it and marks or unmarks it.
   void Tap(int row) {
     Focus(row);
-    labs_->OnRowTapped(row);
+    m_labs->OnRowTapped(row);
   }
   void Focus(int row) { Upper().setCurrentItem(Upper().topLevelItem(row)); }
   void ClickHeading(int column) { emit Upper().header()->sectionClicked(column); }
 
-  CLabsPage* labs_ = nullptr;
+  CLabsPage* m_labs = nullptr;
 };
 
 TEST_F(LabsPageTest, TapsMarkAndUnmarkRowsAndSelectWaitsForAMark) {
@@ -89,18 +89,18 @@ TEST_F(LabsPageTest, TapsMarkAndUnmarkRowsAndSelectWaitsForAMark) {
   AddLab(At(2024, 3, 3, 8, 0), QStringLiteral("ABG"), QStringLiteral("pH\n7.4\n"));
   ShowLabs();
   EXPECT_EQ(Column(1), (QStringList{"CBC", "UA", "ABG"}));
-  EXPECT_FALSE(labs_->SelectButton()->isEnabled());
-  EXPECT_FALSE(labs_->OpenButton()->isEnabled());
-  EXPECT_FALSE(labs_->ClearButton()->isEnabled());
+  EXPECT_FALSE(m_labs->SelectButton()->isEnabled());
+  EXPECT_FALSE(m_labs->OpenButton()->isEnabled());
+  EXPECT_FALSE(m_labs->ClearButton()->isEnabled());
 
   Tap(0);
   Tap(2);
   EXPECT_TRUE(Highlighted(0));
   EXPECT_FALSE(Highlighted(1));
   EXPECT_TRUE(Highlighted(2));
-  EXPECT_TRUE(labs_->SelectButton()->isEnabled());
-  EXPECT_TRUE(labs_->OpenButton()->isEnabled());
-  EXPECT_EQ(labs_->MarkedIds().size(), 2u);
+  EXPECT_TRUE(m_labs->SelectButton()->isEnabled());
+  EXPECT_TRUE(m_labs->OpenButton()->isEnabled());
+  EXPECT_EQ(m_labs->MarkedIds().size(), 2u);
 
   // Focusing a row without tapping it changes no mark.
   Focus(1);
@@ -111,8 +111,8 @@ TEST_F(LabsPageTest, TapsMarkAndUnmarkRowsAndSelectWaitsForAMark) {
   Tap(2);
   EXPECT_FALSE(Highlighted(0));
   EXPECT_FALSE(Highlighted(2));
-  EXPECT_TRUE(labs_->MarkedIds().empty());
-  EXPECT_FALSE(labs_->SelectButton()->isEnabled());
+  EXPECT_TRUE(m_labs->MarkedIds().empty());
+  EXPECT_FALSE(m_labs->SelectButton()->isEnabled());
 }
 
 TEST_F(LabsPageTest, SelectShowsTheMarkedResultsInListOrderAsWideAsTheWidestSummary) {
@@ -125,32 +125,32 @@ TEST_F(LabsPageTest, SelectShowsTheMarkedResultsInListOrderAsWideAsTheWidestSumm
   // Marked newest first; shown in the list's order.
   Tap(2);
   Tap(0);
-  labs_->OnSelect();
+  m_labs->OnSelect();
   EXPECT_EQ(LowerTexts(), (QStringList{Summary(older), Summary(newer)}));
   EXPECT_EQ(Summary(older), QStringLiteral("03/01/2024 08:00 AM CBC RBC:4.5 MCV:90 "));
   EXPECT_EQ(Lower().GetItemData(0), older);
-  EXPECT_TRUE(labs_->ClearButton()->isEnabled());
-  const int widest = labs_->SummaryWidth(Summary(older));
-  EXPECT_GT(widest, labs_->SummaryWidth(Summary(newer)));
+  EXPECT_TRUE(m_labs->ClearButton()->isEnabled());
+  const int widest = m_labs->SummaryWidth(Summary(older));
+  EXPECT_GT(widest, m_labs->SummaryWidth(Summary(newer)));
   EXPECT_EQ(Lower().GetColumnWidth(0), widest);
 
   // Sorted the other way round, SELECT follows the display order.
   ClickHeading(0);
   ClickHeading(0);
-  labs_->OnSelect();
+  m_labs->OnSelect();
   EXPECT_EQ(LowerTexts(), (QStringList{Summary(newer), Summary(older)}));
 
-  labs_->OnClear();
+  m_labs->OnClear();
   EXPECT_EQ(Lower().GetItemCount(), 0);
-  EXPECT_FALSE(labs_->ClearButton()->isEnabled());
+  EXPECT_FALSE(m_labs->ClearButton()->isEnabled());
   EXPECT_TRUE(Highlighted(0));  // the marks stay
-  labs_->OnSelect();
+  m_labs->OnSelect();
   EXPECT_EQ(Lower().GetItemCount(), 2);
 
   // With nothing marked the lower list is empty, and never narrower than 10 pixels.
   Tap(0);
   Tap(2);
-  labs_->OnSelect();
+  m_labs->OnSelect();
   EXPECT_EQ(Lower().GetItemCount(), 0);
   EXPECT_EQ(Lower().GetColumnWidth(0), 10);
 }
@@ -167,7 +167,7 @@ TEST_F(LabsPageTest, HeadingClicksSortAndTheSortSurvivesAReload) {
   EXPECT_EQ(Column(1), (QStringList{"Coags", "UA", "ABG", "abg"}));
   ClickHeading(0);
   EXPECT_EQ(Column(1), (QStringList{"abg", "ABG", "UA", "Coags"}));
-  EXPECT_FALSE(labs_->Sort().ascending);
+  EXPECT_FALSE(m_labs->Sort().ascending);
   // Another column sorts ascending; names compare case-sensitively.
   ClickHeading(1);
   EXPECT_EQ(Column(1), (QStringList{"ABG", "Coags", "UA", "abg"}));
@@ -175,10 +175,10 @@ TEST_F(LabsPageTest, HeadingClicksSortAndTheSortSurvivesAReload) {
   EXPECT_EQ(Column(1), (QStringList{"abg", "UA", "Coags", "ABG"}));
 
   AddLab(At(2024, 3, 4, 8, 0), QStringLiteral("LFTs"), {});
-  labs_->OnSetActive();
+  m_labs->OnSetActive();
   EXPECT_EQ(Column(1), (QStringList{"abg", "UA", "LFTs", "Coags", "ABG"}));
-  page_->OnShowVitals();
-  page_->OnShowLabs();
+  m_page->OnShowVitals();
+  m_page->OnShowLabs();
   EXPECT_EQ(Column(1), (QStringList{"abg", "UA", "LFTs", "Coags", "ABG"}));
 }
 
@@ -191,48 +191,48 @@ TEST_F(LabsPageTest, MarksTheFocusAndTheLowerListSurviveAReloadAndDeletedResults
   const uint32_t ua = IdOfRow(1);
   Tap(0);
   Tap(1);
-  labs_->OnSelect();
+  m_labs->OnSelect();
   Focus(2);
 
   // Another result of an earlier date is listed first after the reload.
   AddLab(At(2024, 2, 1, 8, 0), QStringLiteral("Misc"), QStringLiteral("Value Name\nLactate\n"));
   ASSERT_TRUE(CDBLabValues().DeleteByCEOID(ua));
-  page_->OnShowVitals();
-  page_->OnShowLabs();
+  m_page->OnShowVitals();
+  m_page->OnShowLabs();
   EXPECT_EQ(Column(1), (QStringList{"Misc", "CBC", "ABG"}));
   EXPECT_TRUE(Highlighted(1));
   EXPECT_FALSE(Highlighted(0));
   EXPECT_FALSE(Highlighted(2));
   EXPECT_EQ(Upper().currentItem(), Upper().topLevelItem(2));
-  EXPECT_TRUE(labs_->OpenButton()->isEnabled());
+  EXPECT_TRUE(m_labs->OpenButton()->isEnabled());
   EXPECT_EQ(LowerTexts(), (QStringList{Summary(cbc)}));
-  EXPECT_EQ(labs_->ShownIds(), (std::vector<uint32_t>{cbc}));
-  EXPECT_TRUE(labs_->SelectButton()->isEnabled());
+  EXPECT_EQ(m_labs->ShownIds(), (std::vector<uint32_t>{cbc}));
+  EXPECT_TRUE(m_labs->SelectButton()->isEnabled());
 }
 
 TEST_F(LabsPageTest, AFocusedReadOnlyResultShowsTheLabelAndNoDelete) {
   AddLab(At(2024, 3, 1, 8, 0), QStringLiteral("CBC"), QStringLiteral("RBC\n4.5\n"), 1);
   AddLab(At(2024, 3, 2, 8, 0), QStringLiteral("UA"), QStringLiteral("SG\n1.01\n"));
   ShowLabs();
-  EXPECT_FALSE(Shows(page_->ReadOnlyLabel()));
+  EXPECT_FALSE(Shows(m_page->ReadOnlyLabel()));
   Focus(0);
-  EXPECT_TRUE(Shows(page_->ReadOnlyLabel()));
-  EXPECT_TRUE(Shows(labs_->NoDeleteButton()));
-  EXPECT_FALSE(Shows(labs_->DeleteButton()));
+  EXPECT_TRUE(Shows(m_page->ReadOnlyLabel()));
+  EXPECT_TRUE(Shows(m_labs->NoDeleteButton()));
+  EXPECT_FALSE(Shows(m_labs->DeleteButton()));
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  labs_->OnDelete();  // nothing: the result stays
+  m_labs->OnDelete();  // nothing: the result stays
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(Upper().GetItemCount(), 2);
 
   Focus(1);
-  EXPECT_FALSE(Shows(page_->ReadOnlyLabel()));
-  EXPECT_TRUE(Shows(labs_->DeleteButton()));
+  EXPECT_FALSE(Shows(m_page->ReadOnlyLabel()));
+  EXPECT_TRUE(Shows(m_labs->DeleteButton()));
 
   // The label comes back with the focused read-only result after a reload.
   Focus(0);
-  labs_->OnSetActive();
-  EXPECT_TRUE(Shows(page_->ReadOnlyLabel()));
+  m_labs->OnSetActive();
+  EXPECT_TRUE(Shows(m_page->ReadOnlyLabel()));
 }
 
 TEST_F(LabsPageTest, OpenEditsAWritableResultAndNeverWritesAReadOnlyOne) {
@@ -243,7 +243,7 @@ TEST_F(LabsPageTest, OpenEditsAWritableResultAndNeverWritesAReadOnlyOne) {
   const uint32_t cbc = IdOfRow(0);
   const uint32_t ua = IdOfRow(1);
   Tap(0);
-  labs_->OnSelect();
+  m_labs->OnSelect();
 
   QStringList labels;
   bool panelUp = false;
@@ -261,7 +261,7 @@ TEST_F(LabsPageTest, OpenEditsAWritableResultAndNeverWritesAReadOnlyOne) {
     return dialog.result();
   });
   Focus(0);
-  labs_->OnOpen();
+  m_labs->OnOpen();
   EXPECT_TRUE(panelUp);
   EXPECT_FALSE(input_panel::IsUp());
   EXPECT_EQ(ui_seams::ModalTitles().last(), QStringLiteral("Edit Lab Results"));
@@ -282,7 +282,7 @@ TEST_F(LabsPageTest, OpenEditsAWritableResultAndNeverWritesAReadOnlyOne) {
     return static_cast<int>(QDialog::Accepted);
   });
   Focus(1);
-  labs_->OnOpen();
+  m_labs->OnOpen();
   EXPECT_EQ(StoredValues(ua), QStringLiteral("SG\n1.01\n"));
 
   // A double tap on a lower row opens that row's result, whatever upper row is focused.
@@ -291,7 +291,7 @@ TEST_F(LabsPageTest, OpenEditsAWritableResultAndNeverWritesAReadOnlyOne) {
     opened = dynamic_cast<CEditLabResultsDlg&>(shown).LabBox()->text();
     return static_cast<int>(QDialog::Rejected);
   });
-  labs_->OnLowerDoubleTap(0, 0);
+  m_labs->OnLowerDoubleTap(0, 0);
   EXPECT_EQ(opened, QStringLiteral("CBC"));
 }
 
@@ -302,36 +302,36 @@ TEST_F(LabsPageTest, DeleteAsksRemovesTheResultAndFocusesNoOther) {
   const uint32_t cbc = IdOfRow(0);
   Tap(0);
   Tap(1);
-  labs_->OnSelect();
+  m_labs->OnSelect();
   Focus(0);
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Cancel);
-  labs_->OnDelete();
+  m_labs->OnDelete();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Are you sure you want to delete this lab result?"));
   EXPECT_EQ(Upper().GetItemCount(), 2);
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  labs_->OnDelete();
+  m_labs->OnDelete();
   EXPECT_FALSE(CDBLabValues().LoadByCEOID(cbc));
   EXPECT_EQ(Column(1), (QStringList{"UA"}));
   EXPECT_EQ(Upper().currentItem(), nullptr);
-  EXPECT_FALSE(labs_->OpenButton()->isEnabled());
-  EXPECT_FALSE(labs_->DeleteButton()->isEnabled());
+  EXPECT_FALSE(m_labs->OpenButton()->isEnabled());
+  EXPECT_FALSE(m_labs->DeleteButton()->isEnabled());
   EXPECT_EQ(Lower().GetItemCount(), 1);
-  EXPECT_TRUE(labs_->SelectButton()->isEnabled());
+  EXPECT_TRUE(m_labs->SelectButton()->isEnabled());
   int type = 0;
   uint32_t id = 0;
-  EXPECT_FALSE(labs_->GetSelectedRecord(type, id));
+  EXPECT_FALSE(m_labs->GetSelectedRecord(type, id));
 }
 
 TEST_F(LabsPageTest, AFailedDeleteIsToldAndKeepsTheRow) {
   AddLab(At(2024, 3, 1, 8, 0), QStringLiteral("CBC"), QStringLiteral("RBC\n4.5\n"));
   ShowLabs();
   Focus(0);
-  vs_tests_test::RefuseWrites(device_.device(), CDBLabValues::kVolumeName);
+  vs_tests_test::RefuseWrites(m_device.device(), CDBLabValues::kVolumeName);
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  labs_->OnDelete();
+  m_labs->OnDelete();
   ASSERT_EQ(Shown().size(), 2u);
   EXPECT_EQ(Shown()[1].text, QStringLiteral("The lab result could not be deleted."));
   EXPECT_EQ(Upper().GetItemCount(), 1);
@@ -344,16 +344,16 @@ class AddLabResultsDlgTest : public vs_tests_test::VsTestsTest {
  protected:
   void SetUp() override {
     VsTestsTest::SetUp();
-    dialog_ = std::make_unique<CAddLabResultsDlg>();
-    dialog_->patientName = kPatient;
-    dialog_->resize(480, 640);
-    dialog_->show();
+    m_dialog = std::make_unique<CAddLabResultsDlg>();
+    m_dialog->patientName = kPatient;
+    m_dialog->resize(480, 640);
+    m_dialog->show();
   }
 
   QStringList Labels() const {
     QStringList labels;
-    for (int row = 0; row < dialog_->List()->GetItemCount(); ++row) {
-      labels << dialog_->List()->GetItemText(row, 0);
+    for (int row = 0; row < m_dialog->List()->GetItemCount(); ++row) {
+      labels << m_dialog->List()->GetItemText(row, 0);
     }
     return labels;
   }
@@ -367,26 +367,26 @@ class AddLabResultsDlgTest : public vs_tests_test::VsTestsTest {
     return count;
   }
   QRect ListPlace() const {
-    const QWidget* list = dialog_->List();
-    return QRect(list->mapTo(dialog_.get(), QPoint(0, 0)), list->size());
+    const QWidget* list = m_dialog->List();
+    return QRect(list->mapTo(m_dialog.get(), QPoint(0, 0)), list->size());
   }
   void ChooseLabType(int index) {
-    dialog_->LabTypeBox()->setCurrentIndex(index);
+    m_dialog->LabTypeBox()->setCurrentIndex(index);
     QCoreApplication::processEvents();
   }
 
-  std::unique_ptr<CAddLabResultsDlg> dialog_;
+  std::unique_ptr<CAddLabResultsDlg> m_dialog;
 };
 
 TEST_F(AddLabResultsDlgTest, EachLabTypeHasItsRowsAndOnlyCbcTheFishbone) {
-  EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Add Lab Results"));
+  EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("Add Lab Results"));
   QStringList offered;
-  for (int i = 0; i < dialog_->LabTypeBox()->count(); ++i) {
-    offered << dialog_->LabTypeBox()->itemText(i);
+  for (int i = 0; i < m_dialog->LabTypeBox()->count(); ++i) {
+    offered << m_dialog->LabTypeBox()->itemText(i);
   }
   EXPECT_EQ(offered, (QStringList{"CBC", "Chemistry", "LFTs", "UA", "Coags", "ABG", "Misc"}));
-  EXPECT_EQ(dialog_->LabTypeBox()->currentText(), QStringLiteral("CBC"));
-  EXPECT_TRUE(dialog_->Fishbone()->isVisible());
+  EXPECT_EQ(m_dialog->LabTypeBox()->currentText(), QStringLiteral("CBC"));
+  EXPECT_TRUE(m_dialog->Fishbone()->isVisible());
   ASSERT_EQ(Labels().size(), 14);
   EXPECT_EQ(Labels().first(), QStringLiteral("RBC"));
   EXPECT_EQ(Labels().last(), QStringLiteral("Retic"));
@@ -405,7 +405,7 @@ TEST_F(AddLabResultsDlgTest, EachLabTypeHasItsRowsAndOnlyCbcTheFishbone) {
     ASSERT_EQ(Labels().size(), type.rows);
     EXPECT_EQ(Labels().first(), QString::fromUtf8(type.first));
     EXPECT_EQ(Labels().last(), QString::fromUtf8(type.last));
-    EXPECT_FALSE(dialog_->Fishbone()->isVisible());
+    EXPECT_FALSE(m_dialog->Fishbone()->isVisible());
   }
   // Without the fishbone the list starts higher and ends where it did.
   const QRect without = ListPlace();
@@ -414,42 +414,42 @@ TEST_F(AddLabResultsDlgTest, EachLabTypeHasItsRowsAndOnlyCbcTheFishbone) {
 
   // A typed lab type that is not offered takes the free-form rows.
   ChooseLabType(0);
-  dialog_->LabTypeBox()->setEditText(QStringLiteral("Lipids"));
+  m_dialog->LabTypeBox()->setEditText(QStringLiteral("Lipids"));
   EXPECT_EQ(Labels(), (QStringList{"Value Name", "Result"}));
-  EXPECT_FALSE(dialog_->Fishbone()->isVisible());
+  EXPECT_FALSE(m_dialog->Fishbone()->isVisible());
 }
 
 TEST_F(AddLabResultsDlgTest, ACbcStoresTheFishboneFirstAndAValueMeansNoTodo) {
-  dialog_->WbcBox()->setText(QStringLiteral("11.2"));
-  dialog_->OnSave();
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_EQ(dialog_->labType, QStringLiteral("CBC"));
+  m_dialog->WbcBox()->setText(QStringLiteral("11.2"));
+  m_dialog->OnSave();
+  EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(m_dialog->labType, QStringLiteral("CBC"));
   const QString fishbone = QStringLiteral("WBC\n11.2\nHb\n\nHct\n\nPlt\n\n");
-  ASSERT_TRUE(dialog_->packedValues.startsWith(fishbone + QStringLiteral("RBC\n\nMCH\n\n")))
-      << dialog_->packedValues.toStdString();
-  EXPECT_TRUE(dialog_->packedValues.endsWith(QStringLiteral("ESR\n\nRetic\n\n")));
-  EXPECT_EQ(dialog_->packedValues.count(QLatin1Char('\n')), 2 * (4 + 14));
+  ASSERT_TRUE(m_dialog->packedValues.startsWith(fishbone + QStringLiteral("RBC\n\nMCH\n\n")))
+      << m_dialog->packedValues.toStdString();
+  EXPECT_TRUE(m_dialog->packedValues.endsWith(QStringLiteral("ESR\n\nRetic\n\n")));
+  EXPECT_EQ(m_dialog->packedValues.count(QLatin1Char('\n')), 2 * (4 + 14));
   EXPECT_EQ(TodoCount(), 0);
 }
 
 TEST_F(AddLabResultsDlgTest, EachFishboneBoxIsStoredUnderItsOwnName) {
-  dialog_->WbcBox()->setText(QStringLiteral("11.2"));
-  dialog_->HbBox()->setText(QStringLiteral("13.5"));
-  dialog_->HctBox()->setText(QStringLiteral("40.1"));
-  dialog_->PltBox()->setText(QStringLiteral("250"));
-  dialog_->OnSave();
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_TRUE(dialog_->packedValues.startsWith(
+  m_dialog->WbcBox()->setText(QStringLiteral("11.2"));
+  m_dialog->HbBox()->setText(QStringLiteral("13.5"));
+  m_dialog->HctBox()->setText(QStringLiteral("40.1"));
+  m_dialog->PltBox()->setText(QStringLiteral("250"));
+  m_dialog->OnSave();
+  EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+  EXPECT_TRUE(m_dialog->packedValues.startsWith(
       QStringLiteral("WBC\n11.2\nHb\n13.5\nHct\n40.1\nPlt\n250\nRBC\n")))
-      << dialog_->packedValues.toStdString();
+      << m_dialog->packedValues.toStdString();
 }
 
 TEST_F(AddLabResultsDlgTest, ALabWithoutValuesLeavesADeferredTodoOfPriorityOne) {
   ChooseLabType(1);
-  dialog_->DatePicker()->setDate(QDate(2024, 3, 6));
-  dialog_->TimePicker()->setTime(QTime(14, 5));
-  dialog_->OnSave();
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  m_dialog->DatePicker()->setDate(QDate(2024, 3, 6));
+  m_dialog->TimePicker()->setTime(QTime(14, 5));
+  m_dialog->OnSave();
+  EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
   CDBToDo todo;
   ASSERT_TRUE(todo.FindFirstOfPatient(kPatient, -1));
   EXPECT_EQ(todo.text, QStringLiteral("Deferred: 03/06/2024 02:05 PM Chemistry"));
@@ -472,24 +472,24 @@ TEST_F(AddLabResultsDlgTest, ALabWithoutValuesLeavesADeferredTodoOfPriorityOne) 
 TEST_F(AddLabResultsDlgTest, AnEmptyLabTypeIsRefusedAndTheDialogStays) {
   for (const char* typed : {"", "   "}) {
     messages::DefaultRecorder().Clear();
-    dialog_->LabTypeBox()->setEditText(QString::fromUtf8(typed));
-    dialog_->OnSave();
+    m_dialog->LabTypeBox()->setEditText(QString::fromUtf8(typed));
+    m_dialog->OnSave();
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, QStringLiteral("You need to enter a lab type before continuing!"));
     EXPECT_EQ(Shown()[0].buttons, messages::Buttons::Ok);
-    EXPECT_NE(dialog_->result(), QDialog::Accepted);
+    EXPECT_NE(m_dialog->result(), QDialog::Accepted);
   }
   EXPECT_EQ(TodoCount(), 0);
 }
 
 TEST_F(AddLabResultsDlgTest, ATodoTheStoreRefusesIsToldAndTheResultStillGoes) {
   { CDBToDo opened; }  // the todo store exists before its writes are refused
-  vs_tests_test::RefuseWrites(device_.device(), CDBToDo::kVolumeName);
+  vs_tests_test::RefuseWrites(m_device.device(), CDBToDo::kVolumeName);
   ChooseLabType(3);
-  dialog_->OnSave();
+  m_dialog->OnSave();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("The todo for the deferred lab could not be saved."));
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
 }
 
 }  // namespace

@@ -42,15 +42,15 @@ class LoginTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    askPassword_ = true;
+    m_askPassword = true;
   }
   void SetTimeout(uint32_t milliseconds) {
     ASSERT_TRUE(app_options::WriteOptions(nullptr, nullptr, &milliseconds));
   }
   // Delivers one tick of the 50 ms lock check, as its timer does, and runs what it posted.
   void TickTheLockCheck() {
-    if (app_->TimerRunning()) {
-      QTimerEvent tick(app_->LockTimerId());
+    if (m_app->TimerRunning()) {
+      QTimerEvent tick(m_app->LockTimerId());
       QCoreApplication::sendEvent(Frame(), &tick);
     }
     test_wait::Drain();
@@ -62,7 +62,7 @@ TEST_F(LoginTest, StartUpAsksThePasswordWhenATimeOutIsSet) {
   ui_seams::PushModalHandler(TypePassword("zqx"));
   ASSERT_TRUE(Start());
   EXPECT_EQ(ui_seams::ModalTitles(), QStringList{"Login"});
-  EXPECT_TRUE(app_->TimerRunning());
+  EXPECT_TRUE(m_app->TimerRunning());
   EXPECT_FALSE(input_panel::IsUp());  // raised for the prompt, then put back
 }
 
@@ -83,7 +83,7 @@ TEST_F(LoginTest, ATimeOutOfZeroNeverAsksAndNeverLocks) {
   clock_source::Fix(filetime::FromTicks(130'000'000'000'000'000ull));
   ASSERT_TRUE(Start());
   EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
-  EXPECT_FALSE(app_->TimerRunning());
+  EXPECT_FALSE(m_app->TimerRunning());
   clock_source::Advance(24ull * 3600 * 1000);
   TickTheLockCheck();
   EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
@@ -100,15 +100,15 @@ TEST_F(LoginTest, TheLockComesAfterTheTimeOutAndNotBefore) {
   clock_source::Advance(59999);
   TickTheLockCheck();
   EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
-  EXPECT_TRUE(app_->TimerRunning());
+  EXPECT_TRUE(m_app->TimerRunning());
 
   ui_seams::PushModalHandler(TypePassword("zqx"));
   clock_source::Advance(2);
   TickTheLockCheck();
   EXPECT_EQ(ui_seams::ModalTitles(), QStringList{"Login"});
   // Unlocked with a fresh deadline, a full time-out from now.
-  EXPECT_TRUE(app_->TimerRunning());
-  EXPECT_EQ(filetime::ToTicks(app_->Deadline()),
+  EXPECT_TRUE(m_app->TimerRunning());
+  EXPECT_EQ(filetime::ToTicks(m_app->Deadline()),
             filetime::ToTicks(clock_source::Now()) + 60000 * filetime::kTicksPerMillisecond);
   EXPECT_FALSE(COvelinApp::LockInProgress());
 }
@@ -146,7 +146,7 @@ TEST_F(LoginTest, AWrongPasswordKeepsTheLoginOpenAndExitFromTheLockEndsTheProgra
   EXPECT_EQ(shown, QStringList{"Login: The password you entered is incorrect!"});
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
   EXPECT_EQ(messages::DefaultRecorder().Messages()[0].icon, messages::Icon::Stop);
-  EXPECT_FALSE(app_->TabStripVisible());
+  EXPECT_FALSE(m_app->TabStripVisible());
 }
 
 TEST_F(LoginTest, WritingATimeOutRestartsOrStopsTheLock) {
@@ -157,16 +157,16 @@ TEST_F(LoginTest, WritingATimeOutRestartsOrStopsTheLock) {
   ui_seams::ClearModalTitles();
 
   const uint32_t off = 0;
-  app_->WriteOptions(nullptr, nullptr, &off);
-  EXPECT_FALSE(app_->TimerRunning());
+  m_app->WriteOptions(nullptr, nullptr, &off);
+  EXPECT_FALSE(m_app->TimerRunning());
   clock_source::Advance(3600 * 1000);
   TickTheLockCheck();
   EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
 
   const uint32_t minute = 60000;
-  app_->WriteOptions(nullptr, nullptr, &minute);
-  EXPECT_TRUE(app_->TimerRunning());
-  EXPECT_EQ(app_->Timeout(), 60000u);
+  m_app->WriteOptions(nullptr, nullptr, &minute);
+  EXPECT_TRUE(m_app->TimerRunning());
+  EXPECT_EQ(m_app->Timeout(), 60000u);
   ui_seams::PushModalHandler(TypePassword("zqx"));
   clock_source::Advance(60001);
   ASSERT_TRUE(test_wait::Until([&] { return ui_seams::ModalTitles() == QStringList{"Login"}; }))

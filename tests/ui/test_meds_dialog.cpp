@@ -72,15 +72,15 @@ class AddMedsDlgTest : public ::testing::Test {
   }
 
   void Open(uint32_t recordId, int readOnly) {
-    dialog_.reset();
-    dialog_ = std::make_unique<CAddMedsDlg>(recordId, readOnly);
+    m_dialog.reset();
+    m_dialog = std::make_unique<CAddMedsDlg>(recordId, readOnly);
   }
 
-  CBaseListCtrl& List() const { return *dialog_->List(); }
+  CBaseListCtrl& List() const { return *m_dialog->List(); }
   QString Value(int row) const { return List().GetValue(row); }
   void Set(int row, const QString& value) { List().SetValue(row, value); }
-  bool SaveEnabled() const { return dialog_->SaveButton()->isEnabled(); }
-  bool FavEnabled() const { return dialog_->FavButton()->isEnabled(); }
+  bool SaveEnabled() const { return m_dialog->SaveButton()->isEnabled(); }
+  bool FavEnabled() const { return m_dialog->FavButton()->isEnabled(); }
   const std::vector<messages::Shown>& Shown() const {
     return messages::DefaultRecorder().Messages();
   }
@@ -96,16 +96,16 @@ class AddMedsDlgTest : public ::testing::Test {
     return static_cast<int>(List().GetRowItem(row)->choices.size()) - 1;
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  std::unique_ptr<CAddMedsDlg> dialog_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  std::unique_ptr<CAddMedsDlg> m_dialog;
 };
 
 // ---------------------------------------------------------------------------------------------
 // Rows
 
 TEST_F(AddMedsDlgTest, ANewMedicationStartsTodayWithEightRowsAndNothingToSave) {
-  EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Add Meds"));
+  EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("Add Meds"));
   ASSERT_EQ(List().GetItemCount(), kRowCount);
   const char* labels[] = {"Drug",       "Dose",   "Route",       "Frequency",
                           "Track Days", "# Days", "# Dispensed", "# Refills"};
@@ -132,20 +132,20 @@ TEST_F(AddMedsDlgTest, ANewMedicationStartsTodayWithEightRowsAndNothingToSave) {
   EXPECT_EQ(drug[0].text, QStringLiteral("Edit Categories..."));
   EXPECT_EQ(drug[0].id, -1);
 
-  EXPECT_EQ(dialog_->DatePicker()->date(), QDate(2024, 3, 10));
+  EXPECT_EQ(m_dialog->DatePicker()->date(), QDate(2024, 3, 10));
   EXPECT_FALSE(SaveEnabled());
   EXPECT_FALSE(FavEnabled());
-  EXPECT_TRUE(dialog_->SaveButton()->isVisibleTo(dialog_.get()));
-  EXPECT_FALSE(dialog_->NoSaveButton()->isVisibleTo(dialog_.get()));
+  EXPECT_TRUE(m_dialog->SaveButton()->isVisibleTo(m_dialog.get()));
+  EXPECT_FALSE(m_dialog->NoSaveButton()->isVisibleTo(m_dialog.get()));
   for (const QWidget* control :
-       {static_cast<const QWidget*>(&List()), static_cast<const QWidget*>(dialog_->DatePicker()),
-        static_cast<const QWidget*>(dialog_->FavButton()),
-        static_cast<const QWidget*>(dialog_->CancelButton()),
-        static_cast<const QWidget*>(dialog_->SaveButton()),
-        static_cast<const QWidget*>(dialog_->NoSaveButton())}) {
+       {static_cast<const QWidget*>(&List()), static_cast<const QWidget*>(m_dialog->DatePicker()),
+        static_cast<const QWidget*>(m_dialog->FavButton()),
+        static_cast<const QWidget*>(m_dialog->CancelButton()),
+        static_cast<const QWidget*>(m_dialog->SaveButton()),
+        static_cast<const QWidget*>(m_dialog->NoSaveButton())}) {
     EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
   }
-  EXPECT_EQ(dialog_->FavButton()->accessibleName(), QStringLiteral("Add to favorites"));
+  EXPECT_EQ(m_dialog->FavButton()->accessibleName(), QStringLiteral("Add to favorites"));
 }
 
 TEST_F(AddMedsDlgTest, SaveHandsTheCallerEveryValueAndTheStartDate) {
@@ -156,13 +156,13 @@ TEST_F(AddMedsDlgTest, SaveHandsTheCallerEveryValueAndTheStartDate) {
     }
   }
   Pick(kTrackDaysRow, Yes());
-  dialog_->DatePicker()->setDate(QDate(2024, 3, 4));
-  dialog_->OnSave();
-  ASSERT_EQ(dialog_->result(), QDialog::Accepted);
+  m_dialog->DatePicker()->setDate(QDate(2024, 3, 4));
+  m_dialog->OnSave();
+  ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
   EXPECT_TRUE(Shown().empty());
 
   CDBMeds meds;
-  dialog_->SaveTo(meds);
+  m_dialog->SaveTo(meds);
   EXPECT_EQ(meds.drug, QStringLiteral("Lasix"));
   EXPECT_EQ(meds.dose, QStringLiteral("40mg"));
   EXPECT_EQ(meds.route, QStringLiteral("PO"));
@@ -180,9 +180,9 @@ TEST_F(AddMedsDlgTest, SaveHandsTheCallerEveryValueAndTheStartDate) {
 TEST_F(AddMedsDlgTest, SaveTakesWhatIsBeingTyped) {
   ASSERT_TRUE(List().EditRow(kDrugRow));
   ASSERT_TRUE(List().InsertInEditor(QStringLiteral("Keflex")));
-  dialog_->OnSave();
-  ASSERT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_EQ(dialog_->Items()[kDrugRow].value, QStringLiteral("Keflex"));
+  m_dialog->OnSave();
+  ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(m_dialog->Items()[kDrugRow].value, QStringLiteral("Keflex"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -206,13 +206,13 @@ TEST_F(AddMedsDlgTest, TrackedDaysNeedAPositiveLeadingNumber) {
       Pick(kTrackDaysRow, Yes());
     }
     Set(kDaysRow, QString::fromUtf8(c.days));
-    dialog_->OnSave();
+    m_dialog->OnSave();
     if (c.accepted) {
-      EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+      EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
       EXPECT_TRUE(Shown().empty());
       continue;
     }
-    EXPECT_NE(dialog_->result(), QDialog::Accepted);
+    EXPECT_NE(m_dialog->result(), QDialog::Accepted);
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, QStringLiteral("You must enter a valid day number before saving!"));
     EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
@@ -223,16 +223,16 @@ TEST_F(AddMedsDlgTest, TrackedDaysNeedAPositiveLeadingNumber) {
 TEST_F(AddMedsDlgTest, AMissingDrugIsReportedBeforeTheDayNumber) {
   Pick(kTrackDaysRow, Yes());
   Set(kDaysRow, QStringLiteral("0"));
-  dialog_->OnSave();
-  EXPECT_NE(dialog_->result(), QDialog::Accepted);
+  m_dialog->OnSave();
+  EXPECT_NE(m_dialog->result(), QDialog::Accepted);
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("You must enter a drug name before saving!"));
   EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
   EXPECT_FALSE(SaveEnabled());
   EXPECT_FALSE(FavEnabled());
 
-  dialog_->OnCancel();
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  m_dialog->OnCancel();
+  EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -255,10 +255,10 @@ TEST_F(AddMedsDlgTest, FavAndSaveFollowTheDrugName) {
 
   // Any notification while another row is being edited counts the drug as coming.
   ASSERT_TRUE(List().EditRow(kDoseRow));
-  dialog_->DatePicker()->setDate(QDate(2024, 3, 9));
+  m_dialog->DatePicker()->setDate(QDate(2024, 3, 9));
   EXPECT_TRUE(SaveEnabled());
   List().CancelEdit();
-  dialog_->DatePicker()->setDate(QDate(2024, 3, 8));
+  m_dialog->DatePicker()->setDate(QDate(2024, 3, 8));
   EXPECT_FALSE(SaveEnabled());
 }
 
@@ -275,16 +275,16 @@ TEST_F(AddMedsDlgTest, ChangingOnlyTheDateOfAStoredMedicationEnablesSave) {
   EXPECT_EQ(Value(kTrackDaysRow), QStringLiteral("Yes"));
   EXPECT_EQ(Value(kDaysRow), QStringLiteral("10"));
   EXPECT_EQ(Value(kRefillsRow), QStringLiteral("2"));
-  EXPECT_EQ(dialog_->DatePicker()->date(), QDate(2024, 3, 5));
+  EXPECT_EQ(m_dialog->DatePicker()->date(), QDate(2024, 3, 5));
   EXPECT_FALSE(SaveEnabled());
   EXPECT_TRUE(FavEnabled());
 
-  dialog_->DatePicker()->setDate(QDate(2024, 3, 6));
+  m_dialog->DatePicker()->setDate(QDate(2024, 3, 6));
   EXPECT_TRUE(SaveEnabled());
-  dialog_->OnSave();
-  ASSERT_EQ(dialog_->result(), QDialog::Accepted);
+  m_dialog->OnSave();
+  ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
   CDBMeds meds;
-  dialog_->SaveTo(meds);
+  m_dialog->SaveTo(meds);
   EXPECT_EQ(test_time::Fields(meds.startDate).wDay, 6);
   EXPECT_EQ(meds.drug, QStringLiteral("Lasix"));
 }
@@ -298,22 +298,22 @@ TEST_F(AddMedsDlgTest, AMedicationFromTheDesktopIsShownButNotChanged) {
   const uint32_t id = AddMed(name, med);
   Open(id, 2);
   EXPECT_EQ(Value(kDrugRow), QStringLiteral("Digoxin"));
-  EXPECT_TRUE(dialog_->NoSaveButton()->isVisibleTo(dialog_.get()));
-  EXPECT_FALSE(dialog_->SaveButton()->isVisibleTo(dialog_.get()));
+  EXPECT_TRUE(m_dialog->NoSaveButton()->isVisibleTo(m_dialog.get()));
+  EXPECT_FALSE(m_dialog->SaveButton()->isVisibleTo(m_dialog.get()));
   EXPECT_TRUE(List().IsReadOnly());
   EXPECT_FALSE(List().EditRow(kDoseRow));
-  EXPECT_FALSE(dialog_->DatePicker()->isEnabled());
-  dialog_->OnSave();
-  EXPECT_NE(dialog_->result(), QDialog::Accepted);
-  dialog_->OnCancel();
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_FALSE(m_dialog->DatePicker()->isEnabled());
+  m_dialog->OnSave();
+  EXPECT_NE(m_dialog->result(), QDialog::Accepted);
+  m_dialog->OnCancel();
+  EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
 }
 
 TEST_F(AddMedsDlgTest, AMedicationThatCannotBeReadEndsWithCancelAtOnce) {
   Open(4242, 0);
-  EXPECT_TRUE(dialog_->LoadFailed());
+  EXPECT_TRUE(m_dialog->LoadFailed());
   ui_seams::PushModalHandler([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
-  EXPECT_EQ(dialog_->DoModal(), QDialog::Rejected);
+  EXPECT_EQ(m_dialog->DoModal(), QDialog::Rejected);
   EXPECT_EQ(ui_seams::PendingModalHandlers(), 1);  // the dialog never ran
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, strings::Load(ids::kMedicationNotRead));
@@ -328,8 +328,8 @@ TEST_F(AddMedsDlgTest, FavTwiceStoresOneFavoriteAndOffersIt) {
   Set(kRouteRow, QStringLiteral("PO"));
   Set(kFrequencyRow, QStringLiteral("QD"));
   Set(kDaysRow, QStringLiteral("7"));
-  dialog_->OnFav();
-  dialog_->OnFav();
+  m_dialog->OnFav();
+  m_dialog->OnFav();
   EXPECT_EQ(StoredFavorites(), QStringList{QStringLiteral("Lasix 40mg PO QD")});
   const auto& choices = List().GetRowItem(kDrugRow)->choices;
   ASSERT_EQ(choices.size(), 2u);
@@ -337,13 +337,13 @@ TEST_F(AddMedsDlgTest, FavTwiceStoresOneFavoriteAndOffersIt) {
   EXPECT_EQ(choices[1].text, QStringLiteral("Edit Categories..."));
   EXPECT_EQ(choices[1].id, -1);
   // Stored at once: cancelling the dialog keeps the favourite.
-  dialog_->OnCancel();
+  m_dialog->OnCancel();
   EXPECT_EQ(StoredFavorites().size(), 1);
 
   // Without a drug nothing is stored, and both buttons go off.
   Open(0, 0);
   Set(kDoseRow, QStringLiteral("80mg"));
-  dialog_->OnFav();
+  m_dialog->OnFav();
   EXPECT_EQ(StoredFavorites().size(), 1);
   EXPECT_FALSE(FavEnabled());
   EXPECT_FALSE(SaveEnabled());
@@ -462,8 +462,8 @@ TEST_F(AddMedsDlgTest, RemoveMedFavoritesDeletesOnlyTheSelectedLine) {
 // Layout
 
 TEST_F(AddMedsDlgTest, TheListEndsAboveTheInputPanel) {
-  dialog_->setGeometry(input_panel::Desktop());
-  meds_test::ExpectListEndsAboveInputPanel(*dialog_, List());
+  m_dialog->setGeometry(input_panel::Desktop());
+  meds_test::ExpectListEndsAboveInputPanel(*m_dialog, List());
   // The columns share the list's width.
   const int w = List().width();
   EXPECT_EQ(List().GetColumnWidth(CBaseListCtrl::kLabelColumn), (2 * w) / 5 - 10);

@@ -41,13 +41,13 @@ class MedsPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     clock_source::Fix(At(2024, 3, 10, 9));
-    page_.SetHost(&host_);
-    page_.resize(480, 540);
+    m_page.SetHost(&m_host);
+    m_page.resize(480, 540);
   }
 
   void Show(const QString& patient) {
-    host_.Select(patient);
-    page_.OnSetActive();
+    m_host.Select(patient);
+    m_page.OnSetActive();
   }
 
   QStringList Rows() const {
@@ -58,33 +58,33 @@ class MedsPageTest : public ::testing::Test {
     return rows;
   }
 
-  CMedsListCtrl& List() const { return *page_.List(); }
-  bool Visible(const QWidget* widget) const { return widget->isVisibleTo(&page_); }
+  CMedsListCtrl& List() const { return *m_page.List(); }
+  bool Visible(const QWidget* widget) const { return widget->isVisibleTo(&m_page); }
   const std::vector<messages::Shown>& Shown() const {
     return messages::DefaultRecorder().Messages();
   }
   uint32_t SelectedId() {
     int type = 0;
     uint32_t id = 0;
-    return page_.GetSelectedRecord(type, id) ? id : 0;
+    return m_page.GetSelectedRecord(type, id) ? id : 0;
   }
   // The focused row's medication, as the page reports it for "Beam".
   void ExpectSelected(uint32_t id) {
     int type = 0;
     uint32_t reported = 0;
-    ASSERT_TRUE(page_.GetSelectedRecord(type, reported));
+    ASSERT_TRUE(m_page.GetSelectedRecord(type, reported));
     EXPECT_EQ(type, 3);
     EXPECT_EQ(reported, id);
-    EXPECT_TRUE(page_.OpenButton()->isEnabled());
-    EXPECT_TRUE(page_.DeleteButton()->isEnabled());
+    EXPECT_TRUE(m_page.OpenButton()->isEnabled());
+    EXPECT_TRUE(m_page.DeleteButton()->isEnabled());
   }
   void ExpectNothingSelected() {
     int type = 0;
     uint32_t id = 0;
-    EXPECT_FALSE(page_.GetSelectedRecord(type, id));
-    EXPECT_FALSE(page_.OpenButton()->isEnabled());
-    EXPECT_FALSE(page_.DeleteButton()->isEnabled());
-    EXPECT_EQ(page_.MedStateLabel()->text(), QStringLiteral(" "));
+    EXPECT_FALSE(m_page.GetSelectedRecord(type, id));
+    EXPECT_FALSE(m_page.OpenButton()->isEnabled());
+    EXPECT_FALSE(m_page.DeleteButton()->isEnabled());
+    EXPECT_EQ(m_page.MedStateLabel()->text(), QStringLiteral(" "));
   }
 
   // Picks entry text from the allergies pop-up when it opens.
@@ -102,10 +102,10 @@ class MedsPageTest : public ::testing::Test {
     });
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  FakePageHost host_;
-  CMedsPage page_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  FakePageHost m_host;
+  CMedsPage m_page;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -135,49 +135,49 @@ TEST_F(MedsPageTest, ListsThePatientsMedicationsInTextOrderWithTheDayOfTreatment
   EXPECT_TRUE(List().isHeaderHidden());
   EXPECT_FALSE(List().EditRow(0));  // rows are read, not edited
 
-  EXPECT_EQ(page_.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin"));
-  EXPECT_FALSE(page_.AllergiesBox()->isReadOnly());
-  EXPECT_TRUE(page_.AllergiesPopup()->isEnabled());
-  EXPECT_EQ(page_.AllergiesPopup()->GetType(), CDBCategories::kAllergiesList);
-  EXPECT_TRUE(Visible(page_.SaveButton()));
-  EXPECT_FALSE(Visible(page_.NoSaveButton()));
-  EXPECT_FALSE(page_.SaveButton()->isEnabled());
-  EXPECT_EQ(page_.PatientStateLabel()->text(), QStringLiteral(" "));
-  EXPECT_TRUE(Visible(page_.DeleteButton()));
-  EXPECT_FALSE(Visible(page_.NoDeleteButton()));
+  EXPECT_EQ(m_page.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin"));
+  EXPECT_FALSE(m_page.AllergiesBox()->isReadOnly());
+  EXPECT_TRUE(m_page.AllergiesPopup()->isEnabled());
+  EXPECT_EQ(m_page.AllergiesPopup()->GetType(), CDBCategories::kAllergiesList);
+  EXPECT_TRUE(Visible(m_page.SaveButton()));
+  EXPECT_FALSE(Visible(m_page.NoSaveButton()));
+  EXPECT_FALSE(m_page.SaveButton()->isEnabled());
+  EXPECT_EQ(m_page.PatientStateLabel()->text(), QStringLiteral(" "));
+  EXPECT_TRUE(Visible(m_page.DeleteButton()));
+  EXPECT_FALSE(Visible(m_page.NoDeleteButton()));
   ExpectNothingSelected();
 
   // Another patient's page shows only that patient's medications.
   Show(bo);
   EXPECT_EQ(Rows(), (QStringList{"Warfarin 40mg PO QD  30 2"}));
-  EXPECT_TRUE(page_.AllergiesBox()->toPlainText().isEmpty());
+  EXPECT_TRUE(m_page.AllergiesBox()->toPlainText().isEmpty());
 }
 
 TEST_F(MedsPageTest, EveryControlHasANameAPersonWouldSay) {
   Show(AddPatient(QStringLiteral("Ana"), QStringLiteral("Chen"), QString()));
   const QWidget* controls[] = {&List(),
-                               page_.PatientStateLabel(),
-                               page_.MedStateLabel(),
-                               page_.OpenButton(),
-                               page_.DeleteButton(),
-                               page_.NoDeleteButton(),
-                               page_.AllergiesPopup(),
-                               page_.SaveButton(),
-                               page_.NoSaveButton(),
-                               page_.AllergiesBox()};
+                               m_page.PatientStateLabel(),
+                               m_page.MedStateLabel(),
+                               m_page.OpenButton(),
+                               m_page.DeleteButton(),
+                               m_page.NoDeleteButton(),
+                               m_page.AllergiesPopup(),
+                               m_page.SaveButton(),
+                               m_page.NoSaveButton(),
+                               m_page.AllergiesBox()};
   for (const QWidget* control : controls) {
     EXPECT_FALSE(control->accessibleName().trimmed().isEmpty())
         << control->objectName().toStdString();
   }
-  EXPECT_EQ(page_.OpenButton()->accessibleName(), QStringLiteral("Open"));
-  EXPECT_EQ(page_.DeleteButton()->accessibleName(), QStringLiteral("Delete"));
-  EXPECT_EQ(page_.AllergiesBox()->accessibleName(), QStringLiteral("Allergies"));
+  EXPECT_EQ(m_page.OpenButton()->accessibleName(), QStringLiteral("Open"));
+  EXPECT_EQ(m_page.DeleteButton()->accessibleName(), QStringLiteral("Delete"));
+  EXPECT_EQ(m_page.AllergiesBox()->accessibleName(), QStringLiteral("Allergies"));
   EXPECT_EQ(List().accessibleName(), QStringLiteral("Medications"));
   // The commands are reached with the Tab key; the inert look-alikes are not.
-  EXPECT_NE(page_.OpenButton()->focusPolicy() & Qt::TabFocus, 0);
-  EXPECT_NE(page_.SaveButton()->focusPolicy() & Qt::TabFocus, 0);
-  EXPECT_NE(page_.AllergiesPopup()->focusPolicy() & Qt::TabFocus, 0);
-  EXPECT_EQ(page_.NoSaveButton()->focusPolicy(), Qt::NoFocus);
+  EXPECT_NE(m_page.OpenButton()->focusPolicy() & Qt::TabFocus, 0);
+  EXPECT_NE(m_page.SaveButton()->focusPolicy() & Qt::TabFocus, 0);
+  EXPECT_NE(m_page.AllergiesPopup()->focusPolicy() & Qt::TabFocus, 0);
+  EXPECT_EQ(m_page.NoSaveButton()->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(MedsPageTest, ReadOnlyPatientKeepsItsAllergiesAsTheyAre) {
@@ -187,28 +187,28 @@ TEST_F(MedsPageTest, ReadOnlyPatientKeepsItsAllergiesAsTheyAre) {
   latex.text = QStringLiteral("Latex");
   ASSERT_TRUE(latex.AddNew(CDBCategories::kAllergiesList));
   Show(name);
-  EXPECT_EQ(page_.PatientStateLabel()->text(), QStringLiteral("Read Only"));
-  EXPECT_TRUE(Visible(page_.NoSaveButton()));
-  EXPECT_FALSE(Visible(page_.SaveButton()));
-  EXPECT_TRUE(page_.NoSaveButton()->IsInert());
-  EXPECT_TRUE(page_.AllergiesBox()->isReadOnly());
-  EXPECT_FALSE(page_.AllergiesPopup()->isEnabled());
+  EXPECT_EQ(m_page.PatientStateLabel()->text(), QStringLiteral("Read Only"));
+  EXPECT_TRUE(Visible(m_page.NoSaveButton()));
+  EXPECT_FALSE(Visible(m_page.SaveButton()));
+  EXPECT_TRUE(m_page.NoSaveButton()->IsInert());
+  EXPECT_TRUE(m_page.AllergiesBox()->isReadOnly());
+  EXPECT_FALSE(m_page.AllergiesPopup()->isEnabled());
 
   // Neither a tap on the caption nor the pop-up offers anything.
-  QTest::mouseClick(page_.AllergiesCaption(), Qt::LeftButton);
-  page_.OnAllergiesPopup();
+  QTest::mouseClick(m_page.AllergiesCaption(), Qt::LeftButton);
+  m_page.OnAllergiesPopup();
   EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
-  page_.AllergiesBox()->setPlainText(QStringLiteral("Sulfa, Latex"));
-  page_.OnSaveAllergies();
+  m_page.AllergiesBox()->setPlainText(QStringLiteral("Sulfa, Latex"));
+  m_page.OnSaveAllergies();
   CDBPatient stored;
   EXPECT_EQ(stored.FindAllergiesByName(name), QStringLiteral("Sulfa"));
 
   // A patient that is read/write on the desktop can be edited here.
   Show(AddPatient(QStringLiteral("Rw"), QStringLiteral("Reed"), QString(), 2));
-  EXPECT_EQ(page_.PatientStateLabel()->text(), QStringLiteral("Read/Write"));
-  EXPECT_TRUE(Visible(page_.SaveButton()));
-  EXPECT_FALSE(page_.AllergiesBox()->isReadOnly());
-  EXPECT_TRUE(page_.AllergiesPopup()->isEnabled());
+  EXPECT_EQ(m_page.PatientStateLabel()->text(), QStringLiteral("Read/Write"));
+  EXPECT_TRUE(Visible(m_page.SaveButton()));
+  EXPECT_FALSE(m_page.AllergiesBox()->isReadOnly());
+  EXPECT_TRUE(m_page.AllergiesPopup()->isEnabled());
 }
 
 TEST_F(MedsPageTest, WithoutAPatientThereIsNothingToListOrType) {
@@ -218,13 +218,13 @@ TEST_F(MedsPageTest, WithoutAPatientThereIsNothingToListOrType) {
   Show(name);
   Show(QString());
   EXPECT_EQ(List().GetItemCount(), 0);
-  EXPECT_TRUE(page_.AllergiesBox()->toPlainText().isEmpty());
-  EXPECT_TRUE(page_.AllergiesBox()->isReadOnly());
-  EXPECT_FALSE(page_.AllergiesPopup()->isEnabled());
-  EXPECT_TRUE(Visible(page_.SaveButton()));
-  EXPECT_FALSE(Visible(page_.NoSaveButton()));
-  EXPECT_FALSE(page_.SaveButton()->isEnabled());
-  EXPECT_TRUE(page_.PatientStateLabel()->text().isEmpty());
+  EXPECT_TRUE(m_page.AllergiesBox()->toPlainText().isEmpty());
+  EXPECT_TRUE(m_page.AllergiesBox()->isReadOnly());
+  EXPECT_FALSE(m_page.AllergiesPopup()->isEnabled());
+  EXPECT_TRUE(Visible(m_page.SaveButton()));
+  EXPECT_FALSE(Visible(m_page.NoSaveButton()));
+  EXPECT_FALSE(m_page.SaveButton()->isEnabled());
+  EXPECT_TRUE(m_page.PatientStateLabel()->text().isEmpty());
   ExpectNothingSelected();
 }
 
@@ -247,26 +247,26 @@ TEST_F(MedsPageTest, TheSelectedMedicationsAccessStateDecidesBetweenDeleteAndNoD
 
   List().SelectRow(1);
   ExpectSelected(beta);
-  EXPECT_EQ(page_.SelectedReadOnly(), 1);
-  EXPECT_EQ(page_.MedStateLabel()->text(), QStringLiteral("Read Only"));
-  EXPECT_TRUE(Visible(page_.NoDeleteButton()));
-  EXPECT_FALSE(Visible(page_.DeleteButton()));
-  page_.OnDelete();  // a read-only medication stays, without a question
+  EXPECT_EQ(m_page.SelectedReadOnly(), 1);
+  EXPECT_EQ(m_page.MedStateLabel()->text(), QStringLiteral("Read Only"));
+  EXPECT_TRUE(Visible(m_page.NoDeleteButton()));
+  EXPECT_FALSE(Visible(m_page.DeleteButton()));
+  m_page.OnDelete();  // a read-only medication stays, without a question
   EXPECT_TRUE(Shown().empty());
   EXPECT_NE(Stored(beta), nullptr);
 
   List().SelectRow(2);
   ExpectSelected(gamma);
-  EXPECT_EQ(page_.MedStateLabel()->text(), QStringLiteral("Read/Write"));
-  EXPECT_TRUE(Visible(page_.DeleteButton()));
-  EXPECT_FALSE(Visible(page_.NoDeleteButton()));
+  EXPECT_EQ(m_page.MedStateLabel()->text(), QStringLiteral("Read/Write"));
+  EXPECT_TRUE(Visible(m_page.DeleteButton()));
+  EXPECT_FALSE(Visible(m_page.NoDeleteButton()));
 
   List().SelectRow(0);
   ExpectSelected(alpha);
-  EXPECT_EQ(page_.MedStateLabel()->text(), QStringLiteral(" "));
+  EXPECT_EQ(m_page.MedStateLabel()->text(), QStringLiteral(" "));
 
   // The selection survives a reload.
-  page_.OnSetActive();
+  m_page.OnSetActive();
   EXPECT_EQ(List().GetSelectedRow(), 0);
   ExpectSelected(alpha);
 }
@@ -285,7 +285,7 @@ TEST_F(MedsPageTest, AMedicationWhoseDaysRanOutLeavesTheListAndTheSelection) {
   ExpectSelected(keflex);
 
   clock_source::Fix(At(2024, 3, 11, 9));  // the fourth day after the start
-  page_.OnSetActive();
+  m_page.OnSetActive();
   EXPECT_EQ(Rows(), (QStringList{"Lasix 40mg PO QD  30 2"}));
   EXPECT_EQ(Stored(keflex), nullptr);
   ExpectNothingSelected();
@@ -316,7 +316,7 @@ TEST_F(MedsPageTest, OpenRewritesTheMedicationAndSelectsItAgain) {
     meds->OnSave();
     return meds->result();
   });
-  page_.OnOpen();
+  m_page.OnOpen();
 
   EXPECT_EQ(shownDrug, QStringLiteral("Alpha"));
   EXPECT_TRUE(panelUp);
@@ -335,7 +335,7 @@ TEST_F(MedsPageTest, OpenRewritesTheMedicationAndSelectsItAgain) {
 
   // A raised panel stays raised; a cancelled dialog changes nothing.
   input_panel::Show(true);
-  page_.OnOpen();  // the test program's handler cancels
+  m_page.OnOpen();  // the test program's handler cancels
   EXPECT_TRUE(input_panel::IsUp());
   EXPECT_EQ(Stored(alpha)->drug, QStringLiteral("Omega"));
 }
@@ -364,7 +364,7 @@ TEST_F(MedsPageTest, OpenShowsAReadOnlyMedicationWithoutSave) {
     meds->OnCancel();
     return meds->result();
   });
-  page_.OnOpen();
+  m_page.OnOpen();
   EXPECT_TRUE(noSave);
   EXPECT_TRUE(locked);
   EXPECT_EQ(Stored(digoxin)->drug, QStringLiteral("Digoxin"));
@@ -376,7 +376,7 @@ TEST_F(MedsPageTest, OpenOnAMedicationDeletedMeanwhileSaysSoAndDropsTheRow) {
   Show(name);
   List().SelectRow(0);
   ASSERT_TRUE(CDBMeds().DeleteByCEOID(lasix));
-  page_.OnOpen();
+  m_page.OnOpen();
   EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, strings::Load(ids::kMedicationNotRead));
@@ -396,28 +396,28 @@ TEST_F(MedsPageTest, DeleteAsksThenSelectsTheRowThatTakesThePlace) {
   List().SelectRow(1);
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Cancel);
-  page_.OnDelete();
+  m_page.OnDelete();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Are you sure you want to delete this medication?"));
   EXPECT_EQ(Shown()[0].buttons, messages::Buttons::OkCancel);
   EXPECT_EQ(List().GetItemCount(), 3);
   EXPECT_NE(Stored(beta), nullptr);
 
-  page_.OnDelete();  // answered OK
+  m_page.OnDelete();  // answered OK
   EXPECT_EQ(Stored(beta), nullptr);
   EXPECT_EQ(Rows(), (QStringList{"Alpha 40mg PO QD  30 2", "Gamma 40mg PO QD  30 2"}));
   EXPECT_EQ(List().GetSelectedRow(), 1);
   ExpectSelected(gamma);
 
-  page_.OnDelete();  // the last row: the new last row is selected
+  m_page.OnDelete();  // the last row: the new last row is selected
   EXPECT_EQ(List().GetSelectedRow(), 0);
   ExpectSelected(alpha);
 
-  page_.OnDelete();  // the only row
+  m_page.OnDelete();  // the only row
   EXPECT_EQ(List().GetItemCount(), 0);
   EXPECT_EQ(Stored(alpha), nullptr);
   ExpectNothingSelected();
-  page_.OnDelete();  // nothing left to ask about
+  m_page.OnDelete();  // nothing left to ask about
   EXPECT_EQ(Shown().size(), 4u);
 }
 
@@ -431,33 +431,33 @@ TEST_F(MedsPageTest, APickedAllergyGoesRightAfterTheTextWithOneBlank) {
   latex.text = QStringLiteral("Latex");
   ASSERT_TRUE(latex.AddNew(CDBCategories::kAllergiesList));
   Show(name);
-  ASSERT_FALSE(page_.SaveButton()->isEnabled());
+  ASSERT_FALSE(m_page.SaveButton()->isEnabled());
 
   // Typed and not yet saved: the pick keeps it.
-  page_.AllergiesBox()->moveCursor(QTextCursor::End);
-  page_.AllergiesBox()->insertPlainText(QStringLiteral(", Sulfa"));
+  m_page.AllergiesBox()->moveCursor(QTextCursor::End);
+  m_page.AllergiesBox()->insertPlainText(QStringLiteral(", Sulfa"));
   PickFromPopup(QStringLiteral("Latex"));
-  QTest::mouseClick(page_.AllergiesCaption(), Qt::LeftButton);
-  EXPECT_EQ(page_.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex "));
-  EXPECT_TRUE(page_.SaveButton()->isEnabled());
+  QTest::mouseClick(m_page.AllergiesCaption(), Qt::LeftButton);
+  EXPECT_EQ(m_page.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex "));
+  EXPECT_TRUE(m_page.SaveButton()->isEnabled());
 
   // The tiny button offers the same list, default auto text included.
   PickFromPopup(QStringLiteral("NKDA"));
-  page_.AllergiesPopup()->click();
-  EXPECT_EQ(page_.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex NKDA "));
+  m_page.AllergiesPopup()->click();
+  EXPECT_EQ(m_page.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex NKDA "));
 
-  page_.OnSaveAllergies();
-  EXPECT_FALSE(page_.SaveButton()->isEnabled());
+  m_page.OnSaveAllergies();
+  EXPECT_FALSE(m_page.SaveButton()->isEnabled());
   CDBPatient stored;
   EXPECT_EQ(stored.FindAllergiesByName(name), QStringLiteral("Penicillin, SulfaLatex NKDA "));
-  page_.OnSetActive();
-  EXPECT_EQ(page_.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex NKDA "));
-  EXPECT_FALSE(page_.SaveButton()->isEnabled());
+  m_page.OnSetActive();
+  EXPECT_EQ(m_page.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex NKDA "));
+  EXPECT_FALSE(m_page.SaveButton()->isEnabled());
 
   // A pop-up closed without a pick changes nothing.
-  page_.OnAllergiesPopup();
-  EXPECT_EQ(page_.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex NKDA "));
-  EXPECT_FALSE(page_.SaveButton()->isEnabled());
+  m_page.OnAllergiesPopup();
+  EXPECT_EQ(m_page.AllergiesBox()->toPlainText(), QStringLiteral("Penicillin, SulfaLatex NKDA "));
+  EXPECT_FALSE(m_page.SaveButton()->isEnabled());
 }
 
 TEST_F(MedsPageTest, AllergiesThatCannotBeStoredAreReportedAndStayUnsaved) {
@@ -465,20 +465,20 @@ TEST_F(MedsPageTest, AllergiesThatCannotBeStoredAreReportedAndStayUnsaved) {
   Show(name);
   CDBPatient patient;
   ASSERT_TRUE(patient.DeleteByName(name));  // gone meanwhile, say by a synchronisation
-  page_.AllergiesBox()->setPlainText(QStringLiteral("Codeine"));
-  ASSERT_TRUE(page_.SaveButton()->isEnabled());
-  page_.OnSaveAllergies();
+  m_page.AllergiesBox()->setPlainText(QStringLiteral("Codeine"));
+  ASSERT_TRUE(m_page.SaveButton()->isEnabled());
+  m_page.OnSaveAllergies();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("The allergies could not be saved."));
-  EXPECT_TRUE(page_.SaveButton()->isEnabled());
+  EXPECT_TRUE(m_page.SaveButton()->isEnabled());
 }
 
 TEST_F(MedsPageTest, TheAllergiesBoxEndsSevenPixelsAboveThePageBottom) {
   Show(AddPatient(QStringLiteral("Ana"), QStringLiteral("Chen"), QString()));
   for (const int height : {540, 420}) {
-    page_.resize(480, height);
-    page_.UpdateSize();
-    const QRect box = page_.AllergiesBox()->geometry();
+    m_page.resize(480, height);
+    m_page.UpdateSize();
+    const QRect box = m_page.AllergiesBox()->geometry();
     EXPECT_EQ(box.y() + box.height(), height - 7) << height;
   }
   // The list keeps its size: only the box gives way.

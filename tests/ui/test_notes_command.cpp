@@ -39,8 +39,8 @@ class AddNoteDlgTest : public ::testing::Test {
     clock_source::Fix(At(2024, 3, 5, 14, 25, 10));
   }
 
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 TEST_F(AddNoteDlgTest, StartsAtNowWithSoapAndNextTakesTheChosenValues) {
@@ -94,11 +94,11 @@ class NewNoteCommandTest : public app_test::AppTest {
   void SetUp() override {
     AppTest::SetUp();
     clock_source::Fix(At(2024, 3, 5, 14, 25));
-    patient_ = app_test::AddPatient(QStringLiteral("Lois"), QStringLiteral("Lane"),
-                                    QStringLiteral("Clinic"), QStringLiteral("12"),
-                                    QStringLiteral("4411"));
+    m_patient = app_test::AddPatient(QStringLiteral("Lois"), QStringLiteral("Lane"),
+                                     QStringLiteral("Clinic"), QStringLiteral("12"),
+                                     QStringLiteral("4411"));
     ASSERT_TRUE(Start());
-    ASSERT_EQ(Strip()->currentPatient, patient_);
+    ASSERT_EQ(Strip()->currentPatient, m_patient);
   }
 
   CNotesPage* NotesPage() const {
@@ -130,23 +130,23 @@ class NewNoteCommandTest : public app_test::AppTest {
         ADD_FAILURE() << "not the SOAP sheet";
         return static_cast<int>(QDialog::Rejected);
       }
-      panelUpInSheet_ = input_panel::IsUp();
+      m_panelUpInSheet = input_panel::IsUp();
       act(*sheet);
       return sheet->result();
     });
   }
   int NoteCount() const {
     memory_controls::List list;
-    CDBNotes().FillList(list, patient_);
+    CDBNotes().FillList(list, m_patient);
     return list.GetItemCount();
   }
 
-  QString patient_;
-  bool panelUpInSheet_ = false;
+  QString m_patient;
+  bool m_panelUpInSheet = false;
 };
 
 TEST_F(NewNoteCommandTest, ASavedSoapSheetIsStoredAndShownOnTheNotesPage) {
-  soap_support::AddNote(patient_, At(2024, 3, 1, 8), QStringLiteral("old"), QString(), QString());
+  soap_support::AddNote(m_patient, At(2024, 3, 1, 8), QStringLiteral("old"), QString(), QString());
   ASSERT_TRUE(Strip()->SelectPage(Strip()->FindPage(strings::Load(ids::kTabNotes))));
   ASSERT_EQ(NotesPage()->List()->GetItemCount(), 1);
 
@@ -161,12 +161,12 @@ TEST_F(NewNoteCommandTest, ASavedSoapSheetIsStoredAndShownOnTheNotesPage) {
   Frame()->View()->OnCommand(command_ids::kAddNote);
 
   EXPECT_TRUE(hpOffered);
-  EXPECT_TRUE(panelUpInSheet_);
+  EXPECT_TRUE(m_panelUpInSheet);
   EXPECT_FALSE(input_panel::IsUp());
   EXPECT_EQ(ui_seams::ModalTitles(),
             (QStringList{QStringLiteral("Add Note"), QStringLiteral("Add SOAP")}));
   CDBNotes stored;
-  ASSERT_TRUE(stored.FindLatestOfPatient(patient_));
+  ASSERT_TRUE(stored.FindLatestOfPatient(m_patient));
   EXPECT_EQ(stored.DateText(), QStringLiteral("20240304091500"));
   EXPECT_EQ(stored.subjective, QStringLiteral("cough"));
   EXPECT_TRUE(stored.objective.isEmpty());
@@ -260,11 +260,11 @@ TEST_F(NewNoteCommandTest, Screenshot) {
   if (ScreenshotFolder().isEmpty()) {
     GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
   }
-  soap_support::AddNote(patient_, At(2024, 3, 1, 8, 10), QString(), QString(), QString());
+  soap_support::AddNote(m_patient, At(2024, 3, 1, 8, 10), QString(), QString(), QString());
   CDBNotes note;
-  ASSERT_TRUE(note.FindLatestOfPatient(patient_));
+  ASSERT_TRUE(note.FindLatestOfPatient(m_patient));
   memory_controls::List list;
-  note.FillList(list, patient_);
+  note.FillList(list, m_patient);
   ASSERT_TRUE(note.UpdateValues(
       list.GetItemData(0),
       QStringLiteral("03/01/2024 08:10 AM\r\nLane, Lois\r\nMR#: 4411\r\n\r\nS)\r\n"
@@ -272,7 +272,7 @@ TEST_F(NewNoteCommandTest, Screenshot) {
                      "03/01/2024 07:45 AM Temp:100.4 Pulse:92 \r\n\r\n\r\n\r\n"
                      "Scattered wheezes.\r\n\r\nPE:\r\nLungs: (+) wheezes\r\n\r\n\r\n"
                      "A/P)\r\nAcute bronchitis. Fluids, rest.\r\n")));
-  soap_support::AddNote(patient_, At(2024, 3, 4, 9, 15), QString(), QString(), QString());
+  soap_support::AddNote(m_patient, At(2024, 3, 4, 9, 15), QString(), QString(), QString());
   ASSERT_TRUE(Strip()->SelectPage(Strip()->FindPage(strings::Load(ids::kTabNotes))));
   ClearFocus();
   EXPECT_TRUE(Frame()->grab().save(ScreenshotFolder() + QStringLiteral("/notes.png"), "PNG"));

@@ -68,17 +68,17 @@ class PatientInfoPageTest : public ::testing::Test {
 
   // Shows the page with name as the host's current patient (none when empty).
   void ShowInfo(const QString& name = {}) {
-    page_ = std::make_unique<Page>();
-    page_->SetHost(&host_);
-    page_->resize(240, 300);
-    host_.Select(name);
-    page_->show();
-    ASSERT_TRUE(page_->OnSetActive());
+    m_page = std::make_unique<Page>();
+    m_page->SetHost(&m_host);
+    m_page->resize(240, 300);
+    m_host.Select(name);
+    m_page->show();
+    ASSERT_TRUE(m_page->OnSetActive());
   }
 
-  CBaseListCtrl& List() const { return *page_->List(); }
+  CBaseListCtrl& List() const { return *m_page->List(); }
   QString Value(int row) const { return List().GetValue(row); }
-  bool SaveEnabled() const { return page_->SaveButton()->isEnabled(); }
+  bool SaveEnabled() const { return m_page->SaveButton()->isEnabled(); }
 
   // Types text into a row's editor and ends the edit, as the user would.
   void Type(int row, const QString& text) {
@@ -96,10 +96,10 @@ class PatientInfoPageTest : public ::testing::Test {
     ASSERT_TRUE(List().PickInEditor(id - ids::kNoDate));
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  FakePageHost host_;
-  std::unique_ptr<Page> page_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  FakePageHost m_host;
+  std::unique_ptr<Page> m_page;
 };
 
 // The page in the program: the patient list follows what the page saves.
@@ -127,11 +127,11 @@ TEST_F(PatientInfoPageTest, WithoutAPatientEveryRowIsEmptyAndNothingCanBeEdited)
   }
   EXPECT_TRUE(List().IsReadOnly());
   EXPECT_FALSE(List().EditRow(Page::kRoomRow));
-  EXPECT_FALSE(page_->AdmitDatePicker()->isEnabled());
+  EXPECT_FALSE(m_page->AdmitDatePicker()->isEnabled());
   EXPECT_FALSE(SaveEnabled());
   int type = 0;
   uint32_t id = 0;
-  EXPECT_FALSE(page_->GetSelectedRecord(type, id));
+  EXPECT_FALSE(m_page->GetSelectedRecord(type, id));
 }
 
 TEST_F(PatientInfoPageTest, ShowsTheCurrentPatientsDemographics) {
@@ -147,48 +147,48 @@ TEST_F(PatientInfoPageTest, ShowsTheCurrentPatientsDemographics) {
   EXPECT_EQ(Value(Page::kCodeRow), QStringLiteral("Full"));
   EXPECT_EQ(Value(Page::kDxRow), QStringLiteral("Pneumonia"));
   EXPECT_EQ(Value(Page::kProblemsRow), QStringLiteral("Diabetes"));
-  EXPECT_EQ(page_->AdmitDatePicker()->date(), QDate(2024, 2, 20));
-  EXPECT_TRUE(page_->AdmitDatePicker()->isEnabled());
+  EXPECT_EQ(m_page->AdmitDatePicker()->date(), QDate(2024, 2, 20));
+  EXPECT_TRUE(m_page->AdmitDatePicker()->isEnabled());
   // The picker stands above the list, not under it.
-  EXPECT_LT(page_->AdmitDatePicker()->geometry().bottom(), List().geometry().top());
+  EXPECT_LT(m_page->AdmitDatePicker()->geometry().bottom(), List().geometry().top());
   EXPECT_FALSE(List().IsReadOnly());
-  EXPECT_TRUE(page_->SaveButton()->isVisibleTo(page_.get()));
-  EXPECT_FALSE(page_->NoSaveButton()->isVisibleTo(page_.get()));
+  EXPECT_TRUE(m_page->SaveButton()->isVisibleTo(m_page.get()));
+  EXPECT_FALSE(m_page->NoSaveButton()->isVisibleTo(m_page.get()));
   EXPECT_FALSE(SaveEnabled());
   int type = 0;
   uint32_t id = 0;
-  ASSERT_TRUE(page_->GetSelectedRecord(type, id));
+  ASSERT_TRUE(m_page->GetSelectedRecord(type, id));
   EXPECT_EQ(type, 1);
   EXPECT_EQ(id, Stored(name)->recordId);
 
   // Leaving the tab empties the list.
-  ASSERT_TRUE(page_->OnKillActive());
+  ASSERT_TRUE(m_page->OnKillActive());
   EXPECT_EQ(List().GetItemCount(), 0);
 }
 
 TEST_F(PatientInfoPageTest, ReadOnlyPatientShowsNoSaveAndCannotBeEdited) {
   ShowInfo(AddFullPatient(QStringLiteral("Ro"), QStringLiteral("Reed"), 1));
   EXPECT_EQ(Value(Page::kRoomRow), QStringLiteral("9"));
-  EXPECT_TRUE(page_->NoSaveButton()->isVisibleTo(page_.get()));
-  EXPECT_FALSE(page_->SaveButton()->isVisibleTo(page_.get()));
-  EXPECT_TRUE(page_->NoSaveButton()->IsInert());
+  EXPECT_TRUE(m_page->NoSaveButton()->isVisibleTo(m_page.get()));
+  EXPECT_FALSE(m_page->SaveButton()->isVisibleTo(m_page.get()));
+  EXPECT_TRUE(m_page->NoSaveButton()->IsInert());
   EXPECT_TRUE(List().IsReadOnly());
   EXPECT_FALSE(List().EditRow(Page::kRoomRow));
   EXPECT_FALSE(List().IsEditing());
-  EXPECT_FALSE(page_->AdmitDatePicker()->isEnabled());
-  page_->OnSave();  // nothing is written
+  EXPECT_FALSE(m_page->AdmitDatePicker()->isEnabled());
+  m_page->OnSave();  // nothing is written
   EXPECT_EQ(Stored(QStringLiteral("Reed, Ro"))->accessState, 1);
 }
 
 TEST_F(PatientInfoPageTest, EditsEnableSaveButTheAdmissionDateAloneDoesNot) {
   ShowInfo(AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames")));
-  page_->AdmitDatePicker()->setDate(QDate(2024, 2, 22));
+  m_page->AdmitDatePicker()->setDate(QDate(2024, 2, 22));
   EXPECT_FALSE(SaveEnabled());
   Replace(Page::kDoctorRow, QStringLiteral("Dr. Ray Jr."));
   EXPECT_TRUE(SaveEnabled());
 
   // The admission date goes with the next save, keeping its time of day.
-  page_->OnSave();
+  m_page->OnSave();
   EXPECT_FALSE(SaveEnabled());
   const auto stored = Stored(QStringLiteral("Eames, Ed"));
   EXPECT_EQ(stored->doctor, QStringLiteral("Dr. Ray Jr."));
@@ -203,9 +203,9 @@ TEST_F(PatientInfoPageTest, EditsEnableSaveButTheAdmissionDateAloneDoesNot) {
 TEST_F(PatientInfoPageTest, AFailedSaveIsToldAndKeepsTheEditsToSaveAgain) {
   ShowInfo(AddFullPatient(QStringLiteral("Ed"), QStringLiteral("Eames")));
   Replace(Page::kDoctorRow, QStringLiteral("Dr. Ray Jr."));
-  device_.device().NoteDamage(
+  m_device.device().NoteDamage(
       {SQLITE_CORRUPT, QStringLiteral("objectstore.db"), QStringLiteral("test")});
-  page_->OnSave();
+  m_page->OnSave();
   const std::vector<messages::Shown>& shown = messages::DefaultRecorder().Messages();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(
@@ -230,12 +230,12 @@ TEST_F(PatientInfoPageTest, SaveSplitsTheAgeText) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     Replace(Page::kAgeRow, QString::fromUtf8(c.text));
-    page_->OnSave();
+    m_page->OnSave();
     const auto stored = Stored(QStringLiteral("Eames, Ed"));
     EXPECT_EQ(stored->ageValue, QString::fromUtf8(c.value));
     EXPECT_EQ(stored->ageUnit, QString::fromUtf8(c.unit));
     // Shown again, an age without a unit has no blank after it.
-    ASSERT_TRUE(page_->OnSetActive());
+    ASSERT_TRUE(m_page->OnSetActive());
     EXPECT_EQ(Value(Page::kAgeRow), QString::fromUtf8(c.text));
   }
   // Everything else is kept as it was shown.
@@ -257,7 +257,7 @@ TEST_F(PatientInfoPageTest, NoDateThenSaveStoresAZeroDateOfBirth) {
   EXPECT_TRUE(Value(Page::kDobRow).isEmpty());
   EXPECT_EQ(Value(Page::kAgeRow), QStringLiteral("68 Years"));
   EXPECT_TRUE(SaveEnabled());
-  page_->OnSave();
+  m_page->OnSave();
   EXPECT_TRUE(filetime::IsZero(Stored(QStringLiteral("Eames, Ed"))->dateOfBirth));
 }
 
@@ -270,7 +270,7 @@ TEST_F(PatientInfoPageTest, DecadeOpensThePickerAndThePickedDateSetsTheAge) {
   picker->setDate(QDate(2023, 12, 1));
   List().CloseEdit();
   EXPECT_EQ(Value(Page::kAgeRow), QStringLiteral("3 Months"));
-  page_->OnSave();
+  m_page->OnSave();
   const auto stored = Stored(QStringLiteral("Eames, Ed"));
   EXPECT_EQ(stored->ageValue, QStringLiteral("3"));
   EXPECT_EQ(stored->ageUnit, QStringLiteral("Months"));
@@ -283,10 +283,10 @@ TEST_F(PatientInfoPageTest, DecadeOpensThePickerAndThePickedDateSetsTheAge) {
 TEST_F(PatientInfoPageTest, SaveAsksTheHostToRefillThePatientListKeepingTheSelection) {
   ShowInfo(AddFullPatient(QStringLiteral("Bo"), QStringLiteral("Baker")));
   Replace(Page::kRoomRow, QStringLiteral("12"));
-  page_->OnSave();
-  ASSERT_EQ(host_.refills.size(), 1u);
-  EXPECT_TRUE(host_.refills[0].keepSelection);
-  EXPECT_FALSE(host_.refills[0].refreshTypes);
+  m_page->OnSave();
+  ASSERT_EQ(m_host.refills.size(), 1u);
+  EXPECT_TRUE(m_host.refills[0].keepSelection);
+  EXPECT_FALSE(m_host.refills[0].refreshTypes);
 }
 
 TEST_F(PatientInfoInProgramTest, SaveRefillsThePatientListKeepingTheSelection) {

@@ -31,18 +31,18 @@ class PatientListTest : public ::testing::Test {
 
   // The page as the strip makes it: on its host, filled from the device.
   CPatientListPage& Page() {
-    if (page_ == nullptr) {
-      page_ = std::make_unique<CPatientListPage>();
-      page_->SetHost(&host_);
-      page_->resize(240, 280);
-      page_->OnInitDialog();
+    if (m_page == nullptr) {
+      m_page = std::make_unique<CPatientListPage>();
+      m_page->SetHost(&m_host);
+      m_page->resize(240, 280);
+      m_page->OnInitDialog();
     }
-    return *page_;
+    return *m_page;
   }
   // The program ends (the strip closes the page, which writes its options) and starts again.
   CPatientListPage& Restart() {
-    page_->OnClose();
-    page_.reset();
+    m_page->OnClose();
+    m_page.reset();
     return Page();
   }
 
@@ -67,10 +67,10 @@ class PatientListTest : public ::testing::Test {
     ASSERT_TRUE(key.SetString(QString::fromLatin1(name), value));
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  FakePageHost host_;
-  std::unique_ptr<CPatientListPage> page_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  FakePageHost m_host;
+  std::unique_ptr<CPatientListPage> m_page;
 };
 
 TEST_F(PatientListTest, FirstStartShowsClinicWhenTheTypeExistsElseAll) {
@@ -79,8 +79,8 @@ TEST_F(PatientListTest, FirstStartShowsClinicWhenTheTypeExistsElseAll) {
   EXPECT_EQ(Page().TypeCombo()->currentText(), "Clinic");
   EXPECT_EQ(Page().TypeCombo()->itemText(0), "All");
   EXPECT_EQ(Column(0), QStringList{"Chen, Ana"});
-  EXPECT_EQ(host_.patient, "Chen, Ana");
-  page_.reset();
+  EXPECT_EQ(m_host.patient, "Chen, Ana");
+  m_page.reset();
 
   // A device whose patient types have no "Clinic" shows every patient.
   TempDevice other;
@@ -90,7 +90,7 @@ TEST_F(PatientListTest, FirstStartShowsClinicWhenTheTypeExistsElseAll) {
   AddPatient("Maria", "Alvarez", "Hospital");
   EXPECT_EQ(Page().TypeCombo()->currentIndex(), 0);
   EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Chen, Ana"}));
-  page_.reset();  // written to the other device while it is current
+  m_page.reset();  // written to the other device while it is current
 }
 
 TEST_F(PatientListTest, OlderReleasesRememberedTheHospitalListAsANumber) {
@@ -110,17 +110,17 @@ TEST_F(PatientListTest, OptionsSurviveARestartAndPickTheRememberedPatient) {
   SetOption("LastPatientType", "hosp");  // a prefix, in another letter case
   EXPECT_EQ(Page().TypeCombo()->currentText(), "Hospital");
   SelectRow(1);
-  EXPECT_EQ(host_.patient, "Becker, John");
-  host_.shell.printSettings.pageWidth = 132;
+  EXPECT_EQ(m_host.patient, "Becker, John");
+  m_host.shell.printSettings.pageWidth = 132;
 
   Restart().SelectRemembered();
   EXPECT_EQ(Page().RememberedPatient(), "Becker, John");
   EXPECT_EQ(SelectedName(), "Becker, John");
-  EXPECT_EQ(host_.patient, "Becker, John");
-  EXPECT_EQ(host_.mrNumber, "200");
-  EXPECT_EQ(host_.room, "10");
-  EXPECT_EQ(host_.shell.printSettings.pageWidth, 132);
-  EXPECT_EQ(host_.shell.printSettings.linesPerPage, 60);
+  EXPECT_EQ(m_host.patient, "Becker, John");
+  EXPECT_EQ(m_host.mrNumber, "200");
+  EXPECT_EQ(m_host.room, "10");
+  EXPECT_EQ(m_host.shell.printSettings.pageWidth, 132);
+  EXPECT_EQ(m_host.shell.printSettings.linesPerPage, 60);
 }
 
 // The options are written when the program ends, where a failure can be told: a registry that
@@ -136,11 +136,11 @@ TEST_F(PatientListTest, OptionsThatCannotBeStoredAreToldWhenTheProgramEnds) {
     ASSERT_EQ(sqlite3_exec(registry, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
   }
 
-  device_.device().SetReadOnly(true);
+  m_device.device().SetReadOnly(true);
   Page().OnClose();
   EXPECT_TRUE(messages::DefaultRecorder().Messages().empty());
 
-  device_.device().SetReadOnly(false);
+  m_device.device().SetReadOnly(false);
   Page().OnClose();
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
   EXPECT_EQ(messages::DefaultRecorder().Messages()[0].text,
@@ -165,8 +165,8 @@ TEST_F(PatientListTest, ARememberedPatientThatIsGoneLeavesNoPatientSelected) {
   SetOption("LastPatientType", "Hospital");
   SetOption("CurPatient", "Zed, Nobody");
   Page().SelectRemembered();
-  EXPECT_FALSE(host_.selected);
-  EXPECT_GE(host_.cleared, 1);
+  EXPECT_FALSE(m_host.selected);
+  EXPECT_GE(m_host.cleared, 1);
   EXPECT_FALSE(Page().DeleteButton()->isEnabled());
   EXPECT_FALSE(Page().MoveButton()->isEnabled());
 
@@ -176,7 +176,7 @@ TEST_F(PatientListTest, ARememberedPatientThatIsGoneLeavesNoPatientSelected) {
   Page().show();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualItemRect(list->topLevelItem(0)).center());
-  EXPECT_EQ(host_.patient, "Alvarez, Maria");
+  EXPECT_EQ(m_host.patient, "Alvarez, Maria");
   EXPECT_TRUE(Page().DeleteButton()->isEnabled());
 }
 
@@ -202,7 +202,7 @@ TEST_F(PatientListTest, LookupSelectsByPrefixAndAMissKeepsRowAndText) {
 
   QTest::keyClicks(lookup, "no");
   EXPECT_EQ(SelectedName(), "Novak, Lena");
-  EXPECT_EQ(host_.patient, "Novak, Lena");
+  EXPECT_EQ(m_host.patient, "Novak, Lena");
   EXPECT_EQ(lookup->text(), "no");
 
   QTest::keyClicks(lookup, "x");
@@ -231,7 +231,7 @@ TEST_F(PatientListTest, SortingComparesColumnTextsAndASecondTapReverses) {
   EXPECT_EQ(Column(CPatientListPage::kMrColumn), (QStringList{"B7", "C2", "a1"}));
   // The selected patient stays selected and current.
   EXPECT_EQ(SelectedName(), "Novak, Lena");
-  EXPECT_EQ(host_.patient, "Novak, Lena");
+  EXPECT_EQ(m_host.patient, "Novak, Lena");
 }
 
 TEST_F(PatientListTest, RowsOfEqualTextKeepTheirOrderInBothDirections) {
@@ -263,7 +263,7 @@ TEST_F(PatientListTest, RowsOfEqualTextKeepTheirOrderInBothDirections) {
 TEST_F(PatientListTest, DeletingTheOnlyPatientLeavesNoPatientAndTheButtonsOff) {
   const QString name = AddPatient("Maria", "Alvarez", "Clinic", "9", "100");
   ASSERT_EQ(Page().List()->GetItemCount(), 1);
-  ASSERT_EQ(host_.patient, name);
+  ASSERT_EQ(m_host.patient, name);
   EXPECT_TRUE(Page().DeleteButton()->isEnabled());
 
   // Cancel keeps everything.
@@ -271,7 +271,7 @@ TEST_F(PatientListTest, DeletingTheOnlyPatientLeavesNoPatientAndTheButtonsOff) {
   Page().OnDelete();
   EXPECT_EQ(Page().List()->GetItemCount(), 1);
   EXPECT_TRUE(CDBPatient().FindByName(name));
-  EXPECT_TRUE(host_.shell.deleted.isEmpty());
+  EXPECT_TRUE(m_host.shell.deleted.isEmpty());
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
   Page().OnDelete();
@@ -281,8 +281,8 @@ TEST_F(PatientListTest, DeletingTheOnlyPatientLeavesNoPatientAndTheButtonsOff) {
   EXPECT_EQ(messages::DefaultRecorder().Messages()[1].buttons, messages::Buttons::OkCancel);
   EXPECT_EQ(Page().List()->GetItemCount(), 0);
   EXPECT_FALSE(CDBPatient().FindByName(name));
-  EXPECT_EQ(host_.shell.deleted, QStringList{name});
-  EXPECT_FALSE(host_.selected);
+  EXPECT_EQ(m_host.shell.deleted, QStringList{name});
+  EXPECT_FALSE(m_host.selected);
   EXPECT_FALSE(Page().DeleteButton()->isEnabled());
   EXPECT_FALSE(Page().MoveButton()->isEnabled());
 }
@@ -294,9 +294,9 @@ TEST_F(PatientListTest, DeletingSelectsTheRowThatTakesItsPlaceOrTheLastRow) {
   SelectRow(1);
   Page().OnDelete();
   EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Novak, Lena"}));
-  EXPECT_EQ(host_.patient, "Novak, Lena");
+  EXPECT_EQ(m_host.patient, "Novak, Lena");
   Page().OnDelete();
-  EXPECT_EQ(host_.patient, "Alvarez, Maria");
+  EXPECT_EQ(m_host.patient, "Alvarez, Maria");
   EXPECT_EQ(SelectedName(), "Alvarez, Maria");
 }
 
@@ -305,8 +305,8 @@ TEST_F(PatientListTest, DeletingSelectsTheRowThatTakesItsPlaceOrTheLastRow) {
 TEST_F(PatientListTest, ADeleteThatFailsIsToldAndKeepsThePatient) {
   const QString name = AddPatient("Maria", "Alvarez", "Clinic");
   ASSERT_EQ(Page().List()->GetItemCount(), 1);
-  ASSERT_EQ(host_.patient, name);
-  device_.device().NoteDamage(
+  ASSERT_EQ(m_host.patient, name);
+  m_device.device().NoteDamage(
       {SQLITE_CORRUPT, QStringLiteral("objectstore.db"), QStringLiteral("test")});
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
   Page().OnDelete();
@@ -316,8 +316,8 @@ TEST_F(PatientListTest, ADeleteThatFailsIsToldAndKeepsThePatient) {
             "The patient could not be deleted. The patient and the patient's "
             "records are unchanged.");
   EXPECT_EQ(Column(0), QStringList{name});
-  EXPECT_EQ(host_.patient, name);
-  EXPECT_TRUE(host_.shell.deleted.isEmpty());
+  EXPECT_EQ(m_host.patient, name);
+  EXPECT_TRUE(m_host.shell.deleted.isEmpty());
   EXPECT_TRUE(CDBPatient().FindByName(name));
 }
 
@@ -338,7 +338,7 @@ TEST_F(PatientListTest, MovingAPatientOutOfTheShownTypeSelectsTheFirstRow) {
   ASSERT_TRUE(moved.FindByName("Becker, John"));
   EXPECT_EQ(moved.patientType, "Hospital");
   EXPECT_EQ(Column(0), QStringList{"Alvarez, Maria"});
-  EXPECT_EQ(host_.patient, "Alvarez, Maria");
+  EXPECT_EQ(m_host.patient, "Alvarez, Maria");
 }
 
 TEST_F(PatientListTest, AReadOnlyPatientShowsItsStateAndCannotBeMoved) {
@@ -351,7 +351,7 @@ TEST_F(PatientListTest, AReadOnlyPatientShowsItsStateAndCannotBeMoved) {
   ASSERT_TRUE(patient.CreateRecord(true));
   AddPatient("Maria", "Alvarez", "Clinic");
   SelectRow(1);
-  ASSERT_EQ(host_.patient, "Chen, Ana");
+  ASSERT_EQ(m_host.patient, "Chen, Ana");
   EXPECT_EQ(Page().AccessLabel()->text(), "Read Only");
   EXPECT_TRUE(Page().NoMoveButton()->isVisibleTo(&Page()));
   EXPECT_FALSE(Page().MoveButton()->isVisibleTo(&Page()));
@@ -371,7 +371,7 @@ TEST_F(PatientListTest, ChoosingATypeRefillsAndOpeningTheListShowsNewTypes) {
   AddPatient("Maria", "Alvarez", "Hospital");
   Page().TypeCombo()->setCurrentIndex(0);
   EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Chen, Ana"}));
-  EXPECT_EQ(host_.patient, "Alvarez, Maria");
+  EXPECT_EQ(m_host.patient, "Alvarez, Maria");
 
   CDBCategories categories;
   categories.text = "Rehab";
@@ -385,12 +385,12 @@ TEST_F(PatientListTest, ChoosingATypeRefillsAndOpeningTheListShowsNewTypes) {
 TEST_F(PatientListTest, SelectingAPatientTellsTheHostAndTheListeners) {
   AddPatient("Maria", "Alvarez", "Clinic", "9", "100");
   AddPatient("John", "Becker", "Clinic", "10", "200");
-  host_.shell.selected.clear();
+  m_host.shell.selected.clear();
   SelectRow(1);
-  EXPECT_EQ(host_.patient, "Becker, John");
-  EXPECT_EQ(host_.mrNumber, "200");
-  EXPECT_EQ(host_.room, "10");
-  EXPECT_TRUE(host_.shell.selected.contains("Becker, John"));
+  EXPECT_EQ(m_host.patient, "Becker, John");
+  EXPECT_EQ(m_host.mrNumber, "200");
+  EXPECT_EQ(m_host.room, "10");
+  EXPECT_TRUE(m_host.shell.selected.contains("Becker, John"));
 }
 
 }  // namespace

@@ -38,71 +38,71 @@ class PrintingPageTest : public ::testing::Test {
     app_test::EnsureApplication();
     messages::Install(nullptr);
     messages::DefaultRecorder().Clear();
-    page_ = std::make_unique<CPrintingPage>(settings_);
+    m_page = std::make_unique<CPrintingPage>(m_settings);
   }
   void TearDown() override { messages::DefaultRecorder().Clear(); }
 
   void Enter(int lines, int width, int left, int top, int bottom) {
-    page_->LinesPerPageEdit()->setText(QString::number(lines));
-    page_->PageWidthEdit()->setText(QString::number(width));
-    page_->LeftMarginEdit()->setText(QString::number(left));
-    page_->TopMarginEdit()->setText(QString::number(top));
-    page_->BottomMarginEdit()->setText(QString::number(bottom));
+    m_page->LinesPerPageEdit()->setText(QString::number(lines));
+    m_page->PageWidthEdit()->setText(QString::number(width));
+    m_page->LeftMarginEdit()->setText(QString::number(left));
+    m_page->TopMarginEdit()->setText(QString::number(top));
+    m_page->BottomMarginEdit()->setText(QString::number(bottom));
   }
 
-  app_options::PrintSettings settings_;
-  std::unique_ptr<CPrintingPage> page_;
+  app_options::PrintSettings m_settings;
+  std::unique_ptr<CPrintingPage> m_page;
 };
 
 TEST_F(PrintingPageTest, LinesPerPageMustLeaveTenLinesInsideTheMargins) {
   Enter(20, 80, 5, 5, 5);
-  EXPECT_TRUE(page_->Validate());
+  EXPECT_TRUE(m_page->Validate());
   EXPECT_TRUE(Shown().empty());
-  EXPECT_EQ(settings_.linesPerPage, 20);
+  EXPECT_EQ(m_settings.linesPerPage, 20);
 
   Enter(19, 80, 5, 5, 5);
-  EXPECT_FALSE(page_->Validate());
+  EXPECT_FALSE(m_page->Validate());
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, kInvalidSettings);
   EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
   EXPECT_EQ(Shown()[0].icon, messages::Icon::Exclamation);
   // Refused settings never reach the printer.
-  EXPECT_EQ(settings_.linesPerPage, 20);
+  EXPECT_EQ(m_settings.linesPerPage, 20);
 }
 
 TEST_F(PrintingPageTest, PageWidthMustLeaveTenColumnsRightOfTheLeftMargin) {
   Enter(60, 15, 5, 5, 5);
-  EXPECT_TRUE(page_->Validate());
-  EXPECT_EQ(settings_.pageWidth, 15);
-  EXPECT_EQ(settings_.leftMargin, 5);
+  EXPECT_TRUE(m_page->Validate());
+  EXPECT_EQ(m_settings.pageWidth, 15);
+  EXPECT_EQ(m_settings.leftMargin, 5);
 
   Enter(60, 14, 5, 5, 5);
-  EXPECT_FALSE(page_->Validate());
+  EXPECT_FALSE(m_page->Validate());
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, kInvalidSettings);
-  EXPECT_EQ(settings_.pageWidth, 15);
+  EXPECT_EQ(m_settings.pageWidth, 15);
 }
 
 TEST_F(PrintingPageTest, LinesPerPageStopsAt32767) {
   Enter(32767, 80, 5, 5, 5);
-  EXPECT_TRUE(page_->Validate());
+  EXPECT_TRUE(m_page->Validate());
   Enter(32768, 80, 5, 5, 5);
-  EXPECT_FALSE(page_->Validate());
-  EXPECT_EQ(settings_.linesPerPage, 32767);
+  EXPECT_FALSE(m_page->Validate());
+  EXPECT_EQ(m_settings.linesPerPage, 32767);
 }
 
 TEST_F(PrintingPageTest, AFieldThatIsNoIntegerKeepsThePageAndTheSettings) {
   Enter(30, 40, 2, 3, 4);
-  page_->TopMarginEdit()->setText(QStringLiteral("x1"));
-  EXPECT_FALSE(page_->Validate());
+  m_page->TopMarginEdit()->setText(QStringLiteral("x1"));
+  EXPECT_FALSE(m_page->Validate());
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Please enter an integer."));
-  EXPECT_EQ(settings_.linesPerPage, 60);
-  EXPECT_EQ(settings_.pageWidth, 80);
+  EXPECT_EQ(m_settings.linesPerPage, 60);
+  EXPECT_EQ(m_settings.pageWidth, 80);
 
   messages::DefaultRecorder().Clear();
-  page_->TopMarginEdit()->clear();
-  EXPECT_FALSE(page_->Validate());
+  m_page->TopMarginEdit()->clear();
+  EXPECT_FALSE(m_page->Validate());
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Please enter an integer."));
 }
@@ -132,7 +132,7 @@ class PreferencesDlgTest : public app_test::AppTest {
   }
 
   // The shell of a dialog run without the program.
-  FakeShell shell_;
+  FakeShell m_shell;
 
   static uint32_t StoredTimeout() {
     uint32_t timeout = 12345;
@@ -167,7 +167,7 @@ TEST_F(PreferencesDlgTest, OpensOnSecurityWithTheStoredOptionsAndTheExtensionPag
   const uint32_t timeout = 150000;  // two and a half minutes
   ASSERT_TRUE(app_options::WriteOptions(nullptr, &hint, &timeout));
 
-  CPreferencesDlg dialog(shell_);
+  CPreferencesDlg dialog(m_shell);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preferences"));
   CPrefsTabCtrl& tabs = *dialog.TabCtrl();
   ASSERT_EQ(tabs.GetPageCount(), 3);
@@ -181,7 +181,7 @@ TEST_F(PreferencesDlgTest, OpensOnSecurityWithTheStoredOptionsAndTheExtensionPag
 
 TEST_F(PreferencesDlgTest, SecurityFieldsAreSavedWhenTheDialogClosesNotWhenTheTabChanges) {
   {
-    CPreferencesDlg dialog(shell_);
+    CPreferencesDlg dialog(m_shell);
     CPrefsTabCtrl& tabs = *dialog.TabCtrl();
     tabs.SecurityPage().TimeoutEdit()->setText(QStringLiteral("5"));
     tabs.SecurityPage().HintEdit()->setText(QStringLiteral("new hint"));
@@ -202,9 +202,9 @@ TEST_F(PreferencesDlgTest, SecurityFieldsAreSavedWhenTheDialogClosesNotWhenTheTa
 TEST_F(PreferencesDlgTest, CancelAndEscapeLeaveWithTheStoredValues) {
   for (const bool escape : {false, true}) {
     SCOPED_TRACE(escape ? "Escape" : "Cancel");
-    shell_.printSettings = app_options::PrintSettings{};
+    m_shell.printSettings = app_options::PrintSettings{};
     {
-      CPreferencesDlg dialog(shell_);
+      CPreferencesDlg dialog(m_shell);
       dialog.show();
       dialog.activateWindow();
       ASSERT_TRUE(test_wait::Until([&dialog] { return dialog.isActiveWindow(); }));
@@ -215,7 +215,7 @@ TEST_F(PreferencesDlgTest, CancelAndEscapeLeaveWithTheStoredValues) {
       tabs.TabBar()->setCurrentIndex(1);
       tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("100"));
       tabs.TabBar()->setCurrentIndex(0);
-      ASSERT_EQ(shell_.printSettings.pageWidth, 100);
+      ASSERT_EQ(m_shell.printSettings.pageWidth, 100);
       // An invalid page does not keep the person from leaving either.
       tabs.TabBar()->setCurrentIndex(1);
       tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("3"));
@@ -229,7 +229,7 @@ TEST_F(PreferencesDlgTest, CancelAndEscapeLeaveWithTheStoredValues) {
     }
     EXPECT_EQ(StoredTimeout(), app_options::kDefaultTimeout);
     EXPECT_EQ(StoredHint(), QStringLiteral("Password is zqx"));
-    EXPECT_EQ(shell_.printSettings.pageWidth, 80);
+    EXPECT_EQ(m_shell.printSettings.pageWidth, 80);
     EXPECT_TRUE(Shown().empty());
   }
 }
@@ -238,7 +238,7 @@ TEST_F(PreferencesDlgTest, InvalidPrintingPageKeepsItsTabAndTheDialog) {
   StartOptions options = Options();
   options.askPassword = false;
   ASSERT_TRUE(Start(options));
-  CPreferencesDlg dialog(*app_, Frame());
+  CPreferencesDlg dialog(*m_app, Frame());
   CPrefsTabCtrl& tabs = *dialog.TabCtrl();
   tabs.TabBar()->setCurrentIndex(1);
   tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("14"));
@@ -252,22 +252,22 @@ TEST_F(PreferencesDlgTest, InvalidPrintingPageKeepsItsTabAndTheDialog) {
   tabs.PrintingPage().PageWidthEdit()->setText(QStringLiteral("15"));
   dialog.OnOK();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(app_->PrintSettings().pageWidth, 15);
+  EXPECT_EQ(m_app->PrintSettings().pageWidth, 15);
 }
 
 TEST_F(PreferencesDlgTest, TimeoutZeroTurnsTheLockOffAtOnce) {
   StartOptions options = Options();
   options.askPassword = false;
   ASSERT_TRUE(Start(options));
-  ASSERT_TRUE(app_->TimerRunning());
+  ASSERT_TRUE(m_app->TimerRunning());
 
   RunPreferences([](CPreferencesDlg& dialog) {
     dialog.TabCtrl()->SecurityPage().TimeoutEdit()->setText(QStringLiteral("0"));
     dialog.OnOK();
     return dialog.result();
   });
-  EXPECT_FALSE(app_->TimerRunning());
-  EXPECT_EQ(app_->Timeout(), 0u);
+  EXPECT_FALSE(m_app->TimerRunning());
+  EXPECT_EQ(m_app->Timeout(), 0u);
   EXPECT_EQ(StoredTimeout(), 0u);
   EXPECT_EQ(ui_seams::ModalTitles().last(), QStringLiteral("Preferences"));
 
@@ -277,9 +277,9 @@ TEST_F(PreferencesDlgTest, TimeoutZeroTurnsTheLockOffAtOnce) {
     dialog.reject();
     return dialog.result();
   });
-  EXPECT_TRUE(app_->TimerRunning());
-  EXPECT_EQ(app_->Timeout(), 60000u);
-  EXPECT_EQ(filetime::ToTicks(app_->Deadline()),
+  EXPECT_TRUE(m_app->TimerRunning());
+  EXPECT_EQ(m_app->Timeout(), 60000u);
+  EXPECT_EQ(filetime::ToTicks(m_app->Deadline()),
             filetime::ToTicks(clock_source::Now()) + 60000u * filetime::kTicksPerMillisecond);
 }
 
@@ -287,14 +287,14 @@ TEST_F(PreferencesDlgTest, LongStoredTimeoutIsShownWholeAndKept) {
   const uint32_t timeout = 1000u * 60000u;
   ASSERT_TRUE(app_options::WriteOptions(nullptr, nullptr, &timeout));
   {
-    CPreferencesDlg dialog(shell_);
+    CPreferencesDlg dialog(m_shell);
     EXPECT_EQ(dialog.TabCtrl()->SecurityPage().TimeoutEdit()->text(), QStringLiteral("1000"));
   }
   EXPECT_EQ(StoredTimeout(), timeout);
 }
 
 TEST_F(PreferencesDlgTest, TimeoutFieldTakesDigitsUpTo999Minutes) {
-  CPreferencesDlg dialog(shell_);
+  CPreferencesDlg dialog(m_shell);
   QLineEdit* field = dialog.TabCtrl()->SecurityPage().TimeoutEdit();
   field->clear();
   for (const char c : std::string("9a99-9")) {
@@ -311,7 +311,7 @@ TEST_F(PreferencesDlgTest, Screenshot) {
   if (folder.isEmpty()) {
     GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
   }
-  CPreferencesDlg dialog(shell_);
+  CPreferencesDlg dialog(m_shell);
   dialog.show();
   QCoreApplication::processEvents();
   EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/preferences.png"), "PNG"));

@@ -57,15 +57,15 @@ class SoapSheetTest : public ::testing::Test {
 
   // Runs the sheet; act does what the person does while it is up. Answers its result.
   int Run(const std::function<void(CAddNoteSheet&)>& act) {
-    sheet_ = std::make_unique<CAddNoteSheet>();
-    sheet_->SetPatient(kPatient);
+    m_sheet = std::make_unique<CAddNoteSheet>();
+    m_sheet->SetPatient(kPatient);
     ui_seams::PushModalHandler([this, act](QDialog&) {
-      act(*sheet_);
-      return sheet_->result();
+      act(*m_sheet);
+      return m_sheet->result();
     });
-    return sheet_->DoModal();
+    return m_sheet->DoModal();
   }
-  QStringList NoteLines() const { return Lines(sheet_->NoteText(kHead, kPatient, kMrNumber)); }
+  QStringList NoteLines() const { return Lines(m_sheet->NoteText(kHead, kPatient, kMrNumber)); }
 
   // Moves to a page by its tab, as a tap on the tab does.
   static void Show(CAddNoteSheet& sheet, Page page) { sheet.TabBar()->setCurrentIndex(page); }
@@ -89,9 +89,9 @@ class SoapSheetTest : public ::testing::Test {
     });
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  std::unique_ptr<CAddNoteSheet> sheet_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  std::unique_ptr<CAddNoteSheet> m_sheet;
 };
 
 TEST_F(SoapSheetTest, ANoteOfOnlyASubjectiveTextReadsLineByLine) {
@@ -119,14 +119,14 @@ TEST_F(SoapSheetTest, ANoteOfOnlyASubjectiveTextReadsLineByLine) {
                                 QString(),
                                 QString()};
   EXPECT_EQ(NoteLines(), expected);
-  EXPECT_TRUE(sheet_->NoteText(kHead, kPatient, kMrNumber).endsWith(QStringLiteral("\r\n")));
-  EXPECT_EQ(sheet_->SubjectPage()->subjective, QStringLiteral("cough"));
+  EXPECT_TRUE(m_sheet->NoteText(kHead, kPatient, kMrNumber).endsWith(QStringLiteral("\r\n")));
+  EXPECT_EQ(m_sheet->SubjectPage()->subjective, QStringLiteral("cough"));
 
   // The pages never opened made no controls and gave nothing.
-  EXPECT_FALSE(sheet_->ObjectivePage()->IsCreated());
-  EXPECT_EQ(sheet_->ObjectivePage()->ObjectiveBox(), nullptr);
-  EXPECT_FALSE(sheet_->PePage()->IsCreated());
-  EXPECT_TRUE(sheet_->PePage()->peText.isEmpty());
+  EXPECT_FALSE(m_sheet->ObjectivePage()->IsCreated());
+  EXPECT_EQ(m_sheet->ObjectivePage()->ObjectiveBox(), nullptr);
+  EXPECT_FALSE(m_sheet->PePage()->IsCreated());
+  EXPECT_TRUE(m_sheet->PePage()->peText.isEmpty());
 }
 
 TEST_F(SoapSheetTest, AddMedsForAPatientWithoutMedicationsAddsAnEmptyMedicationsBlock) {
@@ -142,7 +142,7 @@ TEST_F(SoapSheetTest, AddMedsForAPatientWithoutMedicationsAddsAnEmptyMedications
                                 QStringLiteral("Medications:"), QString(), QStringLiteral("A/P)"),
                                 QStringLiteral("rest"),         QString()};
   EXPECT_EQ(tail, expected);
-  EXPECT_EQ(sheet_->AssessPlanPage()->addMeds, 1);
+  EXPECT_EQ(m_sheet->AssessPlanPage()->addMeds, 1);
 }
 
 TEST_F(SoapSheetTest, ClearingAddMedsAgainLeavesTheMedicationsOut) {
@@ -157,7 +157,7 @@ TEST_F(SoapSheetTest, ClearingAddMedsAgainLeavesTheMedicationsOut) {
     sheet.AssessPlanPage()->SaveButton()->click();
   });
   EXPECT_FALSE(NoteLines().contains(QStringLiteral("Medications:")));
-  EXPECT_TRUE(sheet_->AssessPlanPage()->medsBlock.isEmpty());
+  EXPECT_TRUE(m_sheet->AssessPlanPage()->medsBlock.isEmpty());
 }
 
 TEST_F(SoapSheetTest, MarkedTestsAreListedInTheListsOrder) {
@@ -256,8 +256,8 @@ TEST_F(SoapSheetTest, ANoteTakesAVitalsEntryALabResultAndTheMedications) {
                                 QString()};
   EXPECT_EQ(NoteLines(), expected);
   // The sections as stored for a later note's recall, with the note's line ends.
-  EXPECT_EQ(sheet_->ObjectivePage()->objective, QStringLiteral("crackles"));
-  EXPECT_EQ(sheet_->AssessPlanPage()->assessmentPlan, QStringLiteral("CHF\r\ndiurese"));
+  EXPECT_EQ(m_sheet->ObjectivePage()->objective, QStringLiteral("crackles"));
+  EXPECT_EQ(m_sheet->AssessPlanPage()->assessmentPlan, QStringLiteral("CHF\r\ndiurese"));
 }
 
 TEST_F(SoapSheetTest, UndoRecallsTheSectionsOfTheLatestNote) {
@@ -344,7 +344,7 @@ TEST_F(SoapSheetTest, TheExaminationRowsAndTheSignButtons) {
     // Leaving the page ends the edit still open.
     Save(sheet);
   });
-  EXPECT_EQ(sheet_->PePage()->peText,
+  EXPECT_EQ(m_sheet->PePage()->peText,
             QStringLiteral("Lungs: (+) rales\r\nAbdomen: (-) tenderness\r\n"));
   const QStringList lines = NoteLines();
   const qsizetype at = lines.indexOf(QStringLiteral("PE:"));

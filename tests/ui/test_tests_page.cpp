@@ -39,11 +39,11 @@ class TestsPageTest : public vs_tests_test::VsTestsTest {
  protected:
   void ShowTests() {
     MakePage();
-    page_->OnShowTests();
-    tests_ = page_->TestsPage();
+    m_page->OnShowTests();
+    m_tests = m_page->TestsPage();
   }
 
-  CBaseListCtrl& List() const { return *tests_->List(); }
+  CBaseListCtrl& List() const { return *m_tests->List(); }
   QStringList Names() const {
     QStringList names;
     for (int row = 0; row < List().GetItemCount(); ++row) {
@@ -51,16 +51,16 @@ class TestsPageTest : public vs_tests_test::VsTestsTest {
     }
     return names;
   }
-  QString Result() const { return tests_->ResultBox()->toPlainText(); }
+  QString Result() const { return m_tests->ResultBox()->toPlainText(); }
   uint32_t SelectedId() const {
     int type = 0;
     uint32_t id = 0;
-    return tests_->GetSelectedRecord(type, id) ? id : 0;
+    return m_tests->GetSelectedRecord(type, id) ? id : 0;
   }
-  bool Shows(const QWidget* widget) const { return widget->isVisibleTo(page_.get()); }
+  bool Shows(const QWidget* widget) const { return widget->isVisibleTo(m_page.get()); }
   void ClickHeading(int column) { emit List().header()->sectionClicked(column); }
 
-  CTestsPage* tests_ = nullptr;
+  CTestsPage* m_tests = nullptr;
 };
 
 TEST_F(TestsPageTest, TheFirstTestIsShownAndSaveWaitsForAnEditOfItsResult) {
@@ -71,30 +71,30 @@ TEST_F(TestsPageTest, TheFirstTestIsShownAndSaveWaitsForAnEditOfItsResult) {
   EXPECT_EQ(List().GetItemText(0, 0), QStringLiteral("03/01/2024 08:00 AM"));
   EXPECT_EQ(List().GetSelectedRow(), 0);
   EXPECT_EQ(Result(), QStringLiteral("no infiltrate"));
-  EXPECT_FALSE(tests_->SaveButton()->isEnabled());
-  EXPECT_TRUE(tests_->DeleteButton()->isEnabled());
+  EXPECT_FALSE(m_tests->SaveButton()->isEnabled());
+  EXPECT_TRUE(m_tests->DeleteButton()->isEnabled());
   int type = 0;
   uint32_t id = 0;
-  ASSERT_TRUE(tests_->GetSelectedRecord(type, id));
+  ASSERT_TRUE(m_tests->GetSelectedRecord(type, id));
   EXPECT_EQ(type, 5);
 
-  tests_->ResultBox()->setPlainText(QStringLiteral("small left effusion"));
-  EXPECT_TRUE(tests_->SaveButton()->isEnabled());
-  tests_->OnSave();
-  EXPECT_FALSE(tests_->SaveButton()->isEnabled());
+  m_tests->ResultBox()->setPlainText(QStringLiteral("small left effusion"));
+  EXPECT_TRUE(m_tests->SaveButton()->isEnabled());
+  m_tests->OnSave();
+  EXPECT_FALSE(m_tests->SaveButton()->isEnabled());
   EXPECT_EQ(StoredResult(id), QStringLiteral("small left effusion"));
 
   // Another row shows its own result; an unsaved edit is dropped.
-  tests_->ResultBox()->setPlainText(QStringLiteral("unsaved"));
+  m_tests->ResultBox()->setPlainText(QStringLiteral("unsaved"));
   List().SelectRow(1);
   EXPECT_EQ(Result(), QStringLiteral("sinus"));
-  EXPECT_FALSE(tests_->SaveButton()->isEnabled());
+  EXPECT_FALSE(m_tests->SaveButton()->isEnabled());
   List().SelectRow(0);
   EXPECT_EQ(Result(), QStringLiteral("small left effusion"));
 
   // A reload keeps the selected test.
   List().SelectRow(1);
-  tests_->OnSetActive();
+  m_tests->OnSetActive();
   EXPECT_EQ(List().GetSelectedRow(), 1);
   EXPECT_EQ(Result(), QStringLiteral("sinus"));
 }
@@ -103,24 +103,24 @@ TEST_F(TestsPageTest, AReadOnlyTestCannotBeEditedSavedOrDeleted) {
   AddTest(At(2024, 3, 1, 8, 0), QStringLiteral("CT"), QStringLiteral("from the desktop"), 1);
   AddTest(At(2024, 3, 2, 8, 0), QStringLiteral("US"), QStringLiteral("normal"));
   ShowTests();
-  EXPECT_TRUE(Shows(tests_->NoSaveButton()));
-  EXPECT_TRUE(Shows(tests_->NoDeleteButton()));
-  EXPECT_FALSE(Shows(tests_->SaveButton()));
-  EXPECT_TRUE(tests_->ResultBox()->isReadOnly());
-  EXPECT_TRUE(Shows(page_->ReadOnlyLabel()));
+  EXPECT_TRUE(Shows(m_tests->NoSaveButton()));
+  EXPECT_TRUE(Shows(m_tests->NoDeleteButton()));
+  EXPECT_FALSE(Shows(m_tests->SaveButton()));
+  EXPECT_TRUE(m_tests->ResultBox()->isReadOnly());
+  EXPECT_TRUE(Shows(m_page->ReadOnlyLabel()));
   const uint32_t id = SelectedId();
-  tests_->ResultBox()->setPlainText(QStringLiteral("changed"));
-  EXPECT_FALSE(tests_->SaveButton()->isEnabled());
-  tests_->OnSave();
+  m_tests->ResultBox()->setPlainText(QStringLiteral("changed"));
+  EXPECT_FALSE(m_tests->SaveButton()->isEnabled());
+  m_tests->OnSave();
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  tests_->OnDelete();
+  m_tests->OnDelete();
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(StoredResult(id), QStringLiteral("from the desktop"));
 
   List().SelectRow(1);
-  EXPECT_FALSE(Shows(page_->ReadOnlyLabel()));
-  EXPECT_TRUE(Shows(tests_->SaveButton()));
-  EXPECT_FALSE(tests_->ResultBox()->isReadOnly());
+  EXPECT_FALSE(Shows(m_page->ReadOnlyLabel()));
+  EXPECT_TRUE(Shows(m_tests->SaveButton()));
+  EXPECT_FALSE(m_tests->ResultBox()->isReadOnly());
 }
 
 TEST_F(TestsPageTest, AReloadShowsTheStoresOrderAndTheNextClickTurnsTheRememberedDirection) {
@@ -134,13 +134,13 @@ TEST_F(TestsPageTest, AReloadShowsTheStoresOrderAndTheNextClickTurnsTheRemembere
   ClickHeading(0);
   EXPECT_EQ(Names(), (QStringList{"MRI", "CXR", "EKG"}));
 
-  page_->OnShowVitals();
-  page_->OnShowTests();
+  m_page->OnShowVitals();
+  m_page->OnShowTests();
   EXPECT_EQ(Names(), (QStringList{"EKG", "CXR", "MRI"}));
   // Descending was the last direction: the same column again sorts ascending.
   ClickHeading(0);
   EXPECT_EQ(Names(), (QStringList{"EKG", "CXR", "MRI"}));
-  EXPECT_TRUE(tests_->Sort().ascending);
+  EXPECT_TRUE(m_tests->Sort().ascending);
   ClickHeading(0);
   EXPECT_EQ(Names(), (QStringList{"MRI", "CXR", "EKG"}));
 }
@@ -152,14 +152,14 @@ TEST_F(TestsPageTest, DeletingSelectsTheRowInItsPlaceOrTheNewLastOne) {
   ShowTests();
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Cancel);
-  tests_->OnDelete();
+  m_tests->OnDelete();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Are you sure you want to delete this test?"));
   EXPECT_EQ(Names().size(), 3);
 
   const uint32_t first = SelectedId();
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  tests_->OnDelete();
+  m_tests->OnDelete();
   EXPECT_FALSE(CDBTest().LoadByCEOID(first));
   EXPECT_EQ(Names(), (QStringList{"US", "MRI"}));
   EXPECT_EQ(List().GetSelectedRow(), 0);
@@ -167,16 +167,16 @@ TEST_F(TestsPageTest, DeletingSelectsTheRowInItsPlaceOrTheNewLastOne) {
 
   List().SelectRow(1);
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  tests_->OnDelete();
+  m_tests->OnDelete();
   EXPECT_EQ(List().GetSelectedRow(), 0);
   EXPECT_EQ(Result(), QStringLiteral("two"));
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  tests_->OnDelete();
+  m_tests->OnDelete();
   EXPECT_EQ(List().GetItemCount(), 0);
   EXPECT_TRUE(Result().isEmpty());
-  EXPECT_FALSE(tests_->SaveButton()->isEnabled());
-  EXPECT_FALSE(tests_->DeleteButton()->isEnabled());
+  EXPECT_FALSE(m_tests->SaveButton()->isEnabled());
+  EXPECT_FALSE(m_tests->DeleteButton()->isEnabled());
   EXPECT_EQ(SelectedId(), 0u);
 }
 
@@ -184,14 +184,14 @@ TEST_F(TestsPageTest, AFailedSaveShowsTheDatabaseErrorOnceAndLeavesSaveEnabled) 
   AddTest(At(2024, 3, 1, 8, 0), QStringLiteral("CXR"), QStringLiteral("pending"));
   ShowTests();
   const uint32_t id = SelectedId();
-  tests_->ResultBox()->setPlainText(QStringLiteral("read"));
-  vs_tests_test::RefuseWrites(device_.device(), CDBTest::kVolumeName);
-  tests_->OnSave();
+  m_tests->ResultBox()->setPlainText(QStringLiteral("read"));
+  vs_tests_test::RefuseWrites(m_device.device(), CDBTest::kVolumeName);
+  m_tests->OnSave();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_TRUE(
       QRegularExpression(QStringLiteral("^dberror -?\\d+$")).match(Shown()[0].text).hasMatch())
       << Shown()[0].text.toStdString();
-  EXPECT_TRUE(tests_->SaveButton()->isEnabled());
+  EXPECT_TRUE(m_tests->SaveButton()->isEnabled());
   EXPECT_EQ(StoredResult(id), QStringLiteral("pending"));
 }
 
@@ -199,11 +199,11 @@ TEST_F(TestsPageTest, SavingATestThatIsGoneIsToldInsteadOfPassedOver) {
   AddTest(At(2024, 3, 1, 8, 0), QStringLiteral("CXR"), QStringLiteral("pending"));
   ShowTests();
   ASSERT_TRUE(CDBTest().DeleteByCEOID(SelectedId()));
-  tests_->ResultBox()->setPlainText(QStringLiteral("read"));
-  tests_->OnSave();
+  m_tests->ResultBox()->setPlainText(QStringLiteral("read"));
+  m_tests->OnSave();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("The test could not be saved."));
-  EXPECT_TRUE(tests_->SaveButton()->isEnabled());
+  EXPECT_TRUE(m_tests->SaveButton()->isEnabled());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -98,17 +98,17 @@ void ScriptNoteDialog(Act act) {
 class ToDoPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    patient_ = app_test::AddPatient(QStringLiteral("Ann"), QStringLiteral("Smith"),
-                                    QStringLiteral("Clinic"));
-    host_.Select(patient_);
-    page_ = std::make_unique<CToDoPage>();
-    page_->SetHost(&host_);
-    page_->resize(240, 260);
+    m_patient = app_test::AddPatient(QStringLiteral("Ann"), QStringLiteral("Smith"),
+                                     QStringLiteral("Clinic"));
+    m_host.Select(m_patient);
+    m_page = std::make_unique<CToDoPage>();
+    m_page->SetHost(&m_host);
+    m_page->resize(240, 260);
   }
 
-  void TearDown() override { page_.reset(); }
+  void TearDown() override { m_page.reset(); }
 
-  CBaseListCtrl& List() const { return *page_->List(); }
+  CBaseListCtrl& List() const { return *m_page->List(); }
   QString Text(int row) const { return List().GetItemText(row, CToDoPage::kTextColumn); }
   QString Priority(int row) const { return List().GetItemText(row, CToDoPage::kPriorityColumn); }
   int RowOf(const QString& text) const {
@@ -135,34 +135,35 @@ class ToDoPageTest : public ::testing::Test {
     ASSERT_TRUE(List().PickInEditor(priority - 1));
   }
   void Reload() {
-    page_->OnKillActive();
-    page_->OnSetActive();
+    m_page->OnKillActive();
+    m_page->OnSetActive();
   }
   const std::vector<messages::Shown>& Shown() const {
     return messages::DefaultRecorder().Messages();
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  FakePageHost host_;
-  QString patient_;
-  std::unique_ptr<CToDoPage> page_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  FakePageHost m_host;
+  QString m_patient;
+  std::unique_ptr<CToDoPage> m_page;
 };
 
 // ---------------------------------------------------------------------------------------------
 // Loading and saving
 
 TEST_F(ToDoPageTest, ShowsThePatientsItemsByPriorityWithTheirMarksAndNoteIcons) {
-  AddItem(patient_, QStringLiteral("Call family"), 3);
-  AddItem(patient_, QStringLiteral("Consult"), 1 | CDBToDo::kCheckedFlag, QStringLiteral("cardio"));
-  AddItem(patient_, QStringLiteral("Labs"), 3, QStringLiteral("CBC"));
+  AddItem(m_patient, QStringLiteral("Call family"), 3);
+  AddItem(m_patient, QStringLiteral("Consult"), 1 | CDBToDo::kCheckedFlag,
+          QStringLiteral("cardio"));
+  AddItem(m_patient, QStringLiteral("Labs"), 3, QStringLiteral("CBC"));
   AddItem(QStringLiteral("Smith, Annabel"), QStringLiteral("Not hers"), 1);
   AddItem(QStringLiteral("smith, ann"), QStringLiteral("Nor this"), 1);
   {
     CDBPatient legacy;
-    ASSERT_TRUE(legacy.UpdateTodo(patient_, QStringLiteral("old text")));
+    ASSERT_TRUE(legacy.UpdateTodo(m_patient, QStringLiteral("old text")));
   }
-  page_->OnSetActive();
+  m_page->OnSetActive();
 
   ASSERT_EQ(List().GetItemCount(), 4);
   // The converted item of the earlier release comes first, with priority 0.
@@ -178,40 +179,40 @@ TEST_F(ToDoPageTest, ShowsThePatientsItemsByPriorityWithTheirMarksAndNoteIcons) 
   EXPECT_FALSE(List().GetCheck(2));
   EXPECT_EQ(List().GetItemImage(2), 0);
   EXPECT_EQ(Text(3), QStringLiteral("Labs"));
-  EXPECT_TRUE(page_->NewTodoButton()->isEnabled());
+  EXPECT_TRUE(m_page->NewTodoButton()->isEnabled());
   // Nothing selected: no note to open, a blank state; the checked item can be deleted.
-  EXPECT_TRUE(page_->DeleteButton()->isEnabled());
-  EXPECT_FALSE(page_->EditNoteButton()->isEnabled());
-  EXPECT_EQ(page_->StatusLabel()->text(), strings::Load(ids::kAccessStateNone));
+  EXPECT_TRUE(m_page->DeleteButton()->isEnabled());
+  EXPECT_FALSE(m_page->EditNoteButton()->isEnabled());
+  EXPECT_EQ(m_page->StatusLabel()->text(), strings::Load(ids::kAccessStateNone));
 }
 
 TEST_F(ToDoPageTest, CheckingAnItemAndLeavingStoresTheDoneMarkAndComingBackShowsIt) {
-  AddItem(patient_, QStringLiteral("Labs"), 3);
-  AddItem(patient_, QStringLiteral("Done already"), 2 | CDBToDo::kCheckedFlag);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("Labs"), 3);
+  AddItem(m_patient, QStringLiteral("Done already"), 2 | CDBToDo::kCheckedFlag);
+  m_page->OnSetActive();
   Tick(RowOf(QStringLiteral("Labs")), true);
   Tick(RowOf(QStringLiteral("Done already")), false);
-  EXPECT_TRUE(page_->DeleteButton()->isEnabled());  // a checked item can be deleted
+  EXPECT_TRUE(m_page->DeleteButton()->isEnabled());  // a checked item can be deleted
 
-  page_->OnKillActive();
-  const auto stored = Stored(patient_);
+  m_page->OnKillActive();
+  const auto stored = Stored(m_patient);
   EXPECT_EQ(Find(stored, QStringLiteral("Labs"))->flags, 131u);
   EXPECT_EQ(Find(stored, QStringLiteral("Done already"))->flags, 2u);
 
-  page_->OnSetActive();
+  m_page->OnSetActive();
   EXPECT_TRUE(List().GetCheck(RowOf(QStringLiteral("Labs"))));
   EXPECT_FALSE(List().GetCheck(RowOf(QStringLiteral("Done already"))));
 }
 
 TEST_F(ToDoPageTest, TheCheckBoxAndTheNoteAreReachedByKeyboard) {
-  AddItem(patient_, QStringLiteral("Labs"), 1, QStringLiteral("CBC"));
-  page_->show();
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("Labs"), 1, QStringLiteral("CBC"));
+  m_page->show();
+  m_page->OnSetActive();
   List().setFocus();
   List().SelectRow(0);
   QTest::keyClick(&List(), Qt::Key_Space);
   EXPECT_TRUE(List().GetCheck(0));
-  EXPECT_TRUE(page_->DeleteButton()->isEnabled());
+  EXPECT_TRUE(m_page->DeleteButton()->isEnabled());
 
   // Return on the row opens its note.
   ScriptNoteDialog([](CToDoDlg&) { return int{QDialog::Rejected}; });
@@ -219,18 +220,18 @@ TEST_F(ToDoPageTest, TheCheckBoxAndTheNoteAreReachedByKeyboard) {
   ASSERT_EQ(ui_seams::ModalTitles().size(), 1);
   EXPECT_EQ(ui_seams::ModalTitles().first(), QStringLiteral("To Do"));
   // The buttons are on the Tab chain.
-  for (QWidget* button : {static_cast<QWidget*>(page_->EditNoteButton()),
-                          static_cast<QWidget*>(page_->NewTodoButton()),
-                          static_cast<QWidget*>(page_->DeleteButton())}) {
+  for (QWidget* button : {static_cast<QWidget*>(m_page->EditNoteButton()),
+                          static_cast<QWidget*>(m_page->NewTodoButton()),
+                          static_cast<QWidget*>(m_page->DeleteButton())}) {
     EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
   }
 }
 
 TEST_F(ToDoPageTest, PriorityThreeToOneMovesTheRowUpAtOnceAndKeepsTheSelection) {
-  AddItem(patient_, QStringLiteral("First"), 1);
-  AddItem(patient_, QStringLiteral("Second"), 2);
-  const uint32_t moved = AddItem(patient_, QStringLiteral("Third"), 3);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("First"), 1);
+  AddItem(m_patient, QStringLiteral("Second"), 2);
+  const uint32_t moved = AddItem(m_patient, QStringLiteral("Third"), 3);
+  m_page->OnSetActive();
   ASSERT_EQ(RowOf(QStringLiteral("Third")), 2);
   List().SelectRow(2);
 
@@ -241,16 +242,16 @@ TEST_F(ToDoPageTest, PriorityThreeToOneMovesTheRowUpAtOnceAndKeepsTheSelection) 
   EXPECT_EQ(List().GetRowItem(1)->choiceId, ids::kTodoPriority1);
   int type = 0;
   uint32_t id = 0;
-  ASSERT_TRUE(page_->GetSelectedRecord(type, id));
+  ASSERT_TRUE(m_page->GetSelectedRecord(type, id));
   EXPECT_EQ(type, 6);
   EXPECT_EQ(id, moved);
   // Reporting the record saved the list first.
-  EXPECT_EQ(Find(Stored(patient_), QStringLiteral("Third"))->flags, 1u);
+  EXPECT_EQ(Find(Stored(m_patient), QStringLiteral("Third"))->flags, 1u);
 }
 
 TEST_F(ToDoPageTest, NewItemsAreTypedInPlaceAndStoredWhenThePageIsLeft) {
-  page_->OnSetActive();
-  page_->OnNewTodo();
+  m_page->OnSetActive();
+  m_page->OnNewTodo();
   ASSERT_EQ(List().GetItemCount(), 1);
   EXPECT_EQ(Priority(0), QStringLiteral("1"));
   // The new item's text editor is open at once.
@@ -259,27 +260,27 @@ TEST_F(ToDoPageTest, NewItemsAreTypedInPlaceAndStoredWhenThePageIsLeft) {
   ASSERT_TRUE(List().InsertInEditor(QStringLiteral("Discharge summary")));
   List().CloseEdit();
   PickPriority(0, 4);
-  EXPECT_TRUE(Stored(patient_).empty());  // nothing is stored before the page is left
+  EXPECT_TRUE(Stored(m_patient).empty());  // nothing is stored before the page is left
 
-  page_->OnKillActive();
-  auto stored = Stored(patient_);
+  m_page->OnKillActive();
+  auto stored = Stored(m_patient);
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].text, QStringLiteral("Discharge summary"));
   EXPECT_EQ(stored[0].flags, 4u);
 
   // Retyping an item rewrites it; leaving twice adds nothing.
-  page_->OnSetActive();
+  m_page->OnSetActive();
   TypeText(0, QStringLiteral("Discharge letter"));
   Reload();
-  stored = Stored(patient_);
+  stored = Stored(m_patient);
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].text, QStringLiteral("Discharge letter"));
 }
 
 TEST_F(ToDoPageTest, ReturnEndsTheTypingOfAnItemWithoutOpeningItsNote) {
-  page_->show();
-  page_->OnSetActive();
-  page_->OnNewTodo();
+  m_page->show();
+  m_page->OnSetActive();
+  m_page->OnNewTodo();
   auto* editor = qobject_cast<QLineEdit*>(List().Editor());
   ASSERT_NE(editor, nullptr);
   QTest::keyClicks(editor, QStringLiteral("Call family"));
@@ -299,10 +300,10 @@ TEST_F(ToDoPageTest, ReturnEndsTheTypingOfAnItemWithoutOpeningItsNote) {
 }
 
 TEST_F(ToDoPageTest, ThePriorityListDropsBelowItsCellAndLeavesTheBoxesAndIconsFree) {
-  AddItem(patient_, QStringLiteral("Chest film"), 2);
-  AddItem(patient_, QStringLiteral("Walker"), 3);
-  page_->show();
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("Chest film"), 2);
+  AddItem(m_patient, QStringLiteral("Walker"), 3);
+  m_page->show();
+  m_page->OnSetActive();
   ASSERT_TRUE(List().EditRow(0, CToDoPage::kPriorityColumn));
   auto* combo = qobject_cast<QComboBox*>(List().Editor());
   ASSERT_NE(combo, nullptr);
@@ -316,16 +317,16 @@ TEST_F(ToDoPageTest, ThePriorityListDropsBelowItsCellAndLeavesTheBoxesAndIconsFr
 }
 
 TEST_F(ToDoPageTest, ANewItemDeletedBeforeLeavingIsNeverStored) {
-  AddItem(patient_, QStringLiteral("Keep"), 2);
-  page_->OnSetActive();
-  page_->OnNewTodo();
+  AddItem(m_patient, QStringLiteral("Keep"), 2);
+  m_page->OnSetActive();
+  m_page->OnNewTodo();
   List().CloseEdit();
   List().SelectRow(1);
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Yes);
-  page_->OnDelete();
+  m_page->OnDelete();
   EXPECT_EQ(List().GetItemCount(), 1);
-  page_->OnKillActive();
-  const auto stored = Stored(patient_);
+  m_page->OnKillActive();
+  const auto stored = Stored(m_patient);
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].text, QStringLiteral("Keep"));
 }
@@ -333,19 +334,19 @@ TEST_F(ToDoPageTest, ANewItemDeletedBeforeLeavingIsNeverStored) {
 TEST_F(ToDoPageTest, RowsAreSavedUnderThePatientTheyWereLoadedFor) {
   const QString other =
       app_test::AddPatient(QStringLiteral("Bo"), QStringLiteral("Lee"), QStringLiteral("Clinic"));
-  AddItem(patient_, QStringLiteral("Labs"), 2);
+  AddItem(m_patient, QStringLiteral("Labs"), 2);
   AddItem(other, QStringLiteral("His"), 1);
-  page_->OnSetActive();
+  m_page->OnSetActive();
   TypeText(0, QStringLiteral("Labs today"));
-  page_->OnNewTodo();
+  m_page->OnNewTodo();
   ASSERT_TRUE(List().InsertInEditor(QStringLiteral("Pending")));
   List().CloseEdit();
 
   // The current patient changes while the page is shown (a refresh after a beam), then the
   // page is reloaded: the edits go to Ann, the list shows Bo.
-  host_.Select(other);
-  page_->OnSetActive();
-  const auto ann = Stored(patient_);
+  m_host.Select(other);
+  m_page->OnSetActive();
+  const auto ann = Stored(m_patient);
   ASSERT_EQ(ann.size(), 2u);
   EXPECT_NE(Find(ann, QStringLiteral("Labs today")), nullptr);
   EXPECT_NE(Find(ann, QStringLiteral("Pending")), nullptr);
@@ -354,21 +355,21 @@ TEST_F(ToDoPageTest, RowsAreSavedUnderThePatientTheyWereLoadedFor) {
   EXPECT_EQ(Text(0), QStringLiteral("His"));
 
   // Without a current patient nobody's items are shown and none can be added.
-  host_.Select(QString());
-  page_->OnSetActive();
+  m_host.Select(QString());
+  m_page->OnSetActive();
   EXPECT_EQ(List().GetItemCount(), 0);
-  EXPECT_FALSE(page_->NewTodoButton()->isEnabled());
+  EXPECT_FALSE(m_page->NewTodoButton()->isEnabled());
   int type = 0;
   uint32_t id = 0;
-  EXPECT_FALSE(page_->GetSelectedRecord(type, id));
+  EXPECT_FALSE(m_page->GetSelectedRecord(type, id));
 }
 
 TEST_F(ToDoPageTest, ReloadKeepsTheSelectedItemSelected) {
-  AddItem(patient_, QStringLiteral("A"), 1);
-  AddItem(patient_, QStringLiteral("B"), 2);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("A"), 1);
+  AddItem(m_patient, QStringLiteral("B"), 2);
+  m_page->OnSetActive();
   List().SelectRow(1);
-  AddItem(patient_, QStringLiteral("Before B"), 1);  // arrives meanwhile, sorts above B
+  AddItem(m_patient, QStringLiteral("Before B"), 1);  // arrives meanwhile, sorts above B
   Reload();
   ASSERT_EQ(List().GetItemCount(), 3);
   EXPECT_EQ(Text(List().GetSelectedRow()), QStringLiteral("B"));
@@ -378,17 +379,17 @@ TEST_F(ToDoPageTest, ReloadKeepsTheSelectedItemSelected) {
 // Deleting
 
 TEST_F(ToDoPageTest, DeleteWithOnlyTheSelectedItemAsksForItAndDeletesOnlyIt) {
-  AddItem(patient_, QStringLiteral("A"), 1);
-  AddItem(patient_, QStringLiteral("B"), 2);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("A"), 1);
+  AddItem(m_patient, QStringLiteral("B"), 2);
+  m_page->OnSetActive();
   List().SelectRow(RowOf(QStringLiteral("B")));
-  ASSERT_TRUE(page_->DeleteButton()->isEnabled());
+  ASSERT_TRUE(m_page->DeleteButton()->isEnabled());
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::No);
-  page_->OnDelete();
+  m_page->OnDelete();
   EXPECT_EQ(List().GetItemCount(), 2);
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Yes);
-  page_->OnDelete();
+  m_page->OnDelete();
 
   ASSERT_EQ(Shown().size(), 2u);
   EXPECT_EQ(Shown()[1].text, QStringLiteral("Delete the selected todo item?"));
@@ -398,7 +399,7 @@ TEST_F(ToDoPageTest, DeleteWithOnlyTheSelectedItemAsksForItAndDeletesOnlyIt) {
   ASSERT_EQ(List().GetItemCount(), 1);
   EXPECT_EQ(Text(0), QStringLiteral("A"));
   // Deletions reach the store at once.
-  const auto stored = Stored(patient_);
+  const auto stored = Stored(m_patient);
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].text, QStringLiteral("A"));
   EXPECT_TRUE(ui_seams::ModalTitles().isEmpty());
@@ -406,20 +407,20 @@ TEST_F(ToDoPageTest, DeleteWithOnlyTheSelectedItemAsksForItAndDeletesOnlyIt) {
 
 TEST_F(ToDoPageTest, DeleteWithCheckedItemsOnlyAsksForAllCheckedOnesAndKeepsDesktopItems) {
   const QString shared = AddDesktopPatient(QStringLiteral("Rae"), QStringLiteral("Ward"), 2);
-  host_.Select(shared);
+  m_host.Select(shared);
   AddItem(shared, QStringLiteral("Mine"), 1);
   AddItem(shared, QStringLiteral("Mine too"), 2);
   AddItem(shared, QStringLiteral("From desktop"), 3, {}, 900);
   AddItem(shared, QStringLiteral("Unchecked"), 4);
-  page_->OnSetActive();
+  m_page->OnSetActive();
   for (const char* text : {"Mine", "Mine too", "From desktop"}) {
     Tick(RowOf(QString::fromUtf8(text)), true);
   }
-  EXPECT_EQ(page_->UpdateButtons(), 3);
-  EXPECT_EQ(page_->StatusLabel()->text(), strings::Load(ids::kAccessStateNone));
+  EXPECT_EQ(m_page->UpdateButtons(), 3);
+  EXPECT_EQ(m_page->StatusLabel()->text(), strings::Load(ids::kAccessStateNone));
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Yes);
-  page_->OnDelete();
+  m_page->OnDelete();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Delete all checked todo items?"));
   EXPECT_EQ(Shown()[0].buttons, messages::Buttons::YesNo);
@@ -432,16 +433,16 @@ TEST_F(ToDoPageTest, DeleteWithCheckedItemsOnlyAsksForAllCheckedOnesAndKeepsDesk
 
 TEST_F(ToDoPageTest, DeleteWithTheSelectedItemReadOnlyAsksForTheCheckedOnes) {
   const QString readOnly = AddDesktopPatient(QStringLiteral("Ro"), QStringLiteral("Reed"), 1);
-  host_.Select(readOnly);
+  m_host.Select(readOnly);
   AddItem(readOnly, QStringLiteral("Made here"), 1);
   AddItem(readOnly, QStringLiteral("Desktop"), 2, QStringLiteral("from the office"), 901);
-  page_->OnSetActive();
+  m_page->OnSetActive();
   Tick(RowOf(QStringLiteral("Made here")), true);
   List().SelectRow(RowOf(QStringLiteral("Desktop")));
-  EXPECT_EQ(page_->StatusLabel()->text(), QStringLiteral("Read Only"));
+  EXPECT_EQ(m_page->StatusLabel()->text(), QStringLiteral("Read Only"));
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Yes);
-  page_->OnDelete();
+  m_page->OnDelete();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Delete all checked todo items?"));
   const auto stored = Stored(readOnly);
@@ -450,10 +451,10 @@ TEST_F(ToDoPageTest, DeleteWithTheSelectedItemReadOnlyAsksForTheCheckedOnes) {
 }
 
 TEST_F(ToDoPageTest, DeleteWithTheSelectedAndCheckedItemsLetsTheUserChooseTheScope) {
-  AddItem(patient_, QStringLiteral("A"), 1);
-  AddItem(patient_, QStringLiteral("B"), 2);
-  AddItem(patient_, QStringLiteral("C"), 3);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("A"), 1);
+  AddItem(m_patient, QStringLiteral("B"), 2);
+  AddItem(m_patient, QStringLiteral("C"), 3);
+  m_page->OnSetActive();
   Tick(RowOf(QStringLiteral("A")), true);
   Tick(RowOf(QStringLiteral("B")), true);
   List().SelectRow(RowOf(QStringLiteral("C")));
@@ -479,12 +480,12 @@ TEST_F(ToDoPageTest, DeleteWithTheSelectedAndCheckedItemsLetsTheUserChooseTheSco
       scope->findChild<QPushButton*>(QString::fromUtf8(c.button))->click();
       return scope->result();
     });
-    page_->OnDelete();
+    m_page->OnDelete();
     EXPECT_EQ(message,
               QStringLiteral("Delete the checked todo items, or only the currently selected todo "
                              "item?"));
     std::vector<QString> left;
-    for (const StoredItem& item : Stored(patient_)) {
+    for (const StoredItem& item : Stored(m_patient)) {
       left.push_back(item.text);
     }
     EXPECT_EQ(left, c.left);
@@ -495,12 +496,12 @@ TEST_F(ToDoPageTest, DeleteWithTheSelectedAndCheckedItemsLetsTheUserChooseTheSco
 }
 
 TEST_F(ToDoPageTest, NothingSelectedOrCheckedDeletesNothingAndAsksNothing) {
-  AddItem(patient_, QStringLiteral("A"), 1);
-  page_->OnSetActive();
-  EXPECT_EQ(page_->ChooseDeleteScope(ids::kVerbDelete), CToDoPage::kScopeNothing);
-  page_->OnDelete();
+  AddItem(m_patient, QStringLiteral("A"), 1);
+  m_page->OnSetActive();
+  EXPECT_EQ(m_page->ChooseDeleteScope(ids::kVerbDelete), CToDoPage::kScopeNothing);
+  m_page->OnDelete();
   EXPECT_TRUE(Shown().empty());
-  EXPECT_EQ(Stored(patient_).size(), 1u);
+  EXPECT_EQ(Stored(m_patient).size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -508,15 +509,15 @@ TEST_F(ToDoPageTest, NothingSelectedOrCheckedDeletesNothingAndAsksNothing) {
 
 TEST_F(ToDoPageTest, ASelectedReadOnlyItemWithoutANoteOffersNothingAndOpensNothing) {
   const QString readOnly = AddDesktopPatient(QStringLiteral("Ro"), QStringLiteral("Reed"), 1);
-  host_.Select(readOnly);
+  m_host.Select(readOnly);
   AddItem(readOnly, QStringLiteral("Desktop"), 2 | CDBToDo::kCheckedFlag, {}, 901);
   AddItem(readOnly, QStringLiteral("With note"), 3, QStringLiteral("read me"), 902);
-  page_->OnSetActive();
+  m_page->OnSetActive();
   const int bare = RowOf(QStringLiteral("Desktop"));
   List().SelectRow(bare);
-  EXPECT_FALSE(page_->EditNoteButton()->isEnabled());
-  EXPECT_FALSE(page_->DeleteButton()->isEnabled());
-  page_->EditNoteButton()->click();
+  EXPECT_FALSE(m_page->EditNoteButton()->isEnabled());
+  EXPECT_FALSE(m_page->DeleteButton()->isEnabled());
+  m_page->EditNoteButton()->click();
   emit List().rowActivated(bare);
   EXPECT_FALSE(List().EditRow(bare, CToDoPage::kTextColumn));
   EXPECT_FALSE(List().EditRow(bare, CToDoPage::kPriorityColumn));
@@ -527,8 +528,8 @@ TEST_F(ToDoPageTest, ASelectedReadOnlyItemWithoutANoteOffersNothingAndOpensNothi
 
   // A read-only item with a note shows the note, which cannot be changed.
   List().SelectRow(RowOf(QStringLiteral("With note")));
-  EXPECT_TRUE(page_->EditNoteButton()->isEnabled());
-  EXPECT_FALSE(page_->DeleteButton()->isEnabled());
+  EXPECT_TRUE(m_page->EditNoteButton()->isEnabled());
+  EXPECT_FALSE(m_page->DeleteButton()->isEnabled());
   bool panelUp = true;
   ScriptNoteDialog([&panelUp](CToDoDlg& dialog) {
     panelUp = input_panel::IsUp();
@@ -541,24 +542,24 @@ TEST_F(ToDoPageTest, ASelectedReadOnlyItemWithoutANoteOffersNothingAndOpensNothi
     dialog.CancelButton()->click();
     return dialog.result();
   });
-  page_->OnEditNote();
+  m_page->OnEditNote();
   EXPECT_FALSE(panelUp);  // nothing to type: the input panel stays down
-  page_->OnKillActive();
+  m_page->OnKillActive();
   EXPECT_EQ(Find(Stored(readOnly), QStringLiteral("Desktop"))->flags, 2u | CDBToDo::kCheckedFlag);
 }
 
 TEST_F(ToDoPageTest, SavedNoteIsStoredAndSetsTheNoteIconWhileCancelChangesNothing) {
-  AddItem(patient_, QStringLiteral("Labs"), 1);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("Labs"), 1);
+  m_page->OnSetActive();
   List().SelectRow(0);
-  ASSERT_TRUE(page_->EditNoteButton()->isEnabled());
+  ASSERT_TRUE(m_page->EditNoteButton()->isEnabled());
 
   ScriptNoteDialog([](CToDoDlg& dialog) {
     dialog.NoteBox()->setPlainText(QStringLiteral("not this"));
     dialog.CancelButton()->click();
     return dialog.result();
   });
-  page_->OnEditNote();
+  m_page->OnEditNote();
   EXPECT_TRUE(List().GetRowItem(0)->note.isEmpty());
   EXPECT_EQ(List().GetItemImage(0), 0);
 
@@ -571,38 +572,38 @@ TEST_F(ToDoPageTest, SavedNoteIsStoredAndSetsTheNoteIconWhileCancelChangesNothin
     dialog.SaveButton()->click();
     return dialog.result();
   });
-  page_->OnEditNote();
+  m_page->OnEditNote();
   EXPECT_TRUE(panelUp);
   EXPECT_FALSE(input_panel::IsUp());  // put back as it was
   EXPECT_EQ(shownText, QStringLiteral("Labs"));
   EXPECT_EQ(List().GetItemImage(0), 1);
-  page_->OnKillActive();
-  EXPECT_EQ(Stored(patient_)[0].note, QStringLiteral("CBC and lytes\nat 6"));
+  m_page->OnKillActive();
+  EXPECT_EQ(Stored(m_patient)[0].note, QStringLiteral("CBC and lytes\nat 6"));
   EXPECT_EQ(ui_seams::ModalTitles(), QStringList({"To Do", "To Do"}));
 }
 
 TEST_F(ToDoPageTest, ANoteEditThatRacesAReloadIsDroppedWithTheSynchronisationMessage) {
-  AddItem(patient_, QStringLiteral("Labs"), 1);
-  AddItem(patient_, QStringLiteral("Call"), 2);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("Labs"), 1);
+  AddItem(m_patient, QStringLiteral("Call"), 2);
+  m_page->OnSetActive();
   TypeText(RowOf(QStringLiteral("Call")), QStringLiteral("Call family"));
   List().SelectRow(RowOf(QStringLiteral("Labs")));
 
   ScriptNoteDialog([this](CToDoDlg& dialog) {
     dialog.NoteBox()->setPlainText(QStringLiteral("lost"));
-    page_->OnSetActive();  // a refresh reloads the shown page meanwhile
+    m_page->OnSetActive();  // a refresh reloads the shown page meanwhile
     dialog.SaveButton()->click();
     return dialog.result();
   });
-  page_->OnEditNote();
+  m_page->OnEditNote();
 
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Synchronization occurred while the note was being "
                                             "edited, causing changes to be lost."));
   EXPECT_EQ(Shown()[0].caption, QStringLiteral("Ovelin"));
   EXPECT_EQ(Shown()[0].icon, messages::Icon::Exclamation);
-  page_->OnKillActive();
-  const auto stored = Stored(patient_);
+  m_page->OnKillActive();
+  const auto stored = Stored(m_patient);
   EXPECT_TRUE(Find(stored, QStringLiteral("Labs"))->note.isEmpty());
   EXPECT_NE(Find(stored, QStringLiteral("Call family")), nullptr);
 }
@@ -633,42 +634,42 @@ class FailingToDoStore {
 };
 
 TEST_F(ToDoPageTest, AnItemTheStoreRefusesStaysOnThePageAndTheUserIsTold) {
-  page_->OnSetActive();
+  m_page->OnSetActive();
   FailingToDoStore failing("INSERT");
-  page_->OnNewTodo();
+  m_page->OnNewTodo();
   ASSERT_TRUE(List().InsertInEditor(QStringLiteral("Pending")));
-  page_->OnKillActive();
+  m_page->OnKillActive();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, strings::Load(ids::kTodoNotStored));
   EXPECT_EQ(List().GetItemCount(), 1);
-  EXPECT_TRUE(Stored(patient_).empty());
+  EXPECT_TRUE(Stored(m_patient).empty());
 
   failing.Heal();
-  page_->OnSetActive();  // saves before it reloads
+  m_page->OnSetActive();  // saves before it reloads
   EXPECT_EQ(Shown().size(), 1u);
-  ASSERT_EQ(Stored(patient_).size(), 1u);
+  ASSERT_EQ(Stored(m_patient).size(), 1u);
   EXPECT_EQ(Text(0), QStringLiteral("Pending"));
 }
 
 TEST_F(ToDoPageTest, AnItemTheStoreCannotDeleteStaysInTheList) {
-  AddItem(patient_, QStringLiteral("A"), 1);
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("A"), 1);
+  m_page->OnSetActive();
   List().SelectRow(0);
   FailingToDoStore failing("DELETE");
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Yes);
-  page_->OnDelete();
+  m_page->OnDelete();
   ASSERT_EQ(Shown().size(), 2u);
   EXPECT_EQ(Shown()[1].text, strings::Load(ids::kTodoNotDeleted));
   EXPECT_EQ(List().GetItemCount(), 1);
-  EXPECT_EQ(Stored(patient_).size(), 1u);
+  EXPECT_EQ(Stored(m_patient).size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Layout and names
 
 TEST_F(ToDoPageTest, TheListReachesSevenPixelsAboveThePageBottomAndNamesItsControls) {
-  page_->resize(240, 300);
-  page_->UpdateSize();
+  m_page->resize(240, 300);
+  m_page->UpdateSize();
   EXPECT_EQ(List().geometry().bottom(), 300 - 7 - 1);
   const int priority = List().GetColumnWidth(CToDoPage::kPriorityColumn);
   EXPECT_GE(priority, 45);
@@ -676,16 +677,16 @@ TEST_F(ToDoPageTest, TheListReachesSevenPixelsAboveThePageBottomAndNamesItsContr
   EXPECT_EQ(List().GetColumnWidth(CToDoPage::kTextColumn),
             List().width() - scrollBar - priority - 2);
   // The priority is shown whole beside the check box and the icon.
-  AddItem(patient_, QStringLiteral("Labs"), 5, QStringLiteral("with a note"));
-  page_->OnSetActive();
+  AddItem(m_patient, QStringLiteral("Labs"), 5, QStringLiteral("with a note"));
+  m_page->OnSetActive();
   EXPECT_LE(List().sizeHintForIndex(List().model()->index(0, 0)).width(), priority);
   // The buttons stand side by side at the top, the status at the right.
-  EXPECT_LT(page_->EditNoteButton()->x(), page_->NewTodoButton()->x());
-  EXPECT_LT(page_->NewTodoButton()->x(), page_->DeleteButton()->x());
-  EXPECT_LT(page_->EditNoteButton()->geometry().bottom(), List().y());
-  EXPECT_GT(page_->StatusLabel()->x(), page_->DeleteButton()->x());
-  for (QWidget* control : page_->findChildren<QWidget*>()) {
-    if (control->parentWidget() == page_.get()) {
+  EXPECT_LT(m_page->EditNoteButton()->x(), m_page->NewTodoButton()->x());
+  EXPECT_LT(m_page->NewTodoButton()->x(), m_page->DeleteButton()->x());
+  EXPECT_LT(m_page->EditNoteButton()->geometry().bottom(), List().y());
+  EXPECT_GT(m_page->StatusLabel()->x(), m_page->DeleteButton()->x());
+  for (QWidget* control : m_page->findChildren<QWidget*>()) {
+    if (control->parentWidget() == m_page.get()) {
       EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
     }
   }
@@ -696,8 +697,8 @@ TEST_F(ToDoPageTest, TheListReachesSevenPixelsAboveThePageBottomAndNamesItsContr
 
 class ToDoDialogsTest : public ::testing::Test {
  protected:
-  TestGuard guard_;
-  TempDevice device_;
+  TestGuard m_guard;
+  TempDevice m_device;
 };
 
 TEST_F(ToDoDialogsTest, TheNoteBoxEndsAboveTheInputPanel) {

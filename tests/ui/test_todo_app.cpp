@@ -27,7 +27,7 @@ class ToDoAppTest : public app_test::AppTest {
   QByteArray Cli(const QStringList& arguments) {
     QProcess cli;
     cli.start(QStringLiteral(OVELIN_CLI_PATH),
-              QStringList{QStringLiteral("--device"), device_.folder()} + arguments);
+              QStringList{QStringLiteral("--device"), m_device.folder()} + arguments);
     EXPECT_TRUE(cli.waitForFinished(60000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     return cli.readAllStandardOutput();

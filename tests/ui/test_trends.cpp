@@ -77,28 +77,28 @@ class TrendsDataTest : public ::testing::Test {
     QList<XMValueRecord> vitals;
     QList<XMValueRecord> labs;
     QString error;
-    EXPECT_TRUE(services_.GetPatientData()->GetVitals(vitals, error)) << error.toStdString();
-    EXPECT_TRUE(services_.GetPatientData()->GetLabResults(labs, error)) << error.toStdString();
+    EXPECT_TRUE(m_services.GetPatientData()->GetVitals(vitals, error)) << error.toStdString();
+    EXPECT_TRUE(m_services.GetPatientData()->GetLabResults(labs, error)) << error.toStdString();
     return trends::PatientValues(vitals, labs);
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  trends_test::Services services_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  trends_test::Services m_services;
 };
 
 TEST_F(TrendsDataTest, TheDataInterfaceGivesTheCurrentPatientsRecordsOldestFirst) {
   trends_test::StoreThreeDays(kPatient);
   vs_tests_test::AddVitals(test_time::At(2024, 3, 1, 9, 0), QStringLiteral("Pulse\n60\n"), 1,
                            QStringLiteral("Doe, Janet"));
-  XMPatientData& data = *services_.GetPatientData();
+  XMPatientData& data = *m_services.GetPatientData();
   QList<XMValueRecord> records;
   QString error;
   // Nobody selected: nothing, and no failure.
   EXPECT_TRUE(data.GetVitals(records, error));
   EXPECT_TRUE(records.isEmpty());
 
-  services_.PatientData().SetCurrentPatient(kPatient);
+  m_services.PatientData().SetCurrentPatient(kPatient);
   EXPECT_EQ(data.CurrentPatient(), kPatient);
   ASSERT_TRUE(data.GetVitals(records, error));
   ASSERT_EQ(records.size(), 3);
@@ -121,9 +121,9 @@ TEST_F(TrendsDataTest, TheDataInterfaceGivesTheCurrentPatientsRecordsOldestFirst
 
 TEST_F(TrendsDataTest, AStoreThatCannotBeReadIsAFailureWithItsCauseNotAnEmptyChart) {
   trends_test::StoreThreeDays(kPatient);
-  services_.PatientData().SetCurrentPatient(kPatient);
+  m_services.PatientData().SetCurrentPatient(kPatient);
   // The lab store's property table gone, as from a damaged copy.
-  sqlite3* db = device_.device().ObjectStore();
+  sqlite3* db = m_device.device().ObjectStore();
   sqlite3_stmt* query = nullptr;
   ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT num FROM volumes WHERE name = 'OVLabValues'", -1, &query,
                                nullptr),
@@ -136,17 +136,17 @@ TEST_F(TrendsDataTest, AStoreThatCannotBeReadIsAFailureWithItsCauseNotAnEmptyCha
 
   QList<XMValueRecord> records{Record(Local(2024, 1, 1, 0, 0), {}, {})};
   QString error;
-  EXPECT_FALSE(services_.GetPatientData()->GetLabResults(records, error));
+  EXPECT_FALSE(m_services.GetPatientData()->GetLabResults(records, error));
   EXPECT_TRUE(records.isEmpty());
   EXPECT_FALSE(error.isEmpty());
   // The other store still answers.
-  EXPECT_TRUE(services_.GetPatientData()->GetVitals(records, error));
+  EXPECT_TRUE(m_services.GetPatientData()->GetVitals(records, error));
   EXPECT_EQ(records.size(), 3);
 }
 
 TEST_F(TrendsDataTest, SeriesOfVitalsAndLabsAcrossSeveralDays) {
   trends_test::StoreThreeDays(kPatient);
-  services_.PatientData().SetCurrentPatient(kPatient);
+  m_services.PatientData().SetCurrentPatient(kPatient);
   const trends::PatientValues values = Read();
   const std::vector<trends::Choice> choices = values.Choices();
   // Vitals first, each name where it first occurs; the empty "Resp" and the urine "Glu" ("neg")
@@ -309,20 +309,20 @@ class TrendsPageTest : public TrendsDataTest {
   void SetUp() override {
     clock_source::Fix(test_time::At(2024, 3, 4, 9, 30));
     trends_test::StoreThreeDays(kPatient);
-    services_.PatientData().SetCurrentPatient(kPatient);
+    m_services.PatientData().SetCurrentPatient(kPatient);
   }
 
   void MakePage() {
-    page_ = std::make_unique<CTrendsPage>(services_);
-    page_->resize(472, 520);
-    page_->show();
-    page_->OnSetActive();
+    m_page = std::make_unique<CTrendsPage>(m_services);
+    m_page->resize(472, 520);
+    m_page->show();
+    m_page->OnSetActive();
   }
 
   // The table's cells by heading and time text.
   std::map<std::pair<QString, QString>, QString> TableCells() const {
     std::map<std::pair<QString, QString>, QString> cells;
-    QTableWidget& table = *page_->Table();
+    QTableWidget& table = *m_page->Table();
     for (int row = 0; row < table.rowCount(); ++row) {
       for (int column = 1; column < table.columnCount(); ++column) {
         if (QTableWidgetItem* item = table.item(row, column)) {
@@ -334,17 +334,17 @@ class TrendsPageTest : public TrendsDataTest {
     return cells;
   }
 
-  std::unique_ptr<CTrendsPage> page_;
+  std::unique_ptr<CTrendsPage> m_page;
 };
 
 TEST_F(TrendsPageTest, TheTableShowsTheNumbersTheChartDraws) {
   MakePage();
-  ASSERT_TRUE(page_->Choose(QStringLiteral("BP")));
-  ASSERT_TRUE(page_->Choose(QStringLiteral("Temp")));
-  ASSERT_TRUE(page_->Choose(QStringLiteral("K")));
-  EXPECT_FALSE(page_->Choose(QStringLiteral("Resp")));
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("BP")));
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("Temp")));
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("K")));
+  EXPECT_FALSE(m_page->Choose(QStringLiteral("Resp")));
 
-  const QList<QAbstractSeries*> series = page_->Chart()->series();
+  const QList<QAbstractSeries*> series = m_page->Chart()->series();
   ASSERT_EQ(series.size(), 4);
   std::map<std::pair<QString, QString>, QString> drawn;
   for (QAbstractSeries* each : series) {
@@ -358,58 +358,58 @@ TEST_F(TrendsPageTest, TheTableShowsTheNumbersTheChartDraws) {
   }
   EXPECT_EQ(drawn.size(), 9u);  // 3 + 3 pressures, 2 temperatures, 1 potassium
   EXPECT_EQ(TableCells(), drawn);
-  EXPECT_EQ(page_->Table()->horizontalHeaderItem(0)->text(), QStringLiteral("Date and time"));
-  EXPECT_EQ(page_->Table()->item(0, 0)->text(), QStringLiteral("03/01/2024 08:00 AM"));
+  EXPECT_EQ(m_page->Table()->horizontalHeaderItem(0)->text(), QStringLiteral("Date and time"));
+  EXPECT_EQ(m_page->Table()->item(0, 0)->text(), QStringLiteral("03/01/2024 08:00 AM"));
   EXPECT_EQ(
       drawn[std::make_pair(QStringLiteral("BP diastolic"), QStringLiteral("03/03/2024 08:30 PM"))],
       QStringLiteral("82"));
 
-  EXPECT_EQ(page_->Note()->text(), QStringLiteral("Not plotted: Temp: 1 not a number."));
-  EXPECT_TRUE(page_->Note()->isVisible());
-  EXPECT_TRUE(page_->ExportCsvButton()->isEnabled());
-  EXPECT_TRUE(page_->SavePictureButton()->isEnabled());
+  EXPECT_EQ(m_page->Note()->text(), QStringLiteral("Not plotted: Temp: 1 not a number."));
+  EXPECT_TRUE(m_page->Note()->isVisible());
+  EXPECT_TRUE(m_page->ExportCsvButton()->isEnabled());
+  EXPECT_TRUE(m_page->SavePictureButton()->isEnabled());
 
   // Taking a series away takes its line and its column.
-  ASSERT_TRUE(page_->Choose(QStringLiteral("BP"), false));
-  EXPECT_EQ(page_->Chart()->series().size(), 2);
-  EXPECT_EQ(page_->Table()->columnCount(), 3);
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("BP"), false));
+  EXPECT_EQ(m_page->Chart()->series().size(), 2);
+  EXPECT_EQ(m_page->Table()->columnCount(), 3);
 }
 
 TEST_F(TrendsPageTest, EveryControlHasANameAndTheChartIsDescribed) {
   MakePage();
-  ASSERT_TRUE(page_->Choose(QStringLiteral("Pulse")));
-  EXPECT_EQ(page_->accessibleName(), QStringLiteral("Trends"));
-  EXPECT_EQ(page_->Picker()->accessibleName(), QStringLiteral("Series"));
-  EXPECT_EQ(page_->ChartView()->accessibleName(), QStringLiteral("Trend chart"));
-  EXPECT_EQ(page_->ChartView()->accessibleDescription(),
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("Pulse")));
+  EXPECT_EQ(m_page->accessibleName(), QStringLiteral("Trends"));
+  EXPECT_EQ(m_page->Picker()->accessibleName(), QStringLiteral("Series"));
+  EXPECT_EQ(m_page->ChartView()->accessibleName(), QStringLiteral("Trend chart"));
+  EXPECT_EQ(m_page->ChartView()->accessibleDescription(),
             QStringLiteral("Pulse: 3 points from 88 to 101"));
-  EXPECT_EQ(page_->Table()->accessibleName(), QStringLiteral("Plotted values"));
-  EXPECT_EQ(page_->ExportCsvButton()->accessibleName(), QStringLiteral("Export CSV..."));
-  EXPECT_EQ(page_->SavePictureButton()->accessibleName(), QStringLiteral("Save Picture..."));
+  EXPECT_EQ(m_page->Table()->accessibleName(), QStringLiteral("Plotted values"));
+  EXPECT_EQ(m_page->ExportCsvButton()->accessibleName(), QStringLiteral("Export CSV..."));
+  EXPECT_EQ(m_page->SavePictureButton()->accessibleName(), QStringLiteral("Save Picture..."));
   for (QWidget* control :
-       std::initializer_list<QWidget*>{page_->Picker(), page_->ChartView(), page_->Table(),
-                                       page_->ExportCsvButton(), page_->SavePictureButton()}) {
+       std::initializer_list<QWidget*>{m_page->Picker(), m_page->ChartView(), m_page->Table(),
+                                       m_page->ExportCsvButton(), m_page->SavePictureButton()}) {
     EXPECT_NE(control->focusPolicy() & Qt::TabFocus, 0) << control->objectName().toStdString();
   }
 }
 
 TEST_F(TrendsPageTest, ANoteSaysWhyNothingIsDrawn) {
   MakePage();
-  EXPECT_EQ(page_->Note()->text(), QStringLiteral("Choose one or more series to plot."));
-  EXPECT_FALSE(page_->ExportCsvButton()->isEnabled());
-  EXPECT_FALSE(page_->SavePictureButton()->isEnabled());
-  EXPECT_TRUE(page_->Chart()->series().isEmpty());
+  EXPECT_EQ(m_page->Note()->text(), QStringLiteral("Choose one or more series to plot."));
+  EXPECT_FALSE(m_page->ExportCsvButton()->isEnabled());
+  EXPECT_FALSE(m_page->SavePictureButton()->isEnabled());
+  EXPECT_TRUE(m_page->Chart()->series().isEmpty());
 
-  services_.PatientData().SetCurrentPatient(QStringLiteral("Roe, Rick"));
-  page_->OnSetActive();
-  EXPECT_EQ(page_->Picker()->count(), 0);
-  EXPECT_EQ(page_->Note()->text(),
+  m_services.PatientData().SetCurrentPatient(QStringLiteral("Roe, Rick"));
+  m_page->OnSetActive();
+  EXPECT_EQ(m_page->Picker()->count(), 0);
+  EXPECT_EQ(m_page->Note()->text(),
             QStringLiteral("This patient has no vital signs or lab values with numbers."));
 
-  services_.PatientData().SetCurrentPatient(QString());
-  page_->OnSetActive();
-  EXPECT_EQ(page_->Note()->text(), QStringLiteral("No patient selected."));
-  EXPECT_EQ(page_->Table()->rowCount(), 0);
+  m_services.PatientData().SetCurrentPatient(QString());
+  m_page->OnSetActive();
+  EXPECT_EQ(m_page->Note()->text(), QStringLiteral("No patient selected."));
+  EXPECT_EQ(m_page->Table()->rowCount(), 0);
 }
 
 // Answers every read with the failure of a damaged store.
@@ -450,8 +450,8 @@ TEST_F(TrendsPageTest, RecordsThatCannotBeReadAreToldAndTheRestShown) {
 
 TEST_F(TrendsPageTest, TheTabFollowsTheCurrentPatientAndItsRecords) {
   TrendsExtension extension;
-  extension.Initialize(&services_);
-  ASSERT_EQ(services_.listeners.size(), 1u);
+  extension.Initialize(&m_services);
+  ASSERT_EQ(m_services.listeners.size(), 1u);
   const QString other = QStringLiteral("Roe, Rick");
   {
     CPageTabCtrl strip;
@@ -469,28 +469,28 @@ TEST_F(TrendsPageTest, TheTabFollowsTheCurrentPatientAndItsRecords) {
     // Another patient: the tab shows theirs, with the same series chosen.
     vs_tests_test::AddVitals(test_time::At(2024, 2, 1, 7, 0), QStringLiteral("Pulse\n64\n"), 0,
                              other);
-    services_.PatientData().SetCurrentPatient(other);
-    services_.listeners[0]->OnPatientSelected(other);
+    m_services.PatientData().SetCurrentPatient(other);
+    m_services.listeners[0]->OnPatientSelected(other);
     ASSERT_EQ(page->Table()->rowCount(), 1);
     EXPECT_EQ(page->Table()->item(0, 1)->text(), QStringLiteral("64"));
 
     // A change to another patient's records leaves the tab; one to this patient's is shown.
     vs_tests_test::AddVitals(test_time::At(2024, 2, 2, 7, 0), QStringLiteral("Pulse\n70\n"), 0,
                              other);
-    services_.PatientData().NotifyChanged(kPatient);
+    m_services.PatientData().NotifyChanged(kPatient);
     EXPECT_EQ(page->Table()->rowCount(), 1);
-    services_.PatientData().NotifyChanged(other);
+    m_services.PatientData().NotifyChanged(other);
     EXPECT_EQ(page->Table()->rowCount(), 2);
   }
   // The strip deleted its page before the extension ends; later notices reach no page.
   EXPECT_EQ(extension.Page(), nullptr);
-  services_.PatientData().NotifyChanged(QString());
-  services_.listeners[0]->OnPatientSelected(kPatient);
+  m_services.PatientData().NotifyChanged(QString());
+  m_services.listeners[0]->OnPatientSelected(kPatient);
 }
 
 TEST_F(TrendsPageTest, ExportCsvWritesThePlottedValuesForTheOwnerOnly) {
   MakePage();
-  ASSERT_TRUE(page_->Choose(QStringLiteral("BP")));
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("BP")));
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("bp.csv"));
   ui_seams::SaveFileRequest asked;
@@ -498,7 +498,7 @@ TEST_F(TrendsPageTest, ExportCsvWritesThePlottedValuesForTheOwnerOnly) {
     asked = request;
     return path;
   });
-  page_->ExportCsvButton()->click();
+  m_page->ExportCsvButton()->click();
   EXPECT_EQ(asked.caption, QStringLiteral("Export CSV"));
   EXPECT_EQ(asked.directory, QStringLiteral("Doe, Jane trends.csv"));
   EXPECT_EQ(asked.filter, QStringLiteral("CSV files (*.csv)"));
@@ -514,11 +514,11 @@ TEST_F(TrendsPageTest, ExportCsvWritesThePlottedValuesForTheOwnerOnly) {
 
   // Cancelled: nothing written. Refused by the disk: told, with the file's name.
   ui_seams::SetSaveFileHandler([](const ui_seams::SaveFileRequest&) { return QString(); });
-  page_->OnExportCsv();
+  m_page->OnExportCsv();
   EXPECT_TRUE(vs_tests_test::Shown().empty());
   const QString nowhere = folder.filePath(QStringLiteral("missing/bp.csv"));
   ui_seams::SetSaveFileHandler([&](const ui_seams::SaveFileRequest&) { return nowhere; });
-  page_->OnExportCsv();
+  m_page->OnExportCsv();
   ASSERT_EQ(vs_tests_test::Shown().size(), 1u);
   EXPECT_TRUE(vs_tests_test::Shown()[0].text.startsWith(nowhere +
                                                         QStringLiteral(" could not be written: ")));
@@ -527,8 +527,8 @@ TEST_F(TrendsPageTest, ExportCsvWritesThePlottedValuesForTheOwnerOnly) {
 
 TEST_F(TrendsPageTest, SavePictureWritesAPngOrAPdfByTheChosenName) {
   MakePage();
-  ASSERT_TRUE(page_->Choose(QStringLiteral("Pulse")));
-  ASSERT_TRUE(page_->Choose(QStringLiteral("Temp")));
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("Pulse")));
+  ASSERT_TRUE(m_page->Choose(QStringLiteral("Temp")));
   QTemporaryDir folder;
   QString path = folder.filePath(QStringLiteral("trend.png"));
   ui_seams::SaveFileRequest asked;
@@ -536,7 +536,7 @@ TEST_F(TrendsPageTest, SavePictureWritesAPngOrAPdfByTheChosenName) {
     asked = request;
     return path;
   });
-  page_->SavePictureButton()->click();
+  m_page->SavePictureButton()->click();
   EXPECT_EQ(asked.caption, QStringLiteral("Save Picture"));
   EXPECT_EQ(asked.filter, QStringLiteral("PNG pictures (*.png);;PDF documents (*.pdf)"));
   EXPECT_EQ(asked.defaultSuffix, QStringLiteral("png"));
@@ -546,7 +546,7 @@ TEST_F(TrendsPageTest, SavePictureWritesAPngOrAPdfByTheChosenName) {
   EXPECT_EQ(QFile(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
 
   path = folder.filePath(QStringLiteral("trend.PDF"));
-  page_->OnSavePicture();
+  m_page->OnSavePicture();
   QFile pdf(path);
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   EXPECT_TRUE(pdf.readAll().startsWith("%PDF-"));

@@ -33,7 +33,7 @@ using test_time::At;
 // An extension of version 2 that only records the program's data notices.
 class NoticeRecorder : public XMExtension, public IPatientDataListener {
  public:
-  explicit NoticeRecorder(QStringList& notices) : notices_(notices) {}
+  explicit NoticeRecorder(QStringList& notices) : m_notices(notices) {}
   QString GetAboutText1() override { return {}; }
   QString GetAboutText2() override { return {}; }
   QString GetHelpContents() override { return {}; }
@@ -44,10 +44,10 @@ class NoticeRecorder : public XMExtension, public IPatientDataListener {
   }
   bool OnCmdMsg(int /*commandId*/) override { return false; }
   bool OnRegisteredMsg(const QString& /*message*/) override { return false; }
-  void OnPatientDataChanged(const QString& name) override { notices_.append(name); }
+  void OnPatientDataChanged(const QString& name) override { m_notices.append(name); }
 
  private:
-  QStringList& notices_;
+  QStringList& m_notices;
 };
 
 class TrendsAppTest : public app_test::AppTest {
@@ -55,18 +55,18 @@ class TrendsAppTest : public app_test::AppTest {
   void SetUp() override {
     AppTest::SetUp();
     clock_source::Fix(At(2024, 3, 4, 9, 30));
-    jane_ = app_test::AddPatient(QStringLiteral("Jane"), QStringLiteral("Doe"),
-                                 QStringLiteral("Clinic"));
-    rick_ = app_test::AddPatient(QStringLiteral("Rick"), QStringLiteral("Roe"),
-                                 QStringLiteral("Clinic"));
-    trends_test::StoreThreeDays(jane_);
-    vs_tests_test::AddVitals(At(2024, 2, 1, 7, 0), QStringLiteral("Pulse\n64\n"), 0, rick_);
+    m_jane = app_test::AddPatient(QStringLiteral("Jane"), QStringLiteral("Doe"),
+                                  QStringLiteral("Clinic"));
+    m_rick = app_test::AddPatient(QStringLiteral("Rick"), QStringLiteral("Roe"),
+                                  QStringLiteral("Clinic"));
+    trends_test::StoreThreeDays(m_jane);
+    vs_tests_test::AddVitals(At(2024, 2, 1, 7, 0), QStringLiteral("Pulse\n64\n"), 0, m_rick);
   }
 
   // Copies a built extension library into the device's extensions folder.
   void Install(const char* library, const QString& name) {
     const QString folder =
-        device_.device().PathOf(QString::fromLatin1(XMExtensionMgr::kFolderName));
+        m_device.device().PathOf(QString::fromLatin1(XMExtensionMgr::kFolderName));
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(QFile::copy(QString::fromUtf8(library), folder + u'/' + name));
   }
@@ -74,7 +74,7 @@ class TrendsAppTest : public app_test::AppTest {
   // Starts the program with nothing in the folder of the program's own extensions.
   bool StartWithoutProgramExtensions() {
     StartOptions options = Options();
-    options.extensionsFolder = empty_.path();
+    options.extensionsFolder = m_empty.path();
     return Start(options);
   }
 
@@ -110,9 +110,9 @@ class TrendsAppTest : public app_test::AppTest {
     Frame()->View()->OnCommand(command_ids::kAddVitals);
   }
 
-  QString jane_;
-  QString rick_;
-  QTemporaryDir empty_;
+  QString m_jane;
+  QString m_rick;
+  QTemporaryDir m_empty;
 };
 
 TEST_F(TrendsAppTest, TheTabFollowsThePatientAndShowsANewVitalsEntryAtOnce) {
@@ -123,7 +123,7 @@ TEST_F(TrendsAppTest, TheTabFollowsThePatientAndShowsANewVitalsEntryAtOnce) {
   // After the six tabs.
   ASSERT_EQ(Strip()->GetPageCount(), 7);
   EXPECT_EQ(Strip()->FindPage(QStringLiteral("Trends")), 6);
-  ASSERT_EQ(Strip()->currentPatient, jane_);
+  ASSERT_EQ(Strip()->currentPatient, m_jane);
   ASSERT_GE(Strip()->SelectPage(QStringLiteral("Trends")), 0);
   Choose(QStringLiteral("Pulse"));
   ASSERT_EQ(Table()->rowCount(), 3);
@@ -134,7 +134,7 @@ TEST_F(TrendsAppTest, TheTabFollowsThePatientAndShowsANewVitalsEntryAtOnce) {
   EXPECT_EQ(Table()->item(3, 0)->text(), QStringLiteral("03/04/2024 09:30 AM"));
   EXPECT_EQ(Table()->item(3, 1)->text(), QStringLiteral("77"));
 
-  SelectPatient(rick_);
+  SelectPatient(m_rick);
   ASSERT_GE(Strip()->SelectPage(QStringLiteral("Trends")), 0);
   ASSERT_EQ(Table()->rowCount(), 1);
   EXPECT_EQ(Table()->item(0, 1)->text(), QStringLiteral("64"));
@@ -154,7 +154,7 @@ TEST_F(TrendsAppTest, AVersionOneExtensionStillLoadsAndWorksBesideIt) {
   auto* label = Strip()->GetPage(QStringLiteral("Checklist"))->findChild<QLabel*>("patient");
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->text(), QStringLiteral("Checklist for Doe, Jane"));
-  SelectPatient(rick_);
+  SelectPatient(m_rick);
   EXPECT_EQ(label->text(), QStringLiteral("Checklist for Roe, Rick"));
   EXPECT_TRUE(extensions.OnCmdMsg(15001));
 }
@@ -197,7 +197,7 @@ TEST_F(TrendsAppTest, TheBuiltProgramLoadsTrendsFromBesideItself) {
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   run.setProcessEnvironment(environment);
   run.start(program.absoluteFilePath(),
-            {QStringLiteral("--device"), device_.folder(), QStringLiteral("--screenshot"), picture,
+            {QStringLiteral("--device"), m_device.folder(), QStringLiteral("--screenshot"), picture,
              QStringLiteral("--tab"), QStringLiteral("Trends")});
   ASSERT_TRUE(run.waitForFinished(60000));
   EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
@@ -210,7 +210,7 @@ TEST_F(TrendsAppTest, ExtensionsAreToldWhenAPatientsVitalsOrLabsChange) {
   XMExtensionMgr::Instance()->AddExtension(std::make_unique<NoticeRecorder>(notices));
 
   AddVitalsByCommand(QStringLiteral("90"));
-  EXPECT_EQ(notices, QStringList({jane_}));
+  EXPECT_EQ(notices, QStringList({m_jane}));
   ui_seams::PushModalHandler([](QDialog& shown) {
     if (auto* dialog = qobject_cast<CAddLabResultsDlg*>(&shown)) {
       dialog->OnSave();
@@ -218,7 +218,7 @@ TEST_F(TrendsAppTest, ExtensionsAreToldWhenAPatientsVitalsOrLabsChange) {
     return shown.result();
   });
   Frame()->View()->OnCommand(command_ids::kAddLabs);
-  EXPECT_EQ(notices, QStringList({jane_, jane_}));
+  EXPECT_EQ(notices, QStringList({m_jane, m_jane}));
 
   // On the "VS/Tests" pages: a vitals entry saved and deleted, a lab result deleted.
   auto* page = dynamic_cast<CVSTestsPage*>(Strip()->GetPage(QStringLiteral("VS/Tests")));
@@ -233,11 +233,11 @@ TEST_F(TrendsAppTest, ExtensionsAreToldWhenAPatientsVitalsOrLabsChange) {
   CLabsPage& labs = *page->LabsPage();
   labs.UpperList()->setCurrentItem(labs.UpperList()->topLevelItem(0));
   labs.OnDelete();
-  EXPECT_EQ(notices, QStringList({jane_, jane_, jane_, jane_, jane_}));
+  EXPECT_EQ(notices, QStringList({m_jane, m_jane, m_jane, m_jane, m_jane}));
 
   // A refresh asked for by another program: anybody's records may have changed.
   notices.clear();
-  app_->PostRegisteredMessage(QStringLiteral("OvelinRefreshScreen"));
+  m_app->PostRegisteredMessage(QStringLiteral("OvelinRefreshScreen"));
   ASSERT_TRUE(test_wait::Until([&] { return !notices.isEmpty(); }));
   EXPECT_EQ(notices, QStringList({QString()}));
 }
@@ -287,7 +287,7 @@ TEST_F(TrendsAppTest, Screenshot) {
     vs_tests_test::AddVitals(At(2024, 3, 5 + day, 8, 0),
                              QStringLiteral("Pulse\n%1\nBP\n%2\n")
                                  .arg(QLatin1String(pulses[day]), QLatin1String(pressures[day])),
-                             0, jane_);
+                             0, m_jane);
   }
   Install(OVELIN_TRENDS_MODULE, QStringLiteral("trends.so"));
   ASSERT_TRUE(StartWithoutProgramExtensions());

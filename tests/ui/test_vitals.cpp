@@ -59,12 +59,12 @@ class VitalsPageTest : public vs_tests_test::VsTestsTest {
  protected:
   void ShowVitals() {
     MakePage();
-    page_->OnShowVitals();
-    vitals_ = page_->VitalsPage();
+    m_page->OnShowVitals();
+    m_vitals = m_page->VitalsPage();
   }
 
-  CBaseListCtrl& Values() const { return *vitals_->ValueList(); }
-  QComboBox& Dates() const { return *vitals_->DateList(); }
+  CBaseListCtrl& Values() const { return *m_vitals->ValueList(); }
+  QComboBox& Dates() const { return *m_vitals->DateList(); }
   QStringList Labels() const {
     QStringList labels;
     for (int row = 0; row < Values().GetItemCount(); ++row) {
@@ -76,11 +76,11 @@ class VitalsPageTest : public vs_tests_test::VsTestsTest {
     const int row = static_cast<int>(Labels().indexOf(label));
     return row >= 0 ? Values().GetValue(row) : QStringLiteral("<no row>");
   }
-  bool Shows(const QWidget* widget) const { return widget->isVisibleTo(page_.get()); }
+  bool Shows(const QWidget* widget) const { return widget->isVisibleTo(m_page.get()); }
   uint32_t ShownId() const {
     int type = 0;
     uint32_t id = 0;
-    return vitals_->GetSelectedRecord(type, id) ? id : 0;
+    return m_vitals->GetSelectedRecord(type, id) ? id : 0;
   }
   // Types into a row's editor and ends the edit, as the user would.
   void Type(int row, const QString& text) {
@@ -89,7 +89,7 @@ class VitalsPageTest : public vs_tests_test::VsTestsTest {
     Values().CloseEdit();
   }
 
-  CVitalsPage* vitals_ = nullptr;
+  CVitalsPage* m_vitals = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -100,49 +100,49 @@ TEST_F(VitalsPageTest, TheTabOpensOnLabsAndBeamTakesTheRecordOfTheShownSubPage) 
   AddVitals(At(2024, 3, 2, 8, 0), QStringLiteral("Temp\n37\n"));
   AddTest(At(2024, 3, 3, 8, 0), QStringLiteral("CXR"), QStringLiteral("clear"));
   MakePage();
-  EXPECT_EQ(page_->CurrentSubPage(), page_->LabsPage());
-  EXPECT_TRUE(page_->ShowLabsButton()->IsPushed());
-  EXPECT_FALSE(page_->ShowVitalsButton()->IsPushed());
-  EXPECT_TRUE(Shows(page_->LabsPage()));
-  EXPECT_FALSE(Shows(page_->VitalsPage()));
+  EXPECT_EQ(m_page->CurrentSubPage(), m_page->LabsPage());
+  EXPECT_TRUE(m_page->ShowLabsButton()->IsPushed());
+  EXPECT_FALSE(m_page->ShowVitalsButton()->IsPushed());
+  EXPECT_TRUE(Shows(m_page->LabsPage()));
+  EXPECT_FALSE(Shows(m_page->VitalsPage()));
 
   // The labs sub-page focuses no result by itself: nothing to beam until one is tapped.
   int type = 0;
   uint32_t id = 0;
-  EXPECT_FALSE(page_->GetSelectedRecord(type, id));
-  page_->LabsPage()->UpperList()->setCurrentItem(page_->LabsPage()->UpperList()->topLevelItem(0));
-  ASSERT_TRUE(page_->GetSelectedRecord(type, id));
+  EXPECT_FALSE(m_page->GetSelectedRecord(type, id));
+  m_page->LabsPage()->UpperList()->setCurrentItem(m_page->LabsPage()->UpperList()->topLevelItem(0));
+  ASSERT_TRUE(m_page->GetSelectedRecord(type, id));
   EXPECT_EQ(type, 2);
 
-  page_->OnShowVitals();
-  ASSERT_TRUE(page_->GetSelectedRecord(type, id));
+  m_page->OnShowVitals();
+  ASSERT_TRUE(m_page->GetSelectedRecord(type, id));
   EXPECT_EQ(type, 7);
-  EXPECT_TRUE(page_->ShowVitalsButton()->IsPushed());
-  EXPECT_FALSE(page_->ShowLabsButton()->IsPushed());
-  EXPECT_FALSE(Shows(page_->LabsPage()));
+  EXPECT_TRUE(m_page->ShowVitalsButton()->IsPushed());
+  EXPECT_FALSE(m_page->ShowLabsButton()->IsPushed());
+  EXPECT_FALSE(Shows(m_page->LabsPage()));
 
-  page_->OnShowTests();
-  ASSERT_TRUE(page_->GetSelectedRecord(type, id));
+  m_page->OnShowTests();
+  ASSERT_TRUE(m_page->GetSelectedRecord(type, id));
   EXPECT_EQ(type, 5);
-  EXPECT_TRUE(Shows(page_->TestsPage()));
+  EXPECT_TRUE(Shows(m_page->TestsPage()));
 }
 
 TEST_F(VitalsPageTest, ASubPageReloadedWhileHiddenLeavesTheReadOnlyLabelToTheShownOne) {
   AddTest(At(2024, 3, 3, 8, 0), QStringLiteral("CT"), QStringLiteral("from the desktop"), 1);
   AddLab(At(2024, 3, 1, 8, 0), QStringLiteral("UA"), QStringLiteral("SG\n1.01\n"));
   MakePage();
-  page_->OnShowTests();
-  ASSERT_TRUE(Shows(page_->ReadOnlyLabel()));
+  m_page->OnShowTests();
+  ASSERT_TRUE(Shows(m_page->ReadOnlyLabel()));
 
   // An added lab reloads the hidden labs sub-page, whose focused result is writable.
-  CLabsPage& labs = *page_->LabsPage();
+  CLabsPage& labs = *m_page->LabsPage();
   labs.UpperList()->setCurrentItem(labs.UpperList()->topLevelItem(0));
   labs.OnSetActive();
-  EXPECT_TRUE(Shows(page_->ReadOnlyLabel()));
-  EXPECT_TRUE(Shows(page_->TestsPage()->NoSaveButton()));
+  EXPECT_TRUE(Shows(m_page->ReadOnlyLabel()));
+  EXPECT_TRUE(Shows(m_page->TestsPage()->NoSaveButton()));
 
-  page_->OnShowLabs();
-  EXPECT_FALSE(Shows(page_->ReadOnlyLabel()));
+  m_page->OnShowLabs();
+  EXPECT_FALSE(Shows(m_page->ReadOnlyLabel()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -160,11 +160,11 @@ TEST_F(VitalsPageTest, EntriesAreListedByDateAndTheFirstIsShownInTheTemplateRows
   EXPECT_EQ(Labels(), TemplateLabels());
   EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("37.2"));
   EXPECT_TRUE(ValueOf(QStringLiteral("Pulse")).isEmpty());
-  EXPECT_TRUE(Shows(vitals_->SaveButton()));
-  EXPECT_FALSE(vitals_->SaveButton()->isEnabled());
-  EXPECT_TRUE(vitals_->DeleteButton()->isEnabled());
-  EXPECT_FALSE(Shows(vitals_->NoSaveButton()));
-  EXPECT_FALSE(Shows(page_->ReadOnlyLabel()));
+  EXPECT_TRUE(Shows(m_vitals->SaveButton()));
+  EXPECT_FALSE(m_vitals->SaveButton()->isEnabled());
+  EXPECT_TRUE(m_vitals->DeleteButton()->isEnabled());
+  EXPECT_FALSE(Shows(m_vitals->NoSaveButton()));
+  EXPECT_FALSE(Shows(m_page->ReadOnlyLabel()));
   EXPECT_FALSE(Values().IsReadOnly());
 
   Dates().setCurrentIndex(1);
@@ -181,28 +181,28 @@ TEST_F(VitalsPageTest, AReadOnlyEntryShowsExactlyItsStoredPairsAndTheNextWritabl
   EXPECT_EQ(Labels(), (QStringList{"Temp", "Glasgow", "Pulse", "BP"}));
   EXPECT_EQ(Values().GetValue(1), QStringLiteral("15"));
   EXPECT_TRUE(Values().GetValue(2).isEmpty());
-  EXPECT_TRUE(Shows(vitals_->NoSaveButton()));
-  EXPECT_TRUE(Shows(vitals_->NoDeleteButton()));
-  EXPECT_FALSE(Shows(vitals_->SaveButton()));
-  EXPECT_FALSE(Shows(vitals_->DeleteButton()));
-  EXPECT_TRUE(Shows(page_->ReadOnlyLabel()));
-  EXPECT_EQ(page_->ReadOnlyLabel()->text(), QStringLiteral("Read Only"));
+  EXPECT_TRUE(Shows(m_vitals->NoSaveButton()));
+  EXPECT_TRUE(Shows(m_vitals->NoDeleteButton()));
+  EXPECT_FALSE(Shows(m_vitals->SaveButton()));
+  EXPECT_FALSE(Shows(m_vitals->DeleteButton()));
+  EXPECT_TRUE(Shows(m_page->ReadOnlyLabel()));
+  EXPECT_EQ(m_page->ReadOnlyLabel()->text(), QStringLiteral("Read Only"));
   EXPECT_TRUE(Values().IsReadOnly());
   EXPECT_FALSE(Values().EditRow(0));
 
   // SAVE and DELETE reach nothing of a read-only entry.
   const uint32_t id = ShownId();
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  vitals_->OnDelete();
-  vitals_->OnSave();
+  m_vitals->OnDelete();
+  m_vitals->OnSave();
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(StoredValues(id), QStringLiteral("Temp\n37\nGlasgow\n15\nPulse\n\nBP\n110/70\n"));
 
   Dates().setCurrentIndex(1);
   EXPECT_EQ(Labels(), TemplateLabels());
   EXPECT_EQ(ValueOf(QStringLiteral("Resp")), QStringLiteral("18"));
-  EXPECT_FALSE(Shows(page_->ReadOnlyLabel()));
-  EXPECT_TRUE(Shows(vitals_->SaveButton()));
+  EXPECT_FALSE(Shows(m_page->ReadOnlyLabel()));
+  EXPECT_TRUE(Shows(m_vitals->SaveButton()));
   EXPECT_FALSE(Values().IsReadOnly());
 }
 
@@ -224,9 +224,9 @@ TEST_F(VitalsPageTest, AnEditEnablesSaveWhichStoresEveryRowAndAnotherDateDropsUn
   ShowVitals();
   const uint32_t first = ShownId();
   Type(2, QStringLiteral("72"));  // Pulse
-  EXPECT_TRUE(vitals_->SaveButton()->isEnabled());
-  vitals_->OnSave();
-  EXPECT_FALSE(vitals_->SaveButton()->isEnabled());
+  EXPECT_TRUE(m_vitals->SaveButton()->isEnabled());
+  m_vitals->OnSave();
+  EXPECT_FALSE(m_vitals->SaveButton()->isEnabled());
   const QString stored = StoredValues(first);
   EXPECT_TRUE(stored.startsWith(QStringLiteral("Tmax\n\nTemp\n37\nPulse\n72\nResp\n\n")))
       << stored.toStdString();
@@ -239,7 +239,7 @@ TEST_F(VitalsPageTest, AnEditEnablesSaveWhichStoresEveryRowAndAnotherDateDropsUn
   EXPECT_TRUE(Shown().empty());
   EXPECT_TRUE(ValueOf(QStringLiteral("Resp")).isEmpty());
   EXPECT_EQ(ValueOf(QStringLiteral("Pulse")), QStringLiteral("72"));
-  EXPECT_FALSE(vitals_->SaveButton()->isEnabled());
+  EXPECT_FALSE(m_vitals->SaveButton()->isEnabled());
   EXPECT_EQ(StoredValues(first), stored);
 }
 
@@ -247,11 +247,11 @@ TEST_F(VitalsPageTest, AFailedSaveIsToldAndLeavesSaveEnabled) {
   AddVitals(At(2024, 3, 1, 8, 0), QStringLiteral("Temp\n37\n"));
   ShowVitals();
   Type(1, QStringLiteral("39"));
-  vs_tests_test::RefuseWrites(device_.device(), CDBVitals::kVolumeName);
-  vitals_->OnSave();
+  vs_tests_test::RefuseWrites(m_device.device(), CDBVitals::kVolumeName);
+  m_vitals->OnSave();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("The vitals entry could not be saved."));
-  EXPECT_TRUE(vitals_->SaveButton()->isEnabled());
+  EXPECT_TRUE(m_vitals->SaveButton()->isEnabled());
   EXPECT_EQ(StoredValues(ShownId()), QStringLiteral("Temp\n37\n"));
 }
 
@@ -263,7 +263,7 @@ TEST_F(VitalsPageTest, DeletingAsksAndThenShowsTheEntryInItsPlaceOrTheOneBefore)
   Dates().setCurrentIndex(2);
 
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Cancel);
-  vitals_->OnDelete();
+  m_vitals->OnDelete();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0].text, QStringLiteral("Are you sure you want to delete this vitals entry?"));
   EXPECT_EQ(Shown()[0].buttons, messages::Buttons::OkCancel);
@@ -272,7 +272,7 @@ TEST_F(VitalsPageTest, DeletingAsksAndThenShowsTheEntryInItsPlaceOrTheOneBefore)
   // The last entry: the one before it is shown.
   const uint32_t last = ShownId();
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  vitals_->OnDelete();
+  m_vitals->OnDelete();
   ASSERT_EQ(Dates().count(), 2);
   EXPECT_EQ(Dates().currentIndex(), 1);
   EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("38"));
@@ -281,22 +281,22 @@ TEST_F(VitalsPageTest, DeletingAsksAndThenShowsTheEntryInItsPlaceOrTheOneBefore)
   // The first: the entry that takes its place.
   Dates().setCurrentIndex(0);
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  vitals_->OnDelete();
+  m_vitals->OnDelete();
   ASSERT_EQ(Dates().count(), 1);
   EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("38"));
 
   // The only one: the page is empty.
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  vitals_->OnDelete();
+  m_vitals->OnDelete();
   EXPECT_EQ(Dates().count(), 0);
   EXPECT_EQ(Values().GetItemCount(), 0);
-  EXPECT_FALSE(vitals_->SaveButton()->isEnabled());
-  EXPECT_FALSE(vitals_->DeleteButton()->isEnabled());
+  EXPECT_FALSE(m_vitals->SaveButton()->isEnabled());
+  EXPECT_FALSE(m_vitals->DeleteButton()->isEnabled());
   EXPECT_EQ(ShownId(), 0u);
 
   // An entry added later brings the template rows back.
   AddVitals(At(2024, 3, 5, 8, 0), QStringLiteral("Temp\n36\n"));
-  vitals_->OnSetActive();
+  m_vitals->OnSetActive();
   EXPECT_EQ(Labels(), TemplateLabels());
 }
 
@@ -309,19 +309,19 @@ TEST_F(VitalsPageTest, DeletingTheFirstOrAMiddleEntryOfThreeShowsTheEntryThatTak
   // The first of three: the second moves up into its place (not the last one).
   Dates().setCurrentIndex(0);
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  vitals_->OnDelete();
+  m_vitals->OnDelete();
   ASSERT_EQ(Dates().count(), 2);
   EXPECT_EQ(Dates().currentIndex(), 0);
   EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("38"));
 
   // The middle of three: the one after it (not the one before).
   AddVitals(At(2024, 3, 4, 8, 0), QStringLiteral("Temp\n40\n"));
-  vitals_->OnSetActive();
+  m_vitals->OnSetActive();
   ASSERT_EQ(Dates().count(), 3);
   Dates().setCurrentIndex(1);
   ASSERT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("39"));
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  vitals_->OnDelete();
+  m_vitals->OnDelete();
   ASSERT_EQ(Dates().count(), 2);
   EXPECT_EQ(Dates().currentIndex(), 1);
   EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("40"));
@@ -336,13 +336,13 @@ TEST_F(VitalsPageTest, AReloadKeepsTheShownEntryWhileItIsThere) {
 
   // An earlier entry added meanwhile moves the shown one down the list; it stays shown.
   AddVitals(At(2024, 2, 28, 8, 0), QStringLiteral("Temp\n36\n"));
-  vitals_->OnSetActive();
+  m_vitals->OnSetActive();
   EXPECT_EQ(Dates().currentIndex(), 2);
   EXPECT_EQ(ShownId(), shown);
 
   // Gone from the store: the first entry is shown.
   ASSERT_TRUE(CDBVitals().DeleteByCEOID(shown));
-  vitals_->OnSetActive();
+  m_vitals->OnSetActive();
   EXPECT_EQ(Dates().currentIndex(), 0);
   EXPECT_EQ(ValueOf(QStringLiteral("Temp")), QStringLiteral("36"));
 }
@@ -352,16 +352,16 @@ TEST_F(VitalsPageTest, WithoutEntriesOrPatientThePageIsEmpty) {
   ShowVitals();
   EXPECT_EQ(Dates().count(), 0);
   EXPECT_EQ(Values().GetItemCount(), 0);
-  EXPECT_FALSE(vitals_->SaveButton()->isEnabled());
-  EXPECT_FALSE(vitals_->DeleteButton()->isEnabled());
+  EXPECT_FALSE(m_vitals->SaveButton()->isEnabled());
+  EXPECT_FALSE(m_vitals->DeleteButton()->isEnabled());
   EXPECT_EQ(ShownId(), 0u);
-  vitals_->OnSave();
+  m_vitals->OnSave();
   messages::DefaultRecorder().SetNextAnswer(messages::Answer::Ok);
-  vitals_->OnDelete();
+  m_vitals->OnDelete();
   EXPECT_TRUE(Shown().empty());
 
-  host_.Select(QString());
-  vitals_->OnSetActive();
+  m_host.Select(QString());
+  m_vitals->OnSetActive();
   EXPECT_EQ(Dates().count(), 0);
 }
 
@@ -464,20 +464,20 @@ TEST_F(VitalsPageTest, EveryControlOfTheTabAndItsDialogsHasANameAndTheKeyboardRe
   AddTest(At(2024, 3, 3, 8, 0), QStringLiteral("CXR"), QStringLiteral("clear"), 1);
   ShowVitals();
   for (CVsTestsSubPage* shown :
-       std::initializer_list<CVsTestsSubPage*>{page_->LabsPage(), vitals_, page_->TestsPage()}) {
-    page_->OnShowLabs();
-    if (shown == vitals_) {
-      page_->OnShowVitals();
-    } else if (shown == page_->TestsPage()) {
-      page_->OnShowTests();
+       std::initializer_list<CVsTestsSubPage*>{m_page->LabsPage(), m_vitals, m_page->TestsPage()}) {
+    m_page->OnShowLabs();
+    if (shown == m_vitals) {
+      m_page->OnShowVitals();
+    } else if (shown == m_page->TestsPage()) {
+      m_page->OnShowTests();
     }
-    const QStringList missing = UnnamedOrUnreachable(*page_);
+    const QStringList missing = UnnamedOrUnreachable(*m_page);
     EXPECT_TRUE(missing.isEmpty()) << missing.join(QStringLiteral(", ")).toStdString();
   }
   // The read-only look-alikes too.
   Dates().setCurrentIndex(1);
-  page_->OnShowVitals();
-  EXPECT_TRUE(UnnamedOrUnreachable(*page_).isEmpty());
+  m_page->OnShowVitals();
+  EXPECT_TRUE(UnnamedOrUnreachable(*m_page).isEmpty());
 
   CAddVitalsDlg vitalsDialog;
   CAddLabResultsDlg labDialog;

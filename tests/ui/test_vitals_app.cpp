@@ -42,16 +42,16 @@ class VsTestsAppTest : public app_test::AppTest {
   void SetUp() override {
     AppTest::SetUp();
     clock_source::Fix(At(2024, 3, 4, 9, 30));
-    patient_ = app_test::AddPatient(QStringLiteral("Jane"), QStringLiteral("Doe"),
-                                    QStringLiteral("Clinic"));
+    m_patient = app_test::AddPatient(QStringLiteral("Jane"), QStringLiteral("Doe"),
+                                     QStringLiteral("Clinic"));
   }
 
   bool StartOnVsTests() {
     if (!Start()) {
       return false;
     }
-    page_ = dynamic_cast<CVSTestsPage*>(Strip()->GetPage(QStringLiteral("VS/Tests")));
-    return page_ != nullptr && Strip()->SelectPage(QStringLiteral("VS/Tests")) >= 0;
+    m_page = dynamic_cast<CVSTestsPage*>(Strip()->GetPage(QStringLiteral("VS/Tests")));
+    return m_page != nullptr && Strip()->SelectPage(QStringLiteral("VS/Tests")) >= 0;
   }
 
   // Runs a toolbar command with the next dialog answered by act.
@@ -68,24 +68,24 @@ class VsTestsAppTest : public app_test::AppTest {
     Frame()->View()->OnCommand(commandId);
   }
 
-  QString patient_;
-  CVSTestsPage* page_ = nullptr;
+  QString m_patient;
+  CVSTestsPage* m_page = nullptr;
 };
 
 TEST_F(VsTestsAppTest, TheShownSubPageSurvivesATabChangeAndIsReloaded) {
-  vs_tests_test::AddVitals(At(2024, 3, 1, 8, 0), QStringLiteral("Temp\n37\n"), 0, patient_);
+  vs_tests_test::AddVitals(At(2024, 3, 1, 8, 0), QStringLiteral("Temp\n37\n"), 0, m_patient);
   ASSERT_TRUE(StartOnVsTests());
-  ASSERT_EQ(Strip()->currentPatient, patient_);
-  EXPECT_EQ(page_->CurrentSubPage(), page_->LabsPage());
-  page_->OnShowVitals();
-  ASSERT_EQ(page_->VitalsPage()->DateList()->count(), 1);
+  ASSERT_EQ(Strip()->currentPatient, m_patient);
+  EXPECT_EQ(m_page->CurrentSubPage(), m_page->LabsPage());
+  m_page->OnShowVitals();
+  ASSERT_EQ(m_page->VitalsPage()->DateList()->count(), 1);
 
   ASSERT_TRUE(Strip()->SelectPage(0));
-  vs_tests_test::AddVitals(At(2024, 3, 2, 8, 0), QStringLiteral("Temp\n38\n"), 0, patient_);
+  vs_tests_test::AddVitals(At(2024, 3, 2, 8, 0), QStringLiteral("Temp\n38\n"), 0, m_patient);
   ASSERT_GE(Strip()->SelectPage(QStringLiteral("VS/Tests")), 0);
-  EXPECT_EQ(page_->CurrentSubPage(), page_->VitalsPage());
-  EXPECT_TRUE(page_->VitalsPage()->isVisibleTo(page_));
-  EXPECT_EQ(page_->VitalsPage()->DateList()->count(), 2);
+  EXPECT_EQ(m_page->CurrentSubPage(), m_page->VitalsPage());
+  EXPECT_TRUE(m_page->VitalsPage()->isVisibleTo(m_page));
+  EXPECT_EQ(m_page->VitalsPage()->DateList()->count(), 2);
 }
 
 TEST_F(VsTestsAppTest, EachToolbarCommandStoresItsRecordAndReloadsItsSubPage) {
@@ -103,7 +103,7 @@ TEST_F(VsTestsAppTest, EachToolbarCommandStoresItsRecordAndReloadsItsSubPage) {
   });
   EXPECT_TRUE(panelUp);
   EXPECT_FALSE(input_panel::IsUp());
-  CVitalsPage& vitals = *page_->VitalsPage();
+  CVitalsPage& vitals = *m_page->VitalsPage();
   ASSERT_EQ(vitals.DateList()->count(), 1);
   EXPECT_EQ(vitals.DateList()->itemText(0), QStringLiteral("03/04/2024 09:30 AM"));
   EXPECT_EQ(vitals.ValueList()->GetValue(1), QStringLiteral("38.5"));
@@ -113,12 +113,12 @@ TEST_F(VsTestsAppTest, EachToolbarCommandStoresItsRecordAndReloadsItsSubPage) {
     dialog.LabTypeBox()->setCurrentIndex(1);  // Chemistry
     dialog.OnSave();
   });
-  CLabsPage& labs = *page_->LabsPage();
+  CLabsPage& labs = *m_page->LabsPage();
   ASSERT_EQ(labs.UpperList()->GetItemCount(), 1);
   EXPECT_EQ(labs.UpperList()->GetItemText(0, 1), QStringLiteral("Chemistry"));
   EXPECT_EQ(probe->reloads, 1);
   CDBToDo todo;
-  ASSERT_TRUE(todo.FindFirstOfPatient(patient_, -1));
+  ASSERT_TRUE(todo.FindFirstOfPatient(m_patient, -1));
   EXPECT_EQ(todo.text, QStringLiteral("Deferred: 03/04/2024 09:30 AM Chemistry"));
   EXPECT_EQ(todo.flags, 1u);
 
@@ -128,10 +128,10 @@ TEST_F(VsTestsAppTest, EachToolbarCommandStoresItsRecordAndReloadsItsSubPage) {
     dialog.ResultBox()->setPlainText(QStringLiteral("sinus rhythm"));
     dialog.OnSave();
   });
-  CTestsPage& tests = *page_->TestsPage();
+  CTestsPage& tests = *m_page->TestsPage();
   ASSERT_EQ(tests.List()->GetItemCount(), 1);
   EXPECT_EQ(tests.List()->GetItemText(0, 1), QStringLiteral("EKG"));
-  page_->OnShowTests();
+  m_page->OnShowTests();
   EXPECT_EQ(tests.ResultBox()->toPlainText(), QStringLiteral("sinus rhythm"));
 
   // Cancelled dialogs store and reload nothing.
@@ -152,13 +152,13 @@ TEST_F(VsTestsAppTest, EachToolbarCommandStoresItsRecordAndReloadsItsSubPage) {
 TEST_F(VsTestsAppTest, AnEntryTheStoreRefusesIsToldAndNotListed) {
   ASSERT_TRUE(StartOnVsTests());
   ASSERT_TRUE(CDBVitals().CreateDB());
-  vs_tests_test::RefuseWrites(device_.device(), CDBVitals::kVolumeName);
+  vs_tests_test::RefuseWrites(m_device.device(), CDBVitals::kVolumeName);
   RunCommand<CAddVitalsDlg>(command_ids::kAddVitals,
                             [](CAddVitalsDlg& dialog) { dialog.OnSave(); });
   const auto& shown = messages::DefaultRecorder().Messages();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, QStringLiteral("The vitals entry could not be saved."));
-  EXPECT_EQ(page_->VitalsPage()->DateList()->count(), 0);
+  EXPECT_EQ(m_page->VitalsPage()->DateList()->count(), 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -167,37 +167,37 @@ TEST_F(VsTestsAppTest, AnEntryTheStoreRefusesIsToldAndNotListed) {
 class VsTestsScreenshot : public VsTestsAppTest {
  protected:
   void SetUp() override {
-    folder_ = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
-    if (folder_.isEmpty()) {
+    m_folder = qEnvironmentVariable("OVELIN_SCREENSHOT_DIR");
+    if (m_folder.isEmpty()) {
       GTEST_SKIP() << "OVELIN_SCREENSHOT_DIR is not set";
     }
     VsTestsAppTest::SetUp();
     using vs_tests_test::AddLab;
     AddLab(At(2024, 3, 1, 6, 0), QStringLiteral("CBC"),
            QStringLiteral("WBC\n11.2\nHb\n12.9\nHct\n38\nPlt\n245\nMCV\n88\nSEGS\n72\n"), 0,
-           patient_);
+           m_patient);
     AddLab(At(2024, 3, 1, 6, 0), QStringLiteral("Chemistry"),
            QStringLiteral("Na\n138\nK\n4.1\nCl\n101\nCO2\n24\nBUN\n18\nCr\n1.1\nGlu\n112\n"), 0,
-           patient_);
+           m_patient);
     AddLab(At(2024, 3, 3, 6, 0), QStringLiteral("CBC"),
-           QStringLiteral("WBC\n8.4\nHb\n13.2\nHct\n39\nPlt\n260\n"), 0, patient_);
+           QStringLiteral("WBC\n8.4\nHb\n13.2\nHct\n39\nPlt\n260\n"), 0, m_patient);
     AddLab(At(2024, 3, 3, 6, 30), QStringLiteral("Coags"), QStringLiteral("PT\n12.1\nINR\n1.0\n"),
-           1, patient_);
+           1, m_patient);
     vs_tests_test::AddVitals(
         At(2024, 3, 2, 8, 0),
         QStringLiteral("Tmax\n38.4\nTemp\n37.9\nPulse\n96\nResp\n20\nBP\n"
                        "128/76\nSAO2\n95%\nWeight\n71 kg\nIn\n1850\nOut\n1400\n"),
-        0, patient_);
+        0, m_patient);
     vs_tests_test::AddVitals(At(2024, 3, 3, 8, 0), QStringLiteral("Temp\n37.1\nPulse\n84\n"), 0,
-                             patient_);
+                             m_patient);
     vs_tests_test::AddTest(At(2024, 3, 1, 10, 0), QStringLiteral("CXR"),
                            QStringLiteral("Right lower lobe infiltrate. No effusion."), 0,
-                           patient_);
+                           m_patient);
     vs_tests_test::AddTest(At(2024, 3, 2, 9, 15), QStringLiteral("EKG"),
                            QStringLiteral("Sinus tachycardia, rate 104. No ST changes."), 0,
-                           patient_);
+                           m_patient);
     vs_tests_test::AddTest(At(2024, 3, 3, 11, 0), QStringLiteral("Echo"),
-                           QStringLiteral("EF 55%. Normal valves."), 1, patient_);
+                           QStringLiteral("EF 55%. Normal valves."), 1, m_patient);
     ASSERT_TRUE(StartOnVsTests());
   }
 
@@ -206,7 +206,7 @@ class VsTestsScreenshot : public VsTestsAppTest {
     if (QWidget* focused = QApplication::focusWidget()) {
       focused->clearFocus();  // no caret in the picture
     }
-    EXPECT_TRUE(widget.grab().save(folder_ + QLatin1Char('/') + QLatin1String(name), "PNG"));
+    EXPECT_TRUE(widget.grab().save(m_folder + QLatin1Char('/') + QLatin1String(name), "PNG"));
   }
   void SaveDialog(QDialog& dialog, const char* name) {
     dialog.setGeometry(QRect(QPoint(0, 0), QSize(480, 640)));
@@ -214,21 +214,21 @@ class VsTestsScreenshot : public VsTestsAppTest {
     Save(dialog, name);
   }
 
-  QString folder_;
+  QString m_folder;
 };
 
 TEST_F(VsTestsScreenshot, SubPages) {
-  CLabsPage& labs = *page_->LabsPage();
+  CLabsPage& labs = *m_page->LabsPage();
   labs.UpperList()->setCurrentItem(labs.UpperList()->topLevelItem(0));
   labs.OnRowTapped(0);
   labs.OnRowTapped(2);
   labs.OnSelect();
   Save(*Frame(), "vs-tests-labs.png");
-  page_->OnShowVitals();
-  page_->VitalsPage()->DateList()->setCurrentIndex(0);
+  m_page->OnShowVitals();
+  m_page->VitalsPage()->DateList()->setCurrentIndex(0);
   Save(*Frame(), "vs-tests-vitals.png");
-  page_->OnShowTests();
-  page_->TestsPage()->List()->SelectRow(2);  // read-only from the desktop
+  m_page->OnShowTests();
+  m_page->TestsPage()->List()->SelectRow(2);  // read-only from the desktop
   Save(*Frame(), "vs-tests-tests.png");
 }
 

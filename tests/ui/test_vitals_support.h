@@ -96,21 +96,21 @@ class VsTestsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     clock_source::Fix(test_time::At(2024, 3, 4, 9, 30));
-    host_.Select(kPatient);
+    m_host.Select(kPatient);
   }
 
   void MakePage() {
-    page_ = std::make_unique<CVSTestsPage>();
-    page_->SetHost(&host_);
-    page_->resize(472, 520);
-    page_->show();
-    page_->OnSetActive();
+    m_page = std::make_unique<CVSTestsPage>();
+    m_page->SetHost(&m_host);
+    m_page->resize(472, 520);
+    m_page->show();
+    m_page->OnSetActive();
   }
 
-  TestGuard guard_;
-  TempDevice device_;
-  FakePageHost host_;
-  std::unique_ptr<CVSTestsPage> page_;
+  TestGuard m_guard;
+  TempDevice m_device;
+  FakePageHost m_host;
+  std::unique_ptr<CVSTestsPage> m_page;
 };
 
 }  // namespace vs_tests_test

@@ -14,10 +14,10 @@ namespace accessibility {
 // EntryInterface
 
 EntryInterface::EntryInterface(QWidget* owner, int index, QAccessible::Role role)
-    : owner_(owner), alive_(owner), index_(index), role_(role) {}
+    : m_owner(owner), m_alive(owner), m_index(index), m_role(role) {}
 
 bool EntryInterface::isValid() const {
-  return alive_ != nullptr && index_ < Count();
+  return m_alive != nullptr && m_index < Count();
 }
 
 QWindow* EntryInterface::window() const {
@@ -26,7 +26,7 @@ QWindow* EntryInterface::window() const {
 }
 
 QAccessibleInterface* EntryInterface::parent() const {
-  return alive_ != nullptr ? QAccessible::queryAccessibleInterface(owner_) : nullptr;
+  return m_alive != nullptr ? QAccessible::queryAccessibleInterface(m_owner) : nullptr;
 }
 
 QString EntryInterface::text(QAccessible::Text t) const {
@@ -90,17 +90,17 @@ void EntryInterface::doAction(const QString& actionName) {
 // EntryCache
 
 EntryCache::~EntryCache() {
-  for (const QAccessible::Id id : std::as_const(ids_)) {
+  for (const QAccessible::Id id : std::as_const(m_ids)) {
     QAccessible::deleteAccessibleInterface(id);
   }
 }
 
 QAccessibleInterface* EntryCache::At(int index) const {
-  if (const QAccessible::Id id = ids_.value(index)) {
+  if (const QAccessible::Id id = m_ids.value(index)) {
     return QAccessible::accessibleInterface(id);
   }
-  EntryInterface* entry = make_(index);
-  ids_.insert(index, QAccessible::registerAccessibleInterface(entry));
+  EntryInterface* entry = m_make(index);
+  m_ids.insert(index, QAccessible::registerAccessibleInterface(entry));
   return entry;
 }
 
@@ -139,7 +139,7 @@ class TabBarInterface : public QAccessibleWidget {
  public:
   explicit TabBarInterface(QTabBar* bar)
       : QAccessibleWidget(bar, QAccessible::PageTabList),
-        tabs_([bar](int index) { return new TabInterface(bar, index); }) {}
+        m_tabs([bar](int index) { return new TabInterface(bar, index); }) {}
 
   int childCount() const override {
     return static_cast<int>(Bar()->count() + ScrollButtons().size());
@@ -150,7 +150,7 @@ class TabBarInterface : public QAccessibleWidget {
       return nullptr;
     }
     if (index < Bar()->count()) {
-      return tabs_.At(index);
+      return m_tabs.At(index);
     }
     const QList<QToolButton*> buttons = ScrollButtons();
     const qsizetype button = index - Bar()->count();
@@ -190,7 +190,7 @@ class TabBarInterface : public QAccessibleWidget {
     return shown;
   }
 
-  EntryCache tabs_;
+  EntryCache m_tabs;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -228,13 +228,13 @@ class ComboBoxInterface : public QAccessibleWidget {
  public:
   explicit ComboBoxInterface(QComboBox* combo)
       : QAccessibleWidget(combo, QAccessible::ComboBox),
-        entries_([combo](int index) { return new ComboEntryInterface(combo, index); }) {}
+        m_entries([combo](int index) { return new ComboEntryInterface(combo, index); }) {}
 
   int childCount() const override { return Combo()->count() + (TextBox() != nullptr ? 1 : 0); }
 
   QAccessibleInterface* child(int index) const override {
     if (index >= 0 && index < Combo()->count()) {
-      return entries_.At(index);
+      return m_entries.At(index);
     }
     if (index == Combo()->count() && TextBox() != nullptr) {
       return QAccessible::queryAccessibleInterface(TextBox());
@@ -297,7 +297,7 @@ class ComboBoxInterface : public QAccessibleWidget {
   QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
   QLineEdit* TextBox() const { return Combo()->isEditable() ? Combo()->lineEdit() : nullptr; }
 
-  EntryCache entries_;
+  EntryCache m_entries;
 };
 
 }  // namespace

@@ -31,7 +31,7 @@ class EntryInterface : public QAccessibleInterface, public QAccessibleActionInte
   QString text(QAccessible::Text t) const override;
   void setText(QAccessible::Text /*t*/, const QString& /*text*/) override {}
   QRect rect() const override;
-  QAccessible::Role role() const override { return role_; }
+  QAccessible::Role role() const override { return m_role; }
   QAccessible::State state() const override;
   void* interface_cast(QAccessible::InterfaceType type) override;
 
@@ -39,11 +39,11 @@ class EntryInterface : public QAccessibleInterface, public QAccessibleActionInte
   void doAction(const QString& actionName) override;
   QStringList keyBindingsForAction(const QString& /*actionName*/) const override { return {}; }
 
-  int Index() const { return index_; }
+  int Index() const { return m_index; }
 
  protected:
   // The control: set for the entry's life; isValid() tells whether it still exists.
-  QWidget* Owner() const { return owner_; }
+  QWidget* Owner() const { return m_owner; }
   // The control's side of the entry.
   virtual int Count() const = 0;
   virtual QString Text() const = 0;
@@ -56,10 +56,10 @@ class EntryInterface : public QAccessibleInterface, public QAccessibleActionInte
   virtual void Choose() = 0;
 
  private:
-  QWidget* owner_;
-  QPointer<QWidget> alive_;
-  int index_;
-  QAccessible::Role role_;
+  QWidget* m_owner;
+  QPointer<QWidget> m_alive;
+  int m_index;
+  QAccessible::Role m_role;
 };
 
 // The entries' interfaces of one control, made on first use and registered with Qt, deleted with
@@ -68,7 +68,7 @@ class EntryCache {
  public:
   using Make = std::function<EntryInterface*(int index)>;
 
-  explicit EntryCache(Make make) : make_(std::move(make)) {}
+  explicit EntryCache(Make make) : m_make(std::move(make)) {}
   ~EntryCache();
   EntryCache(const EntryCache&) = delete;
   EntryCache& operator=(const EntryCache&) = delete;
@@ -78,8 +78,8 @@ class EntryCache {
   static int IndexOf(const QAccessibleInterface* child, const QAccessibleInterface* owner);
 
  private:
-  Make make_;
-  mutable QHash<int, QAccessible::Id> ids_;
+  Make m_make;
+  mutable QHash<int, QAccessible::Id> m_ids;
 };
 
 // A tab strip (QTabBar): named for what it holds (its accessible name), its tabs as children

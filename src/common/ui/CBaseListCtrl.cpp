@@ -101,12 +101,12 @@ CBaseListCtrl::CBaseListCtrl(QWidget* parent) : QTreeWidget(parent) {
 }
 
 CBaseListCtrl::~CBaseListCtrl() {
-  delete editor_;
+  delete m_editor;
 }
 
 void CBaseListCtrl::OnTreeItemChanged(QTreeWidgetItem* changed, int column) {
   auto* row = static_cast<RowData*>(changed);
-  if (column != 0 || (styles_ & kCheckBoxes) == 0) {
+  if (column != 0 || (m_styles & kCheckBoxes) == 0) {
     return;
   }
   const bool checked = row->checkState(0) == Qt::Checked;
@@ -114,7 +114,7 @@ void CBaseListCtrl::OnTreeItemChanged(QTreeWidgetItem* changed, int column) {
     return;
   }
   row->checked = checked;
-  if (!changingChecks_) {
+  if (!m_changingChecks) {
     emit checkChanged(indexOfTopLevelItem(row), checked);
   }
 }
@@ -130,9 +130,9 @@ bool CBaseListCtrl::HoldsFocusOf(const QWidget* widget) const {
   if (IsWithin(this, widget) || (Editor() != nullptr && IsWithin(Editor(), widget))) {
     return true;
   }
-  return std::any_of(companions_.begin(), companions_.end(), [widget](const QPointer<QWidget>& c) {
-    return c != nullptr && IsWithin(c, widget);
-  });
+  return std::any_of(
+      m_companions.begin(), m_companions.end(),
+      [widget](const QPointer<QWidget>& c) { return c != nullptr && IsWithin(c, widget); });
 }
 
 void CBaseListCtrl::OnFocusChanged(QWidget* old, QWidget* now) {
@@ -141,7 +141,7 @@ void CBaseListCtrl::OnFocusChanged(QWidget* old, QWidget* now) {
   }
   // The focus left the list, its editor and its companions. The editor closes once the focus
   // change is over: closing it now would delete the widget that is giving up the focus.
-  if (editor_ != nullptr) {
+  if (m_editor != nullptr) {
     QTimer::singleShot(0, this, &CBaseListCtrl::CloseEdit);
   }
   emit focusLost(GetSelectedRow());
@@ -172,28 +172,28 @@ int CBaseListCtrl::GetColumnWidth(int column) const {
 }
 
 void CBaseListCtrl::SetExtendedStyle(unsigned styles) {
-  styles_ = styles;
+  m_styles = styles;
   setHeaderHidden((styles & kNoColumnHeader) != 0);
   header()->setSectionsMovable((styles & kHeaderDragDrop) != 0);
   for (int row = 0; row < GetItemCount(); ++row) {
     RowData* rowData = DataOf(row);
     if ((styles & kCheckBoxes) != 0) {
       rowData->setFlags(rowData->flags() | Qt::ItemIsUserCheckable);
-      const QScopedValueRollback changing(changingChecks_, true);
+      const QScopedValueRollback changing(m_changingChecks, true);
       rowData->setCheckState(0, rowData->checked ? Qt::Checked : Qt::Unchecked);
     }
   }
 }
 
 void CBaseListCtrl::SetImageList(const QList<QIcon>& icons) {
-  icons_ = icons;
+  m_icons = icons;
   for (int row = 0; row < GetItemCount(); ++row) {
     SetItemImage(row, DataOf(row)->image);
   }
 }
 
 void CBaseListCtrl::SetChoiceColumn(int column) {
-  choiceColumn_ = column;
+  m_choiceColumn = column;
 }
 
 // ---------------------------------------------------------------- rows of CListItems
@@ -331,17 +331,17 @@ void CBaseListCtrl::AddCompanion(QWidget* control) {
   if (control == nullptr) {
     return;
   }
-  companions_.emplace_back(control);
-  companionOffsets_.push_back(control->pos() - pos());
+  m_companions.emplace_back(control);
+  m_companionOffsets.push_back(control->pos() - pos());
 }
 
 void CBaseListCtrl::LayoutCompanions() {
-  for (size_t i = 0; i < companions_.size(); ++i) {
-    QWidget* companion = companions_[i];
+  for (size_t i = 0; i < m_companions.size(); ++i) {
+    QWidget* companion = m_companions[i];
     // A companion in a layout is placed by the layout, with the list.
     if (companion != nullptr && companion->parentWidget() == parentWidget() &&
         !IsInLayout(parentWidget()->layout(), companion)) {
-      companion->move(pos() + companionOffsets_[i]);
+      companion->move(pos() + m_companionOffsets[i]);
     }
   }
 }
@@ -373,10 +373,10 @@ void CBaseListCtrl::DeleteItem(int row) {
   if (At(row) == nullptr) {
     return;
   }
-  if (IsEditing() && editRow_ == row) {
+  if (IsEditing() && m_editRow == row) {
     DropEditor();
-  } else if (IsEditing() && editRow_ > row) {
-    --editRow_;
+  } else if (IsEditing() && m_editRow > row) {
+    --m_editRow;
   }
   delete takeTopLevelItem(row);
 }
@@ -426,15 +426,15 @@ int CBaseListCtrl::InsertItem(int row, const QString& text) {
   rowData->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   rowData->setText(0, DisplayText(text));
   rowData->setData(0, kExactTextRole, text);
-  if ((styles_ & kCheckBoxes) != 0) {
+  if ((m_styles & kCheckBoxes) != 0) {
     rowData->setFlags(rowData->flags() | Qt::ItemIsUserCheckable);
-    const QScopedValueRollback changing(changingChecks_, true);
+    const QScopedValueRollback changing(m_changingChecks, true);
     rowData->setCheckState(0, Qt::Unchecked);
   }
   const QSignalBlocker blocker(this);
   insertTopLevelItem(row, rowData);
-  if (IsEditing() && editRow_ >= row) {
-    ++editRow_;
+  if (IsEditing() && m_editRow >= row) {
+    ++m_editRow;
   }
   return row;
 }
@@ -481,9 +481,9 @@ void CBaseListCtrl::SetCheck(int row, bool checked) {
   if (at == nullptr) {
     return;
   }
-  const QScopedValueRollback changing(changingChecks_, true);
+  const QScopedValueRollback changing(m_changingChecks, true);
   at->checked = checked;
-  if ((styles_ & kCheckBoxes) != 0) {
+  if ((m_styles & kCheckBoxes) != 0) {
     at->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
   }
 }
@@ -499,13 +499,13 @@ void CBaseListCtrl::SetItemImage(int row, int image) {
     return;
   }
   at->image = image;
-  at->setIcon(0, image >= 0 && image < icons_.size() ? icons_.at(image) : QIcon());
+  at->setIcon(0, image >= 0 && image < m_icons.size() ? m_icons.at(image) : QIcon());
 }
 
 void CBaseListCtrl::SetRowItem(int row, std::unique_ptr<CListItem> item) {
   if (RowData* at = DataOf(row)) {
     at->item = std::move(item);
-    if (at->item != nullptr && choiceColumn_ < 0) {
+    if (at->item != nullptr && m_choiceColumn < 0) {
       // The row item's value is the value column's text.
       const QVariant shown = at->data(kValueColumn, kExactTextRole);
       if (shown.isValid() && at->item->value.isEmpty()) {
@@ -537,12 +537,12 @@ void CBaseListCtrl::SetFocus() {
 // ---------------------------------------------------------------- events
 
 void CBaseListCtrl::mousePressEvent(QMouseEvent* event) {
-  pressPos_ = event->position().toPoint();
+  m_pressPos = event->position().toPoint();
   QTreeWidget::mousePressEvent(event);
 }
 
 bool CBaseListCtrl::IsOnCheckBox(const QModelIndex& index, const QPoint& at) const {
-  if (index.column() != 0 || (styles_ & kCheckBoxes) == 0) {
+  if (index.column() != 0 || (m_styles & kCheckBoxes) == 0) {
     return false;
   }
   QStyleOptionViewItem option;
@@ -556,7 +556,7 @@ bool CBaseListCtrl::IsOnCheckBox(const QModelIndex& index, const QPoint& at) con
 
 bool CBaseListCtrl::IsOnIcon(const QModelIndex& index, const QPoint& at) const {
   const int image = GetItemImage(index.row());
-  if (index.column() != 0 || image < 0 || image >= icons_.size()) {
+  if (index.column() != 0 || image < 0 || image >= m_icons.size()) {
     return false;
   }
   return at.x() <= visualRect(index).left() + iconSize().width() + 24;
@@ -566,7 +566,7 @@ void CBaseListCtrl::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   QTreeWidget::mouseReleaseEvent(event);
   // A drag is not a tap.
-  if (event->button() != Qt::LeftButton || (at - pressPos_).manhattanLength() > 8) {
+  if (event->button() != Qt::LeftButton || (at - m_pressPos).manhattanLength() > 8) {
     return;
   }
   const QModelIndex index = indexAt(at);
@@ -599,8 +599,8 @@ void CBaseListCtrl::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_F2:
     case Qt::Key_Space:
       // Space ticks the check box where rows have one; otherwise both keys edit the value.
-      if (row >= 0 && !((styles_ & kCheckBoxes) != 0 && event->key() == Qt::Key_Space)) {
-        EditRow(row, choiceColumn_ >= 0 ? choiceColumn_ + 1 : kValueColumn);
+      if (row >= 0 && !((m_styles & kCheckBoxes) != 0 && event->key() == Qt::Key_Space)) {
+        EditRow(row, m_choiceColumn >= 0 ? m_choiceColumn + 1 : kValueColumn);
         event->accept();
         return;
       }

@@ -93,7 +93,7 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   void SetColumnWidth(int column, int width);
   int GetColumnWidth(int column) const;
   void SetExtendedStyle(unsigned styles);
-  unsigned GetExtendedStyle() const { return styles_; }
+  unsigned GetExtendedStyle() const { return m_styles; }
   // Small icons by index, for SetItemImage.
   void SetImageList(const QList<QIcon>& icons);
   // Offers the row items' fixed choices in this column instead of editing the value column by
@@ -128,15 +128,15 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   // --- editing
   // Read-only: no editor opens (an open one is closed first).
   void SetReadOnly(bool readOnly);
-  bool IsReadOnly() const { return readOnly_; }
+  bool IsReadOnly() const { return m_readOnly; }
   // Ends any in-place editing, taking what the editor holds.
   void CloseEdit();
   // Drops any in-place editing without taking it.
   void CancelEdit();
   // True while an in-place editor is open and not finished.
   bool IsEditing() const;
-  int EditingRow() const { return editRow_; }
-  int EditingColumn() const { return editColumn_; }
+  int EditingRow() const { return m_editRow; }
+  int EditingColumn() const { return m_editColumn; }
   // The open editor, nullptr when none: a QLineEdit (text rows), a QComboBox (fixed choices and
   // date rows: not editable; pick-list rows: editable), a QDateEdit (the date picker), or for
   // multi-line rows a frame holding a QPlainTextEdit and a QComboBox of the picks.
@@ -157,7 +157,7 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   // --- companion controls: laid out with the list (they keep their place relative to it) and
   // may take the focus without ending the in-place edit.
   void AddCompanion(QWidget* control);
-  const std::vector<QPointer<QWidget>>& Companions() const { return companions_; }
+  const std::vector<QPointer<QWidget>>& Companions() const { return m_companions; }
 
   // --- rows
   int GetSelectedRow() const;
@@ -239,21 +239,21 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   void OnFocusChanged(QWidget* old, QWidget* now);
   bool HoldsFocusOf(const QWidget* widget) const;
 
-  unsigned styles_ = 0;
-  bool readOnly_ = false;
-  int choiceColumn_ = -1;
-  QList<QIcon> icons_;
-  std::vector<QPointer<QWidget>> companions_;
-  std::vector<QPoint> companionOffsets_;
+  unsigned m_styles = 0;
+  bool m_readOnly = false;
+  int m_choiceColumn = -1;
+  QList<QIcon> m_icons;
+  std::vector<QPointer<QWidget>> m_companions;
+  std::vector<QPoint> m_companionOffsets;
   // The open editor (it deletes itself later when released: it may be on the stack of its own
   // key handler), with the cell it edits.
-  list_editors::CellEditor* editor_ = nullptr;
-  int editRow_ = -1;
-  int editColumn_ = -1;
+  list_editors::CellEditor* m_editor = nullptr;
+  int m_editRow = -1;
+  int m_editColumn = -1;
   // Set while FinishEdit runs: a notification it sends may close the editor again (a receiver
   // that calls CloseEdit, the focus leaving); the nested call must do nothing.
-  bool finishing_ = false;
-  QPoint pressPos_;
+  bool m_finishing = false;
+  QPoint m_pressPos;
   // Set while the program itself sets check boxes, so that only the person's ticks are told.
-  bool changingChecks_ = false;
+  bool m_changingChecks = false;
 };

@@ -39,7 +39,7 @@ void CBaseListCtrl::SetReadOnly(bool readOnly) {
   if (readOnly) {
     CloseEdit();
   }
-  readOnly_ = readOnly;
+  m_readOnly = readOnly;
 }
 
 void CBaseListCtrl::CloseEdit() {
@@ -51,31 +51,31 @@ void CBaseListCtrl::CancelEdit() {
 }
 
 bool CBaseListCtrl::IsEditing() const {
-  return editor_ != nullptr && editor_->Widget() != nullptr;
+  return m_editor != nullptr && m_editor->Widget() != nullptr;
 }
 
 QWidget* CBaseListCtrl::Editor() const {
-  return editor_ != nullptr ? editor_->Widget() : nullptr;
+  return m_editor != nullptr ? m_editor->Widget() : nullptr;
 }
 
 bool CBaseListCtrl::IsDatePickerOpen() const {
-  return IsEditing() && editor_->GetKind() == CellEditor::Kind::kDatePicker;
+  return IsEditing() && m_editor->GetKind() == CellEditor::Kind::kDatePicker;
 }
 
 bool CBaseListCtrl::CanEdit(int row, int column) const {
-  if (readOnly_ || row < 0 || row >= GetItemCount() || column < 0 || column >= columnCount()) {
+  if (m_readOnly || row < 0 || row >= GetItemCount() || column < 0 || column >= columnCount()) {
     return false;
   }
   const CListItem* item = GetRowItem(row);
   if (item == nullptr) {
     return false;  // a plain report row: nothing to edit
   }
-  if (choiceColumn_ >= 0) {
+  if (m_choiceColumn >= 0) {
     // The todo form: read-only items (kind 0, or from the desktop read-only) stay as they are.
     if (item->kind == CListItem::kText || item->accessState == 1) {
       return false;
     }
-    if (column == choiceColumn_) {
+    if (column == m_choiceColumn) {
       return !item->choices.empty();
     }
     return true;
@@ -84,7 +84,7 @@ bool CBaseListCtrl::CanEdit(int row, int column) const {
 }
 
 bool CBaseListCtrl::EditRow(int row, int column) {
-  if (choiceColumn_ < 0) {
+  if (m_choiceColumn < 0) {
     // One column: the row's text is its value (the phrase lists).
     column = columnCount() == 1 ? 0 : kValueColumn;
   }
@@ -92,7 +92,7 @@ bool CBaseListCtrl::EditRow(int row, int column) {
     return false;
   }
   if (IsEditing()) {
-    if (editRow_ == row && editColumn_ == column) {
+    if (m_editRow == row && m_editColumn == column) {
       return true;
     }
     CloseEdit();
@@ -110,8 +110,8 @@ CellEditor* CBaseListCtrl::MakeEditor(int row, int column) {
   const QString text = GetItemText(row, column);
   QWidget* host = EditorHost();
   const bool valueColumn = column == kValueColumn;
-  if (choiceColumn_ >= 0) {
-    if (column == choiceColumn_) {
+  if (m_choiceColumn >= 0) {
+    if (column == m_choiceColumn) {
       return new list_editors::ChoiceEditor(host, item, text);
     }
     return new list_editors::TextEditor(host, text, valueColumn ? item->limit : 0);
@@ -134,9 +134,9 @@ CellEditor* CBaseListCtrl::MakeEditor(int row, int column) {
 }
 
 void CBaseListCtrl::OpenEditor(CellEditor* editor, int row, int column) {
-  editor_ = editor;
-  editRow_ = row;
-  editColumn_ = column;
+  m_editor = editor;
+  m_editRow = row;
+  m_editColumn = column;
   connect(editor, &CellEditor::commitRequested, this, &CBaseListCtrl::CloseEdit);
   connect(editor, &CellEditor::cancelRequested, this, &CBaseListCtrl::CancelEdit);
   if (editor->GetKind() == CellEditor::Kind::kDateChoices) {
@@ -147,7 +147,7 @@ void CBaseListCtrl::OpenEditor(CellEditor* editor, int row, int column) {
             [this, row, column](int index) { OnChoicePicked(row, column, index); });
   }
   // A list of labelled rows names the editor by the row's label, any other by the column.
-  const bool labelledRows = choiceColumn_ < 0 && column == kValueColumn;
+  const bool labelledRows = m_choiceColumn < 0 && column == kValueColumn;
   editor->SetAccessibleName(labelledRows ? GetItemText(row, kLabelColumn)
                                          : headerItem()->text(column));
   PlaceEditor(editor->Widget(), row, column, editor->Height());
@@ -180,10 +180,10 @@ void CBaseListCtrl::PlaceEditor(QWidget* editor, int row, int column, int height
 
 void CBaseListCtrl::PositionEditor() {
   QWidget* editor = Editor();
-  if (editor == nullptr || editRow_ < 0) {
+  if (editor == nullptr || m_editRow < 0) {
     return;
   }
-  QRect cell = visualRect(indexFromItem(At(editRow_), editColumn_));
+  QRect cell = visualRect(indexFromItem(At(m_editRow), m_editColumn));
   if (cell.width() < 40) {
     cell.setWidth(40);
   }
@@ -224,7 +224,7 @@ void CBaseListCtrl::LoadCategoryChoices(CListItem& item) {
 }
 
 bool CBaseListCtrl::PickInEditor(int index) {
-  QComboBox* combo = IsEditing() ? editor_->Picks() : nullptr;
+  QComboBox* combo = IsEditing() ? m_editor->Picks() : nullptr;
   if (combo == nullptr || index < 0 || index >= combo->count()) {
     return false;
   }
@@ -234,7 +234,7 @@ bool CBaseListCtrl::PickInEditor(int index) {
 }
 
 void CBaseListCtrl::OnDateChoicePicked(int row, int index) {
-  if (editor_ == nullptr || row >= GetItemCount()) {
+  if (m_editor == nullptr || row >= GetItemCount()) {
     return;
   }
   ChoicePick pick;
@@ -262,7 +262,7 @@ void CBaseListCtrl::OnDateChoicePicked(int row, int index) {
 }
 
 void CBaseListCtrl::OnChoicePicked(int row, int column, int index) {
-  CListItem* item = editor_ != nullptr && row < GetItemCount() ? GetRowItem(row) : nullptr;
+  CListItem* item = m_editor != nullptr && row < GetItemCount() ? GetRowItem(row) : nullptr;
   if (item == nullptr || index < 0 || index >= static_cast<int>(item->choices.size())) {
     return;
   }
@@ -275,7 +275,7 @@ void CBaseListCtrl::OnChoicePicked(int row, int column, int index) {
   pick.text = choice.text;
 
   bool placed = false;
-  if (auto* multi = qobject_cast<list_editors::MultiLineEditor*>(editor_)) {
+  if (auto* multi = qobject_cast<list_editors::MultiLineEditor*>(m_editor)) {
     // A pick adds to what the row holds; the editor stays open.
     if (editEntry) {
       multi->Picks()->setCurrentIndex(-1);
@@ -320,28 +320,28 @@ void CBaseListCtrl::EditCategories(int row) {
     LoadCategoryChoices(*item);
   }
   // An open multi-line editor offers the edited list at once.
-  auto* multi = qobject_cast<list_editors::MultiLineEditor*>(editor_);
-  if (multi != nullptr && IsEditing() && editRow_ == row) {
+  auto* multi = qobject_cast<list_editors::MultiLineEditor*>(m_editor);
+  if (multi != nullptr && IsEditing() && m_editRow == row) {
     multi->SetPicks(item->choices);
   }
 }
 
 bool CBaseListCtrl::InsertInEditor(const QString& text) {
-  return IsEditing() && editor_->InsertText(text);
+  return IsEditing() && m_editor->InsertText(text);
 }
 
 void CBaseListCtrl::ShowInPlaceDatePicker(int row, int column, const SYSTEMTIME& start,
                                           int /*flags*/) {
-  if (readOnly_ || row < 0 || row >= GetItemCount()) {
+  if (m_readOnly || row < 0 || row >= GetItemCount()) {
     return;
   }
-  if (IsDatePickerOpen() && editRow_ == row && editColumn_ == column) {
-    static_cast<list_editors::DatePickerEditor*>(editor_)->Restart(start);
+  if (IsDatePickerOpen() && m_editRow == row && m_editColumn == column) {
+    static_cast<list_editors::DatePickerEditor*>(m_editor)->Restart(start);
     return;
   }
   // The date choices that led here give way without a notification; any other edit ends.
-  if (editor_ != nullptr && editor_->GetKind() == CellEditor::Kind::kDateChoices &&
-      editRow_ == row) {
+  if (m_editor != nullptr && m_editor->GetKind() == CellEditor::Kind::kDateChoices &&
+      m_editRow == row) {
     DropEditor();
   } else {
     CloseEdit();
@@ -351,14 +351,14 @@ void CBaseListCtrl::ShowInPlaceDatePicker(int row, int column, const SYSTEMTIME&
 }
 
 void CBaseListCtrl::DropEditor() {
-  if (editor_ == nullptr) {
+  if (m_editor == nullptr) {
     return;
   }
-  CellEditor* editor = editor_;
-  const int row = editRow_;
-  editor_ = nullptr;
-  editRow_ = -1;
-  editColumn_ = -1;
+  CellEditor* editor = m_editor;
+  const int row = m_editRow;
+  m_editor = nullptr;
+  m_editRow = -1;
+  m_editColumn = -1;
   editor->Release();
   if (editor->Height() > 0) {
     SetRowHeight(row, 0);  // back to its text's height
@@ -369,7 +369,7 @@ void CBaseListCtrl::DropEditor() {
 }
 
 void CBaseListCtrl::FinishEdit(bool take) {
-  if (editor_ == nullptr || finishing_) {
+  if (m_editor == nullptr || m_finishing) {
     return;
   }
   EditEnd end;
@@ -377,15 +377,15 @@ void CBaseListCtrl::FinishEdit(bool take) {
   {
     // The editor's own signals while it closes finish nothing again; the owner's handlers, told
     // below, may start and finish another edit.
-    const QScopedValueRollback finishing(finishing_, true);
-    end.row = editRow_;
-    end.column = editColumn_;
-    const bool dropDown = editor_->IsDropDown();
-    const QString original = editor_->Original();
+    const QScopedValueRollback finishing(m_finishing, true);
+    end.row = m_editRow;
+    end.column = m_editColumn;
+    const bool dropDown = m_editor->IsDropDown();
+    const QString original = m_editor->Original();
     // An editor whose widget is gone already holds nothing new.
-    const bool alive = editor_->Widget() != nullptr;
-    QString text = alive ? editor_->Text() : original;
-    auto* picker = qobject_cast<list_editors::DatePickerEditor*>(editor_);
+    const bool alive = m_editor->Widget() != nullptr;
+    QString text = alive ? m_editor->Text() : original;
+    auto* picker = qobject_cast<list_editors::DatePickerEditor*>(m_editor);
     if (alive && picker != nullptr) {
       end.date = picker->Date();
       end.hasDate = true;

@@ -33,37 +33,37 @@ QString AskName(QWidget* parent, int promptId, const QString& text) {
 
 CEditCategoriesDlg::CEditCategoriesDlg(int listId, QWidget* parent)
     : QDialog(parent),
-      listId_(listId),
-      list_(new QListWidget(this)),
-      ok_(new QPushButton(strings::Load(ids::kButtonOk), this)),
-      new_(new QPushButton(strings::Load(ids::kButtonNew), this)),
-      rename_(new QPushButton(strings::Load(ids::kButtonRename), this)),
-      delete_(new QPushButton(strings::Load(ids::kButtonDelete), this)) {
+      m_listId(listId),
+      m_list(new QListWidget(this)),
+      m_ok(new QPushButton(strings::Load(ids::kButtonOk), this)),
+      m_new(new QPushButton(strings::Load(ids::kButtonNew), this)),
+      m_rename(new QPushButton(strings::Load(ids::kButtonRename), this)),
+      m_delete(new QPushButton(strings::Load(ids::kButtonDelete), this)) {
   setWindowTitle(strings::Load(ids::kEditCategoriesTitle));
-  list_->setObjectName(QStringLiteral("entries"));
-  list_->setAccessibleName(strings::Load(ids::kCategoryEntriesName));
-  ok_->setObjectName(QStringLiteral("ok"));
-  new_->setObjectName(QStringLiteral("new"));
-  rename_->setObjectName(QStringLiteral("rename"));
-  delete_->setObjectName(QStringLiteral("delete"));
-  ok_->setDefault(true);
+  m_list->setObjectName(QStringLiteral("entries"));
+  m_list->setAccessibleName(strings::Load(ids::kCategoryEntriesName));
+  m_ok->setObjectName(QStringLiteral("ok"));
+  m_new->setObjectName(QStringLiteral("new"));
+  m_rename->setObjectName(QStringLiteral("rename"));
+  m_delete->setObjectName(QStringLiteral("delete"));
+  m_ok->setDefault(true);
 
   auto* buttons = new QHBoxLayout;
-  for (QPushButton* button : {ok_, new_, rename_, delete_}) {
+  for (QPushButton* button : {m_ok, m_new, m_rename, m_delete}) {
     button->setAutoDefault(false);
     buttons->addWidget(button);
   }
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
-  layout->addWidget(list_);
+  layout->addWidget(m_list);
 
-  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(new_, &QPushButton::clicked, this, &CEditCategoriesDlg::OnNew);
-  connect(rename_, &QPushButton::clicked, this, &CEditCategoriesDlg::OnRename);
-  connect(delete_, &QPushButton::clicked, this, &CEditCategoriesDlg::OnDelete);
-  connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-    rename_->setEnabled(row >= 0);
-    delete_->setEnabled(row >= 0);
+  connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(m_new, &QPushButton::clicked, this, &CEditCategoriesDlg::OnNew);
+  connect(m_rename, &QPushButton::clicked, this, &CEditCategoriesDlg::OnRename);
+  connect(m_delete, &QPushButton::clicked, this, &CEditCategoriesDlg::OnDelete);
+  connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
+    m_rename->setEnabled(row >= 0);
+    m_delete->setEnabled(row >= 0);
   });
   Fill();
 }
@@ -74,8 +74,8 @@ int CEditCategoriesDlg::DoModal() {
 
 QStringList CEditCategoriesDlg::Entries() const {
   QStringList entries;
-  for (int row = 0; row < list_->count(); ++row) {
-    entries.append(list_->item(row)->text());
+  for (int row = 0; row < m_list->count(); ++row) {
+    entries.append(m_list->item(row)->text());
   }
   return entries;
 }
@@ -83,18 +83,18 @@ QStringList CEditCategoriesDlg::Entries() const {
 void CEditCategoriesDlg::Fill(int selectRow) {
   memory_controls::Combo entries;
   CDBCategories categories;
-  categories.PopulateComboBox(listId_, entries, false);
-  list_->clear();
+  categories.PopulateComboBox(m_listId, entries, false);
+  m_list->clear();
   for (const auto& entry : entries.Entries()) {
-    auto* item = new QListWidgetItem(entry.text, list_);
+    auto* item = new QListWidgetItem(entry.text, m_list);
     item->setData(kRecordIdRole, QVariant::fromValue(entry.data));
   }
-  if (selectRow >= list_->count()) {
-    selectRow = list_->count() - 1;
+  if (selectRow >= m_list->count()) {
+    selectRow = m_list->count() - 1;
   }
-  list_->setCurrentRow(selectRow);
-  rename_->setEnabled(selectRow >= 0);
-  delete_->setEnabled(selectRow >= 0);
+  m_list->setCurrentRow(selectRow);
+  m_rename->setEnabled(selectRow >= 0);
+  m_delete->setEnabled(selectRow >= 0);
 }
 
 void CEditCategoriesDlg::OnNew() {
@@ -104,27 +104,27 @@ void CEditCategoriesDlg::OnNew() {
   }
   CDBCategories categories;
   categories.text = name;
-  if (!categories.AddNew(listId_)) {
+  if (!categories.AddNew(m_listId)) {
     ShowNotSaved();
   }
   Fill();
-  const QList<QListWidgetItem*> found = list_->findItems(name, Qt::MatchFixedString);
+  const QList<QListWidgetItem*> found = m_list->findItems(name, Qt::MatchFixedString);
   if (!found.isEmpty()) {
-    list_->setCurrentItem(found.constFirst());
+    m_list->setCurrentItem(found.constFirst());
   }
 }
 
 void CEditCategoriesDlg::OnRename() {
-  const int row = list_->currentRow();
+  const int row = m_list->currentRow();
   if (row < 0) {
     return;
   }
-  const QString name = AskName(this, ids::kEnterCategoryRename, list_->item(row)->text());
+  const QString name = AskName(this, ids::kEnterCategoryRename, m_list->item(row)->text());
   if (name.isEmpty()) {
     return;
   }
   CDBCategories categories;
-  if (!categories.Rename(list_->item(row)->data(kRecordIdRole).value<uint32_t>(), name)) {
+  if (!categories.Rename(m_list->item(row)->data(kRecordIdRole).value<uint32_t>(), name)) {
     ShowNotSaved();
   }
   Fill(row);
@@ -142,7 +142,7 @@ int CEditCategoriesDlg::PatientsFiledUnder(const QString& type) {
 }
 
 bool CEditCategoriesDlg::ConfirmDeleting(const QString& entry) {
-  if (listId_ != CDBCategories::kPatientTypeList) {
+  if (m_listId != CDBCategories::kPatientTypeList) {
     return true;
   }
   // Patients filed under a type that is gone are found only under "All": say so first.
@@ -158,12 +158,12 @@ bool CEditCategoriesDlg::ConfirmDeleting(const QString& entry) {
 }
 
 void CEditCategoriesDlg::OnDelete() {
-  const int row = list_->currentRow();
-  if (row < 0 || !ConfirmDeleting(list_->item(row)->text())) {
+  const int row = m_list->currentRow();
+  if (row < 0 || !ConfirmDeleting(m_list->item(row)->text())) {
     return;
   }
   CDBCategories categories;
-  if (!categories.DeleteByCEOID(list_->item(row)->data(kRecordIdRole).value<uint32_t>())) {
+  if (!categories.DeleteByCEOID(m_list->item(row)->data(kRecordIdRole).value<uint32_t>())) {
     messages::Show(strings::Load(ids::kCategoryNotDeleted), messages::Buttons::Ok,
                    messages::Icon::Exclamation);
   }
@@ -171,23 +171,23 @@ void CEditCategoriesDlg::OnDelete() {
 }
 
 CNamePromptDlg::CNamePromptDlg(const QString& prompt, const QString& text, QWidget* parent)
-    : QDialog(parent), edit_(new QLineEdit(text, this)) {
+    : QDialog(parent), m_edit(new QLineEdit(text, this)) {
   setWindowTitle(strings::Load(ids::kEditCategoriesTitle));
-  edit_->setObjectName(QStringLiteral("name"));
-  edit_->selectAll();
+  m_edit->setObjectName(QStringLiteral("name"));
+  m_edit->selectAll();
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(strings::Load(ids::kButtonOk), QDialogButtonBox::AcceptRole);
   buttons->addButton(strings::Load(ids::kButtonCancel), QDialogButtonBox::RejectRole);
   auto* layout = new QVBoxLayout(this);
   auto* label = new QLabel(prompt, this);
-  label->setBuddy(edit_);
+  label->setBuddy(m_edit);
   layout->addWidget(label);
-  layout->addWidget(edit_);
+  layout->addWidget(m_edit);
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 QString CNamePromptDlg::Text() const {
-  return edit_->text();
+  return m_edit->text();
 }

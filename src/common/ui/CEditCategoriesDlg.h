@@ -17,7 +17,7 @@ class CEditCategoriesDlg : public QDialog {
 
   // Runs the dialog modally (through ui_seams::RunModal).
   int DoModal();
-  int ListId() const { return listId_; }
+  int ListId() const { return m_listId; }
   // The entries shown, in list order.
   QStringList Entries() const;
 
@@ -35,12 +35,12 @@ class CEditCategoriesDlg : public QDialog {
 
   void Fill(int selectRow = -1);
 
-  int listId_;
-  QListWidget* list_;
-  QPushButton* ok_;
-  QPushButton* new_;
-  QPushButton* rename_;
-  QPushButton* delete_;
+  int m_listId;
+  QListWidget* m_list;
+  QPushButton* m_ok;
+  QPushButton* m_new;
+  QPushButton* m_rename;
+  QPushButton* m_delete;
 };
 
 // The one-line name prompt of the category editor: a prompt text, a text box, "OK" and
@@ -51,8 +51,8 @@ class CNamePromptDlg : public QDialog {
  public:
   CNamePromptDlg(const QString& prompt, const QString& text, QWidget* parent = nullptr);
   QString Text() const;
-  QLineEdit* Edit() const { return edit_; }
+  QLineEdit* Edit() const { return m_edit; }
 
  private:
-  QLineEdit* edit_;
+  QLineEdit* m_edit;
 };

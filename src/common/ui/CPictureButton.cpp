@@ -52,11 +52,11 @@ QIcon RenderPicture(const QString& path, QSize* naturalSize) {
 const QHash<QString, int>& SharedSpokenNames() {
   static const QHash<QString, int> names = [] {
     const std::pair<int, int> captionAndName[] = {
-        {ids::kPictureSave, ids::kSaveName},       {ids::kPictureNoSave, ids::kNoSaveName},
-        {ids::kPictureCancel, ids::kButtonCancel}, {ids::kPictureDelete, ids::kButtonDelete},
+        {ids::kPictureSave, ids::kSaveName},         {ids::kPictureNoSave, ids::kNoSaveName},
+        {ids::kPictureCancel, ids::kButtonCancel},   {ids::kPictureDelete, ids::kButtonDelete},
         {ids::kPictureNoDelete, ids::kNoDeleteName}, {ids::kPictureMove, ids::kMoveName},
-        {ids::kPictureNoMove, ids::kNoMoveName},   {ids::kPictureOpen, ids::kOpenName},
-        {ids::kPictureFav, ids::kFavName},         {ids::kPictureNoFav, ids::kNoFavName},
+        {ids::kPictureNoMove, ids::kNoMoveName},     {ids::kPictureOpen, ids::kOpenName},
+        {ids::kPictureFav, ids::kFavName},           {ids::kPictureNoFav, ids::kNoFavName},
         {ids::kPicturePrint, ids::kPrintButtonName}, {ids::kPictureBeam, ids::kBeamButtonName},
         {ids::kPicturePopup, ids::kPopupListTitle},
     };
@@ -79,46 +79,46 @@ CPictureButton::CPictureButton(const QString& caption, QWidget* parent) : QAbstr
 }
 
 bool CPictureButton::LoadBitmaps(const QString& caption) {
-  caption_ = caption;
+  m_caption = caption;
   setObjectName(caption);
   setText(caption);
-  inert_ = caption.size() > 2 && caption.startsWith(QLatin1String("NO"));
+  m_inert = caption.size() > 2 && caption.startsWith(QLatin1String("NO"));
   // Tab reaches a button, a tap does not take the focus (an in-place edit stays open); a
   // look-alike has nothing to do.
-  setFocusPolicy(inert_ ? Qt::NoFocus : Qt::TabFocus);
+  setFocusPolicy(m_inert ? Qt::NoFocus : Qt::TabFocus);
   QSize natural;
-  up_ = RenderPicture(PicturePath(caption, QStringLiteral("U")), &natural);
-  down_ = RenderPicture(PicturePath(caption, QStringLiteral("D")), nullptr);
-  disabled_ = RenderPicture(PicturePath(caption, QStringLiteral("X")), nullptr);
-  if (down_.isNull()) {
-    down_ = up_;
+  m_up = RenderPicture(PicturePath(caption, QStringLiteral("U")), &natural);
+  m_down = RenderPicture(PicturePath(caption, QStringLiteral("D")), nullptr);
+  m_disabled = RenderPicture(PicturePath(caption, QStringLiteral("X")), nullptr);
+  if (m_down.isNull()) {
+    m_down = m_up;
   }
-  if (disabled_.isNull()) {
-    disabled_ = up_;
+  if (m_disabled.isNull()) {
+    m_disabled = m_up;
   }
   if (!natural.isEmpty()) {
     setFixedSize(natural * kScale);
   }
   updateGeometry();
   update();
-  return !up_.isNull();
+  return !m_up.isNull();
 }
 
 QString CPictureButton::SpokenName() const {
   if (!accessibleName().isEmpty()) {
     return accessibleName();
   }
-  const int nameId = SharedSpokenNames().value(caption_);
-  return nameId != 0 ? strings::Load(nameId) : caption_;
+  const int nameId = SharedSpokenNames().value(m_caption);
+  return nameId != 0 ? strings::Load(nameId) : m_caption;
 }
 
 void CPictureButton::SetPushed(bool pushed) {
-  pushed_ = pushed;
+  m_pushed = pushed;
   update();
 }
 
 QSize CPictureButton::sizeHint() const {
-  if (!up_.isNull()) {
+  if (!m_up.isNull()) {
     return minimumSize();
   }
   return QSize(60, 22) * kScale;
@@ -135,17 +135,17 @@ bool CPictureButton::HasPicture(const QString& caption) {
 
 void CPictureButton::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  const QIcon* picture = &up_;
+  const QIcon* picture = &m_up;
   if (!isEnabled()) {
-    picture = &disabled_;
-  } else if (!inert_ && (isDown() || pushed_)) {
-    picture = &down_;
+    picture = &m_disabled;
+  } else if (!m_inert && (isDown() || m_pushed)) {
+    picture = &m_down;
   }
   if (picture->isNull()) {
     // A caption without pictures still shows as a plain framed word.
     painter.setPen(palette().color(isEnabled() ? QPalette::WindowText : QPalette::PlaceholderText));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.drawText(rect(), Qt::AlignCenter, caption_);
+    painter.drawText(rect(), Qt::AlignCenter, m_caption);
   } else {
     picture->paint(&painter, rect());
   }
@@ -160,7 +160,7 @@ void CPictureButton::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void CPictureButton::mousePressEvent(QMouseEvent* event) {
-  if (inert_) {
+  if (m_inert) {
     event->accept();
     return;
   }
@@ -168,7 +168,7 @@ void CPictureButton::mousePressEvent(QMouseEvent* event) {
 }
 
 void CPictureButton::mouseReleaseEvent(QMouseEvent* event) {
-  if (inert_) {
+  if (m_inert) {
     event->accept();
     return;
   }

@@ -17,15 +17,15 @@ class CPictureButton : public QAbstractButton {
 
   // Loads the pictures of caption; false when its up picture does not exist.
   bool LoadBitmaps(const QString& caption);
-  const QString& Caption() const { return caption_; }
+  const QString& Caption() const { return m_caption; }
   // The word a person would say for the button: its accessible name when one was given, else the
   // plain name of a caption that several pages share ("Delete" for "DELETE", "Delete (read
   // only)" for "NODELETE"), else the caption itself.
   QString SpokenName() const;
-  bool IsInert() const { return inert_; }
+  bool IsInert() const { return m_inert; }
   // Shows the pushed picture while set (the sub-page buttons that stay pushed).
   void SetPushed(bool pushed);
-  bool IsPushed() const { return pushed_; }
+  bool IsPushed() const { return m_pushed; }
 
   QSize sizeHint() const override;
 
@@ -39,10 +39,10 @@ class CPictureButton : public QAbstractButton {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  QString caption_;
-  QIcon up_;
-  QIcon down_;
-  QIcon disabled_;
-  bool inert_ = false;
-  bool pushed_ = false;
+  QString m_caption;
+  QIcon m_up;
+  QIcon m_down;
+  QIcon m_disabled;
+  bool m_inert = false;
+  bool m_pushed = false;
 };

@@ -100,14 +100,14 @@ CPopupList::CPopupList(QWidget* parent) : QToolButton(parent) {
 }
 
 void CPopupList::SetType(int listId) {
-  listId_ = listId;
+  m_listId = listId;
 }
 
 QStringList CPopupList::Entries() const {
-  if (!entries_.isEmpty()) {
-    return entries_;
+  if (!m_entries.isEmpty()) {
+    return m_entries;
   }
-  return pick_lists::Entries(listId_);
+  return pick_lists::Entries(m_listId);
 }
 
 bool CPopupList::DoPopup() {

@@ -19,9 +19,9 @@ class CPopupList : public QToolButton {
 
   // The auto-text list offered: the list named by the decimal text of listId.
   void SetType(int listId);
-  int GetType() const { return listId_; }
+  int GetType() const { return m_listId; }
   // Entries offered instead of a stored list (empty = the stored list).
-  void SetEntries(const QStringList& entries) { entries_ = entries; }
+  void SetEntries(const QStringList& entries) { m_entries = entries; }
   // The entries that DoPopup offers now.
   QStringList Entries() const;
   // Opens the pop-up below the button. Answers whether an entry was picked.
@@ -32,8 +32,8 @@ class CPopupList : public QToolButton {
   void picked(const QString& text);
 
  private:
-  int listId_ = -1;
-  QStringList entries_;
+  int m_listId = -1;
+  QStringList m_entries;
 };
 
 // A pop-up list of a category list's entries (for example the patient types for MOVE).

@@ -11,23 +11,23 @@
 
 CProgressDlg::CProgressDlg(QWidget* parent)
     : QDialog(parent),
-      status_(new QLabel(this)),
-      progress_(new QProgressBar(this)),
-      cancel_(new QPushButton(strings::Load(ids::kButtonCancel), this)) {
+      m_status(new QLabel(this)),
+      m_progress(new QProgressBar(this)),
+      m_cancel(new QPushButton(strings::Load(ids::kButtonCancel), this)) {
   setWindowTitle(strings::Load(ids::kAppName));
-  status_->setWordWrap(true);
-  status_->setMinimumWidth(220);
-  status_->setObjectName(QStringLiteral("status"));
-  progress_->setRange(0, 100);
-  progress_->setValue(0);
-  progress_->setTextVisible(false);
-  progress_->setAccessibleName(strings::Load(ids::kProgressBarName));
-  cancel_->setObjectName(QStringLiteral("cancel"));
+  m_status->setWordWrap(true);
+  m_status->setMinimumWidth(220);
+  m_status->setObjectName(QStringLiteral("status"));
+  m_progress->setRange(0, 100);
+  m_progress->setValue(0);
+  m_progress->setTextVisible(false);
+  m_progress->setAccessibleName(strings::Load(ids::kProgressBarName));
+  m_cancel->setObjectName(QStringLiteral("cancel"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(status_);
-  layout->addWidget(progress_);
-  layout->addWidget(cancel_, 0, Qt::AlignHCenter);
-  connect(cancel_, &QPushButton::clicked, this, &CProgressDlg::Cancel);
+  layout->addWidget(m_status);
+  layout->addWidget(m_progress);
+  layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
+  connect(m_cancel, &QPushButton::clicked, this, &CProgressDlg::Cancel);
 }
 
 void CProgressDlg::Start(const QString& title) {
@@ -45,26 +45,26 @@ void CProgressDlg::SetStatus(int stringId) {
 
 void CProgressDlg::SetStatus(const QString& text) {
   // Status texts of the string table often start with a line feed to centre one line in two.
-  status_->setText(text.trimmed());
+  m_status->setText(text.trimmed());
 }
 
 QString CProgressDlg::Status() const {
-  return status_->text();
+  return m_status->text();
 }
 
 void CProgressDlg::SetProgress(int position, int range) {
   if (range > 0) {
-    progress_->setRange(0, range);
+    m_progress->setRange(0, range);
   }
-  progress_->setValue(qBound(progress_->minimum(), position, progress_->maximum()));
+  m_progress->setValue(qBound(m_progress->minimum(), position, m_progress->maximum()));
 }
 
 int CProgressDlg::Position() const {
-  return progress_->value();
+  return m_progress->value();
 }
 
 int CProgressDlg::Range() const {
-  return progress_->maximum();
+  return m_progress->maximum();
 }
 
 bool CProgressDlg::IsCancelled() {
@@ -74,7 +74,7 @@ bool CProgressDlg::IsCancelled() {
 
 void CProgressDlg::Cancel() {
   m_bCancelled = true;
-  cancel_->setEnabled(false);
+  m_cancel->setEnabled(false);
 }
 
 void CProgressDlg::reject() {

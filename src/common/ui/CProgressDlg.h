@@ -37,7 +37,7 @@ class CProgressDlg : public QDialog {
   void reject() override;
 
  private:
-  QLabel* status_;
-  QProgressBar* progress_;
-  QPushButton* cancel_;
+  QLabel* m_status;
+  QProgressBar* m_progress;
+  QPushButton* m_cancel;
 };

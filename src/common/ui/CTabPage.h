@@ -14,7 +14,7 @@ class CTabPage : public QWidget {
   // dialogId names the page's layout; the int and bool are kept for the pages' constructors and
   // are not used by the base.
   CTabPage(int dialogId, QWidget* parent = nullptr, int /*unused*/ = 0, bool /*unused*/ = false)
-      : QWidget(parent), dialogId_(dialogId) {}
+      : QWidget(parent), m_dialogId(dialogId) {}
   ~CTabPage() override = default;
 
   // Makes the page a child of parent (hidden until the strip shows it). True on success.
@@ -23,7 +23,7 @@ class CTabPage : public QWidget {
       setParent(parent);
     }
     hide();
-    created_ = true;
+    m_created = true;
     return true;
   }
 
@@ -42,8 +42,8 @@ class CTabPage : public QWidget {
   // The page is about to be closed with its strip.
   virtual void OnClose() {}
 
-  int DialogId() const { return dialogId_; }
-  bool IsCreated() const { return created_; }
+  int DialogId() const { return m_dialogId; }
+  bool IsCreated() const { return m_created; }
 
   // The soft input panel's state; raising or lowering it. Defined in the program (not available
   // to extensions that do not link it).
@@ -51,6 +51,6 @@ class CTabPage : public QWidget {
   static void ShowSIP(bool up);
 
  private:
-  int dialogId_;
-  bool created_ = false;
+  int m_dialogId;
+  bool m_created = false;
 };

@@ -79,19 +79,19 @@ namespace {
 class PanelFollower : public QObject {
  public:
   PanelFollower(QWidget& window, std::function<void()> fit)
-      : QObject(&window), fit_(std::move(fit)) {
+      : QObject(&window), m_fit(std::move(fit)) {
     window.installEventFilter(this);
   }
 
   bool eventFilter(QObject* /*watched*/, QEvent* event) override {
     if (event->type() == QEvent::Resize || event->type() == SettingChangeEvent::EventType()) {
-      fit_();
+      m_fit();
     }
     return false;
   }
 
  private:
-  std::function<void()> fit_;
+  std::function<void()> m_fit;
 };
 
 }  // namespace
@@ -160,12 +160,12 @@ Notifier& Notifier::Instance() {
   return notifier;
 }
 
-RaisedScope::RaisedScope() : wasUp_(IsUp()) {
+RaisedScope::RaisedScope() : m_wasUp(IsUp()) {
   Show(true);
 }
 
 RaisedScope::~RaisedScope() {
-  Show(wasUp_);
+  Show(m_wasUp);
 }
 
 }  // namespace input_panel

@@ -86,7 +86,7 @@ class RaisedScope {
   RaisedScope& operator=(const RaisedScope&) = delete;
 
  private:
-  bool wasUp_;
+  bool m_wasUp;
 };
 
 }  // namespace input_panel

@@ -9,37 +9,37 @@
 namespace qt_controls {
 
 void ComboBox::ResetContent() {
-  combo_.clear();
+  m_combo.clear();
 }
 
 int ComboBox::AddString(const QString& text) {
-  combo_.addItem(text);
-  return combo_.count() - 1;
+  m_combo.addItem(text);
+  return m_combo.count() - 1;
 }
 
 void ComboBox::SetItemData(int index, uint32_t data) {
-  combo_.setItemData(index, QVariant::fromValue(data), Qt::UserRole);
+  m_combo.setItemData(index, QVariant::fromValue(data), Qt::UserRole);
 }
 
 int ComboBox::GetCount() const {
-  return combo_.count();
+  return m_combo.count();
 }
 
 void ComboBox::SetCurSel(int index) {
-  combo_.setCurrentIndex(index < combo_.count() ? index : -1);
+  m_combo.setCurrentIndex(index < m_combo.count() ? index : -1);
 }
 
 void ListBox::ResetContent() {
-  list_.clear();
+  m_list.clear();
 }
 
 int ListBox::AddString(const QString& text) {
-  list_.addItem(text);
-  return list_.count() - 1;
+  m_list.addItem(text);
+  return m_list.count() - 1;
 }
 
 void ListBox::SetItemData(int index, uint32_t data) {
-  if (QListWidgetItem* item = list_.item(index)) {
+  if (QListWidgetItem* item = m_list.item(index)) {
     item->setData(Qt::UserRole, QVariant::fromValue(data));
   }
 }

@@ -18,7 +18,7 @@ namespace qt_controls {
 
 class ComboBox : public IComboBox {
  public:
-  explicit ComboBox(QComboBox& combo) : combo_(combo) {}
+  explicit ComboBox(QComboBox& combo) : m_combo(combo) {}
   void ResetContent() override;
   int AddString(const QString& text) override;
   void SetItemData(int index, uint32_t data) override;
@@ -26,18 +26,18 @@ class ComboBox : public IComboBox {
   void SetCurSel(int index) override;
 
  private:
-  QComboBox& combo_;
+  QComboBox& m_combo;
 };
 
 class ListBox : public IListBox {
  public:
-  explicit ListBox(QListWidget& list) : list_(list) {}
+  explicit ListBox(QListWidget& list) : m_list(list) {}
   void ResetContent() override;
   int AddString(const QString& text) override;
   void SetItemData(int index, uint32_t data) override;
 
  private:
-  QListWidget& list_;
+  QListWidget& m_list;
 };
 
 uint32_t ItemData(const QComboBox& combo, int index);

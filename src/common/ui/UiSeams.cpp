@@ -171,7 +171,7 @@ void NameIcon(QMessageBox& box, int nameId) {
 // sizes itself again whenever its layout changes, so the fit follows every sizing.
 class FittedMessageBox : public QMessageBox {
  public:
-  explicit FittedMessageBox(QWidget* owner) : QMessageBox(owner), owner_(owner) {}
+  explicit FittedMessageBox(QWidget* owner) : QMessageBox(owner), m_owner(owner) {}
 
  protected:
   bool event(QEvent* event) override {
@@ -189,11 +189,11 @@ class FittedMessageBox : public QMessageBox {
 
  private:
   void FitWithinOwner() {
-    if (owner_ == nullptr || layout() == nullptr) {
+    if (m_owner == nullptr || layout() == nullptr) {
       return;
     }
     const int frame = frameGeometry().width() - width();
-    const int room = owner_->frameGeometry().width() - frame;
+    const int room = m_owner->frameGeometry().width() - frame;
     if (width() <= room) {
       return;
     }
@@ -204,10 +204,10 @@ class FittedMessageBox : public QMessageBox {
     const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(fitted)
                                                      : layout()->totalSizeHint().height();
     setFixedSize(fitted, qMax(height, layout()->totalMinimumSize().height()));
-    CentreOn(*this, owner_);
+    CentreOn(*this, m_owner);
   }
 
-  QPointer<QWidget> owner_;
+  QPointer<QWidget> m_owner;
 };
 
 }  // namespace
