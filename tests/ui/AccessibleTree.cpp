@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "common/ui/CPictureButton.h"
+#include "support/Wait.h"
 
 namespace accessible_tree {
 namespace {
@@ -482,7 +483,9 @@ QRect GlobalRect(const QWidget* widget) {
 std::vector<QWidget*> TabChain(QWidget& window) {
   window.activateWindow();
   window.setFocus();
-  QApplication::processEvents();
+  // On an X server the window turns active only once the server's focus event arrives, later on
+  // a loaded machine; until then Tab moves no focus at all.
+  test_wait::Until([&window] { return window.isActiveWindow(); });
   std::vector<QWidget*> chain;
   // A date field's Tab moves between its day, month and year, and a help text's between its
   // links, before it leaves: Tab is pressed again while the focus stays, up to a bound.
