@@ -11,6 +11,20 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/XMExtensionMgr.h"
+#include "platform/Device.h"
+#include "platform/DeviceIdentity.h"
+
+namespace {
+
+// The sixteen groups of a fingerprint as two lines of eight, which fit the box's width.
+QString TwoLines(const QString& fingerprint) {
+  const QStringList groups = fingerprint.split(QLatin1Char(' '));
+  const qsizetype half = groups.size() / 2;
+  return groups.mid(0, half).join(QLatin1Char(' ')) + QLatin1Char('\n') +
+         groups.mid(half).join(QLatin1Char(' '));
+}
+
+}  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent),
@@ -26,10 +40,21 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   bold.setBold(true);
   version->setFont(bold);
   auto* maker = new QLabel(strings::Load(ids::kAboutMaker), this);
+  // What a person compares when pairing this device with another for secure beaming.
+  platform::DeviceIdentity identity;
+  QString error;
+  m_fingerprint =
+      new QLabel(identity.LoadOrCreate(platform::Device::Current()->Folder(), error)
+                     ? strings::FormatId(ids::kAboutFingerprint, TwoLines(identity.Fingerprint()))
+                     : strings::FormatId(ids::kPairKeyUnreadable, error),
+                 this);
+  m_fingerprint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  m_fingerprint->setAccessibleName(m_fingerprint->text());
 
   auto* lines = new QVBoxLayout;
   lines->addWidget(version);
   lines->addWidget(maker);
+  lines->addWidget(m_fingerprint);
   auto* top = new QHBoxLayout;
   top->addWidget(icon, 0, Qt::AlignTop);
   top->addLayout(lines, 1);

@@ -3,10 +3,12 @@
 #include <QDialog>
 #include <QString>
 
+class QLabel;
 class QPlainTextEdit;
 
-// "About Ovelin": the program's icon, name and version, the maker, and the extensions' about
-// texts in a read-only box that is left out when no extension gave any text.
+// "About Ovelin": the program's icon, name and version, the maker, the device's fingerprint for
+// pairing, and the extensions' about texts in a read-only box that is left out when no extension
+// gave any text.
 class CAboutDlg : public QDialog {
   Q_OBJECT
 
@@ -19,8 +21,11 @@ class CAboutDlg : public QDialog {
 
   QPlainTextEdit* TextBox() const { return m_box; }
   const QString& VersionLine() const { return m_versionLine; }
+  // This device's fingerprint, for pairing.
+  QLabel* Fingerprint() const { return m_fingerprint; }
 
  private:
   QPlainTextEdit* m_box;
+  QLabel* m_fingerprint;
   QString m_versionLine;
 };

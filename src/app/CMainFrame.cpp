@@ -40,6 +40,7 @@ CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
   AddMenuCommand(command_ids::kBeam, ids::kMenuBeam);
   AddMenuCommand(command_ids::kBeamCategories, ids::kMenuBeamCategories);
   AddMenuCommand(command_ids::kBeamCheckoutList, ids::kMenuBeamCheckoutList);
+  AddMenuCommand(command_ids::kPairDevice, ids::kMenuPairDevice);
   m_fileMenu->addSeparator();
   AddMenuCommand(command_ids::kPreferences, ids::kMenuPreferences);
   AddMenuCommand(command_ids::kHelp, ids::kMenuHelp);

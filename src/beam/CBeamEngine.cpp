@@ -219,7 +219,7 @@ CBeamEngine::Socket CBeamEngine::ConnectBeam() {
       if (!socket) {
         break;
       }
-      return socket;
+      return OpenConnection(*socket) ? std::move(socket) : nullptr;
     }
     m_progress.SetItemProgress(c, 0);
     c = (c + 1) % kSearchRange;
@@ -230,6 +230,27 @@ CBeamEngine::Socket CBeamEngine::ConnectBeam() {
   }
   m_progress.SetStatusId(ids::kBeamConnectError, true);
   return nullptr;
+}
+
+bool CBeamEngine::OpenConnection(platform::IBeamSocket& socket) {
+  for (;;) {
+    switch (socket.Open(m_timing.ioWaitMs)) {
+      case platform::IBeamSocket::Opening::kReady:
+        if (const QString peer = socket.PeerName(); !peer.isEmpty()) {
+          m_progress.SetPeer(peer);
+        }
+        return true;
+      case platform::IBeamSocket::Opening::kRefused:
+        m_progress.SetStatus(QLatin1Char('\n') + socket.Refusal(), true);
+        return false;
+      case platform::IBeamSocket::Opening::kPending:
+        if (m_progress.IsCancelled()) {
+          m_progress.SetStatusId(ids::kBeamConnectError, true);
+          return false;
+        }
+        break;
+    }
+  }
 }
 
 CBeamEngine::Socket CBeamEngine::OpenBeam(uint8_t kind, uint32_t count, bool showOverall,

@@ -115,6 +115,10 @@ class CBeamEngine {
 
   // Internal steps, public so that the checkout sending loop and tests can drive them.
   Socket ConnectBeam();
+  // Waits until the connection may carry a transfer (a secure one has checked the other device)
+  // and shows which paired device is on the other end. False, with the reason shown, when the
+  // connection was refused or the user cancelled.
+  bool OpenConnection(platform::IBeamSocket& socket);
   // Sends a record frame and reads its acknowledgement.
   beam::FrameResult SendFrame(platform::IBeamSocket& socket, CBeamRecord& record);
   // Receives a record frame, files it, and acknowledges it: kFrameFiled when it was stored,

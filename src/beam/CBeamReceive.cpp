@@ -49,6 +49,11 @@ bool CBeamEngine::ReceiveBeam() {
     Pause(m_timing.pollPauseMs);
   }
   listener.reset();  // one sender per transfer
+  if (!OpenConnection(*socket)) {
+    socket.reset();
+    FinishBeam();
+    return false;
+  }
 
   bool received = false;
   uint8_t kind = 0;

@@ -23,6 +23,8 @@ class IBeamProgress {
   virtual void SetOverallProgress(uint32_t position, uint32_t range) = 0;
   // Shows text as the overall progress; the first call reveals the overall pane.
   virtual void SetOverallText(const QString& text) = 0;
+  // The other end of a secure transfer is the paired device of that name.
+  virtual void SetPeer(const QString& name) { static_cast<void>(name); }
   // Serves what waits for the user first, then answers whether Cancel was pressed during the
   // transfer (or "Done" after it).
   virtual bool IsCancelled() = 0;

@@ -31,6 +31,9 @@ class PrintingProgress : public IBeamProgress {
   void SetItemProgress(uint32_t, uint32_t) override {}
   void SetOverallProgress(uint32_t, uint32_t) override {}
   void SetOverallText(const QString& text) override { Print(text, m_overall); }
+  void SetPeer(const QString& name) override {
+    m_out << strings::FormatId(ids::kBeamPairedPeer, name) << Qt::endl;
+  }
   bool IsCancelled() override { return m_timeoutMs > 0 && m_clock.elapsed() >= m_timeoutMs; }
   void WaitForDone() override {}
 

@@ -37,6 +37,9 @@ constexpr const char* kUsage =
     "       [--peer HOST:PORT[,HOST:PORT...]] [--timeout SECONDS]\n"
     "                 beam to another device (default 127.0.0.1:47365); the timeout bounds the\n"
     "                 whole transfer\n"
+    "  pair --show | --list | --remove NAME\n"
+    "  pair --listen HOST:PORT | --peer HOST:PORT [--name NAME]\n"
+    "                 pair with another device for secure beaming\n"
     "\n"
     "Options:\n"
     "  --device DIR   use the device folder DIR\n"
@@ -103,6 +106,17 @@ constexpr Group kGroups[] = {
      "       [--peer HOST:PORT[,HOST:PORT...]] [--timeout SECONDS]\n"
      "Receives from or beams to another device (default 127.0.0.1:47365); the timeout bounds\n"
      "the whole transfer.\n"},
+    {"pair", RunPair,
+     "Usage:\n"
+     "  ovelin-cli pair --show             this device's fingerprint\n"
+     "  ovelin-cli pair --list             the paired devices\n"
+     "  ovelin-cli pair --remove NAME      unpair a device\n"
+     "  ovelin-cli pair --listen HOST:PORT [--name NAME]\n"
+     "  ovelin-cli pair --peer HOST:PORT [--name NAME]\n"
+     "Pairs this device with another for secure beaming: one side listens, the other connects,\n"
+     "both show six digits, and each person answers y when the two screens show the same.\n"
+     "The other device is kept under NAME, else under the name it gives itself. The pairing\n"
+     "window closes after 60 seconds.\n"},
     {"check", RunCheck,
      "Usage: ovelin-cli check\n"
      "Checks every file of the device in full and prints ok, or one line per problem.\n"},

@@ -55,6 +55,7 @@ qint64 MaxBackupBytes();
 void SetMaxBackupBytes(qint64 bytes);
 int RunPost(Context& context, const QStringList& arguments);
 int RunBeam(Context& context, const QStringList& arguments);
+int RunPair(Context& context, const QStringList& arguments);
 int RunCheck(Context& context, const QStringList& arguments);
 int RunGenerate(Context& context, const QStringList& arguments);
 

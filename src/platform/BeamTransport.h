@@ -22,6 +22,23 @@ class IBeamSocket {
   // connection is closed or broken (it never recovers from that).
   virtual ptrdiff_t Send(const uint8_t* data, size_t length, int waitMs) = 0;
   virtual ptrdiff_t Receive(uint8_t* data, size_t length, int waitMs) = 0;
+
+  enum class Opening { kReady, kPending, kRefused };
+  // Completes what must happen before the first byte of a transfer moves, waiting up to waitMs:
+  // on a secure connection the handshake and the check of the other device's key. kPending
+  // until it is done; kRefused (see Refusal) when the other end may not be beamed with. A plain
+  // connection is ready at once.
+  virtual Opening Open(int waitMs) {
+    static_cast<void>(waitMs);
+    return Opening::kReady;
+  }
+  // Why Open refused, one sentence that names the other end's address.
+  virtual QString Refusal() const { return {}; }
+  // The paired device at the other end of a secure connection once it is open; empty on a
+  // plain one.
+  virtual QString PeerName() const { return {}; }
+  // The other end's address as "HOST:PORT"; empty when the transport has none.
+  virtual QString PeerAddress() const { return {}; }
 };
 
 // The receiving side's listening endpoint, bound to the service address. Closed when destroyed.

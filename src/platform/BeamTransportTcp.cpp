@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/BeamTransportSecure.h"
+#include "platform/Device.h"
 #include "platform/Registry.h"
 
 namespace platform {
@@ -60,6 +62,37 @@ bool WouldBlock(int error) {
 
 // Waits up to waitMs for the socket to be ready for events; true when it is (or reports an error,
 // which the following call then sees).
+// Whether a resolved address is this machine's own: 127.0.0.0/8, ::1 or ::ffff:127.0.0.0/104.
+bool IsLoopback(const sockaddr_storage& address) {
+  if (address.ss_family == AF_INET) {
+    const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
+    return (ntohl(v4->sin_addr.s_addr) >> 24) == 127;
+  }
+  if (address.ss_family == AF_INET6) {
+    const in6_addr& v6 = reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr;
+    return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
+  }
+  return false;
+}
+
+QString FormatSocketAddress(const sockaddr_storage& address) {
+  char host[INET6_ADDRSTRLEN] = {};
+  BeamAddress formatted;
+  if (address.ss_family == AF_INET) {
+    const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
+    ::inet_ntop(AF_INET, &v4->sin_addr, host, sizeof host);
+    formatted.port = ntohs(v4->sin_port);
+  } else if (address.ss_family == AF_INET6) {
+    const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
+    ::inet_ntop(AF_INET6, &v6->sin6_addr, host, sizeof host);
+    formatted.port = ntohs(v6->sin6_port);
+  } else {
+    return {};
+  }
+  formatted.host = QString::fromLatin1(host);
+  return FormatBeamAddress(formatted);
+}
+
 bool WaitReady(int fd, short events, int waitMs) {
   pollfd entry{fd, events, 0};
   const int ready = ::poll(&entry, 1, waitMs < 0 ? 0 : waitMs);
@@ -72,6 +105,12 @@ class TcpSocket : public IBeamSocket {
     // Every record waits for its acknowledgement: small segments must leave at once.
     const int on = 1;
     ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    // Read now: once the other end has closed, the system no longer tells it.
+    sockaddr_storage peer{};
+    socklen_t size = sizeof peer;
+    if (::getpeername(m_fd, reinterpret_cast<sockaddr*>(&peer), &size) == 0) {
+      m_peerAddress = FormatSocketAddress(peer);
+    }
   }
   ~TcpSocket() override { CloseFd(m_fd); }
   TcpSocket(const TcpSocket&) = delete;
@@ -106,24 +145,45 @@ class TcpSocket : public IBeamSocket {
     return received < 0 && WouldBlock(errno) ? 0 : -1;
   }
 
+  QString PeerAddress() const override { return m_peerAddress; }
+
  private:
   int m_fd;
+  QString m_peerAddress;
+};
+
+// What the two ends of a connection need to know to secure it.
+struct Security {
+  bool secureLoopback = false;
+  QString deviceFolder;
+  bool callerSecures = false;
+
+  bool Needed(const sockaddr_storage& address) const {
+    return !callerSecures && (secureLoopback || !IsLoopback(address));
+  }
 };
 
 class TcpListener : public IBeamListener {
  public:
-  explicit TcpListener(int fd) : m_fd(fd) {}
+  TcpListener(int fd, bool secure, QString deviceFolder)
+      : m_fd(fd), m_secure(secure), m_deviceFolder(std::move(deviceFolder)) {}
   ~TcpListener() override { CloseFd(m_fd); }
   TcpListener(const TcpListener&) = delete;
   TcpListener& operator=(const TcpListener&) = delete;
 
   std::unique_ptr<IBeamSocket> Accept() override {
     const int fd = ::accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    return fd < 0 ? nullptr : std::make_unique<TcpSocket>(fd);
+    if (fd < 0) {
+      return nullptr;
+    }
+    return SecureIfNeeded(std::make_unique<TcpSocket>(fd), m_secure, m_deviceFolder,
+                          SecureRole::kServer);
   }
 
  private:
   int m_fd;
+  bool m_secure;
+  QString m_deviceFolder;
 };
 
 // Discovery starts a non-blocking connect to every peer that has none under way and then looks,
@@ -131,7 +191,8 @@ class TcpListener : public IBeamListener {
 // it is kept and becomes the connection, so the receiver sees exactly one connection.
 class TcpConnector : public IBeamConnector {
  public:
-  explicit TcpConnector(std::vector<Endpoint> peers) : m_peers(std::move(peers)) {
+  TcpConnector(std::vector<Endpoint> peers, Security security)
+      : m_peers(std::move(peers)), m_security(std::move(security)) {
     m_fds.assign(m_peers.size(), -1);
   }
   ~TcpConnector() override {
@@ -183,12 +244,15 @@ class TcpConnector : public IBeamConnector {
     }
     const int fd = m_found;
     m_found = -1;
-    return std::make_unique<TcpSocket>(fd);
+    return SecureIfNeeded(std::make_unique<TcpSocket>(fd),
+                          m_security.Needed(m_peers[m_foundIndex].address), m_security.deviceFolder,
+                          SecureRole::kClient);
   }
 
  private:
   Probe Keep(size_t index) {
     m_found = m_fds[index];
+    m_foundIndex = index;
     m_fds[index] = -1;
     for (int& fd : m_fds) {
       CloseFd(fd);
@@ -197,8 +261,10 @@ class TcpConnector : public IBeamConnector {
   }
 
   std::vector<Endpoint> m_peers;
+  Security m_security;
   std::vector<int> m_fds;
   int m_found = -1;
+  size_t m_foundIndex = 0;
 };
 
 }  // namespace
@@ -246,6 +312,9 @@ bool TcpBeamSettings::ParsePeers(const QString& text, std::vector<BeamAddress>& 
 
 TcpBeamSettings TcpBeamSettings::FromRegistry() {
   TcpBeamSettings settings;
+  if (const Device* device = Device::Current()) {
+    settings.deviceFolder = device->Folder();
+  }
   RegistryKey key;
   if (!key.Open(Hive::LocalMachine, QString::fromLatin1(kRegistryKey))) {
     return settings;
@@ -258,6 +327,8 @@ TcpBeamSettings TcpBeamSettings::FromRegistry() {
   if (key.QueryString(QStringLiteral("Peers"), text)) {
     ParsePeers(text, settings.peers);
   }
+  uint32_t secure = 0;
+  settings.secureLoopback = key.QueryDword(QStringLiteral("Secure"), secure) && secure == 1;
   return settings;
 }
 
@@ -274,7 +345,9 @@ std::unique_ptr<IBeamConnector> TcpBeamTransport::CreateConnector() {
   if (peers.empty()) {
     return nullptr;
   }
-  return std::make_unique<TcpConnector>(std::move(peers));
+  return std::make_unique<TcpConnector>(
+      std::move(peers),
+      Security{m_settings.secureLoopback, m_settings.deviceFolder, m_settings.callerSecures});
 }
 
 std::unique_ptr<IBeamListener> TcpBeamTransport::Listen() {
@@ -301,7 +374,10 @@ std::unique_ptr<IBeamListener> TcpBeamTransport::Listen() {
                               : reinterpret_cast<const sockaddr_in*>(&bound)->sin_port;
     m_listeningPort.store(ntohs(port));
   }
-  return std::make_unique<TcpListener>(fd);
+  const Security security{m_settings.secureLoopback, m_settings.deviceFolder,
+                          m_settings.callerSecures};
+  const bool secure = security.Needed(endpoint.address);
+  return std::make_unique<TcpListener>(fd, secure, m_settings.deviceFolder);
 }
 
 }  // namespace platform

@@ -36,9 +36,17 @@ struct TcpBeamSettings {
 
   BeamAddress listen{QStringLiteral("127.0.0.1"), kDefaultPort};
   std::vector<BeamAddress> peers{{QStringLiteral("127.0.0.1"), kDefaultPort}};
+  // A connection to or from an address that is not loopback always runs over TLS with a paired
+  // device (see BeamTransportSecure.h); the REG_DWORD "Secure" = 1 asks the same of loopback.
+  bool secureLoopback = false;
+  // The device folder whose identity and paired list a secure connection uses.
+  QString deviceFolder;
+  // Every connection is handed over plain, whatever its address: the caller secures it itself
+  // (pairing, which accepts keys that are not yet paired).
+  bool callerSecures = false;
 
-  // The defaults, with what the current device's registry sets; a value that does not parse
-  // leaves its default.
+  // The defaults, with what the current device's registry sets (and the current device's
+  // folder); a value that does not parse leaves its default.
   static TcpBeamSettings FromRegistry();
   // A list of addresses separated by commas or blanks; false when one does not parse or the list
   // is empty.
@@ -51,7 +59,8 @@ class TcpBeamTransport : public IBeamTransport {
 
   // Resolves the peers; nullptr when none of them resolves.
   std::unique_ptr<IBeamConnector> CreateConnector() override;
-  // Binds the listen address with a backlog of one; nullptr when that fails.
+  // Binds the listen address with a backlog of one; nullptr when that fails. The listener
+  // accepts one connection at a time.
   std::unique_ptr<IBeamListener> Listen() override;
 
   // The port that the most recent listener is bound to (the chosen one when the settings say 0);

@@ -19,6 +19,7 @@ inline constexpr int kBeam = 32786;
 inline constexpr int kBeamCategories = 32787;
 inline constexpr int kBeamCheckoutList = 32788;
 inline constexpr int kReceiveBeam = 32789;
+inline constexpr int kPairDevice = 32790;
 inline constexpr int kClose = 57602;
 
 // The record buttons of the toolbar (add medication, lab, vitals, test, note) act on the current

@@ -34,6 +34,7 @@ class RecordingProgress : public IBeamProgress {
   void SetItemProgress(uint32_t position, uint32_t range) override;
   void SetOverallProgress(uint32_t position, uint32_t range) override;
   void SetOverallText(const QString& text) override;
+  void SetPeer(const QString& name) override { peer = name; }
   bool IsCancelled() override;
   void WaitForDone() override { ++doneWaits; }
   bool Done() const { return doneWaits.load() > 0; }
@@ -44,6 +45,7 @@ class RecordingProgress : public IBeamProgress {
 
   std::vector<Status> statuses;
   std::vector<QString> overallTexts;
+  QString peer;
   uint32_t lastItemPosition = 0;
   std::atomic<int> doneWaits{0};
   // Asked by IsCancelled; no cancel when empty.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "app/CSplashDlg.h"
 #include "beam/ui/CBeamCheckoutListDlg.h"
 #include "beam/ui/CBeamProgressDlg.h"
+#include "beam/ui/CPairDeviceDlg.h"
 #include "chart/CAddLabResultsDlg.h"
 #include "chart/CAddMedsDlg.h"
 #include "chart/CAddTestDlg.h"
@@ -177,6 +179,16 @@ Open CommandDialog(int commandId) {
     ui_seams::PushModalHandler(Expect<Dialog>([&visit](Dialog& dialog) { visit(dialog); }));
     program.Command(commandId);
   };
+}
+
+// "Pair Device" with an address that does not parse: its Start then answers at once with a
+// message, where a real pairing would wait for the other device.
+void PairDevice(Program& program, const Visit& visit) {
+  ui_seams::PushModalHandler(Expect<CPairDeviceDlg>([&visit](CPairDeviceDlg& dialog) {
+    dialog.WaitAddress()->setText(QStringLiteral("not an address"));
+    visit(dialog);
+  }));
+  program.Command(command_ids::kPairDevice);
 }
 
 template <class Page>
@@ -518,6 +530,7 @@ const std::vector<Window>& All() {
       {"Printing progress", PrintingProgress},
       {"Beam Checkout List", CommandDialog<CBeamCheckoutListDlg>(command_ids::kBeamCheckoutList)},
       {"Beam Progress", BeamProgress},
+      {"Pair Device", PairDevice},
       {"Preferences: Security", Preferences(0)},
       {"Preferences: Printing", Preferences(1)},
       {"Change Password", ChangePassword},

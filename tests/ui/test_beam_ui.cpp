@@ -103,6 +103,14 @@ TEST_F(BeamProgressDlgTest, ErrorViewAndOverallPaneRearrangeTheWindow) {
   for (QWidget* control : m_dialog.findChildren<QWidget*>()) {
     EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
   }
+
+  // A secure transfer names the paired device at the other end, above everything else.
+  EXPECT_FALSE(m_dialog.PeerLabel()->isVisible());
+  m_dialog.SetPeer("Ward 5 desk");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(m_dialog.PeerLabel()->isVisible());
+  EXPECT_EQ(m_dialog.PeerLabel()->text(), "Paired device: Ward 5 desk");
+  EXPECT_LT(m_dialog.PeerLabel()->geometry().bottom(), m_dialog.OverallLabel()->y());
 }
 
 TEST_F(BeamProgressDlgTest, BarsShowCountsBeyondSixteenBitsFromEmptyToFull) {

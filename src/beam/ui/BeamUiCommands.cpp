@@ -4,8 +4,11 @@
 #include "beam/ui/BeamTransportChoice.h"
 #include "beam/ui/CBeamCheckoutListDlg.h"
 #include "beam/ui/CBeamProgressDlg.h"
+#include "beam/ui/CPairDeviceDlg.h"
 #include "common/CDBPatient.h"
 #include "common/XMExtension.h"
+#include "common/ui/UiSeams.h"
+#include "platform/Device.h"
 #include "print/CCheckoutPatientList.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
@@ -57,6 +60,11 @@ void OnBeamCheckoutList(CommandContext& context) {
   dialog.DoModal();
 }
 
+void OnPairDevice(CommandContext& /*context*/) {
+  CPairDeviceDlg dialog(platform::Device::Current()->Folder());
+  ui_seams::RunModal(dialog);
+}
+
 }  // namespace
 
 void Register(CommandRegistry& commands) {
@@ -64,6 +72,7 @@ void Register(CommandRegistry& commands) {
   commands.Register(command_ids::kBeam, OnBeam);
   commands.Register(command_ids::kBeamCategories, OnBeamCategories);
   commands.Register(command_ids::kBeamCheckoutList, OnBeamCheckoutList);
+  commands.Register(command_ids::kPairDevice, OnPairDevice);
 }
 
 }  // namespace beam_ui

@@ -3,7 +3,7 @@
 class CommandRegistry;
 
 // The File menu's beam commands: "Receive Beam...", "Beam", "Beam Categories" and
-// "Beam Checkout List...".
+// "Beam Checkout List...", and "Pair Device..." that makes beaming between machines secure.
 namespace beam_ui {
 
 void Register(CommandRegistry& commands);

@@ -14,7 +14,7 @@
 namespace {
 
 // Rows of the window, top to bottom once the overall pane is shown.
-enum Row { kOverallTextRow = 0, kOverallBarRow, kStatusRow, kItemBarRow, kButtonRow };
+enum Row { kPeerRow = 0, kOverallTextRow, kOverallBarRow, kStatusRow, kItemBarRow, kButtonRow };
 
 constexpr int kSpacing = 5;
 constexpr int kWidth = 300;
@@ -54,12 +54,16 @@ CBeamProgressDlg::CBeamProgressDlg(QWidget* owner)
       m_cancel(new QPushButton(strings::Load(ids::kBeamCancel), this)),
       m_overall(new QLabel(this)),
       m_overallBar(new QProgressBar(this)),
+      m_peer(new QLabel(this)),
       m_layout(new QGridLayout(this)) {
   setWindowTitle(strings::Load(ids::kBeamProgressTitle));
   m_status->setObjectName(QStringLiteral("status"));
   m_overall->setObjectName(QStringLiteral("overall"));
   m_itemBar->setObjectName(QStringLiteral("itemBar"));
   m_overallBar->setObjectName(QStringLiteral("overallBar"));
+  m_peer->setObjectName(QStringLiteral("peer"));
+  m_peer->setTextFormat(Qt::PlainText);
+  m_peer->setAccessibleName(strings::Load(ids::kBeamPeerName));
   m_cancel->setObjectName(QStringLiteral("cancel"));
   m_status->setAccessibleName(strings::Load(ids::kBeamStatusName));
   m_overall->setAccessibleName(strings::Load(ids::kBeamOverallName));
@@ -78,6 +82,7 @@ CBeamProgressDlg::CBeamProgressDlg(QWidget* owner)
   m_cancel->setAutoDefault(false);
 
   m_layout->setSpacing(kSpacing);
+  m_layout->addWidget(m_peer, kPeerRow, 0);
   m_layout->addWidget(m_overall, kOverallTextRow, 0);
   m_layout->addWidget(m_overallBar, kOverallBarRow, 0);
   m_layout->addWidget(m_status, kStatusRow, 0);
@@ -85,6 +90,7 @@ CBeamProgressDlg::CBeamProgressDlg(QWidget* owner)
   m_layout->addWidget(m_cancel, kButtonRow, 0, Qt::AlignLeft);
   m_overall->hide();
   m_overallBar->hide();
+  m_peer->hide();
   connect(m_cancel, &QPushButton::clicked, this, &CBeamProgressDlg::OnCancel);
   FitWindow();
 }
@@ -160,6 +166,14 @@ void CBeamProgressDlg::SetOverallText(const QString& text) {
   }
   overallText = text;
   UpdateData();
+}
+
+void CBeamProgressDlg::SetPeer(const QString& name) {
+  m_peer->setText(strings::FormatId(ids::kBeamPairedPeer, name));
+  m_peer->setAccessibleName(m_peer->text());
+  m_peer->show();
+  FitWindow();
+  PaintNow();
 }
 
 bool CBeamProgressDlg::IsCancelled() {

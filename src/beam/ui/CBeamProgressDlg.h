@@ -32,6 +32,8 @@ class CBeamProgressDlg : public QDialog, public IBeamProgress {
   void SetItemProgress(uint32_t position, uint32_t range) override;
   void SetOverallProgress(uint32_t position, uint32_t range) override;
   void SetOverallText(const QString& text) override;
+  // A line at the top names the paired device on the other end.
+  void SetPeer(const QString& name) override;
   bool IsCancelled() override;
   // "Done", then the window stays until the user presses it (through the modal seam).
   void WaitForDone() override;
@@ -44,6 +46,7 @@ class CBeamProgressDlg : public QDialog, public IBeamProgress {
   QPushButton* CancelButton() const { return m_cancel; }
   QLabel* OverallLabel() const { return m_overall; }
   QProgressBar* OverallBar() const { return m_overallBar; }
+  QLabel* PeerLabel() const { return m_peer; }
 
   QString statusText;
   QString overallText;
@@ -71,6 +74,7 @@ class CBeamProgressDlg : public QDialog, public IBeamProgress {
   QPushButton* m_cancel;
   QLabel* m_overall;
   QProgressBar* m_overallBar;
+  QLabel* m_peer;
   QGridLayout* m_layout;
 };
 
