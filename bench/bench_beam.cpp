@@ -9,6 +9,9 @@
 // record count. The pages each record's commit writes are counted for the beam and for (b).
 //
 // The patient's records are of all six kinds, as the ward generator makes them.
+//
+// BM_BeamPatientOverTls beams the same patient between two paired devices over TLS 1.3 and over
+// plain loopback, alternately in one run, and reports the ratio of the best of each.
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -27,6 +30,7 @@
 
 #include "beam/CBeamEngine.h"
 #include "cli/DeviceGenerator.h"
+#include "platform/BeamTransportSecure.h"
 #include "platform/BeamTransportTcp.h"
 #include "platform/Device.h"
 #include "platform/PropertyDatabase.h"
@@ -110,10 +114,14 @@ struct BeamRun {
   int64_t pagesWritten = 0;  // by the receiver
 };
 
-// Beams the patient from one folder to a fresh one over loopback.
-BeamRun Beam(const QString& senderFolder, const QString& patient, const QString& receiverFolder) {
+// Beams the patient from one folder to a fresh one over loopback; over TLS when secure (the
+// two devices must then be paired).
+BeamRun Beam(const QString& senderFolder, const QString& patient, const QString& receiverFolder,
+             bool secure = false) {
   platform::TcpBeamSettings listen;
   listen.listen = {QStringLiteral("127.0.0.1"), 0};
+  listen.secureLoopback = secure;
+  listen.deviceFolder = receiverFolder;
   platform::TcpBeamTransport receiving(listen);
   QuietProgress receiverProgress;
   QuietProgress senderProgress;
@@ -142,6 +150,8 @@ BeamRun Beam(const QString& senderFolder, const QString& patient, const QString&
   receiverProgress.peakHeapKiB = startHeapKiB;
   platform::TcpBeamSettings peers;
   peers.peers = {{QStringLiteral("127.0.0.1"), receiving.ListeningPort()}};
+  peers.secureLoopback = secure;
+  peers.deviceFolder = senderFolder;
   platform::TcpBeamTransport sending(peers);
   std::thread sender([&] {
     platform::Device device(senderFolder);
@@ -307,6 +317,53 @@ void BM_BeamPatient(benchmark::State& state) {
   state.counters["heap_growth_kib"] = static_cast<double>(best.heapGrowthKiB);
 }
 BENCHMARK(BM_BeamPatient)->Repetitions(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
+
+// Each device trusts the other, as a pairing leaves them.
+bool PairDirectly(const QString& one, const QString& other) {
+  platform::BeamSecurity first;
+  platform::BeamSecurity second;
+  QString error;
+  if (!first.Load(one, error) || !second.Load(other, error)) {
+    return false;
+  }
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  first.paired.Put({QStringLiteral("other"), second.identity.Pin(), now});
+  second.paired.Put({QStringLiteral("one"), first.identity.Pin(), now});
+  return first.paired.Save(one, error) && second.paired.Save(other, error);
+}
+
+void BM_BeamPatientOverTls(benchmark::State& state) {
+  QTemporaryDir senderFolder;
+  const QString patient = Seed(senderFolder.path());
+  double plain = 0;
+  double secure = 0;
+  for (auto _ : state) {
+    for (const bool overTls : {false, true}) {
+      QTemporaryDir receiverFolder;
+      if (overTls && !PairDirectly(senderFolder.path(), receiverFolder.path())) {
+        state.SkipWithError("the devices could not be paired");
+        return;
+      }
+      const BeamRun run = Beam(senderFolder.path(), patient, receiverFolder.path(), overTls);
+      if (!run.ok) {
+        state.SkipWithError("the transfer failed");
+        return;
+      }
+      Best::Take(overTls ? secure : plain, run.seconds);
+      if (overTls) {
+        state.SetIterationTime(run.seconds);
+      }
+    }
+  }
+  state.counters["plain_s"] = plain;
+  state.counters["tls_s"] = secure;
+  state.counters["ratio_tls_to_plain"] = secure / plain;
+}
+BENCHMARK(BM_BeamPatientOverTls)
+    ->Repetitions(1)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 

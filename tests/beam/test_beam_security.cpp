@@ -257,6 +257,23 @@ TEST_F(SecureBeamTest, AStrangerOrAPlainSenderIsRefusedAndNothingIsFiled) {
     EXPECT_TRUE(result.receiver.LastStatus().contains(" did not open a secure connection"))
         << result.receiver.LastStatus().toStdString();
   }
+  {
+    // A peer that connects and stays silent holds the receiver for the handshake's limit only.
+    auto receiving = SecureTransport(receiverDir.path());
+    RecordingProgress progress;
+    bool received = true;
+    DeviceThread receiver(receiverDir.path(), [&] {
+      CBeamEngine engine(progress, *receiving, FastTiming());
+      received = engine.ReceiveBeam();
+    });
+    auto silent = ConnectRaw(*RawTransport(PortOf(*receiving)));
+    receiver.Join();
+    EXPECT_FALSE(received);
+    EXPECT_TRUE(
+        progress.LastStatus().endsWith(" did not complete the secure connection within 5 "
+                                       "seconds"))
+        << progress.LastStatus().toStdString();
+  }
   EXPECT_FALSE(ReceiverHasAnn());
 }
 
