@@ -4,10 +4,6 @@
 
 namespace test_ports {
 
-// A loopback port that nothing listens on (bound, then released). Another process may take it
-// between the two: only for a listener that cannot be given port 0.
-uint16_t FreePort();
-
 // A loopback port that refuses every connection for as long as this object lives: bound and never
 // listening, so that no other process can take it meanwhile. For a peer that must not answer.
 class RefusingPort {

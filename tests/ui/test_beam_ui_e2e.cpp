@@ -8,12 +8,15 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <memory>
 
+#include "beam/ui/BeamTransportChoice.h"
 #include "beam/ui/CBeamProgressDlg.h"
 #include "chart/CToDoPage.h"
 #include "platform/BeamTransportTcp.h"
 #include "shell/CommandIds.h"
-#include "support/Ports.h"
 #include "test_app_support.h"
 #include "test_beam_ui_support.h"
 
@@ -83,6 +86,51 @@ int WaitForExit(QProcess& process) {
   return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+// The program's receiver listens on a port of the system's choice (never a port found free and
+// released, which another process could take in between): once it listens, announce(port) is
+// called from the event loop that the receive serves.
+class AnnouncedReceiver {
+ public:
+  explicit AnnouncedReceiver(std::function<void(uint16_t port)> announce)
+      : m_announce(std::move(announce)) {
+    beam_ui::SetTransportFactory([this]() -> std::unique_ptr<platform::IBeamTransport> {
+      platform::TcpBeamSettings settings = platform::TcpBeamSettings::FromRegistry();
+      settings.listen = {QStringLiteral("127.0.0.1"), 0};
+      m_transport = std::make_shared<platform::TcpBeamTransport>(settings);
+      return std::make_unique<Shared>(m_transport);
+    });
+    QObject::connect(&m_poll, &QTimer::timeout, [this] {
+      if (m_transport && m_transport->ListeningPort() != 0) {
+        m_poll.stop();
+        m_announce(m_transport->ListeningPort());
+      }
+    });
+    m_poll.start(5);
+  }
+  ~AnnouncedReceiver() { beam_ui::SetTransportFactory({}); }
+  AnnouncedReceiver(const AnnouncedReceiver&) = delete;
+  AnnouncedReceiver& operator=(const AnnouncedReceiver&) = delete;
+
+ private:
+  // The program's use of the transport, which this object outlives.
+  class Shared : public platform::IBeamTransport {
+   public:
+    explicit Shared(std::shared_ptr<platform::TcpBeamTransport> transport)
+        : m_transport(std::move(transport)) {}
+    std::unique_ptr<platform::IBeamConnector> CreateConnector() override {
+      return m_transport->CreateConnector();
+    }
+    std::unique_ptr<platform::IBeamListener> Listen() override { return m_transport->Listen(); }
+
+   private:
+    std::shared_ptr<platform::TcpBeamTransport> m_transport;
+  };
+
+  std::function<void(uint16_t)> m_announce;
+  std::shared_ptr<platform::TcpBeamTransport> m_transport;
+  QTimer m_poll;
+};
+
 class BeamEndToEndTest : public app_test::AppTest {
  protected:
   QProcess* Cli(const QString& folder, const QStringList& arguments) {
@@ -113,6 +161,11 @@ TEST_F(BeamUiReceivingProgram, ReceivesOneTransfer) {
   options.deviceFolder = folder;
   ASSERT_TRUE(Start(options));
   ASSERT_EQ(ListPage().List()->GetItemCount(), 0);
+  // The other process reads the port here.
+  AnnouncedReceiver receiver([](uint16_t port) {
+    std::printf("listening on %s\n", qPrintable(Address(port)));
+    std::fflush(stdout);
+  });
   GiveUp giveUp;
   QString status;
   RecordFinalStatus(status);
@@ -125,16 +178,12 @@ TEST_F(BeamUiReceivingProgram, ReceivesOneTransfer) {
 }
 
 TEST_F(BeamEndToEndTest, PatientGoesFromOneProgramToAnother) {
-  const uint16_t port = test_ports::FreePort();
   const QString ann = AddPatient("Ann", "Smith");
   beam_ui_test::AddRecordsOfEveryKind(ann, "travels");
-  SetBeamAddresses(Address(0), Address(port));
   QTemporaryDir other;
   {
     platform::Device device(other.path());
     ASSERT_TRUE(device.Prepare());
-    platform::DeviceScope scope(device);
-    SetBeamAddresses(Address(port), Address(port));
   }
 
   QProcess receiver;
@@ -144,6 +193,14 @@ TEST_F(BeamEndToEndTest, PatientGoesFromOneProgramToAnother) {
   receiver.setProcessEnvironment(environment);
   receiver.start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--gtest_filter=") + kReceiverTest});
+  static const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)\n");
+  QString said;
+  while (!listening.match(said).hasMatch() && receiver.waitForReadyRead(kGiveUpMs)) {
+    said += QString::fromUtf8(receiver.readAllStandardOutput());
+  }
+  const QRegularExpressionMatch port = listening.match(said);
+  ASSERT_TRUE(port.hasMatch()) << said.toStdString();
+  SetBeamAddresses(Address(0), "127.0.0.1:" + port.captured(1));
 
   ASSERT_TRUE(Start());
   ASSERT_EQ(Strip()->currentPatient, ann);
@@ -153,7 +210,7 @@ TEST_F(BeamEndToEndTest, PatientGoesFromOneProgramToAnother) {
   Frame()->OnCommand(command_ids::kBeam);
   EXPECT_EQ(status, "\nPatient Smith, Ann sent successfully");
   EXPECT_EQ(WaitForExit(receiver), 0);
-  const QString said = QString::fromUtf8(receiver.readAllStandardOutput());
+  said += QString::fromUtf8(receiver.readAllStandardOutput());
   EXPECT_TRUE(said.contains(QStringLiteral("[       OK ] ") + kReceiverTest)) << said.toStdString();
   const auto sent = beam_ui_test::Snapshot(ann);
   EXPECT_EQ(sent.size(), 7u);
@@ -164,9 +221,7 @@ TEST_F(BeamEndToEndTest, PatientGoesFromOneProgramToAnother) {
 // The program and ovelin-cli
 
 TEST_F(BeamEndToEndTest, TheProgramReceivesWhatTheCommandLineSends) {
-  const uint16_t port = test_ports::FreePort();
   AddPatient("Ann", "Smith");
-  SetBeamAddresses(Address(port), Address(port));
   QTemporaryDir sender;
   {
     platform::Device device(sender.path());
@@ -181,13 +236,17 @@ TEST_F(BeamEndToEndTest, TheProgramReceivesWhatTheCommandLineSends) {
   ASSERT_NE(todo, nullptr);
   ASSERT_EQ(todo->List()->GetItemCount(), 0);
 
-  QProcess* cli = Cli(sender.path(), {"beam", "checkout", "Smith, Ann", "Lee, Bo", "--peer",
-                                      Address(port), "--timeout", "60"});
+  QProcess* cli = nullptr;
+  AnnouncedReceiver receiver([&](uint16_t port) {
+    cli = Cli(sender.path(), {"beam", "checkout", "Smith, Ann", "Lee, Bo", "--peer", Address(port),
+                              "--timeout", "60"});
+  });
   GiveUp giveUp;
   QString status;
   RecordFinalStatus(status);
   Frame()->OnCommand(command_ids::kReceiveBeam);
   EXPECT_EQ(status, "\nSuccess");
+  ASSERT_NE(cli, nullptr);
   EXPECT_EQ(WaitForExit(*cli), 0) << cli->readAllStandardOutput().toStdString();
   EXPECT_EQ(ListPage().List()->GetItemCount(), 2);
   ASSERT_EQ(todo->List()->GetItemCount(), 1);
