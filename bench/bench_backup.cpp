@@ -6,6 +6,9 @@
 // reads, so the import is measured on the largest part of the ward whose document it takes (700
 // patients) and on a tenth of the ward. The peak resident memory of each process is measured too:
 // memory that stays flat does not grow with the device.
+//
+// FhirAgainstBackup exports the same ward as a FHIR bundle and as a backup, one after the other
+// in one run, and reports the ratio of their times and both peaks.
 
 #include <benchmark/benchmark.h>
 
@@ -141,6 +144,43 @@ BENCHMARK(ExportImport)
     ->Arg(2000)
     ->Arg(700)
     ->Arg(200)
+    ->Repetitions(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+void FhirAgainstBackup(benchmark::State& state) {
+  const int patients = static_cast<int>(state.range(0));
+  const std::unique_ptr<BenchDevice> ward = patients == bench_support::WardLoad().patients
+                                                ? bench_support::MakeWard()
+                                                : bench_support::MakeSmallWard(patients);
+  QTemporaryDir work;
+  for (auto _ : state) {
+    malloc_trim(0);
+    bench_support::ResetPeakResident();
+    const Run backup = RunCli({"--device", ward->Folder(), "export", "--output",
+                               work.path() + QStringLiteral("/backup.json")});
+    const Run fhir = RunCli({"--device", ward->Folder(), "export", "--format", "fhir", "--output",
+                             work.path() + QStringLiteral("/bundle.json")});
+    if (!backup.ok || !fhir.ok) {
+      state.SkipWithError("an export failed");
+      return;
+    }
+    state.SetIterationTime(fhir.seconds);
+    state.counters["backup_s"] = backup.seconds;
+    state.counters["fhir_s"] = fhir.seconds;
+    state.counters["fhir_vs_backup"] = fhir.seconds / backup.seconds;
+    state.counters["backup_peak_MiB"] = static_cast<double>(backup.peakKiB) / 1024;
+    state.counters["fhir_peak_MiB"] = static_cast<double>(fhir.peakKiB) / 1024;
+    state.counters["bundle_MiB"] =
+        static_cast<double>(QFileInfo(work.path() + QStringLiteral("/bundle.json")).size()) /
+        (1024 * 1024);
+  }
+}
+BENCHMARK(FhirAgainstBackup)
+    ->ArgName("patients")
+    ->Arg(200)
+    ->Arg(2000)
     ->Repetitions(1)
     ->Iterations(1)
     ->UseManualTime()

@@ -6,8 +6,11 @@
 #include <optional>
 
 #include "cli/Command.h"
+#include "platform/Device.h"
+#include "platform/DeviceIdentity.h"
 #include "platform/PrivateFile.h"
 #include "store/Backup.h"
+#include "store/FhirExport.h"
 
 namespace cli {
 namespace {
@@ -88,16 +91,72 @@ void SetMaxBackupBytes(qint64 bytes) {
   maxBackupBytes = bytes;
 }
 
-// export [--patient NAME] [--output FILE [--force]]: the backup document on standard output or
-// into FILE.
+namespace {
+
+// export --format fhir: the FHIR bundle on standard output or into FILE, and what could not be
+// coded counted on standard error.
+int ExportFhir(Context& context, const Arguments& args) {
+  platform::DeviceIdentity identity;
+  QString error;
+  if (!identity.LoadOrCreate(platform::Device::Current()->Folder(), error)) {
+    return Failure(context, QStringLiteral("nothing was exported: %1").arg(error));
+  }
+  fhir::Summary summary;
+  const QString patient = args.OptionOr("patient", {});
+  const auto failed = [&] {
+    return context.DeviceFailed() ? Failure(context, QStringLiteral("nothing was exported"))
+                                  : BadInput(context, error);
+  };
+  if (const auto output = args.Option("output")) {
+    // Written piece by piece, whole or not at all, readable by its owner only.
+    platform::PrivateFileWriter file(*output);
+    if (!file.Open(error)) {
+      return Failure(context, error);
+    }
+    const fhir::Sink write = [&file](const QByteArray& bytes) { return file.Write(bytes); };
+    if (!fhir::Export(patient, identity.Pin(), write, summary, error)) {
+      return failed();
+    }
+    if (!file.Commit(error)) {
+      return Failure(context, error);
+    }
+  } else {
+    // Standard output gets the bundle only once it is whole.
+    QByteArray json;
+    const fhir::Sink write = [&json](const QByteArray& bytes) {
+      json += bytes;
+      return true;
+    };
+    if (!fhir::Export(patient, identity.Pin(), write, summary, error)) {
+      return failed();
+    }
+    context.out << QString::fromUtf8(json);
+    context.out.flush();
+  }
+  context.err << "ovelin-cli: exported " << summary.Describe() << Qt::endl;
+  return kSuccess;
+}
+
+}  // namespace
+
+// export [--format backup|fhir] [--patient NAME] [--output FILE [--force]]: the backup document
+// (or a FHIR bundle) on standard output or into FILE.
 int RunExport(Context& context, const QStringList& arguments) {
   Arguments args;
   QString error;
-  if (!args.Parse(arguments, {"patient", "output"}, error, {"force"})) {
+  if (!args.Parse(arguments, {"patient", "output", "format"}, error, {"force"})) {
     return BadInput(context, error);
   }
   if (!args.Words().isEmpty()) {
     return BadInput(context, QStringLiteral("unexpected argument %1").arg(args.Words().first()));
+  }
+  const QString format = args.OptionOr("format", QStringLiteral("backup"));
+  if (format == QLatin1String("fhir")) {
+    return args.Has("force") ? BadInput(context, QStringLiteral("--force is for backups only"))
+                             : ExportFhir(context, args);
+  }
+  if (format != QLatin1String("backup")) {
+    return BadInput(context, QStringLiteral("--format must be backup or fhir"));
   }
   QJsonObject document;
   if (!backup::Export(args.OptionOr("patient", {}), document, error)) {

@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "  reg get HKCU|HKLM KEY VALUE\n"
     "  reg set HKCU|HKLM KEY VALUE sz|dword|binary DATA\n"
     "  dump [VOLUME...]\n"
-    "  export [--patient NAME] [--output FILE [--force]]\n"
+    "  export [--format backup|fhir] [--patient NAME] [--output FILE [--force]]\n"
     "  import FILE\n"
     "  check          check every file of the device in full (the quick check runs before\n"
     "                 every other command)\n"
@@ -88,10 +88,11 @@ constexpr Group kGroups[] = {
      "Prints every record of the named databases (all of them by default) with its id and\n"
      "properties.\n"},
     {"export", RunExport,
-     "Usage: ovelin-cli export [--patient NAME] [--output FILE [--force]]\n"
+     "Usage: ovelin-cli export [--format backup|fhir] [--patient NAME] [--output FILE [--force]]\n"
      "Writes a backup of the device (or of one patient) as JSON to FILE or standard output.\n"
      "An existing FILE is replaced only by a backup of at least as many patients, unless\n"
-     "--force is given.\n"},
+     "--force is given. --format fhir writes the charts as one FHIR R4 Bundle instead and\n"
+     "says on standard error how many values could not be coded.\n"},
     {"import", RunImport,
      "Usage: ovelin-cli import FILE\n"
      "Stores a backup made by export: all of it, or nothing when any of it is refused.\n"},

@@ -94,6 +94,8 @@ class CDBBaseDatabase {
 
   // The owner of the current record as UnpackRecord left it (the patient for chart records).
   virtual QString OwnerName() const;
+  // The id of the record last read or found; 0 before any.
+  RecordId CurrentRecordId() const { return m_db.CurrentId(); }
 
   // The failure of the latest operation on this store's database; none when it succeeded or
   // found nothing.

@@ -15,10 +15,10 @@ class QWidget;
 
 // Version of this interface. The program offers its newest version first and then each older
 // one it still serves, down to kXMExtensionOldestVersion; the factory of an extension answers
-// nullptr for a version that it was not built for. Version 2 only adds to version 1: the classes
-// of version 1 keep their operations in the same slots, and what version 2 adds comes after them,
-// so an extension built for version 1 runs unchanged.
-inline constexpr int kXMExtensionInterfaceVersion = 2;
+// nullptr for a version that it was not built for. Each version only adds to the one before: the
+// classes keep their operations in the same slots, and what a version adds comes after them, so
+// an extension built for an older version runs unchanged.
+inline constexpr int kXMExtensionInterfaceVersion = 3;
 inline constexpr int kXMExtensionOldestVersion = 1;
 
 // Told about the patient the user is working on. Registered through
@@ -131,6 +131,15 @@ class XMResourceMgr {
   virtual bool WritePrivateFile(const QString& path, const QByteArray& bytes, QString& error) = 0;
   // Tells the person something went wrong, in the program's message box (caption "Ovelin", OK).
   virtual void ShowWarning(const QString& text) = 0;
+
+  // Version 3, after every operation of version 2.
+  // The chart of the patient of that name as one FHIR R4 Bundle in JSON (docs/fhir.md), and a
+  // line saying what could not be coded. False with the reason when the device could not be read
+  // whole or has no such patient.
+  virtual bool ExportFhir(const QString& patient, QByteArray& json, QString& summary,
+                          QString& error) = 0;
+  // Tells the person something, in the program's message box (caption "Ovelin", OK).
+  virtual void ShowInformation(const QString& text) = 0;
 };
 
 // One extension. The first five operations are the ones the program has always called, in this

@@ -48,31 +48,65 @@ bool SyncFolder(const QByteArray& folder) {
 }  // namespace
 
 bool WritePrivateFileAtomically(const QString& path, const QByteArray& bytes, QString& error) {
-  const QFileInfo target(path);
-  const QByteArray folder = QFile::encodeName(target.absolutePath());
-  const QByteArray final = QFile::encodeName(target.absoluteFilePath());
+  PrivateFileWriter writer(path);
+  return writer.Open(error) && writer.Write(bytes) && writer.Commit(error);
+}
+
+PrivateFileWriter::PrivateFileWriter(const QString& path) : m_target(path) {}
+
+PrivateFileWriter::~PrivateFileWriter() {
+  if (m_fd >= 0) {
+    ::close(m_fd);
+    ::unlink(m_temporary.constData());
+  }
+}
+
+bool PrivateFileWriter::Open(QString& error) {
+  const QByteArray folder = QFile::encodeName(m_target.absolutePath());
   // mkstemp makes the file 0600, whatever the umask.
-  QByteArray temporary = folder + "/." + QFile::encodeName(target.fileName()) + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) {
-    error =
-        QStringLiteral("cannot create a file in %1: %2").arg(target.absolutePath(), SystemError());
+  m_temporary = folder + "/." + QFile::encodeName(m_target.fileName()) + ".XXXXXX";
+  m_fd = ::mkstemp(m_temporary.data());
+  if (m_fd < 0) {
+    error = QStringLiteral("cannot create a file in %1: %2")
+                .arg(m_target.absolutePath(), SystemError());
     return false;
   }
-  const bool written = WriteWhole(fd, bytes) && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
-  const QString writeError = written ? QString() : SystemError();
-  const bool closed = ::close(fd) == 0;
+  return true;
+}
+
+bool PrivateFileWriter::Write(const QByteArray& bytes) {
+  m_buffer += bytes;
+  return m_buffer.size() < kBufferBytes || Flush();
+}
+
+bool PrivateFileWriter::Flush() {
+  if (m_writeError.isEmpty() && !WriteWhole(m_fd, m_buffer)) {
+    m_writeError = SystemError();
+  }
+  m_buffer.clear();
+  return m_writeError.isEmpty();
+}
+
+bool PrivateFileWriter::Commit(QString& error) {
+  const QString path = m_target.filePath();
+  const bool written = m_fd >= 0 && Flush() && ::fchmod(m_fd, 0600) == 0 && ::fsync(m_fd) == 0;
+  if (!written && m_writeError.isEmpty()) {
+    m_writeError = SystemError();
+  }
+  const bool closed = m_fd >= 0 && ::close(m_fd) == 0;
+  m_fd = -1;
   if (!written || !closed) {
-    error = QStringLiteral("cannot write %1: %2").arg(path, written ? SystemError() : writeError);
-    ::unlink(temporary.constData());
+    error = QStringLiteral("cannot write %1: %2").arg(path, written ? SystemError() : m_writeError);
+    ::unlink(m_temporary.constData());
     return false;
   }
-  if (::rename(temporary.constData(), final.constData()) != 0) {
+  const QByteArray final = QFile::encodeName(m_target.absoluteFilePath());
+  if (::rename(m_temporary.constData(), final.constData()) != 0) {
     error = QStringLiteral("cannot replace %1: %2").arg(path, SystemError());
-    ::unlink(temporary.constData());
+    ::unlink(m_temporary.constData());
     return false;
   }
-  if (!SyncFolder(folder)) {
+  if (!SyncFolder(QFile::encodeName(m_target.absolutePath()))) {
     error = QStringLiteral("cannot flush the folder of %1: %2").arg(path, SystemError());
     return false;
   }

@@ -4,9 +4,9 @@
 #include "shell/CPatientDataSource.h"
 
 // What the program offers extensions beyond the main window: the patient data, the save-file
-// dialog, private files and the message box, each through the program's own seam so that it
-// behaves (and is tested) as for the program's pages. The application's resource manager derives
-// from it and adds the main window's command bar, listeners and menu.
+// dialog, private files, the message box and the FHIR export, each through the program's own seam
+// so that it behaves (and is tested) as for the program's pages. The application's resource manager
+// derives from it and adds the main window's command bar, listeners and menu.
 class CExtensionServices : public XMResourceMgr {
  public:
   XMPatientData* GetPatientData() override { return &m_patientData; }
@@ -14,6 +14,9 @@ class CExtensionServices : public XMResourceMgr {
                           const QString& filter, const QString& defaultSuffix) override;
   bool WritePrivateFile(const QString& path, const QByteArray& bytes, QString& error) override;
   void ShowWarning(const QString& text) override;
+  bool ExportFhir(const QString& patient, QByteArray& json, QString& summary,
+                  QString& error) override;
+  void ShowInformation(const QString& text) override;
 
   CPatientDataSource& PatientData() { return m_patientData; }
 

@@ -45,6 +45,11 @@ class FakeResources : public XMResourceMgr {
     return false;
   }
   void ShowWarning(const QString& /*text*/) override {}
+  bool ExportFhir(const QString& /*patient*/, QByteArray& /*json*/, QString& /*summary*/,
+                  QString& /*error*/) override {
+    return false;
+  }
+  void ShowInformation(const QString& /*text*/) override {}
 
   NoPatientData data;
 
@@ -102,8 +107,8 @@ TEST_F(ExtensionManagerTest, LoadsTheDevicesExtensionAndHandsItTheResourceManage
   ASSERT_EQ(manager->GetSize(), 1);
   EXPECT_EQ(manager->GetExtension(1), nullptr);
   EXPECT_EQ(manager->GetExtension(-1), nullptr);
-  // The test extension was built for interface version 1: the program, now at version 2, offers
-  // it version 1 after it declined version 2.
+  // The test extension was built for interface version 1: the program, now at version 3, offers
+  // it version 1 after it declined the newer ones.
   EXPECT_EQ(manager->GetInterfaceVersion(0), 1);
   EXPECT_EQ(manager->GetInterfaceVersion(1), 0);
 
