@@ -1,5 +1,6 @@
 #include "cli/ProgressLine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -49,6 +50,16 @@ QString Duration(double seconds) {
   return QStringLiteral("about %1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
 }
 
+// The text in at most width characters: a longer one keeps its start (what is done) and its end
+// (the end of a file's name), with "..." between.
+QString Fitted(const QString& text, qsizetype width) {
+  if (text.size() <= width) {
+    return text;
+  }
+  const qsizetype kept = std::max<qsizetype>(width - 3, 0);
+  return text.left(kept - kept / 2) + QStringLiteral("...") + text.right(kept / 2);
+}
+
 }  // namespace
 
 ProgressLine::ProgressLine(QTextStream& err, bool shown, std::function<Clock::time_point()> now)
@@ -65,7 +76,7 @@ void ProgressLine::Start(const QString& what, Unit unit) {
   m_what = what;
   m_unit = unit;
   m_counted = false;
-  Write(what, m_now());
+  Write(Fitted(what, kMaxWidth), m_now());
 }
 
 void ProgressLine::Update(uint64_t done, uint64_t total) {
@@ -81,9 +92,9 @@ void ProgressLine::Update(uint64_t done, uint64_t total) {
     return;
   }
   const QString left = TimeLeft(done, total, now);
-  Write(m_what + QStringLiteral(": ") + Counted(done, total) +
-            (left.isEmpty() ? QString() : QStringLiteral(", ") + left),
-        now);
+  const QString counted =
+      Counted(done, total) + (left.isEmpty() ? QString() : QStringLiteral(", ") + left);
+  Write(Fitted(m_what, kMaxWidth - counted.size() - 2) + QStringLiteral(": ") + counted, now);
 }
 
 platform::ProgressCallback ProgressLine::Callback() {
@@ -125,7 +136,7 @@ QString ProgressLine::TimeLeft(uint64_t done, uint64_t total, Clock::time_point 
 }
 
 void ProgressLine::Write(const QString& text, Clock::time_point now) {
-  QString line = text.left(kMaxWidth);
+  QString line = text;
   const qsizetype width = line.size();
   if (width < m_width) {
     line += QString(m_width - width, QLatin1Char(' '));  // blanks over the longer line before

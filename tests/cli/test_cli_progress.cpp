@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -76,7 +77,7 @@ struct LineOnString {
   }
 };
 
-TEST(ProgressLine, RewritesOneLineAtMostTenTimesASecondAndEstimatesTheTimeLeft) {
+TEST(CliProgressLine, RewritesOneLineAtMostTenTimesASecondAndEstimatesTheTimeLeft) {
   LineOnString terminal;
   terminal.line.Start(QStringLiteral("generating the ward"), ProgressLine::Unit::kPatients);
   EXPECT_EQ(terminal.Shown(), "generating the ward");
@@ -114,9 +115,18 @@ TEST(ProgressLine, RewritesOneLineAtMostTenTimesASecondAndEstimatesTheTimeLeft) 
   terminal.err.flush();
   EXPECT_EQ(terminal.written, cleared);
   EXPECT_FALSE(terminal.written.contains(QLatin1Char('\n')));
+
+  // A long file name gives way, so that the line never wraps and its count stays in sight.
+  terminal.line.Start("importing " + QString(100, QLatin1Char('x')) + ".json",
+                      ProgressLine::Unit::kPatients);
+  terminal.line.Update(0, 5);
+  const QString shown = terminal.Shown();
+  EXPECT_LT(shown.size(), 80);
+  EXPECT_TRUE(shown.startsWith("importing xx")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("xx.json: 0 of 5 patients")) << shown.toStdString();
 }
 
-TEST(ProgressLine, BytesShowTheTimeLeftOnceTheirTotalIsKnownAndAHiddenLineWritesNothing) {
+TEST(CliProgressLine, BytesShowTheTimeLeftOnceTheirTotalIsKnownAndAHiddenLineWritesNothing) {
   LineOnString terminal;
   terminal.line.Start(QStringLiteral("reading standard input"), ProgressLine::Unit::kBytes);
   terminal.line.Update(0, 0);
@@ -170,7 +180,7 @@ uint64_t RecordsOnDevice() {
   return records;
 }
 
-TEST(ProgressCallbacks, EveryLongLoopCountsFromZeroUpToItsTotal) {
+TEST(CliProgressCallbacks, EveryLongLoopCountsFromZeroUpToItsTotal) {
   TestGuard guard;
   generator::Load load;
   load.patients = 4;
@@ -237,6 +247,8 @@ bool ReadUntilClosed(int terminal, int out, QByteArray& terminalBytes, QByteArra
       const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
       if (got > 0) {
         sinks[i]->append(buffer, got);
+      } else if (got < 0 && errno == EINTR) {
+        continue;
       } else {
         fds[i].fd = -1;  // poll skips a negative descriptor
       }
