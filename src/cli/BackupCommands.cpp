@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <algorithm>
 #include <optional>
 
 #include "cli/Command.h"
@@ -25,10 +26,26 @@ QString TooLarge() {
   return QStringLiteral("the document is larger than %1 MiB").arg(maxBackupBytes >> 20);
 }
 
+// The input is read a piece at a time, so that its progress can be told.
+constexpr qint64 kReadPiece = qint64{4} * 1024 * 1024;
+
 // Reads the whole input up to the limit; false with the reason when it cannot be read or is
-// larger.
-bool ReadBounded(QFile& file, QByteArray& bytes, QString& error) {
-  bytes = file.read(maxBackupBytes + 1);
+// larger. Tells its progress in bytes read of the file's size (not known for standard input).
+bool ReadBounded(QFile& file, QByteArray& bytes, QString& error,
+                 const platform::ProgressCallback& progress = {}) {
+  const qint64 limit = maxBackupBytes + 1;
+  const qint64 size = file.isSequential() ? 0 : std::min(file.size(), limit);
+  bytes.clear();
+  bytes.reserve(size);
+  platform::Report(progress, 0, static_cast<uint64_t>(size));
+  while (bytes.size() < limit) {
+    const QByteArray piece = file.read(std::min(kReadPiece, limit - bytes.size()));
+    if (piece.isEmpty()) {
+      break;
+    }
+    bytes.append(piece);
+    platform::Report(progress, static_cast<uint64_t>(bytes.size()), static_cast<uint64_t>(size));
+  }
   if (file.error() != QFileDevice::NoError) {
     error = file.errorString();
     return false;
@@ -103,6 +120,7 @@ int ExportFhir(Context& context, const Arguments& args) {
   }
   fhir::Summary summary;
   const QString patient = args.OptionOr("patient", {});
+  context.progress.Start(QStringLiteral("exporting FHIR"), ProgressLine::Unit::kPatients);
   const auto failed = [&] {
     return context.DeviceFailed() ? Failure(context, QStringLiteral("nothing was exported"))
                                   : BadInput(context, error);
@@ -114,7 +132,8 @@ int ExportFhir(Context& context, const Arguments& args) {
       return Failure(context, error);
     }
     const fhir::Sink write = [&file](const QByteArray& bytes) { return file.Write(bytes); };
-    if (!fhir::Export(patient, identity.Pin(), write, summary, error)) {
+    if (!fhir::Export(patient, identity.Pin(), write, summary, error,
+                      context.progress.Callback())) {
       return failed();
     }
     if (!file.Commit(error)) {
@@ -127,12 +146,15 @@ int ExportFhir(Context& context, const Arguments& args) {
       json += bytes;
       return true;
     };
-    if (!fhir::Export(patient, identity.Pin(), write, summary, error)) {
+    if (!fhir::Export(patient, identity.Pin(), write, summary, error,
+                      context.progress.Callback())) {
       return failed();
     }
+    context.progress.Clear();
     context.out << QString::fromUtf8(json);
     context.out.flush();
   }
+  context.progress.Clear();
   context.err << "ovelin-cli: exported " << summary.Describe() << Qt::endl;
   return kSuccess;
 }
@@ -159,10 +181,12 @@ int RunExport(Context& context, const QStringList& arguments) {
     return BadInput(context, QStringLiteral("--format must be backup or fhir"));
   }
   QJsonObject document;
-  if (!backup::Export(args.OptionOr("patient", {}), document, error)) {
+  context.progress.Start(QStringLiteral("exporting"), ProgressLine::Unit::kPatients);
+  if (!backup::Export(args.OptionOr("patient", {}), document, error, context.progress.Callback())) {
     return context.DeviceFailed() ? Failure(context, QStringLiteral("nothing was exported"))
                                   : BadInput(context, error);
   }
+  context.progress.Start(QStringLiteral("writing the backup"));
   const QByteArray json = QJsonDocument(document).toJson(QJsonDocument::Indented);
   if (json.size() > maxBackupBytes) {
     return Failure(context, QStringLiteral("nothing was exported: %1, which import would not "
@@ -171,6 +195,7 @@ int RunExport(Context& context, const QStringList& arguments) {
   }
   const auto output = args.Option("output");
   if (!output) {
+    context.progress.Clear();
     context.out << QString::fromUtf8(json);
     context.out.flush();
     return kSuccess;
@@ -201,11 +226,15 @@ int RunImport(Context& context, const QStringList& arguments) {
     return BadInput(context,
                     QStringLiteral("cannot read %1: %2").arg(arguments[0], file.errorString()));
   }
+  const QString name = arguments[0] == QLatin1String("-") ? QStringLiteral("standard input")
+                                                          : QFileInfo(arguments[0]).fileName();
+  context.progress.Start(QStringLiteral("reading %1").arg(name), ProgressLine::Unit::kBytes);
   QByteArray bytes;
   QString readError;
-  if (!ReadBounded(file, bytes, readError)) {
+  if (!ReadBounded(file, bytes, readError, context.progress.Callback())) {
     return BadInput(context, QStringLiteral("cannot read %1: %2").arg(arguments[0], readError));
   }
+  context.progress.Start(QStringLiteral("importing %1").arg(name), ProgressLine::Unit::kPatients);
   QJsonParseError parseError;
   const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
   if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
@@ -214,7 +243,7 @@ int RunImport(Context& context, const QStringList& arguments) {
                                  .arg(parseError.offset));
   }
   QString error;
-  if (!backup::Import(document.object(), error)) {
+  if (!backup::Import(document.object(), error, context.progress.Callback())) {
     return context.DeviceFailed()
                ? Failure(context, QStringLiteral("%1: nothing was imported").arg(arguments[0]))
                : BadInput(context, QStringLiteral("%1: %2").arg(arguments[0], error));

@@ -11,7 +11,7 @@ namespace cli {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: ovelin-cli [--device DIR] COMMAND ...\n"
+    "Usage: ovelin-cli [--device DIR] [--quiet | --progress] COMMAND ...\n"
     "\n"
     "The device folder is DIR, else $OVELIN_DEVICE, else $XDG_DATA_HOME/ovelin/device.\n"
     "\n"
@@ -43,14 +43,20 @@ constexpr const char* kUsage =
     "\n"
     "Options:\n"
     "  --device DIR   use the device folder DIR\n"
+    "  --quiet        show no progress line, even on a terminal\n"
+    "  --progress     show the progress line of long commands (import, export, generate,\n"
+    "                 check) on standard error even when it is no terminal; by default it\n"
+    "                 is shown on a terminal only\n"
     "  --help         show this text\n"
     "  --version      show the version\n";
 
-// Messages that a command would show in a dialog are printed; they are answered with OK.
+// Messages that a command would show in a dialog are printed, on a line of their own; they are
+// answered with OK.
 class PrintingMessages : public messages::IMessageService {
  public:
-  explicit PrintingMessages(QTextStream& err) : m_err(err) {}
+  PrintingMessages(QTextStream& err, ProgressLine& progress) : m_err(err), m_progress(progress) {}
   messages::Answer Show(const messages::Shown& message) override {
+    m_progress.Clear();
     m_err << message.caption << ": " << message.text.trimmed() << Qt::endl;
     return message.buttons == messages::Buttons::YesNo ||
                    message.buttons == messages::Buttons::YesNoCancel
@@ -60,6 +66,7 @@ class PrintingMessages : public messages::IMessageService {
 
  private:
   QTextStream& m_err;
+  ProgressLine& m_progress;
 };
 
 struct Group {
@@ -150,18 +157,19 @@ bool DeviceUsable(Context& context, platform::Device& device) {
   return false;
 }
 
-int RunGroup(const Group& group, QTextStream& out, QTextStream& err, platform::Device& device,
+int RunGroup(const Group& group, Context& outer, platform::Device& device,
              const QStringList& arguments) {
   platform::DeviceScope scope(device);
   platform::StoreErrorScope failures;
-  Context context{out, err, failures};
+  Context context{outer.out, outer.err, failures, outer.progress};
   if (group.run != RunCheck && !DeviceUsable(context, device)) {
     return kFailure;
   }
-  PrintingMessages printing(err);
+  PrintingMessages printing(context.err, context.progress);
   messages::Install(&printing);
   const int code = group.run(context, arguments);
   messages::Install(nullptr);
+  context.progress.Clear();
   // Whatever the command made of it, a failure of the device is the answer.
   if (failures.Failed() && code != kFailure) {
     return DeviceFailure(context);
@@ -169,41 +177,52 @@ int RunGroup(const Group& group, QTextStream& out, QTextStream& err, platform::D
   return code;
 }
 
-}  // namespace
-
-int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-  const platform::StoreErrorScope noDevice;
-  Context context{out, err, noDevice};
-  QStringList rest = arguments;
+// The options before the command.
+struct GlobalOptions {
+  enum class Progress { kOnTerminal, kNever, kAlways };
   QString deviceFolder;
+  Progress progress = Progress::kOnTerminal;
+  bool help = false;
+  bool version = false;
+};
+
+// Takes the options off the front of rest; false with the error on an unknown or incomplete one.
+bool ParseGlobalOptions(QStringList& rest, GlobalOptions& options, QString& error) {
   while (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--"))) {
     const QString option = rest.takeFirst();
-    if (option == QLatin1String("--help")) {
-      out << kUsage;
-      return kSuccess;
+    options.help = option == QLatin1String("--help");
+    options.version = option == QLatin1String("--version");
+    if (options.help || options.version) {
+      return true;
     }
-    if (option == QLatin1String("--version")) {
-      out << "ovelin-cli " << OVELIN_VERSION << Qt::endl;
-      return kSuccess;
+    if (option == QLatin1String("--quiet")) {
+      options.progress = GlobalOptions::Progress::kNever;
+    } else if (option == QLatin1String("--progress")) {
+      options.progress = GlobalOptions::Progress::kAlways;
+    } else if (option == QLatin1String("--device") && !rest.isEmpty()) {
+      options.deviceFolder = rest.takeFirst();
+    } else {
+      error = option == QLatin1String("--device") ? QStringLiteral("--device needs a folder")
+                                                  : QStringLiteral("unknown option %1").arg(option);
+      return false;
     }
-    if (option != QLatin1String("--device") || rest.isEmpty()) {
-      return BadInput(context, option == QLatin1String("--device")
-                                   ? QStringLiteral("--device needs a folder")
-                                   : QStringLiteral("unknown option %1").arg(option));
-    }
-    deviceFolder = rest.takeFirst();
   }
-  if (rest.isEmpty()) {
-    err << kUsage;
-    return kBadInput;
-  }
+  return true;
+}
+
+bool ShowsProgress(GlobalOptions::Progress setting, bool errIsTerminal) {
+  return setting == GlobalOptions::Progress::kAlways ||
+         (setting == GlobalOptions::Progress::kOnTerminal && errIsTerminal);
+}
+
+int RunCommand(Context& context, QStringList rest, const QString& deviceFolder) {
   const QString command = rest.takeFirst();
   for (const Group& group : kGroups) {
     if (command != QLatin1String(group.name)) {
       continue;
     }
     if (AsksForHelp(rest)) {
-      out << group.usage;
+      context.out << group.usage;
       return kSuccess;
     }
     platform::Device device(platform::Device::ResolveFolder(deviceFolder));
@@ -211,17 +230,46 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (!device.Prepare(&error)) {
       return Failure(context, error);
     }
-    return RunGroup(group, out, err, device, rest);
+    return RunGroup(group, context, device, rest);
   }
   return BadInput(context, QStringLiteral("unknown command %1 (see --help)").arg(command));
 }
 
+}  // namespace
+
+int Run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool errIsTerminal) {
+  const platform::StoreErrorScope noDevice;
+  ProgressLine hidden(err, false);
+  Context bare{out, err, noDevice, hidden};
+  QStringList rest = arguments;
+  GlobalOptions options;
+  QString error;
+  if (!ParseGlobalOptions(rest, options, error)) {
+    return BadInput(bare, error);
+  }
+  if (options.help || options.version) {
+    out << (options.help ? QString::fromLatin1(kUsage)
+                         : QStringLiteral("ovelin-cli %1\n").arg(OVELIN_VERSION));
+    out.flush();
+    return kSuccess;
+  }
+  if (rest.isEmpty()) {
+    err << kUsage;
+    return kBadInput;
+  }
+  ProgressLine progress(err, ShowsProgress(options.progress, errIsTerminal));
+  Context context{out, err, noDevice, progress};
+  return RunCommand(context, rest, options.deviceFolder);
+}
+
 int BadInput(Context& context, const QString& message) {
+  context.progress.Clear();
   context.err << "ovelin-cli: " << message << Qt::endl;
   return kBadInput;
 }
 
 int Failure(Context& context, const QString& message) {
+  context.progress.Clear();
   context.err << "ovelin-cli: " << message;
   if (context.failures.Failed()) {
     context.err << ": " << context.failures.Error().Describe();
@@ -239,7 +287,10 @@ int RunCheck(Context& context, const QStringList& arguments) {
     return BadInput(context, QStringLiteral("usage: check"));
   }
   platform::Device* device = platform::Device::Current();
-  const platform::device_check::Result result = platform::device_check::FullCheck(*device);
+  context.progress.Start(QStringLiteral("checking the device"), ProgressLine::Unit::kRecords);
+  const platform::device_check::Result result =
+      platform::device_check::FullCheck(*device, context.progress.Callback());
+  context.progress.Clear();
   if (!result.Ok()) {
     context.err << result.Describe() << Qt::endl;
     return Failure(context, QStringLiteral("the device %1 failed the check").arg(device->Folder()));

@@ -8,7 +8,10 @@ namespace cli {
 
 enum ExitCode : int { kSuccess = 0, kFailure = 1, kBadInput = 2 };
 
-// Runs one command line (without the program name); output and errors go to the streams.
-int Run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+// Runs one command line (without the program name); output and errors go to the streams. Long
+// commands show their progress on err when it is a terminal (errIsTerminal), unless --quiet says
+// not to; --progress shows it whatever err is.
+int Run(const QStringList& arguments, QTextStream& out, QTextStream& err,
+        bool errIsTerminal = false);
 
 }  // namespace cli

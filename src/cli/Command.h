@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/Cli.h"
+#include "cli/ProgressLine.h"
 #include "platform/StoreError.h"
 
 namespace cli {
@@ -32,6 +33,8 @@ struct Context {
   QTextStream& err;
   // Every failure of the device's files while the command runs.
   const platform::StoreErrorScope& failures;
+  // The progress of a long command, on a terminal; cleared before any other line is printed.
+  ProgressLine& progress;
 
   // Whether the device failed; a command that found nothing asks this before saying so, because
   // a failure is not an empty answer.

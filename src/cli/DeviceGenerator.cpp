@@ -529,7 +529,7 @@ bool FillPatient(const Load& load, int index) {
   return AddPatientTypes() && AddRecords(load, index) && !failures.Failed() && transaction.Commit();
 }
 
-bool Fill(const Load& load, QString& error) {
+bool Fill(const Load& load, QString& error, const platform::ProgressCallback& progress) {
   if (load.patients < 0 || load.patients > MaxPatients()) {
     error = QStringLiteral("a generated ward has 0 to %1 patients").arg(MaxPatients());
     return false;
@@ -543,6 +543,8 @@ bool Fill(const Load& load, QString& error) {
     error = QStringLiteral("the device failed: %1").arg(failures.Error().Describe());
     return false;
   }
+  const auto total = static_cast<uint64_t>(load.patients);
+  platform::Report(progress, 0, total);
   for (int first = 0; first < load.patients; first += kPatientsPerTransaction) {
     platform::StoreTransaction transaction;
     const int end = std::min(load.patients, first + kPatientsPerTransaction);
@@ -550,6 +552,7 @@ bool Fill(const Load& load, QString& error) {
       if (!AddRecords(load, index)) {
         break;
       }
+      platform::Report(progress, static_cast<uint64_t>(index + 1), total);
     }
     if (failures.Failed() || !transaction.Commit()) {
       error = QStringLiteral("the device failed: %1").arg(failures.Error().Describe());

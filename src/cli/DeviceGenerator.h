@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/ProgressCallback.h"
+
 // Fills a device with a made-up ward's history, for measuring the program on a device that has
 // been in use for years: patients of several types, each with medications, vital signs, lab
 // results, tests, notes and todos, with plausible texts and dates, all written through the stores
@@ -33,8 +35,8 @@ QString PatientName(const Load& load, int index);
 
 // Fills the current device with every patient of the load, in transactions of a hundred patients.
 // False with the reason when the device already holds patients (a generated ward is never mixed
-// with real ones) or when a store failed.
-bool Fill(const Load& load, QString& error);
+// with real ones) or when a store failed. Tells its progress in patients filled.
+bool Fill(const Load& load, QString& error, const platform::ProgressCallback& progress = {});
 
 // Adds the load's patient number index with all of its records, in one transaction; false when a
 // store failed.

@@ -34,7 +34,10 @@ int RunGenerate(Context& context, const QStringList& arguments) {
   }
   load.patients = *patients;
   load.seed = static_cast<uint32_t>(*seed);
-  if (!generator::Fill(load, error)) {
+  context.progress.Start(QStringLiteral("generating the ward"), ProgressLine::Unit::kPatients);
+  const bool filled = generator::Fill(load, error, context.progress.Callback());
+  context.progress.Clear();
+  if (!filled) {
     return context.DeviceFailed() ? Failure(context, QStringLiteral("the ward was not filled"))
                                   : BadInput(context, error);
   }

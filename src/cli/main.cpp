@@ -1,5 +1,7 @@
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QTextStream>
+
 #include <cstdio>
 
 #include "cli/Cli.h"
@@ -10,7 +12,7 @@ int main(int argc, char** argv) {
   QTextStream err(stderr);
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();
-  const int code = cli::Run(arguments, out, err);
+  const int code = cli::Run(arguments, out, err, isatty(STDERR_FILENO) == 1);
   out.flush();
   err.flush();
   return code;

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 #include <array>
+#include <numeric>
 #include <string>
 
 #include "platform/MatchIndex.h"
@@ -199,12 +201,31 @@ void CheckMatchIndex(Result& result, sqlite3* db, const Volume& volume) {
   }
 }
 
+// How many records each volume holds, counted only for a listener to the progress.
+std::vector<uint64_t> RecordsPerVolume(sqlite3* db, const std::vector<Volume>& volumes,
+                                       const ProgressCallback& progress) {
+  std::vector<uint64_t> records(volumes.size(), 0);
+  if (progress) {
+    for (size_t i = 0; i < volumes.size(); ++i) {
+      records[i] = static_cast<uint64_t>(
+          std::max<int64_t>(0, Count(db, "SELECT count(*) FROM " + Table(volumes[i], "_rec"))));
+    }
+  }
+  return records;
+}
+
 // The store's rules that SQLite cannot know, volume by volume.
-void CheckRecords(Result& result, sqlite3* db, const std::vector<Volume>& volumes) {
+void CheckRecords(Result& result, sqlite3* db, const std::vector<Volume>& volumes,
+                  const ProgressCallback& progress) {
   const char* file = Device::kObjectStoreFile;
   const std::string counter = "(SELECT value FROM store_meta WHERE name = 'last_record_id')";
+  const std::vector<uint64_t> records = RecordsPerVolume(db, volumes, progress);
+  const uint64_t total = std::accumulate(records.begin(), records.end(), uint64_t{0});
+  uint64_t checked = 0;
+  Report(progress, checked, total);
   std::string allIds;
-  for (const Volume& volume : volumes) {
+  for (size_t i = 0; i < volumes.size(); ++i) {
+    const Volume& volume = volumes[i];
     const std::string rec = Table(volume, "_rec");
     const std::string prop = Table(volume, "_prop");
     for (size_t k = 0; k < volume.sortProperties.size(); ++k) {
@@ -230,6 +251,8 @@ void CheckRecords(Result& result, sqlite3* db, const std::vector<Volume>& volume
     }
     CheckMatchIndex(result, db, volume);
     allIds += (allIds.empty() ? "" : " UNION ALL ") + ("SELECT id FROM " + rec);
+    checked += records[i];
+    Report(progress, checked, total);
   }
   if (!allIds.empty() && Count(db, "SELECT count(*) FROM (SELECT id FROM (" + allIds +
                                        ") GROUP BY id HAVING count(*) > 1)") != 0) {
@@ -279,7 +302,7 @@ bool OpensReadOnly(const QString& folder) {
 }
 
 // The parts of both checks that need the files open. full adds what reads every page.
-Result Check(Device& device, bool full) {
+Result Check(Device& device, bool full, const ProgressCallback& progress) {
   Result result;
   const DeviceScope current(device);
   StoreErrorScope scope;
@@ -293,7 +316,7 @@ Result Check(Device& device, bool full) {
     CheckBookkeeping(result, store, volumes);
     if (full) {
       IntegrityCheck(result, store, Device::kObjectStoreFile);
-      CheckRecords(result, store, volumes);
+      CheckRecords(result, store, volumes, progress);
     }
   }
   if (registry && full) {
@@ -336,11 +359,11 @@ QString Result::Describe() const {
 }
 
 Result QuickCheck(Device& device) {
-  return Check(device, false);
+  return Check(device, false, {});
 }
 
-Result FullCheck(Device& device) {
-  return Check(device, true);
+Result FullCheck(Device& device, const ProgressCallback& progress) {
+  return Check(device, true, progress);
 }
 
 }  // namespace platform::device_check

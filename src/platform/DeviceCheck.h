@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Device.h"
+#include "platform/ProgressCallback.h"
 #include "platform/StoreError.h"
 
 // Checks of a device's two files before the program or the command line trusts them.
@@ -35,8 +36,10 @@ struct Result {
   QString Describe() const;
 };
 
-// The checks of the device's files; the device's connections are opened by them.
+// The checks of the device's files; the device's connections are opened by them. The full check
+// tells its progress in records of the object store whose rules it has checked: 0 once SQLite's
+// integrity check of the object store has run, then volume by volume.
 Result QuickCheck(Device& device);
-Result FullCheck(Device& device);
+Result FullCheck(Device& device, const ProgressCallback& progress = {});
 
 }  // namespace platform::device_check

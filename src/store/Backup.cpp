@@ -491,17 +491,34 @@ bool RestoreFavorites(const QJsonArray& favorites, QString& error) {
   return true;
 }
 
+bool RestorePatients(const QJsonArray& patients, QString& error,
+                     const platform::ProgressCallback& progress) {
+  const auto total = static_cast<uint64_t>(patients.size());
+  platform::Report(progress, 0, total);
+  for (qsizetype i = 0; i < patients.size(); ++i) {
+    if (!RestorePatient(patients[i].toObject(), error)) {
+      return false;
+    }
+    platform::Report(progress, static_cast<uint64_t>(i + 1), total);
+  }
+  return true;
+}
+
 }  // namespace
 
-bool Export(const QString& onlyPatient, QJsonObject& document, QString& error) {
+bool Export(const QString& onlyPatient, QJsonObject& document, QString& error,
+            const platform::ProgressCallback& progress) {
   // A backup is written only from a device read whole: a read that failed would leave records out.
   platform::StoreErrorScope failures;
   memory_controls::List list;
   QJsonArray patients;
-  for (const CDBPatient::PatientRow& row : CDBPatient().PopulatePatientList(list, {})) {
-    if (onlyPatient.isEmpty() || row.name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
-      patients.append(ExportPatient(row.name));
+  const std::vector<CDBPatient::PatientRow> rows = CDBPatient().PopulatePatientList(list, {});
+  platform::Report(progress, 0, rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (onlyPatient.isEmpty() || rows[i].name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
+      patients.append(ExportPatient(rows[i].name));
     }
+    platform::Report(progress, i + 1, rows.size());
   }
   if (!onlyPatient.isEmpty() && patients.isEmpty() && !failures.Failed()) {
     error = QStringLiteral("no patient named %1").arg(onlyPatient);
@@ -522,7 +539,8 @@ bool Export(const QString& onlyPatient, QJsonObject& document, QString& error) {
   return true;
 }
 
-bool Import(const QJsonObject& document, QString& error) {
+bool Import(const QJsonObject& document, QString& error,
+            const platform::ProgressCallback& progress) {
   if (!Check(document, error)) {
     return false;
   }
@@ -536,12 +554,7 @@ bool Import(const QJsonObject& document, QString& error) {
                   RestoreAutoTextLists(document.value("autoTextLists").toArray(), error) &&
                   RestoreFavorites(document.value("favorites").toArray(), error);
   if (restored) {
-    for (const QJsonValue& patient : document.value("patients").toArray()) {
-      if (!RestorePatient(patient.toObject(), error)) {
-        restored = false;
-        break;
-      }
-    }
+    restored = RestorePatients(document.value("patients").toArray(), error, progress);
   }
   CDBPatient::ResetLastPatientWritten();
   restored = restored && !failures.Failed() && transaction.Commit();

@@ -3,6 +3,8 @@
 #include <QJsonObject>
 #include <QString>
 
+#include "platform/ProgressCallback.h"
+
 // The user's backup of a device as one JSON document: every patient with all of its records, the
 // category lists, the auto-text lists and the favourite medications. Fields are named after the
 // stores' members, times are ISO 8601 local times, and record ids are left out because they belong
@@ -11,8 +13,10 @@ namespace backup {
 
 // The document for every patient, or only the named one (exact name, letter case ignored).
 // Answers false when a patient was named and is not on the device, or when any read of the device
-// failed (the error then names the cause, and no document is made).
-bool Export(const QString& onlyPatient, QJsonObject& document, QString& error);
+// failed (the error then names the cause, and no document is made). Tells its progress in patients
+// looked at of the patients on the device.
+bool Export(const QString& onlyPatient, QJsonObject& document, QString& error,
+            const platform::ProgressCallback& progress = {});
 
 // Restores a document through the stores: each record keeps its time stamp, desktop identifier
 // and access state; a record that matches one on the device by its store's match rule is merged
@@ -20,7 +24,9 @@ bool Export(const QString& onlyPatient, QJsonObject& document, QString& error);
 // a value out of its range (an access state other than 0-2, a time with anything around it, a
 // text holding a NUL character), stores nothing and answers false with a reason naming the
 // offending place. The records are stored in one transaction: when the device fails midway, or the
-// process dies, nothing of the document is stored.
-bool Import(const QJsonObject& document, QString& error);
+// process dies, nothing of the document is stored. Tells its progress in patients stored of the
+// document's patients, once the document has been checked.
+bool Import(const QJsonObject& document, QString& error,
+            const platform::ProgressCallback& progress = {});
 
 }  // namespace backup

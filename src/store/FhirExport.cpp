@@ -472,7 +472,7 @@ QString Summary::Describe() const {
 }
 
 bool Export(const QString& onlyPatient, const QByteArray& idSeed, const Sink& write,
-            Summary& summary, QString& error) {
+            Summary& summary, QString& error, const platform::ProgressCallback& progress) {
   // A bundle is made only from a device read whole: a read that failed would leave records out.
   platform::StoreErrorScope failures;
   summary = Summary{};
@@ -485,10 +485,13 @@ bool Export(const QString& onlyPatient, const QByteArray& idSeed, const Sink& wr
                            .toUtf8());
   BundleWriter writer(idSeed, summary, write);
   memory_controls::List list;
-  for (const CDBPatient::PatientRow& row : CDBPatient().PopulatePatientList(list, {})) {
-    if (onlyPatient.isEmpty() || row.name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
-      AddChart(writer, row.name);
+  const std::vector<CDBPatient::PatientRow> rows = CDBPatient().PopulatePatientList(list, {});
+  platform::Report(progress, 0, rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (onlyPatient.isEmpty() || rows[i].name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
+      AddChart(writer, rows[i].name);
     }
+    platform::Report(progress, i + 1, rows.size());
   }
   written = written && writer.Written() && write(QByteArrayLiteral("\n]}\n"));
   if (failures.Failed()) {

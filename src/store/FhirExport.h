@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include "platform/ProgressCallback.h"
+
 // A patient's chart in HL7 FHIR R4: one Bundle of type "collection" with a resource per record
 // (see docs/fhir.md for the mapping). Vital signs that are recognised are coded with LOINC and
 // UCUM as the vital-signs profiles ask; every other value still travels, named by text, and is
@@ -32,7 +34,8 @@ using Sink = std::function<bool(const QByteArray& bytes)>;
 // it makes the resources' ids unique across devices. False when a patient was named and is not
 // on the device, when a read of the device failed or write did: what was written is then to be
 // thrown away.
+// progress is told patients done of the device's patients.
 bool Export(const QString& onlyPatient, const QByteArray& idSeed, const Sink& write,
-            Summary& summary, QString& error);
+            Summary& summary, QString& error, const platform::ProgressCallback& progress = {});
 
 }  // namespace fhir
