@@ -43,8 +43,10 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   // What a person compares when pairing this device with another for secure beaming.
   platform::DeviceIdentity identity;
   QString error;
+  // A device opened for reading only (found damaged) gets no key written into it.
+  const platform::Device& device = *platform::Device::Current();
   m_fingerprint =
-      new QLabel(identity.LoadOrCreate(platform::Device::Current()->Folder(), error)
+      new QLabel(identity.LoadOrCreate(device.Folder(), error, !device.ReadOnly())
                      ? strings::FormatId(ids::kAboutFingerprint, TwoLines(identity.Fingerprint()))
                      : strings::FormatId(ids::kPairKeyUnreadable, error),
                  this);

@@ -52,35 +52,17 @@ class Exchange {
 
   bool Send(const QByteArray& bytes) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
-    for (qsizetype done = 0; done < bytes.size();) {
-      const ptrdiff_t moved =
-          m_socket.Send(data + done, static_cast<size_t>(bytes.size() - done), kStepMs);
-      if (moved < 0) {
-        return Fail(Gone());
-      }
-      if (moved == 0 && !Waiting()) {
-        return false;
-      }
-      done += moved;
-    }
-    return true;
+    return MoveAll(bytes.size(), [&](qsizetype done) {
+      return m_socket.Send(data + done, static_cast<size_t>(bytes.size() - done), kStepMs);
+    });
   }
 
   bool Receive(qsizetype length, QByteArray& bytes) {
     bytes.resize(length);
     auto* data = reinterpret_cast<uint8_t*>(bytes.data());
-    for (qsizetype done = 0; done < length;) {
-      const ptrdiff_t moved =
-          m_socket.Receive(data + done, static_cast<size_t>(length - done), kStepMs);
-      if (moved < 0) {
-        return Fail(Gone());
-      }
-      if (moved == 0 && !Waiting()) {
-        return false;
-      }
-      done += moved;
-    }
-    return true;
+    return MoveAll(length, [&](qsizetype done) {
+      return m_socket.Receive(data + done, static_cast<size_t>(length - done), kStepMs);
+    });
   }
 
   // The opening message of either side: version, a nonce or commitment, the sender's name.
@@ -156,6 +138,22 @@ class Exchange {
   const QString& Error() const { return m_error; }
 
  private:
+  // Moves length bytes in steps of move(done); false when the link broke or the wait ended.
+  template <typename Move>
+  bool MoveAll(qsizetype length, const Move& move) {
+    for (qsizetype done = 0; done < length;) {
+      const ptrdiff_t moved = move(done);
+      if (moved < 0) {
+        return Fail(Gone());
+      }
+      if (moved == 0 && !Waiting()) {
+        return false;
+      }
+      done += moved;
+    }
+    return true;
+  }
+
   bool Waiting() {
     if (!WindowOpen()) {
       return false;

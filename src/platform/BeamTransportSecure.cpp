@@ -179,8 +179,29 @@ struct SecureBeamSocket::Impl {
     return QStringLiteral("%1 closed the secure connection before the transfer").arg(Where());
   }
 
-  // The answer of a move that did not go through: 0 to try again, -1 when the link is gone.
-  ptrdiff_t Stalled(int result) const { return CanRetry(result) ? 0 : -1; }
+  IBeamSocket::Opening Open(int waitMs) {
+    if (!clock.isValid()) {
+      clock.start();
+    }
+    wait = waitMs;
+    return Step();
+  }
+
+  // One move of up to length bytes by call (SSL_read or SSL_write of that many), once the
+  // connection is open: the bytes moved, 0 to try again, -1 when the link is gone or refused.
+  template <typename Call>
+  ptrdiff_t Move(size_t length, int waitMs, const Call& call) {
+    const IBeamSocket::Opening opening = Open(waitMs);
+    if (opening != IBeamSocket::Opening::kReady) {
+      return opening == IBeamSocket::Opening::kPending ? 0 : -1;
+    }
+    if (length == 0) {
+      return 0;
+    }
+    wait = waitMs;
+    const int result = call(static_cast<int>(std::min<size_t>(length, INT_MAX)));
+    return result > 0 ? result : (CanRetry(result) ? 0 : -1);
+  }
 
   static int BioWrite(BIO* bio, const char* data, int length) {
     auto* self = static_cast<Impl*>(BIO_get_data(bio));
@@ -273,39 +294,17 @@ SecureBeamSocket::~SecureBeamSocket() {
 }
 
 IBeamSocket::Opening SecureBeamSocket::Open(int waitMs) {
-  if (!m_impl->clock.isValid()) {
-    m_impl->clock.start();
-  }
-  m_impl->wait = waitMs;
-  return m_impl->Step();
+  return m_impl->Open(waitMs);
 }
 
 ptrdiff_t SecureBeamSocket::Send(const uint8_t* data, size_t length, int waitMs) {
-  const Opening opening = Open(waitMs);
-  if (opening != Opening::kReady) {
-    return opening == Opening::kPending ? 0 : -1;
-  }
-  if (length == 0) {
-    return 0;
-  }
-  m_impl->wait = waitMs;
-  const int result =
-      SSL_write(m_impl->ssl.get(), data, static_cast<int>(std::min<size_t>(length, INT_MAX)));
-  return result > 0 ? result : m_impl->Stalled(result);
+  return m_impl->Move(length, waitMs,
+                      [&](int bytes) { return SSL_write(m_impl->ssl.get(), data, bytes); });
 }
 
 ptrdiff_t SecureBeamSocket::Receive(uint8_t* data, size_t length, int waitMs) {
-  const Opening opening = Open(waitMs);
-  if (opening != Opening::kReady) {
-    return opening == Opening::kPending ? 0 : -1;
-  }
-  if (length == 0) {
-    return 0;
-  }
-  m_impl->wait = waitMs;
-  const int result =
-      SSL_read(m_impl->ssl.get(), data, static_cast<int>(std::min<size_t>(length, INT_MAX)));
-  return result > 0 ? result : m_impl->Stalled(result);
+  return m_impl->Move(length, waitMs,
+                      [&](int bytes) { return SSL_read(m_impl->ssl.get(), data, bytes); });
 }
 
 QString SecureBeamSocket::Refusal() const {

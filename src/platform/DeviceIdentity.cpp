@@ -15,10 +15,11 @@ namespace {
 // and its validity dates are not checked by them.
 constexpr long kCertificateSeconds = 100L * 365 * 24 * 3600;
 
-QByteArray PemOfKey(EVP_PKEY* key) {
+// The PEM text that write puts into a memory BIO; empty when it fails.
+template <typename Write>
+QByteArray Pem(const Write& write) {
   openssl::Bio bio(BIO_new(BIO_s_mem()));
-  if (!bio ||
-      PEM_write_bio_PrivateKey(bio.get(), key, nullptr, nullptr, 0, nullptr, nullptr) != 1) {
+  if (!bio || write(bio.get()) != 1) {
     return {};
   }
   char* data = nullptr;
@@ -26,14 +27,14 @@ QByteArray PemOfKey(EVP_PKEY* key) {
   return QByteArray(data, static_cast<qsizetype>(length));
 }
 
+QByteArray PemOfKey(EVP_PKEY* key) {
+  return Pem([key](BIO* bio) {
+    return PEM_write_bio_PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr);
+  });
+}
+
 QByteArray PemOfCertificate(X509* certificate) {
-  openssl::Bio bio(BIO_new(BIO_s_mem()));
-  if (!bio || PEM_write_bio_X509(bio.get(), certificate) != 1) {
-    return {};
-  }
-  char* data = nullptr;
-  const long length = BIO_get_mem_data(bio.get(), &data);
-  return QByteArray(data, static_cast<qsizetype>(length));
+  return Pem([certificate](BIO* bio) { return PEM_write_bio_X509(bio, certificate); });
 }
 
 // A self-signed certificate over key, named after the start of the key's fingerprint so that a
@@ -83,7 +84,7 @@ bool ReadIfThere(const QString& path, QByteArray& bytes, bool& there, QString& e
 
 }  // namespace
 
-bool DeviceIdentity::LoadOrCreate(const QString& folder, QString& error) {
+bool DeviceIdentity::LoadOrCreate(const QString& folder, QString& error, bool mayCreate) {
   const QDir dir(folder);
   const QString keyPath = dir.filePath(QString::fromLatin1(kKeyFile));
   const QString certificatePath = dir.filePath(QString::fromLatin1(kCertificateFile));
@@ -93,6 +94,12 @@ bool DeviceIdentity::LoadOrCreate(const QString& folder, QString& error) {
   QByteArray certificatePem;
   if (!ReadIfThere(keyPath, keyPem, keyThere, error) ||
       !ReadIfThere(certificatePath, certificatePem, certificateThere, error)) {
+    return false;
+  }
+  if (!mayCreate && (!keyThere || !certificateThere)) {
+    error = QStringLiteral(
+        "the device has no key yet, and it is not made on a device opened "
+        "for reading only");
     return false;
   }
 

@@ -16,8 +16,9 @@ class DeviceIdentity {
 
   // The identity kept in folder, made when the folder has none. False with the reason when the
   // files cannot be read or written, or when one is damaged: a damaged key is never replaced by
-  // a fresh one, which would silently end every pairing of the device.
-  bool LoadOrCreate(const QString& folder, QString& error);
+  // a fresh one, which would silently end every pairing of the device. Without mayCreate (a
+  // device opened for reading only) nothing is written, and a missing file is an error.
+  bool LoadOrCreate(const QString& folder, QString& error, bool mayCreate = true);
 
   const QByteArray& KeyPem() const { return m_keyPem; }
   const QByteArray& CertificatePem() const { return m_certificatePem; }

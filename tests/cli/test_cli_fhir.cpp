@@ -261,6 +261,7 @@ TEST(CliFhirExport, RefusesBadInputAndNamesAMissingPatient) {
   const CliResult missing = cli.Run({"export", "--format", "fhir", "--patient", "Nobody, No"});
   EXPECT_EQ(missing.code, 2);
   EXPECT_TRUE(missing.err.contains("no patient named Nobody, No")) << missing.err.toStdString();
+  EXPECT_TRUE(missing.out.isEmpty());  // standard output gets a bundle only once it is whole
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "app/CAboutDlg.h"
 #include "beam/ui/CPairDeviceDlg.h"
 #include "common/MessageService.h"
 #include "platform/Device.h"
@@ -89,6 +91,23 @@ TEST_F(PairDeviceDlgTest, PairsWithADeviceWaitingAtTheCommandLineAndUnpairsIt) {
   QString error;
   ASSERT_TRUE(list.Load(m_folder.path(), error));
   EXPECT_TRUE(list.Devices().empty());
+}
+
+TEST_F(PairDeviceDlgTest, TheAboutBoxShowsTheFingerprintButWritesNoKeyIntoAReadOnlyDevice) {
+  {
+    QTemporaryDir damaged;
+    platform::Device device(damaged.path());
+    ASSERT_TRUE(device.Prepare());
+    device.SetReadOnly(true);
+    platform::DeviceScope scope(device);
+    CAboutDlg about;
+    EXPECT_TRUE(about.Fingerprint()->text().startsWith("The device's key cannot be read"));
+    EXPECT_FALSE(QFile::exists(damaged.filePath("device-key.pem")));
+  }
+  CAboutDlg about;
+  QString shown = CliOutput(m_folder.path(), {"pair", "--show"}).trimmed();
+  shown[39] = QLatin1Char('\n');  // the About box shows the sixteen groups as two lines of eight
+  EXPECT_EQ(about.Fingerprint()->text(), "Device fingerprint:\n" + shown);
 }
 
 }  // namespace
