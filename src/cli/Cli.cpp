@@ -132,6 +132,16 @@ constexpr Group kGroups[] = {
      "Usage: ovelin-cli generate [--patients N] [--seed S]\n"
      "Fills an empty device with a made-up ward of N patients (default 2000), 160 records each,\n"
      "for measuring the program; the same seed gives the same ward.\n"},
+    {"sync", RunSync,
+     "Usage: ovelin-cli sync [--server CONNINFO] [--conflicts]\n"
+     "Synchronises the device with a ward server (PostgreSQL), both ways: sends what changed\n"
+     "here since the last sync and takes what changed there. CONNINFO is a libpq connection\n"
+     "string or URI without a password (use ~/.pgpass, PGPASSWORD or a client certificate);\n"
+     "the last one used is remembered. --conflicts lists the records that were changed on two\n"
+     "sides, whose losing versions the server keeps.\n"},
+    {"server", RunServer,
+     "Usage: ovelin-cli server init CONNINFO\n"
+     "Creates the ward schema on an empty PostgreSQL database, or says which version it holds.\n"},
 };
 
 // "COMMAND --help" (or -h) anywhere after the command asks for the command's usage.

@@ -61,5 +61,7 @@ int RunBeam(Context& context, const QStringList& arguments);
 int RunPair(Context& context, const QStringList& arguments);
 int RunCheck(Context& context, const QStringList& arguments);
 int RunGenerate(Context& context, const QStringList& arguments);
+int RunSync(Context& context, const QStringList& arguments);
+int RunServer(Context& context, const QStringList& arguments);
 
 }  // namespace cli

@@ -233,6 +233,27 @@ size_t CDBBaseDatabase::AddStringSize(const QString& text) {
   return bytes::AddStringSize(text);
 }
 
+bool CDBBaseDatabase::WriteSyncMarks(RecordId id) {
+  if (!OpenByName()) {
+    return false;
+  }
+  platform::Record marks;
+  AddSyncProps(marks);
+  const bool written = m_db.SeekById(id) == id && m_db.WriteCurrent(marks);
+  m_db.Close();
+  return written;
+}
+
+CDBBaseDatabase::RecordId CDBBaseDatabase::StoreReceived(RecordId id) {
+  const platform::Record record = ReceivedProperties();
+  if (record.Properties().empty() || !OpenByName()) {
+    return 0;
+  }
+  const RecordId stored = WriteRecordProps(record, id);
+  m_db.Close();
+  return stored;
+}
+
 CDBBaseDatabase::RecordId CDBBaseDatabase::WriteRecordProps(const Record& record, RecordId id) {
   if (id == 0) {
     return m_db.Add(record);

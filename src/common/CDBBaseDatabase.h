@@ -73,6 +73,12 @@ class CDBBaseDatabase {
   [[nodiscard]] virtual bool Write(const uint8_t* bytes, size_t length);
   // Fills the members from a record: here the desktop identifier and access state.
   virtual void UnpackRecord(const platform::Record& record);
+  // The properties the members make as a received record stores them: its own time stamp,
+  // desktop identifier and access state kept. Empty for a store that files nothing received.
+  virtual platform::Record ReceivedProperties() const { return {}; }
+  // Writes ReceivedProperties over the record with that id, or adds them as a new record when id
+  // is 0, whatever the store's match rule would say; answers the record's id (0 on failure).
+  [[nodiscard]] RecordId StoreReceived(RecordId id);
 
   // Buffer operations: one field at a running offset, false on overrun.
   static bool ReadData(bytes::Reader& reader, void* out, size_t count);
@@ -91,6 +97,10 @@ class CDBBaseDatabase {
   static FILETIME StringToTime(const QString& text);
   // "MM/dd/yyyy", with " hh:mm AM" when withTime.
   static QString GetFormattedDateTime(const FILETIME& time, bool withTime);
+
+  const QString& VolumeName() const { return m_volumeName; }
+  // Writes the members' desktop identifier and access state over the record with that id.
+  [[nodiscard]] bool WriteSyncMarks(RecordId id);
 
   // The owner of the current record as UnpackRecord left it (the patient for chart records).
   virtual QString OwnerName() const;

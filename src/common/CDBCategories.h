@@ -48,6 +48,9 @@ class CDBCategories : public CDBBaseDatabase {
   // really creates the store seeds, so the entries are added once.
   [[nodiscard]] bool CreateDB() override;
   void UnpackRecord(const platform::Record& record) override;
+  platform::Record ReceivedProperties() const override {
+    return {{m_keyProp, ListKey(type)}, {kTextProp, text}};
+  }
   QString OwnerName() const override { return ListKey(type); }
 
   // The entries of a list, with an "Edit Categories..." entry (item data 0xFFFF) at the end when

@@ -46,6 +46,7 @@ class CDBPatient : public CDBBaseDatabase {
   // the name as the patient that the records received after it belong to.
   [[nodiscard]] bool Write(const uint8_t* bytes, size_t length) override;
   void UnpackRecord(const platform::Record& record) override;
+  platform::Record ReceivedProperties() const override { return BuildProperties(true); }
   QString OwnerName() const override { return name; }
   // Files the members as a received or restored patient: merged into the patient of the same
   // name (the stored name stays), else added; keeps timeStamp when it is not zero, desktopId and

@@ -126,4 +126,10 @@ std::vector<PropId> SortProperties(Connection& connection, int64_t volume);
 // Checks the store's tables on the connection's first use, creating them on a new file.
 bool EnsureSchema(Connection& connection);
 
+// The change log (ChangeLog.cpp), kept inside each change's transaction: a record added or
+// written over gets a new version; a deleted record leaves its entry, and a logged deletion when
+// the server knows it.
+bool NoteChange(Connection& connection, int64_t volume, RecordId id);
+bool NoteDeletion(Connection& connection, RecordId id);
+
 }  // namespace platform::object_store

@@ -125,6 +125,51 @@ bool CheckReadOnlySchema(Connection& connection) {
   return connection.schemaReady;
 }
 
+// The change log of the ward synchronisation (docs/sync.md): a version per record that grows with
+// every change, the version the last synchronisation took or gave, and the link to the server's
+// row; and the deletions of records the server knows. A file that predates the log gets it with
+// a row for every record it holds, so that its first synchronisation sends everything.
+bool EnsureChangeTables(Connection& connection) {
+  if (HasTable(connection, "record_changes")) {
+    return true;
+  }
+  if (!ExecuteScript(connection.db,
+                     "CREATE TABLE record_changes("
+                     "rec INTEGER PRIMARY KEY, vol INTEGER NOT NULL, version INTEGER NOT NULL,"
+                     "synced INTEGER NOT NULL DEFAULT 0, server_id INTEGER NOT NULL DEFAULT 0,"
+                     "server_version INTEGER NOT NULL DEFAULT 0);"
+                     "CREATE INDEX record_changes_pending ON record_changes(vol, rec)"
+                     " WHERE version > synced;"
+                     "CREATE INDEX record_changes_server ON record_changes(vol, server_id)"
+                     " WHERE server_id <> 0;"
+                     "CREATE TABLE record_deletions("
+                     "rec INTEGER PRIMARY KEY, vol INTEGER NOT NULL, server_id INTEGER NOT NULL,"
+                     "server_version INTEGER NOT NULL);"
+                     "CREATE TABLE sync_state(name TEXT PRIMARY KEY, value TEXT NOT NULL)"
+                     " WITHOUT ROWID;")) {
+    return false;
+  }
+  std::vector<int64_t> numbers;
+  {
+    Statement volumes(connection, "SELECT num FROM volumes");
+    int rc = volumes.Step();
+    for (; rc == SQLITE_ROW; rc = volumes.Step()) {
+      numbers.push_back(volumes.Int(0));
+    }
+    if (rc != SQLITE_DONE) {
+      return false;
+    }
+  }
+  for (const int64_t number : numbers) {
+    const std::string fill = "INSERT INTO record_changes(rec, vol, version) SELECT id, " +
+                             std::to_string(number) + ", 1 FROM " + RecTable(number);
+    if (!ExecuteScript(connection.db, fill)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool EnsureSchema(Connection& connection) {
@@ -149,7 +194,8 @@ bool EnsureSchema(Connection& connection) {
                      // Added to files of the format as they are opened; older versions of the
                      // program pass over it (docs/store-file.md).
                      "CREATE TABLE IF NOT EXISTS match_indexes("
-                     "num INTEGER PRIMARY KEY, props TEXT NOT NULL);")) {
+                     "num INTEGER PRIMARY KEY, props TEXT NOT NULL);") ||
+      !EnsureChangeTables(connection)) {
     return false;
   }
   int64_t unicodeVersion = 0;

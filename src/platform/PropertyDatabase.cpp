@@ -457,7 +457,7 @@ RecordId PropertyDatabase::Add(const Record& record) {
     insert.Bind(3, keyOf(sortProperties[1]));
   }
   if (!insert.Run() || !WriteProperties(*connection, m_volume, id, values) ||
-      !transaction.Commit()) {
+      !NoteChange(*connection, m_volume, id) || !transaction.Commit()) {
     return 0;
   }
   return id;
@@ -484,7 +484,8 @@ bool PropertyDatabase::WriteCurrent(const Record& record) {
       return false;
     }
   }
-  if (!WriteProperties(*connection, m_volume, m_currentId, values)) {
+  if (!WriteProperties(*connection, m_volume, m_currentId, values) ||
+      !NoteChange(*connection, m_volume, m_currentId)) {
     return false;
   }
   const std::vector<PropId> sortProperties = SortProperties(*connection, m_volume);
@@ -535,7 +536,7 @@ bool PropertyDatabase::Delete(RecordId id) {
   Statement removeProperties(*connection, "DELETE FROM " + PropTable(m_volume) + " WHERE rec = ?1");
   removeProperties.Bind(1, int64_t{id});
   // The position is kept: a later SeekNext or SeekPrevious moves on from where the record stood.
-  return removeProperties.Run() && transaction.Commit();
+  return removeProperties.Run() && NoteDeletion(*connection, id) && transaction.Commit();
 }
 
 uint32_t PropertyDatabase::RecordCount() {

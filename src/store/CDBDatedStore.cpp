@@ -45,20 +45,32 @@ void CDBDatedStore::UnpackRecord(const Record& record) {
   UnpackFields(record);
 }
 
+Record CDBDatedStore::FieldProperties() const {
+  Record record;
+  record.Add(m_keyProp, RecordKey());
+  record.Add(kDateProp, DateText());
+  AddFieldProps(record);
+  return record;
+}
+
+Record CDBDatedStore::ReceivedProperties() const {
+  Record record = FieldProperties();
+  // The sender's stamp is kept with its hour as well as its day, so that a record passed on
+  // again, or exported and imported, carries exactly the stamp it came with.
+  record.Add(m_timeStampProp, TimeToDayHourString(timeStamp));
+  AddSyncProps(record);
+  return record;
+}
+
 bool CDBDatedStore::AddNew(bool received) {
   if (!OpenByName()) {
     return false;
   }
   Record record;
-  record.Add(m_keyProp, RecordKey());
-  record.Add(kDateProp, DateText());
-  AddFieldProps(record);
   if (received) {
-    // The sender's stamp is kept with its hour as well as its day, so that a record passed on
-    // again, or exported and imported, carries exactly the stamp it came with.
-    record.Add(m_timeStampProp, TimeToDayHourString(timeStamp));
-    AddSyncProps(record);
+    record = ReceivedProperties();
   } else {
+    record = FieldProperties();
     const QString now = GetCurrentTimeStamp();
     record.Add(m_timeStampProp, now);
     timeStamp = StringToTime(now);

@@ -65,6 +65,7 @@ class CDBDatedStore : public CDBChartStore {
   // patient is the key less as many characters as the date property holds; date and time both
   // take the date property's instant, and timeStamp its property's, only when present.
   void UnpackRecord(const platform::Record& record) override;
+  platform::Record ReceivedProperties() const override;
 
   // Adds the members as a new record. A record made here gets a fresh time stamp and no
   // desktop-identifier or access-state property; a received one keeps the sender's time stamp,
@@ -109,6 +110,8 @@ class CDBDatedStore : public CDBChartStore {
   // its fixed part (ReadTexts changes the members only when every text was read), the match of a
   // received record and the fields it writes over the one it matches.
   void AddFieldProps(platform::Record& record) const;
+  // The key, the date property and the text fields.
+  platform::Record FieldProperties() const;
   void UnpackFields(const platform::Record& record);
   void WriteTexts(bytes::Writer& writer) const;
   bool ReadTexts(bytes::Reader& reader);

@@ -34,6 +34,10 @@ class CDBLists : public CDBBaseDatabase {
   // Reads the list whose key equals listId and remembers its id in recordId (0 when not found).
   bool FindByName(const QString& listId) override;
   void UnpackRecord(const platform::Record& record) override;
+  // A list received whole: its id and content, stamped now.
+  platform::Record ReceivedProperties() const override {
+    return {{m_keyProp, patient}, {kContentProp, content}, {kTimeStampProp, GetCurrentTimeStamp()}};
+  }
 
   // Adds the members as a new list stamped now; recordId becomes the new list's id.
   [[nodiscard]] bool AddNew();

@@ -100,6 +100,12 @@ void CDBMeds::UnpackRecord(const Record& record) {
   m_recordId = m_db.IsOpen() ? m_db.CurrentId() : 0;
 }
 
+Record CDBMeds::ReceivedProperties() const {
+  Record record = BuildProperties(TimeToDayHourString(timeStamp));
+  AddSyncProps(record);
+  return record;
+}
+
 bool CDBMeds::AddNew(bool received) {
   if (!OpenByName()) {
     return false;

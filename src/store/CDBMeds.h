@@ -45,6 +45,7 @@ class CDBMeds : public CDBChartStore {
 
   uint8_t RecordType() const override { return kRecordType; }
   void UnpackRecord(const platform::Record& record) override;
+  platform::Record ReceivedProperties() const override;
 
   // Adds the members as a new medication. A received one keeps its sender's time stamp, desktop
   // identifier and access state; one made here gets a fresh time stamp and neither of the others.

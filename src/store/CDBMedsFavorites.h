@@ -32,6 +32,9 @@ class CDBMedsFavorites : public CDBBaseDatabase {
   // Creates the database sorted on the drug, case-insensitive.
   [[nodiscard]] bool CreateDB() override;
   void UnpackRecord(const platform::Record& record) override;
+  platform::Record ReceivedProperties() const override {
+    return {{kDrugProp, drug}, {kDoseProp, dose}, {kRouteProp, route}, {kFrequencyProp, frequency}};
+  }
 
   // Adds the members as a favourite unless one with the same drug (letter case aside) and the same
   // dose, route and frequency exists; answers true in that case too.

@@ -61,6 +61,13 @@ Record CDBToDo::ItemProperties() const {
   return record;
 }
 
+Record CDBToDo::ReceivedProperties() const {
+  Record record = ItemProperties();
+  record.Add(kTimeStampProp, timeStamp);
+  AddSyncProps(record);
+  return record;
+}
+
 CDBToDo::RecordId CDBToDo::AddNew(bool received) {
   if (!Ready()) {
     return 0;

@@ -50,6 +50,7 @@ class CDBToDo : public CDBChartStore {
   // Deletes every item of the patient; true when one was deleted.
   [[nodiscard]] bool DeleteParent(const QString& name) override;
   void UnpackRecord(const platform::Record& record) override;
+  platform::Record ReceivedProperties() const override;
   uint8_t RecordType() const override { return kRecordType; }
 
   // Adds the members as a new item; answers its record id, 0 on failure. A received item keeps
