@@ -248,12 +248,37 @@ const std::vector<Kind>& Kinds() {
   static const std::vector<Kind> kinds = {
       FieldsKind<CDBPatient>("patients", Scope::Patient, QStringLiteral("lower(name) = lower($1)"),
                              {0}),
-      FieldsKind<CDBMeds>("medications", Scope::Chart),
-      FieldsKind<CDBVitals>("vital_signs", Scope::Chart),
-      FieldsKind<CDBLabValues>("lab_results", Scope::Chart),
-      FieldsKind<CDBTest>("tests", Scope::Chart),
-      FieldsKind<CDBNotes>("notes", Scope::Chart),
-      FieldsKind<CDBToDo>("todos", Scope::Chart),
+      // A chart record made on two devices for one patient is the same record by its store's
+      // match rule; the patient's server id is the last parameter.
+      FieldsKind<CDBMeds>(
+          "medications", Scope::Chart,
+          QStringLiteral("t.drug = $1 AND t.dose = $2 AND t.route = $3 AND t.frequency = $4 AND"
+                         " t.track_days = $5 AND t.days = $6 AND"
+                         " t.start_date IS NOT DISTINCT FROM $7::timestamp AND"
+                         " t.patient_id = $8::integer"),
+          {0, 1, 2, 3, 4, 5, 8}),
+      FieldsKind<CDBVitals>(
+          "vital_signs", Scope::Chart,
+          QStringLiteral(
+              "t.taken_at IS NOT DISTINCT FROM $1::timestamp AND t.patient_id = $2::integer"),
+          {1}),
+      FieldsKind<CDBLabValues>(
+          "lab_results", Scope::Chart,
+          QStringLiteral("t.lab_group = $1 AND t.taken_at IS NOT DISTINCT FROM $2::timestamp AND"
+                         " t.patient_id = $3::integer"),
+          {0, 2}),
+      FieldsKind<CDBTest>(
+          "tests", Scope::Chart,
+          QStringLiteral("t.test_name = $1 AND t.taken_at IS NOT DISTINCT FROM $2::timestamp AND"
+                         " t.patient_id = $3::integer"),
+          {0, 2}),
+      FieldsKind<CDBNotes>(
+          "notes", Scope::Chart,
+          QStringLiteral(
+              "t.taken_at IS NOT DISTINCT FROM $1::timestamp AND t.patient_id = $2::integer"),
+          {4}),
+      FieldsKind<CDBToDo>("todos", Scope::Chart,
+                          QStringLiteral("t.item_text = $1 AND t.patient_id = $2::integer"), {0}),
       CategoriesKind(),
       AutoTextKind(),
       FieldsKind<CDBMedsFavorites>(

@@ -32,7 +32,8 @@ struct Kind {
       fromRow;
   // The rule by which a record new to the server is the same as a live row of another device: a
   // condition on the table's columns with $1.. bound to the listed columns' values (indexes into
-  // the row); empty when every new record is a new row.
+  // the row), and for a chart record the patient's server id after them; empty when every new
+  // record is a new row.
   QString sameWhere;
   std::vector<int> sameColumns;
 };

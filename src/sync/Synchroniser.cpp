@@ -454,6 +454,10 @@ bool Session::PushNew(Outgoing& out, QString& error) {
     for (const int column : kind.sameColumns) {
       params.push_back(out.row[static_cast<size_t>(column)]);
     }
+    if (kind.scope == Scope::Chart) {
+      params.push_back(QByteArray::number(
+          PatientServerId(static_cast<CDBChartStore&>(*out.store).patient)));
+    }
     std::optional<ServerRow> same =
         FindOne(kind, "NOT t.deleted AND (" + kind.sameWhere.toStdString() + ")", params, error);
     if (!error.isEmpty()) {
