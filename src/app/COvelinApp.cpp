@@ -71,6 +71,8 @@ static void InitResources() {
 bool COvelinApp::s_lockInProgress = false;
 
 COvelinApp::COvelinApp() : m_resources(std::make_unique<ResourceMgr>(*this)) {
+  // A synchronisation that changed the device is shown as "OvelinRefreshScreen" is.
+  m_resources->SetDeviceChangedHandler([this] { HandleRegisteredMessage(m_refreshScreenMsg); });
   InitResources();
   auto_text_reader::Install();
 }

@@ -5,57 +5,10 @@
 #include "platform/InstanceChannel.h"
 #include "platform/Registry.h"
 #include "sync/Synchroniser.h"
+#include "sync/WardSettings.h"
 
 namespace cli {
 namespace {
-
-// The last ward server used, so that a plain "ovelin-cli sync" repeats it. It never holds a
-// password: a connection string with one is refused before it is used or kept.
-constexpr const char* kSyncKey = "Software\\Quillfen\\Sync";
-constexpr const char* kServerValue = "Server";
-
-QString RememberedServer() {
-  platform::RegistryKey key;
-  QString server;
-  if (key.Open(platform::Hive::CurrentUser, QString::fromLatin1(kSyncKey))) {
-    key.QueryString(QString::fromLatin1(kServerValue), server);
-  }
-  return server;
-}
-
-bool RememberServer(const QString& server) {
-  platform::RegistryKey key;
-  return key.Create(platform::Hive::CurrentUser, QString::fromLatin1(kSyncKey)) &&
-         key.SetString(QString::fromLatin1(kServerValue), server);
-}
-
-QString Plural(int count, const char* one, const char* many) {
-  return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
-void PrintReport(Context& context, const ward_sync::Report& report) {
-  context.out << "Synchronised with " << report.server << ": "
-              << Plural(report.sent, "change sent", "changes sent") << ", "
-              << Plural(report.received, "change received", "changes received") << ", "
-              << Plural(report.conflicts, "conflict", "conflicts") << "." << Qt::endl;
-  if (report.refused > 0) {
-    context.out << Plural(report.refused, "change was", "changes were")
-                << " refused because the server holds the record read-only; the device has the "
-                   "server's version again."
-                << Qt::endl;
-  }
-  if (report.notMerged > 0) {
-    context.out << Plural(report.notMerged, "patient has", "patients have")
-                << " the name of another device's patient with another MR number and "
-                   "stayed on this device only."
-                << Qt::endl;
-  }
-  if (report.conflicts > 0) {
-    context.out << "The versions that lost are kept on the server: ovelin-cli sync --conflicts "
-                   "lists them."
-                << Qt::endl;
-  }
-}
 
 int ListConflicts(Context& context, const QString& server) {
   std::vector<QString> lines;
@@ -81,7 +34,13 @@ int RunSync(Context& context, const QStringList& arguments) {
       !args.Words().isEmpty()) {
     return BadInput(context, error.isEmpty() ? QStringLiteral("sync takes no words") : error);
   }
-  const QString server = args.OptionOr(QStringLiteral("server"), RememberedServer());
+  ward_sync::Settings settings = ward_sync::LoadSettings();
+  const std::optional<QString> given = args.Option(QStringLiteral("server"));
+  if (given) {
+    settings.server = *given;
+    settings.user.clear();  // a server given here names its user itself
+  }
+  const QString server = ward_sync::ConnectionString(settings);
   if (server.isEmpty()) {
     return BadInput(context, QStringLiteral("sync needs --server CONNINFO the first time"));
   }
@@ -96,7 +55,8 @@ int RunSync(Context& context, const QStringList& arguments) {
   }
   context.progress.Start(QStringLiteral("synchronising"), ProgressLine::Unit::kRecords);
   ward_sync::Report report;
-  const bool done = ward_sync::Synchronise({server, context.progress.Callback()}, report, error);
+  const bool done =
+      ward_sync::Synchronise({server, context.progress.Callback(), {}}, report, error);
   context.progress.Clear();
   if (report.deviceChanged) {
     // A running program shows the device as it now is (no program running is not a failure).
@@ -105,10 +65,13 @@ int RunSync(Context& context, const QStringList& arguments) {
   if (!done) {
     return Failure(context, error);
   }
-  if (!RememberServer(server)) {
+  // The server is remembered once a sync with it worked, so a plain "sync" repeats it.
+  if (given && !ward_sync::SaveSettings(settings)) {
     return DeviceFailure(context);
   }
-  PrintReport(context, report);
+  for (const QString& line : ward_sync::Describe(report)) {
+    context.out << line << Qt::endl;
+  }
   return kSuccess;
 }
 

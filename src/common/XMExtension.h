@@ -18,7 +18,7 @@ class QWidget;
 // nullptr for a version that it was not built for. Each version only adds to the one before: the
 // classes keep their operations in the same slots, and what a version adds comes after them, so
 // an extension built for an older version runs unchanged.
-inline constexpr int kXMExtensionInterfaceVersion = 3;
+inline constexpr int kXMExtensionInterfaceVersion = 4;
 inline constexpr int kXMExtensionOldestVersion = 1;
 
 // Told about the patient the user is working on. Registered through
@@ -140,6 +140,18 @@ class XMResourceMgr {
                           QString& error) = 0;
   // Tells the person something, in the program's message box (caption "Ovelin", OK).
   virtual void ShowInformation(const QString& text) = 0;
+
+  // Version 4, after every operation of version 3.
+  // Synchronises the device with the ward server of the user's settings (the "Sync" settings,
+  // docs/sync.md) under the program's progress dialog, whose Cancel stops it until the server has
+  // taken the exchange; afterwards every page shows the device as it now is. True with the result
+  // in plain words, a sentence a line; false with the reason (no server set, the server
+  // unreachable, cancelled, ...).
+  virtual bool Synchronise(QWidget* parent, QString& summary, QString& error) = 0;
+  // A text setting of the device's user, HKCU\Software\Quillfen\KEY, VALUE; empty when not set.
+  virtual QString ReadUserSetting(const QString& key, const QString& value) = 0;
+  // False when it could not be written.
+  virtual bool WriteUserSetting(const QString& key, const QString& value, const QString& text) = 0;
 };
 
 // One extension. The first five operations are the ones the program has always called, in this

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "common/XMExtension.h"
 #include "shell/CPatientDataSource.h"
 
@@ -17,6 +19,14 @@ class CExtensionServices : public XMResourceMgr {
   bool ExportFhir(const QString& patient, QByteArray& json, QString& summary,
                   QString& error) override;
   void ShowInformation(const QString& text) override;
+  bool Synchronise(QWidget* parent, QString& summary, QString& error) override;
+  QString ReadUserSetting(const QString& key, const QString& value) override;
+  bool WriteUserSetting(const QString& key, const QString& value, const QString& text) override;
+
+  // Called after a synchronisation changed the device, so that the program shows it anew.
+  void SetDeviceChangedHandler(std::function<void()> handler) {
+    m_deviceChanged = std::move(handler);
+  }
 
   CPatientDataSource& PatientData() { return m_patientData; }
 
@@ -25,4 +35,5 @@ class CExtensionServices : public XMResourceMgr {
 
  private:
   CPatientDataSource m_patientData;
+  std::function<void()> m_deviceChanged;
 };

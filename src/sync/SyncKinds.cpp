@@ -279,8 +279,7 @@ const std::vector<Kind>& Kinds() {
           {4}),
       FieldsKind<CDBToDo>("todos", Scope::Chart,
                           QStringLiteral("t.item_text = $1 AND t.patient_id = $2::integer"), {0}),
-      CategoriesKind(),
-      AutoTextKind(),
+      CategoriesKind(), AutoTextKind(),
       FieldsKind<CDBMedsFavorites>(
           "favorite_medications", Scope::List,
           QStringLiteral("lower(drug) = lower($1) AND dose = $2 AND route = $3 AND frequency = $4"),

@@ -31,6 +31,7 @@ namespace change_log = platform::change_log;
 // changes are numbered in the order they commit.
 constexpr const char* kTakeWardLock = "SELECT pg_advisory_xact_lock(5262001)";
 constexpr const char* kInstallKey = "Software\\Apps\\Quillfen, Inc. Ovelin";
+constexpr size_t kInsertBatch = 2000;
 const QString kStateWard = QStringLiteral("ward");
 const QString kStateMark = QStringLiteral("server_mark");
 
@@ -109,15 +110,14 @@ struct DeviceLink {
   int64_t versionRead;
   int64_t serverId;
   int64_t serverVersion;
-  bool writeMarks;
+  bool writeMarks;  // the record lacks the server's id or read/write mark
 };
 
 class Session {
  public:
-  Session(Report& report, const platform::ProgressCallback& progress)
-      : m_report(report), m_progress(progress) {}
+  Session(Report& report, const Options& options) : m_report(report), m_options(options) {}
 
-  bool Run(const QString& conninfo, QString& error);
+  bool Run(QString& error);
 
  private:
   bool Connect(const QString& conninfo, QString& error);
@@ -130,23 +130,35 @@ class Session {
   bool PushNew(Outgoing& out, QString& error);
   bool Update(Outgoing& out, int64_t serverId, QString& error);
   bool Insert(Outgoing& out, QString& error);
+  bool FlushInserts(QString& error);
+  bool ColumnTypes(const Kind& kind, std::vector<std::string>& types, QString& error);
   bool NoteConflict(const Outgoing& out, const ServerRow* kept, const QString& reason,
                     QString& error);
   bool SameContent(const Outgoing& out, const ServerRow& row) const;
   std::optional<ServerRow> FindOne(const Kind& kind, const std::string& where,
                                    const ward::Values& params, QString& error);
+  // A patient of the device by name, with its server id (0: not on the server); remembered until
+  // the sync changes what it knows of patients.
+  struct DevicePatient {
+    QString name;  // as stored; empty when the device has no such patient
+    int64_t serverId = 0;
+  };
+  const DevicePatient& FindPatient(const QString& name);
   int64_t PatientServerId(const QString& name);
   bool PullKind(const Kind& kind, QString& error);
+  bool FindEarlierRows(const Kind& kind, const std::vector<Outgoing>& records, QString& error);
   void TakeServerVersion(const ServerRow& row, RecordId knownRecord = 0);
+  void AddLink(const Outgoing& out, int64_t serverId, int64_t serverVersion);
 
   bool ApplyToDevice(QString& error);
   bool ApplyLink(const DeviceLink& link);
   bool ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString& error);
   bool StillUnchanged(RecordId id) const;
+  bool Cancelled(QString& error) const;
   static bool MarkCompanionInstalled(QString& error);
 
   Report& m_report;
-  const platform::ProgressCallback& m_progress;
+  const Options& m_options;
   ward::Connection m_server;
   QByteArray m_device;  // the device's key pin, hexadecimal
   QString m_ward;
@@ -159,7 +171,12 @@ class Session {
   std::map<RecordId, int64_t> m_versionsRead;
   std::set<std::pair<const Kind*, int64_t>> m_written;
   std::map<RecordId, int64_t> m_newPatientIds;  // device patient record -> server id
+  std::map<QString, DevicePatient> m_patients;
+  std::set<int64_t> m_insertedPatients;  // server ids of the patients added by this sync
+  // The rows that an interrupted sync of this device made, by the device's record id (per kind).
+  std::map<RecordId, ServerRow> m_earlier;
   std::vector<DeviceLink> m_links;
+  std::vector<const Outgoing*> m_queued;  // new rows of the kind being sent, not yet inserted
   std::vector<RecordId> m_deletionsTaken;
   std::vector<std::pair<ServerRow, RecordId>> m_incoming;
 };
@@ -251,18 +268,24 @@ std::optional<ServerRow> Session::FindOne(const Kind& kind, const std::string& w
   return ServerRow{&kind, *result, 0};
 }
 
-int64_t Session::PatientServerId(const QString& name) {
+const Session::DevicePatient& Session::FindPatient(const QString& name) {
+  const auto cached = m_patients.find(name);
+  if (cached != m_patients.end()) {
+    return cached->second;
+  }
+  DevicePatient found;
   CDBPatient patient;
-  if (!patient.FindByName(name)) {
-    return 0;
+  if (patient.FindByName(name)) {
+    found.name = patient.name;
+    const auto fresh = m_newPatientIds.find(patient.recordId);
+    const std::optional<change_log::Entry> entry = change_log::Find(patient.recordId);
+    found.serverId = fresh != m_newPatientIds.end() ? fresh->second : entry ? entry->serverId : 0;
   }
-  const RecordId id = patient.recordId;
-  const auto fresh = m_newPatientIds.find(id);
-  if (fresh != m_newPatientIds.end()) {
-    return fresh->second;
-  }
-  const std::optional<change_log::Entry> entry = change_log::Find(id);
-  return entry ? entry->serverId : 0;
+  return m_patients.emplace(name, found).first->second;
+}
+
+int64_t Session::PatientServerId(const QString& name) {
+  return FindPatient(name).serverId;
 }
 
 bool Session::SameContent(const Outgoing& out, const ServerRow& row) const {
@@ -343,8 +366,7 @@ bool Session::Update(Outgoing& out, int64_t serverId, QString& error) {
   }
   const int64_t version = result->Int(0, 0);
   m_written.insert({out.kind, serverId});
-  m_links.push_back({out.kind, out.entry.id, out.entry.version, serverId, version,
-                     out.kind->scope != Scope::List});
+  AddLink(out, serverId, version);
   if (out.kind->scope == Scope::Patient) {
     m_newPatientIds[out.entry.id] = serverId;
   }
@@ -352,41 +374,139 @@ bool Session::Update(Outgoing& out, int64_t serverId, QString& error) {
   return true;
 }
 
+// New rows are sent in batches, one statement each: a device's first sync sends every record it
+// holds, and a round trip per record would cost more than the rows themselves.
 bool Session::Insert(Outgoing& out, QString& error) {
-  ward::Values params = out.row;
-  std::string columns;
-  std::string values;
-  for (size_t i = 0; i < out.kind->columns.size(); ++i) {
-    columns += (i ? ", " : "") + out.kind->columns[i].toStdString();
-    values += (i ? ", $" : "$") + std::to_string(i + 1);
+  m_queued.push_back(&out);
+  return m_queued.size() < kInsertBatch || FlushInserts(error);
+}
+
+// An SQL array literal of the values: each element quoted, NULL as NULL.
+QByteArray ArrayLiteral(const std::vector<const ward::Value*>& values) {
+  QByteArray text = "{";
+  for (size_t i = 0; i < values.size(); ++i) {
+    text += i ? "," : "";
+    if (!*values[i]) {
+      text += "NULL";
+      continue;
+    }
+    text += '"';
+    for (const char c : **values[i]) {
+      if (c == '"' || c == '\\') {
+        text += '\\';
+      }
+      text += c;
+    }
+    text += '"';
   }
-  int next = static_cast<int>(out.kind->columns.size()) + 1;
-  if (out.kind->scope == Scope::Chart) {
-    params.push_back(
-        QByteArray::number(PatientServerId(static_cast<CDBChartStore&>(*out.store).patient)));
-    columns += ", patient_id";
-    values += ", $" + std::to_string(next++) + "::integer";
-  }
-  params.push_back(m_device);
-  params.push_back(QByteArray::number(out.entry.id));
-  columns += ", origin_device, origin_record";
-  values += ", $" + std::to_string(next) + ", $" + std::to_string(next + 1) + "::bigint";
-  const auto result = m_server.Run("INSERT INTO " + Table(*out.kind) + "(" + columns + ") VALUES(" +
-                                       values + ") RETURNING id, version",
-                                   params);
-  if (!result || result->Rows() != 1) {
+  return text + "}";
+}
+
+bool Session::ColumnTypes(const Kind& kind, std::vector<std::string>& types, QString& error) {
+  const auto result = m_server.Run(
+      "SELECT column_name, udt_name FROM information_schema.columns"
+      " WHERE table_schema = 'ward' AND table_name = $1",
+      {QByteArray(kind.table)});
+  if (!result) {
     error = m_server.Error();
     return false;
   }
-  const int64_t serverId = result->Int(0, 0);
-  m_written.insert({out.kind, serverId});
-  m_links.push_back({out.kind, out.entry.id, out.entry.version, serverId, result->Int(0, 1),
-                     out.kind->scope != Scope::List});
-  if (out.kind->scope == Scope::Patient) {
-    m_newPatientIds[out.entry.id] = serverId;
+  std::map<QString, std::string> byName;
+  for (int i = 0; i < result->Rows(); ++i) {
+    byName[result->Text(i, 0)] = result->Bytes(i, 1).toStdString();
   }
-  ++m_report.sent;
+  for (const QString& column : kind.columns) {
+    const auto found = byName.find(column);
+    if (found == byName.end()) {
+      error = QStringLiteral("the ward schema has no column %1.%2")
+                  .arg(QLatin1String(kind.table), column);
+      return false;
+    }
+    types.push_back(found->second);
+  }
   return true;
+}
+
+bool Session::FlushInserts(QString& error) {
+  if (m_queued.empty()) {
+    return true;
+  }
+  const Kind& kind = *m_queued.front()->kind;
+  std::vector<std::string> types;
+  if (!ColumnTypes(kind, types, error)) {
+    return false;
+  }
+  std::vector<ward::Value> patients;
+  std::vector<ward::Value> origins;
+  ward::Values params;
+  std::string columns;
+  std::string unnest;
+  for (size_t c = 0; c < kind.columns.size(); ++c) {
+    std::vector<const ward::Value*> values;
+    for (const Outgoing* out : m_queued) {
+      values.push_back(&out->row[c]);
+    }
+    params.push_back(ArrayLiteral(values));
+    columns += kind.columns[c].toStdString() + ", ";
+    unnest += "$" + std::to_string(c + 1) + "::" + types[c] + "[], ";
+  }
+  for (const Outgoing* out : m_queued) {
+    origins.push_back(QByteArray::number(out->entry.id));
+    if (kind.scope == Scope::Chart) {
+      patients.push_back(
+          QByteArray::number(PatientServerId(static_cast<CDBChartStore&>(*out->store).patient)));
+    }
+  }
+  std::vector<const ward::Value*> originValues;
+  std::vector<const ward::Value*> patientValues;
+  for (size_t i = 0; i < origins.size(); ++i) {
+    originValues.push_back(&origins[i]);
+    if (kind.scope == Scope::Chart) {
+      patientValues.push_back(&patients[i]);
+    }
+  }
+  int next = static_cast<int>(kind.columns.size()) + 1;
+  params.push_back(ArrayLiteral(originValues));
+  unnest += "$" + std::to_string(next++) + "::bigint[]";
+  columns += "origin_record";
+  if (kind.scope == Scope::Chart) {
+    params.push_back(ArrayLiteral(patientValues));
+    unnest += ", $" + std::to_string(next++) + "::integer[]";
+    columns += ", patient_id";
+  }
+  params.push_back(m_device);
+  const std::string sql = "INSERT INTO " + Table(kind) + "(" + columns +
+                          ", origin_device) SELECT *, $" + std::to_string(next) + " FROM unnest(" +
+                          unnest + ") RETURNING id, version, origin_record";
+  const auto result = m_server.Run(sql, params);
+  if (!result || result->Rows() != static_cast<int>(m_queued.size())) {
+    error = m_server.Error();
+    return false;
+  }
+  std::map<int64_t, const Outgoing*> byOrigin;
+  for (const Outgoing* out : m_queued) {
+    byOrigin[out->entry.id] = out;
+  }
+  for (int i = 0; i < result->Rows(); ++i) {
+    const Outgoing& out = *byOrigin.at(result->Int(i, 2));
+    const int64_t serverId = result->Int(i, 0);
+    m_written.insert({out.kind, serverId});
+    AddLink(out, serverId, result->Int(i, 1));
+    if (out.kind->scope == Scope::Patient) {
+      m_newPatientIds[out.entry.id] = serverId;
+      m_insertedPatients.insert(serverId);
+      m_patients.clear();
+    }
+    ++m_report.sent;
+  }
+  m_queued.clear();
+  return true;
+}
+
+void Session::AddLink(const Outgoing& out, int64_t serverId, int64_t serverVersion) {
+  const bool marks = out.kind->scope != Scope::List &&
+                     (out.store->desktopId != serverId || out.store->accessState == 0);
+  m_links.push_back({out.kind, out.entry.id, out.entry.version, serverId, serverVersion, marks});
 }
 
 void Session::TakeServerVersion(const ServerRow& row, RecordId knownRecord) {
@@ -416,7 +536,7 @@ bool Session::PushRecord(Outgoing& out, const std::map<int64_t, ServerRow>& rows
     return Update(out, row.Id(), error);
   }
   if (SameContent(out, row)) {
-    m_links.push_back({out.kind, out.entry.id, out.entry.version, row.Id(), row.Version(), true});
+    AddLink(out, row.Id(), row.Version());
     return true;
   }
   if (!NoteConflict(out, &row,
@@ -434,29 +554,28 @@ bool Session::PushRecord(Outgoing& out, const std::map<int64_t, ServerRow>& rows
 bool Session::PushNew(Outgoing& out, QString& error) {
   const Kind& kind = *out.kind;
   error.clear();
-  std::optional<ServerRow> earlier =
-      FindOne(kind, "t.origin_device = $1 AND t.origin_record = $2::bigint",
-              {m_device, QByteArray::number(out.entry.id)}, error);
-  if (!error.isEmpty()) {
-    return false;
-  }
-  if (earlier) {
-    std::map<int64_t, ServerRow> rows{{earlier->Id(), *earlier}};
-    out.entry.serverId = earlier->Id();
+  const auto earlier = m_earlier.find(out.entry.id);
+  if (earlier != m_earlier.end()) {
+    std::map<int64_t, ServerRow> rows{{earlier->second.Id(), earlier->second}};
+    out.entry.serverId = earlier->second.Id();
     return PushRecord(out, rows, error);
   }
   if (kind.scope == Scope::Chart &&
       PatientServerId(static_cast<CDBChartStore&>(*out.store).patient) == 0) {
     return true;  // its patient is not on the server (not merged): the record waits
   }
-  if (!kind.sameWhere.isEmpty()) {
+  // A chart record of a patient this sync added to the server cannot match a row there.
+  const bool patientIsNew =
+      kind.scope == Scope::Chart &&
+      m_insertedPatients.contains(PatientServerId(static_cast<CDBChartStore&>(*out.store).patient));
+  if (!kind.sameWhere.isEmpty() && !patientIsNew) {
     ward::Values params;
     for (const int column : kind.sameColumns) {
       params.push_back(out.row[static_cast<size_t>(column)]);
     }
     if (kind.scope == Scope::Chart) {
-      params.push_back(QByteArray::number(
-          PatientServerId(static_cast<CDBChartStore&>(*out.store).patient)));
+      params.push_back(
+          QByteArray::number(PatientServerId(static_cast<CDBChartStore&>(*out.store).patient)));
     }
     std::optional<ServerRow> same =
         FindOne(kind, "NOT t.deleted AND (" + kind.sameWhere.toStdString() + ")", params, error);
@@ -471,10 +590,10 @@ bool Session::PushNew(Outgoing& out, QString& error) {
       }
       if (kind.scope == Scope::Patient) {
         m_newPatientIds[out.entry.id] = same->Id();
+        m_patients.clear();
       }
       if (SameContent(out, *same)) {
-        m_links.push_back({out.kind, out.entry.id, out.entry.version, same->Id(), same->Version(),
-                           kind.scope != Scope::List});
+        AddLink(out, same->Id(), same->Version());
         return true;
       }
       if (!NoteConflict(out, &*same, QStringLiteral("made on two devices"), error)) {
@@ -547,6 +666,9 @@ bool Session::PushKind(const Kind& kind, std::vector<Outgoing>& records, QString
       rows.emplace(result->Int(i, kId), ServerRow{&kind, *result, i});
     }
   }
+  if (!FindEarlierRows(kind, records, error)) {
+    return false;
+  }
   for (Outgoing& out : records) {
     const bool pushed = out.deletion              ? PushDeletion(out, rows, error)
                         : out.entry.serverId != 0 ? PushRecord(out, rows, error)
@@ -555,15 +677,58 @@ bool Session::PushKind(const Kind& kind, std::vector<Outgoing>& records, QString
       error = QStringLiteral("The server refused a %1 record: %2").arg(kind.table, error);
       return false;
     }
-    platform::Report(m_progress, ++m_pushed, m_toPush);
+    platform::Report(m_options.progress, ++m_pushed, m_toPush);
+    if (Cancelled(error)) {
+      return false;
+    }
+  }
+  if (!FlushInserts(error)) {
+    error = QStringLiteral("The server refused %1 records: %2").arg(kind.table, error);
+    return false;
+  }
+  return true;
+}
+
+// Rows this device sent before whose sync did not reach the device, found in one query.
+bool Session::FindEarlierRows(const Kind& kind, const std::vector<Outgoing>& records,
+                              QString& error) {
+  m_earlier.clear();
+  std::vector<int64_t> fresh;
+  for (const Outgoing& out : records) {
+    if (!out.deletion && out.entry.serverId == 0) {
+      fresh.push_back(out.entry.id);
+    }
+  }
+  if (fresh.empty()) {
+    return true;
+  }
+  const auto result = m_server.Run(SelectRows(kind) +
+                                       " WHERE t.origin_device = $1 AND"
+                                       " t.origin_record = ANY($2::bigint[]) ORDER BY t.id",
+                                   {m_device, IdArray(fresh)});
+  if (!result) {
+    error = m_server.Error();
+    return false;
+  }
+  const auto origin = m_server.Run("SELECT origin_record FROM " + Table(kind) +
+                                       " WHERE origin_device = $1 AND"
+                                       " origin_record = ANY($2::bigint[]) ORDER BY id",
+                                   {m_device, IdArray(fresh)});
+  if (!origin) {
+    error = m_server.Error();
+    return false;
+  }
+  for (int i = 0; i < result->Rows(); ++i) {
+    m_earlier.emplace(static_cast<RecordId>(origin->Int(i, 0)), ServerRow{&kind, *result, i});
   }
   return true;
 }
 
 bool Session::PullKind(const Kind& kind, QString& error) {
-  const auto result =
-      m_server.Run(SelectRows(kind) + " WHERE t.version > $1::bigint ORDER BY t.version",
-                   {QByteArray::number(m_mark)});
+  // This device's own changes are on the device already.
+  const auto result = m_server.Run(
+      SelectRows(kind) + " WHERE t.version > $1::bigint AND t.changed_by <> $2 ORDER BY t.version",
+      {QByteArray::number(m_mark), m_device});
   if (!result) {
     error = QStringLiteral("Could not read the ward's changes: %1").arg(m_server.Error());
     return false;
@@ -609,6 +774,14 @@ bool Session::ExchangeWithServer(QString& error) {
   return true;
 }
 
+bool Session::Cancelled(QString& error) const {
+  if (m_options.cancelled && m_options.cancelled()) {
+    error = QStringLiteral("The synchronisation was cancelled; nothing was changed.");
+    return true;
+  }
+  return false;
+}
+
 bool Session::StillUnchanged(RecordId id) const {
   const std::optional<change_log::Entry> entry = change_log::Find(id);
   if (!entry) {
@@ -629,22 +802,16 @@ bool Session::ApplyLink(const DeviceLink& link) {
     // Changed again meanwhile: linked, and still pending.
     return change_log::Link(link.id, link.serverId, link.serverVersion, -1);
   }
-  if (link.writeMarks) {
-    std::unique_ptr<CDBBaseDatabase> store = link.kind->make();
-    if (!store->ReadByCEOID(link.id)) {
-      return false;
-    }
-    if (store->desktopId != link.serverId || store->accessState == 0) {
-      store->desktopId = static_cast<int32_t>(link.serverId);
-      store->accessState = 2;
-      if (!store->WriteSyncMarks(link.id)) {
-        return false;
-      }
-      m_report.deviceChanged = true;
-    }
+  if (!link.writeMarks) {
+    return change_log::Link(link.id, link.serverId, link.serverVersion, link.versionRead);
   }
-  const std::optional<change_log::Entry> marked = change_log::Find(link.id);
-  return marked && change_log::Link(link.id, link.serverId, link.serverVersion, marked->version);
+  // The marks are the sync's own write: it leaves the record synchronised at its next version.
+  std::unique_ptr<CDBBaseDatabase> store = link.kind->make();
+  store->desktopId = static_cast<int32_t>(link.serverId);
+  store->accessState = 2;
+  m_report.deviceChanged = true;
+  return store->WriteSyncMarks(link.id) &&
+         change_log::Link(link.id, link.serverId, link.serverVersion, link.versionRead + 1);
 }
 
 bool Session::ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString& error) {
@@ -673,6 +840,7 @@ bool Session::ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString
     return false;
   }
   if (kind.scope == Scope::Patient) {
+    m_patients.clear();
     auto& patient = static_cast<CDBPatient&>(*store);
     CDBPatient stored;
     if (id != 0 && stored.ReadByCEOID(id)) {
@@ -686,9 +854,8 @@ bool Session::ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString
     }
   }
   if (kind.scope == Scope::Chart) {
-    const QString patient = row.PatientName();
-    CDBPatient owner;
-    if (!owner.FindByName(patient) || PatientServerId(owner.name) != row.PatientId()) {
+    const DevicePatient& owner = FindPatient(row.PatientName());
+    if (owner.name.isEmpty() || owner.serverId != row.PatientId()) {
       --m_report.received;  // its patient is not on the device (not merged)
       return true;
     }
@@ -712,6 +879,7 @@ bool Session::ApplyToDevice(QString& error) {
     return false;
   }
   const change_log::SynchronisedWrites own;
+  m_patients.clear();
   for (const DeviceLink& link : m_links) {
     if (!ApplyLink(link)) {
       break;
@@ -754,15 +922,16 @@ bool Session::MarkCompanionInstalled(QString& error) {
   return true;
 }
 
-bool Session::Run(const QString& conninfo, QString& error) {
+bool Session::Run(QString& error) {
+  const QString& conninfo = m_options.conninfo;
   platform::DeviceIdentity identity;
   if (!identity.LoadOrCreate(platform::Device::Current()->Folder(), error)) {
     return false;
   }
   m_device = identity.Pin().toHex();
   if (!Connect(conninfo, error) || !CheckWard(error) || !CollectLocal(error) ||
-      !ExchangeWithServer(error)) {
-    return false;
+      !ExchangeWithServer(error) || Cancelled(error)) {
+    return false;  // the connection closes without a commit: the server keeps nothing of it
   }
   // The server commits first. Should the device's part then fail (or the process die), the
   // device still holds its changes as pending: the next sync sends them again, and the server
@@ -786,8 +955,37 @@ bool Session::Run(const QString& conninfo, QString& error) {
 
 bool Synchronise(const Options& options, Report& report, QString& error) {
   report = Report{};
-  Session session(report, options.progress);
-  return session.Run(options.conninfo, error);
+  Session session(report, options);
+  return session.Run(error);
+}
+
+QStringList Describe(const Report& report) {
+  const auto count = [](int n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+  };
+  QStringList lines{QStringLiteral("Synchronised with %1: %2, %3, %4.")
+                        .arg(report.server, count(report.sent, "change sent", "changes sent"),
+                             count(report.received, "change received", "changes received"),
+                             count(report.conflicts, "conflict", "conflicts"))};
+  if (report.refused > 0) {
+    lines << count(report.refused, "change was", "changes were") +
+                 QStringLiteral(
+                     " refused because the server holds the record read-only; the "
+                     "device has the server's version again.");
+  }
+  if (report.notMerged > 0) {
+    lines << count(report.notMerged, "patient has", "patients have") +
+                 QStringLiteral(
+                     " the name of another device's patient with another MR number "
+                     "and stayed on this device only.");
+  }
+  if (report.conflicts > 0) {
+    lines << QStringLiteral(
+        "Where a record was changed on two devices, the version that reached "
+        "the server first was kept; the other is kept on the server "
+        "(ovelin-cli sync --conflicts lists them).");
+  }
+  return lines;
 }
 
 bool InitialiseServer(const QString& conninfo, QString& message, QString& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -26,8 +27,15 @@ struct Report {
 
 struct Options {
   QString conninfo;
+  // Told the records sent of those to send.
   platform::ProgressCallback progress;
+  // Asked between records until the server has taken the exchange: true stops the sync, and
+  // nothing changes on either side.
+  std::function<bool()> cancelled;
 };
+
+// The result in plain words, one sentence a line: what moved, what was refused, what conflicted.
+QStringList Describe(const Report& report);
 
 // Synchronises the current device with the server. The server's part runs in one transaction and
 // the device's in one store transaction: a sync that fails or is killed at any point leaves each

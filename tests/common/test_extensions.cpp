@@ -50,6 +50,14 @@ class FakeResources : public XMResourceMgr {
     return false;
   }
   void ShowInformation(const QString& /*text*/) override {}
+  bool Synchronise(QWidget* /*parent*/, QString& /*summary*/, QString& /*error*/) override {
+    return false;
+  }
+  QString ReadUserSetting(const QString& /*key*/, const QString& /*value*/) override { return {}; }
+  bool WriteUserSetting(const QString& /*key*/, const QString& /*value*/,
+                        const QString& /*text*/) override {
+    return false;
+  }
 
   NoPatientData data;
 

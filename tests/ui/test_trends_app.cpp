@@ -177,7 +177,7 @@ TEST_F(TrendsAppTest, TheProgramsOwnCopyLoadsFirstAndTheDevicesCopyOfItIsSkipped
   StartOptions options = Options();
   options.extensionsFolder = QFileInfo(QStringLiteral(OVELIN_TRENDS_MODULE)).absolutePath();
   ASSERT_TRUE(Start(options));
-  EXPECT_EQ(XMExtensionMgr::Instance()->GetSize(), 2);  // Trends and the FHIR export
+  EXPECT_EQ(XMExtensionMgr::Instance()->GetSize(), 3);  // Trends, FHIR export, ward sync
   EXPECT_EQ(Strip()->GetPageCount(), 7);
   ASSERT_EQ(XMExtensionMgr::Instance()->LoadErrors().size(), 1);
   EXPECT_TRUE(
