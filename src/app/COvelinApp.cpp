@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -39,6 +41,19 @@ COvelinApp* g_current = nullptr;
 
 // A line from another process is short; anything longer is not ours and is dropped.
 constexpr qint64 kMaxChannelLine = 4096;
+
+// The extensions that come with the program: the "extensions" folder beside the program file (the
+// build tree, or a copy of the program taken elsewhere with its folder), else the folder where an
+// installed program keeps them, PREFIX/lib/ovelin/extensions for a program in PREFIX/bin
+// (OVELIN_INSTALLED_EXTENSIONS, relative to the program's folder, comes from the build).
+QString ProgramExtensionsFolder() {
+  const QDir program(QCoreApplication::applicationDirPath());
+  const QString beside = program.filePath(QLatin1String(XMExtensionMgr::kFolderName));
+  if (QFileInfo(beside).isDir()) {
+    return beside;
+  }
+  return QDir::cleanPath(program.filePath(QStringLiteral(OVELIN_INSTALLED_EXTENSIONS)));
+}
 
 bool IsInputEvent(QEvent::Type type) {
   switch (type) {
@@ -142,10 +157,8 @@ bool COvelinApp::Initialise(const StartOptions& options) {
   // here, before the chart tabs are made, so that their pages join the tab strip.
   XMExtensionMgr* extensions = XMExtensionMgr::Instance();
   extensions->SetResourceMgr(m_resources.get());
-  extensions->SetProgramFolder(options.extensionsFolder.isEmpty()
-                                   ? QCoreApplication::applicationDirPath() + QStringLiteral("/") +
-                                         QLatin1String(XMExtensionMgr::kFolderName)
-                                   : options.extensionsFolder);
+  extensions->SetProgramFolder(options.extensionsFolder.isEmpty() ? ProgramExtensionsFolder()
+                                                                  : options.extensionsFolder);
   extensions->LoadResources();
   InstallHelpFile();
   MoveLegacyCategories();

@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
   on_screen_keyboard::Attach();
   QApplication::setApplicationName(QStringLiteral("Ovelin"));
   QApplication::setApplicationVersion(QStringLiteral(OVELIN_VERSION_TEXT));
+  QApplication::setDesktopFileName(QStringLiteral(OVELIN_APP_ID));
   accessibility::Install();
 
   platform::Device device(platform::Device::ResolveFolder(line.device));
