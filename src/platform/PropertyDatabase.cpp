@@ -593,4 +593,12 @@ void StoreTransaction::Rollback() {
   m_db = nullptr;
 }
 
+StoreSnapshot::StoreSnapshot() {
+  if (Connection* connection = Acquire()) {
+    m_read = std::make_unique<ReadTransaction>(*connection);
+  }
+}
+
+StoreSnapshot::~StoreSnapshot() = default;
+
 }  // namespace platform

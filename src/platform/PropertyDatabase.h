@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace platform {
 class SqliteStatement;
 namespace object_store {
 struct VolumeInfo;
-}
+class ReadTransaction;
+}  // namespace object_store
 
 using RecordId = uint32_t;
 using PropId = uint16_t;
@@ -177,6 +179,21 @@ class StoreTransaction {
 
   ::sqlite3* m_db = nullptr;
   bool m_nested = false;
+};
+
+// Many reads of the current device's object store that see one state of it and take its lock
+// once, rather than at every read (a walk over every record to be sent). Writers of other
+// processes go on meanwhile; a write on this connection while it lives is refused by SQLite
+// only if it conflicts, so a snapshot is for reading.
+class StoreSnapshot {
+ public:
+  StoreSnapshot();
+  ~StoreSnapshot();
+  StoreSnapshot(const StoreSnapshot&) = delete;
+  StoreSnapshot& operator=(const StoreSnapshot&) = delete;
+
+ private:
+  std::unique_ptr<object_store::ReadTransaction> m_read;
 };
 
 }  // namespace platform

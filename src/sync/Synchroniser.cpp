@@ -8,6 +8,7 @@
 
 #include "common/CDBPatient.h"
 #include "platform/BeamPairing.h"
+#include "platform/BulkWriteScope.h"
 #include "platform/ChangeLog.h"
 #include "platform/Device.h"
 #include "platform/DeviceIdentity.h"
@@ -177,6 +178,8 @@ class Session {
   std::map<RecordId, ServerRow> m_earlier;
   std::vector<DeviceLink> m_links;
   std::vector<const Outgoing*> m_queued;  // new rows of the kind being sent, not yet inserted
+  std::map<const Kind*, std::vector<std::string>>
+      m_columnTypes;  // SQL types, as the schema has them
   std::vector<RecordId> m_deletionsTaken;
   std::vector<std::pair<ServerRow, RecordId>> m_incoming;
 };
@@ -224,6 +227,7 @@ bool Session::CheckWard(QString& error) {
 
 bool Session::CollectLocal(QString& error) {
   const platform::StoreErrorScope failures;
+  const platform::StoreSnapshot snapshot;  // every read of one state, under one lock
   for (const Kind& kind : Kinds()) {
     std::vector<Outgoing>& records = m_outgoing.emplace_back();
     std::unique_ptr<CDBBaseDatabase> probe = kind.make();
@@ -403,6 +407,11 @@ QByteArray ArrayLiteral(const std::vector<const ward::Value*>& values) {
 }
 
 bool Session::ColumnTypes(const Kind& kind, std::vector<std::string>& types, QString& error) {
+  const auto known = m_columnTypes.find(&kind);
+  if (known != m_columnTypes.end()) {
+    types = known->second;
+    return true;
+  }
   const auto result = m_server.Run(
       "SELECT column_name, udt_name FROM information_schema.columns"
       " WHERE table_schema = 'ward' AND table_name = $1",
@@ -424,6 +433,7 @@ bool Session::ColumnTypes(const Kind& kind, std::vector<std::string>& types, QSt
     }
     types.push_back(found->second);
   }
+  m_columnTypes[&kind] = types;
   return true;
 }
 
@@ -873,6 +883,7 @@ bool Session::ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString
 
 bool Session::ApplyToDevice(QString& error) {
   const platform::StoreErrorScope failures;
+  const platform::BulkWriteScope bulk;  // the savepoints of many records journal in memory
   platform::StoreTransaction transaction;
   if (!transaction.Active()) {
     error = QStringLiteral("Could not write to the device: %1").arg(failures.Error().Describe());
