@@ -227,6 +227,12 @@ bool Session::CheckWard(QString& error) {
 
 bool Session::CollectLocal(QString& error) {
   const platform::StoreErrorScope failures;
+  // A store the device has not used yet is made now, as its first use would make it (the lists
+  // with their factory entries), so that those entries are matched with the ward's rather than
+  // the ward's coming in beside them.
+  for (const Kind& kind : Kinds()) {
+    kind.make()->OpenByName();
+  }
   const platform::StoreSnapshot snapshot;  // every read of one state, under one lock
   for (const Kind& kind : Kinds()) {
     std::vector<Outgoing>& records = m_outgoing.emplace_back();

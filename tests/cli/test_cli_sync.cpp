@@ -89,12 +89,15 @@ QJsonObject Patient(const QString& first, const QString& mr, const QString& mark
                                                       {"timeStamp", when}})}}});
 }
 
-bool Import(const CliRunner& cli, const QJsonArray& patients) {
+bool Import(const CliRunner& cli, const QJsonArray& patients, const QJsonObject& lists = {}) {
   const QString path = cli.folder() + "/seed.json";
   QFile file(path);
-  const QJsonObject document{{"format", "ovelin-backup"},     {"version", 1},
-                             {"patients", patients},          {"categories", QJsonArray{}},
-                             {"autoTextLists", QJsonArray{}}, {"favorites", QJsonArray{}}};
+  QJsonObject document{{"format", "ovelin-backup"},     {"version", 1},
+                       {"patients", patients},          {"categories", QJsonArray{}},
+                       {"autoTextLists", QJsonArray{}}, {"favorites", QJsonArray{}}};
+  for (auto list = lists.begin(); list != lists.end(); ++list) {
+    document.insert(list.key(), list.value());
+  }
   return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(document).toJson()) > 0 &&
          (file.close(), true) && cli.Run({"import", path}).code == 0;
 }
@@ -138,11 +141,22 @@ class WardSync : public ::testing::Test {
 };
 
 TEST_F(WardSync, TwoDevicesConvergeOnRecordsEditsAndDeletionsOfEveryKind) {
-  ASSERT_TRUE(Import(m_a, {Patient("Ann", "111", "a"), Patient("Bea", "222", "a")}));
+  const QJsonObject lists{
+      {"categories", QJsonArray{QJsonObject{{"list", 11}, {"text", "Ward 7"}}}},
+      {"autoTextLists", QJsonArray{QJsonObject{{"list", "2103"}, {"content", "NKDA\nLatex\n"}}}},
+      {"favorites",
+       QJsonArray{QJsonObject{
+           {"drug", "Lasix"}, {"dose", "40mg"}, {"route", "IV"}, {"frequency", "BID"}}}}};
+  ASSERT_TRUE(Import(m_a, {Patient("Ann", "111", "a"), Patient("Bea", "222", "a")}, lists));
   ASSERT_EQ(Sync(m_a, "nurse_a").code, 0);
   const CliResult first = Sync(m_b, "nurse_b");
   ASSERT_EQ(first.code, 0) << first.err.toStdString();
   EXPECT_EQ(PatientsOf(m_a), PatientsOf(m_b));
+  // The ward-wide lists travel too: the whole devices agree.
+  EXPECT_EQ(QJsonDocument(Holdings(m_a)).toJson().toStdString(),
+            QJsonDocument(Holdings(m_b)).toJson().toStdString());
+  EXPECT_EQ(Server().Sql("SELECT count(*) FROM ward.favorite_medications WHERE drug = 'Lasix'"),
+            "1");
   // Every record got its server id and read/write access on the device that made it.
   for (const QJsonValue patient : Holdings(m_a)["patients"].toArray()) {
     EXPECT_GT(patient["desktopId"].toInt(), 0);
