@@ -1,9 +1,6 @@
 #include "cli/Command.h"
-#include "common/DeviceHealth.h"
 #include "platform/Device.h"
-#include "platform/DeviceCheck.h"
 #include "platform/InstanceChannel.h"
-#include "platform/Registry.h"
 #include "sync/Synchroniser.h"
 #include "sync/WardSettings.h"
 
@@ -47,12 +44,8 @@ int RunSync(Context& context, const QStringList& arguments) {
   if (args.Has(QStringLiteral("conflicts"))) {
     return ListConflicts(context, server);
   }
-  platform::Device& device = *platform::Device::Current();
-  const device_health::Report health = device_health::CheckOnOpen(device);
-  if (health.state != device_health::State::kSound) {
-    return Failure(context, QStringLiteral("the device %1 cannot be synchronised: %2")
-                                .arg(device.Folder(), health.details));
-  }
+  // A damaged device never gets here: every command refuses it when the device is opened.
+  const platform::Device& device = *platform::Device::Current();
   context.progress.Start(QStringLiteral("synchronising"), ProgressLine::Unit::kRecords);
   ward_sync::Report report;
   const bool done =

@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include "cli/CliRunner.h"
+#include "support/DamagedFiles.h"
 #include "support/WardServer.h"
 
 namespace {
@@ -148,7 +149,12 @@ TEST_F(WardSync, TwoDevicesConvergeOnRecordsEditsAndDeletionsOfEveryKind) {
        QJsonArray{QJsonObject{
            {"drug", "Lasix"}, {"dose", "40mg"}, {"route", "IV"}, {"frequency", "BID"}}}}};
   ASSERT_TRUE(Import(m_a, {Patient("Ann", "111", "a"), Patient("Bea", "222", "a")}, lists));
+  const QStringList companion{"reg", "get", "HKLM", "Software\\Apps\\Quillfen, Inc. Ovelin",
+                              "DCVersion"};
+  EXPECT_NE(m_a.Run(companion).code, 0);
   ASSERT_EQ(Sync(m_a, "nurse_a").code, 0);
+  // From the first sync on, the beam commands refuse records never synchronised.
+  EXPECT_EQ(m_a.Run(companion).code, 0);
   const CliResult first = Sync(m_b, "nurse_b");
   ASSERT_EQ(first.code, 0) << first.err.toStdString();
   EXPECT_EQ(PatientsOf(m_a), PatientsOf(m_b));
@@ -311,6 +317,17 @@ TEST_F(WardSync, EveryFailureIsToldAndChangesNothingOnTheDevice) {
   Server().Sql("UPDATE ward.schema_info SET version = 2");
   refused({"--server", Server().ConnInfo("nurse_a")}, "newer than this program's");
   Server().Sql("UPDATE ward.schema_info SET version = 1");
+
+  // A damaged device is never synchronised.
+  CliRunner damaged;
+  ASSERT_TRUE(Import(damaged, {Patient("Cy", "3", "d")}));
+  damaged_files::DamageFile(damaged_files::ObjectStorePath(damaged.folder()),
+                            damaged_files::Damage::kCutInHalf);
+  const CliResult refusedDamaged = Sync(damaged, "nurse_a");
+  EXPECT_NE(refusedDamaged.code, 0);
+  EXPECT_TRUE(refusedDamaged.err.contains("is damaged"))
+      << refusedDamaged.err.toStdString();
+  EXPECT_EQ(Server().Sql("SELECT count(*) FROM ward.patients WHERE name = 'Lee, Cy'"), "0");
 
   // The last server is remembered only after a sync that worked.
   EXPECT_EQ(Sync(m_a, "nurse_a").code, 0);
