@@ -533,6 +533,7 @@ const std::vector<Window>& All() {
       {"Pair Device", PairDevice},
       {"Preferences: Security", Preferences(0)},
       {"Preferences: Printing", Preferences(1)},
+      {"Preferences: Ward server", Preferences(2)},
       {"Change Password", ChangePassword},
       {"Message box", MessageBox},
       {"About", CommandDialog<CAboutDlg>(command_ids::kAbout)},
