@@ -89,6 +89,10 @@ CPageSplitter::CPageSplitter(const QString& valueName, int handHeldUpper,
 void CPageSplitter::SetLists(QWidget* upper, QWidget* lower) {
   addWidget(upper);
   addWidget(lower);
+  // Screen readers read the children in their order: the upper list, the divider, the lower one.
+  for (QWidget* part : {upper, static_cast<QWidget*>(handle(1)), lower}) {
+    part->raise();
+  }
   // Resizes go to the upper list; the lower one keeps its height.
   setStretchFactor(0, 1);
   setStretchFactor(1, 0);
