@@ -131,7 +131,8 @@ void CPageSplitter::Fit() {
     SetLowerHeight(height() - handleWidth() - m_handHeldUpper);
     return;
   }
-  if (m_placed) {
+  // Not laid out yet (a page made before its strip gives it its size): placed once it is.
+  if (m_placed || height() <= m_handHeldUpper + handleWidth()) {
     return;
   }
   m_placed = true;
