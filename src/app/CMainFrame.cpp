@@ -18,6 +18,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/InputPanel.h"
+#include "common/ui/WindowRoom.h"
 #include "shell/CommandIds.h"
 
 CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
@@ -95,7 +96,9 @@ CMainFrame::CMainFrame(COvelinApp& app, QWidget* parent)
   UpdateCommandUI();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  window_room::SetMainWindowSize(QSize());
+}
 
 QAction* CMainFrame::AddMenuCommand(int commandId, int textId) {
   QAction* action = m_fileMenu->addAction(strings::Load(textId));
@@ -197,5 +200,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 void CMainFrame::TellDesktop() {
   // The emulated input panel rises from the bottom of this window.
   input_panel::SetDesktop(frameGeometry());
+  // Pages and dialogs use the room inside the frame.
+  window_room::SetMainWindowSize(size());
   m_view->FitTabStrip();
 }

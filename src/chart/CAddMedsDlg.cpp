@@ -15,6 +15,7 @@
 #include "common/ui/InputPanel.h"
 #include "common/ui/QtControls.h"
 #include "common/ui/UiSeams.h"
+#include "common/ui/WindowRoom.h"
 #include "store/CDBMeds.h"
 #include "store/CDBMedsFavorites.h"
 
@@ -79,8 +80,8 @@ CAddMedsDlg::CAddMedsDlg(uint32_t medicationId, int accessState, QWidget* parent
   }
   ShowReadOnly();
   UpdateData(false);
-  // Full screen: the dialog covers the device's desktop.
-  setGeometry(input_panel::Desktop());
+  // Full screen at the hand-held size; over the main window at its content's size above it.
+  window_room::PlaceEntryDialog(*this);
   FitToInputPanel();
 
   connect(m_fav, &QAbstractButton::clicked, this, &CAddMedsDlg::OnFav);
@@ -299,10 +300,11 @@ void CAddMedsDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CAddMedsDlg::SizeColumns() {
-  // "Item" and "Value" share the list's width w: (2 w) / 5 - 10 and (3 w) / 5 - 15.
-  const int w = m_list->width();
-  m_list->SetColumnWidth(CBaseListCtrl::kLabelColumn, qMax(20, (2 * w) / 5 - 10));
-  m_list->SetColumnWidth(CBaseListCtrl::kValueColumn, qMax(20, (3 * w) / 5 - 15));
+  // "Item" and "Value" share the list's width w: (2 w) / 5 - 10 and (3 w) / 5 - 15 at the
+  // hand-held size; above it "Item" is as wide as its longest label.
+  const QSize widths = window_room::ItemValueWidths(*m_list, m_list->width(), 10, 15);
+  m_list->SetColumnWidth(CBaseListCtrl::kLabelColumn, qMax(20, widths.width()));
+  m_list->SetColumnWidth(CBaseListCtrl::kValueColumn, qMax(20, widths.height()));
 }
 
 void CAddMedsDlg::FitToInputPanel() {

@@ -16,6 +16,7 @@
 #include "common/ui/CPictureButton.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "common/ui/WindowRoom.h"
 #include "store/CDBLists.h"
 
 namespace {
@@ -57,8 +58,8 @@ CEditAutoTextDlg::CEditAutoTextDlg(const QString& name, QWidget* parent)
   layout->addLayout(body, 1);
 
   Load();
-  // Full screen: the dialog covers the device's desktop.
-  setGeometry(input_panel::Desktop());
+  // Full screen at the hand-held size; over the main window at its content's size above it.
+  window_room::PlaceEntryDialog(*this);
   FitToInputPanel();
 
   connect(m_save, &QAbstractButton::clicked, this, &CEditAutoTextDlg::OnSave);

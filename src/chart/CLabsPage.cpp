@@ -17,11 +17,17 @@
 #include "common/ui/CPictureButton.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "shell/CPageSplitter.h"
 #include "store/CDBLabValues.h"
 
 namespace {
 
+// The upper list's height at the hand-held size.
 constexpr int kUpperHeight = 180;
+// Where the person left the line between the two lists, in the user's options.
+constexpr const char* kSplitValue = "Labs Split";
+// The selected results' list shows at least this many rows before the upper list grows.
+constexpr int kLowerRows = 3;
 // The lower column is never narrower than this.
 constexpr int kNarrowestSummary = 10;
 
@@ -31,6 +37,8 @@ CLabsPage::CLabsPage(CVSTestsPage& container)
     : CVsTestsSubPage(CDBLabValues::kRecordType, container),
       m_upper(new CBaseListCtrl(this)),
       m_lower(new CBaseListCtrl(this)),
+      m_splitter(new CPageSplitter(QString::fromLatin1(kSplitValue), kUpperHeight,
+                                   strings::Load(ids::kLabsSplitterName), this)),
       m_open(vs_tests_widgets::MakeButton(ids::kPictureOpen, ids::kOpenName, this)),
       m_rows(*m_upper) {
   MakeRecordButtons(RecordButtons::kDelete);
@@ -44,7 +52,6 @@ CLabsPage::CLabsPage(CVSTestsPage& container)
   m_upper->InsertColumn(0, strings::Load(ids::kColumnDate), 0);
   m_upper->InsertColumn(1, strings::Load(ids::kColumnLab), 0);
   m_upper->header()->setSectionsClickable(true);
-  m_upper->setFixedHeight(kUpperHeight);
   m_upper->installEventFilter(this);
   vs_tests_widgets::ColumnShares::Install(m_upper, vs_tests_widgets::ColumnShares::kHalves, 0, 5);
 
@@ -56,10 +63,8 @@ CLabsPage::CLabsPage(CVSTestsPage& container)
   m_lower->InsertColumn(0, QString(), qMax(kNarrowestSummary, m_lower->width() - 5));
   m_lower->setWordWrap(false);
 
-  auto* lists = new QVBoxLayout;
-  lists->setSpacing(4);
-  lists->addWidget(m_upper);
-  lists->addWidget(m_lower, 1);
+  m_splitter->SetLists(m_upper, m_lower);
+  m_splitter->SetLowerContentHeight([this] { return LowerContentHeight(); });
   auto* buttons = new QVBoxLayout;
   buttons->setSpacing(4);
   for (CPictureButton* button : {m_open, DeleteButton(), NoDeleteButton(), m_select, m_clear}) {
@@ -68,7 +73,10 @@ CLabsPage::CLabsPage(CVSTestsPage& container)
   buttons->addStretch(1);
   auto* layout = new QHBoxLayout(this);
   SetPageMargins(*layout);
-  layout->addLayout(lists, 1);
+  layout->addWidget(m_splitter, 1);
+  // Tab reaches the line between the lists in reading order.
+  setTabOrder(m_upper, m_splitter->handle(1));
+  setTabOrder(m_splitter->handle(1), m_lower);
   layout->addLayout(buttons);
 
   NoDeleteButton()->hide();
@@ -295,6 +303,15 @@ void CLabsPage::RebuildLowerList() {
   }
   m_lower->SetColumnWidth(0, width);
   UpdateClear();
+  m_splitter->ContentChanged();
+}
+
+int CLabsPage::LowerContentHeight() const {
+  const int row = m_lower->GetItemCount() > 0
+                      ? m_lower->visualItemRect(m_lower->topLevelItem(0)).height()
+                      : m_lower->fontMetrics().height() + 4;
+  const int rows = qMax(kLowerRows, m_lower->GetItemCount());
+  return rows * qMax(row, m_lower->fontMetrics().height()) + 2 * m_lower->frameWidth();
 }
 
 // ---------------------------------------------------------------------------------------------

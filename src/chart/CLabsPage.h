@@ -8,9 +8,11 @@
 #include "chart/VsTestsSubPage.h"
 
 class CBaseListCtrl;
+class CPageSplitter;
 class CPictureButton;
 
-// The labs sub-page of "VS/Tests". The upper list shows every lab result of the current patient,
+// The labs sub-page of "VS/Tests". The two lists share the page's height along a line the person
+// moves (CPageSplitter). The upper list shows every lab result of the current patient,
 // date and time and lab type, sortable by either column. A tap marks a row (it stays
 // highlighted) or unmarks it; SELECT brings the marked results into the lower list, one line of
 // values each, in the upper list's order, for side-by-side reading; CLEAR empties the lower list.
@@ -38,6 +40,8 @@ class CLabsPage : public CVsTestsSubPage {
 
   CBaseListCtrl* UpperList() const { return m_upper; }
   CBaseListCtrl* LowerList() const { return m_lower; }
+  // The line between the two lists.
+  CPageSplitter* Splitter() const { return m_splitter; }
   CPictureButton* OpenButton() const { return m_open; }
   CPictureButton* SelectButton() const { return m_select; }
   CPictureButton* ClearButton() const { return m_clear; }
@@ -70,11 +74,14 @@ class CLabsPage : public CVsTestsSubPage {
   void UpdateSelect();
   void UpdateClear();
   void RebuildLowerList();
+  // Height that shows every selected result (at least a few rows).
+  int LowerContentHeight() const;
   void SortUpperList();
   void OpenResult(uint32_t recordId);
 
   CBaseListCtrl* m_upper;
   CBaseListCtrl* m_lower;
+  CPageSplitter* m_splitter;
   CPictureButton* m_open;
   CPictureButton* m_select = nullptr;
   CPictureButton* m_clear = nullptr;

@@ -22,6 +22,7 @@
 #include "common/ui/CPictureButton.h"
 #include "common/ui/CPopupList.h"
 #include "common/ui/InputPanel.h"
+#include "common/ui/WindowRoom.h"
 #include "shell/IPageHost.h"
 #include "store/CDBMeds.h"
 
@@ -30,8 +31,10 @@ namespace {
 constexpr int kMargin = 2;
 // The allergies box reaches this far above the bottom of the page.
 constexpr int kBottomGap = 7;
-// The medication list's height; the allergies box takes what the page has left.
+// The medication list's height at the hand-held size; the allergies box takes what the page has
+// left. Above it the list takes the extra height and the box what its text needs.
 constexpr int kListHeight = 220;
+constexpr int kBoxMinimum = 40;
 constexpr int kReadOnlyState = 1;
 
 QString AccessStateText(int accessState) {
@@ -108,7 +111,7 @@ CMedsPage::CMedsPage(QWidget* parent)
   m_allergiesBox->setAccessibleName(strings::Load(ids::kAllergiesCaption));
   m_allergiesBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   m_allergiesBox->setTabChangesFocus(true);
-  m_allergiesBox->setMinimumHeight(40);
+  m_allergiesBox->setMinimumHeight(kBoxMinimum);
 
   auto* top = new QHBoxLayout;
   top->setSpacing(4);
@@ -128,7 +131,7 @@ CMedsPage::CMedsPage(QWidget* parent)
   m_layout->setSpacing(4);
   m_layout->setContentsMargins(kMargin, kMargin, kMargin, kBottomGap);
   m_layout->addLayout(top);
-  m_layout->addWidget(m_list);
+  m_layout->addWidget(m_list, 1);
   m_layout->addLayout(caption);
   m_layout->addWidget(m_allergiesBox, 1);
   setTabOrder(m_open, m_delete);
@@ -153,6 +156,7 @@ bool CMedsPage::OnSetActive() {
   CPatientTabPage::OnSetActive();
   patientName = CurrentPatient();
   LoadAllergies();
+  FitToRoom();
   FillMedications();
   SelectRemembered();
   return true;
@@ -223,7 +227,12 @@ void CMedsPage::Select(int row) {
 
 void CMedsPage::UpdateSize() {
   // The box keeps its left, top and width; the layout's bottom margin sets where it ends.
+  FitToRoom();
   m_layout->setGeometry(rect());
+}
+
+void CMedsPage::FitToRoom() {
+  window_room::FitListAndBox(*m_list, kListHeight, *m_allergiesBox, kBoxMinimum, height());
 }
 
 bool CMedsPage::GetSelectedRecord(int& type, uint32_t& recordId) {
@@ -349,6 +358,7 @@ void CMedsPage::OnSaveAllergies() {
 
 void CMedsPage::OnAllergiesChanged() {
   m_save->setEnabled(true);
+  FitToRoom();
 }
 
 void CMedsPage::OnAllergiesPopup() {

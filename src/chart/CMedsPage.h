@@ -43,7 +43,8 @@ class CMedsPage : public CPatientTabPage {
   // Reloads the allergies and the medications of the current patient, selecting the medication
   // selected before when it is still listed.
   bool OnSetActive() override;
-  // The allergies box reaches down to 7 pixels above the page's bottom.
+  // The allergies box reaches down to 7 pixels above the page's bottom. Above the hand-held size
+  // the medication list takes the extra height and the box only what its text needs.
   void UpdateSize() override;
   // The focused row's medication (record type 3); false when the list is empty or no row is
   // focused.
@@ -76,6 +77,8 @@ class CMedsPage : public CPatientTabPage {
 
  private:
   void LoadAllergies();
+  // Shares the page's height between the list and the allergies box by the window's size.
+  void FitToRoom();
   void ShowPatientReadOnly(int accessState);
   void ShowNoPatient();
   void FillMedications();

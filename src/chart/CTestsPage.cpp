@@ -12,6 +12,7 @@
 #include "common/StringTable.h"
 #include "common/ui/CBaseListCtrl.h"
 #include "common/ui/CPictureButton.h"
+#include "common/ui/WindowRoom.h"
 #include "store/CDBTest.h"
 
 namespace {
@@ -50,7 +51,7 @@ CTestsPage::CTestsPage(CVSTestsPage& container)
   top->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
   SetPageMargins(*layout);
-  layout->addLayout(top);
+  layout->addLayout(top, 1);
   layout->addWidget(m_result, 1);
 
   ApplySelectionState(false);
@@ -126,11 +127,20 @@ void CTestsPage::ApplyReadOnly(int state) {
 }
 
 void CTestsPage::SetResultText(const QString& text) {
-  const QSignalBlocker blocker(m_result);
-  m_result->setPlainText(text);
+  {
+    const QSignalBlocker blocker(m_result);
+    m_result->setPlainText(text);
+  }
+  UpdateSize();
+}
+
+void CTestsPage::UpdateSize() {
+  // The result box has no minimum of its own beyond its two lines of text.
+  window_room::FitListAndBox(*m_list, kListHeight, *m_result, 0, height());
 }
 
 void CTestsPage::OnResultChanged() {
+  UpdateSize();
   // Only a shown test that can be written has anything to save.
   if (ReadOnlyState() == 0 && m_recordId != 0) {
     SaveButton()->setEnabled(true);

@@ -23,6 +23,10 @@ class CTestsPage : public CVsTestsSubPage {
   QPlainTextEdit* ResultBox() const { return m_result; }
   const ListSort& Sort() const { return m_rows.Sort(); }
 
+  // Above the hand-held size the list takes the extra height and the result box what its text
+  // needs; at the hand-held size the list keeps its 180 pixels.
+  void UpdateSize() override;
+
   // SAVE (DELETE is the base's).
   void OnSave();
   void OnColumnClick(int column);

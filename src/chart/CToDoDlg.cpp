@@ -10,6 +10,7 @@
 #include "common/ui/CPictureButton.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "common/ui/WindowRoom.h"
 
 namespace {
 
@@ -75,8 +76,8 @@ int CToDoDlg::DoModal() {
 
 void CToDoDlg::OnInitDialog() {
   UpdateData(false);
-  // Full screen: the dialog covers the device's desktop.
-  setGeometry(input_panel::Desktop());
+  // Full screen at the hand-held size; over the main window at its content's size above it.
+  window_room::PlaceEntryDialog(*this);
   m_save->setVisible(!readOnly);
   m_noSave->setVisible(readOnly);
   m_noteBox->setReadOnly(readOnly);

@@ -13,6 +13,7 @@
 #include "common/StringTable.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/QtControls.h"
+#include "common/ui/WindowRoom.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ CVsTestsEntryDlg::CVsTestsEntryDlg(int titleId, QWidget* parent)
     : QDialog(parent), m_layout(new QVBoxLayout(this)) {
   setWindowTitle(strings::Load(titleId));
   m_layout->setSpacing(4);
-  setGeometry(input_panel::Desktop());
+  // Full screen at the hand-held size; over the main window at its content's size above it.
+  window_room::PlaceEntryDialog(*this);
   FitToInputPanel();
 }
 

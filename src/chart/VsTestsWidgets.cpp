@@ -12,6 +12,7 @@
 #include "common/StringTable.h"
 #include "common/ui/CBaseListCtrl.h"
 #include "common/ui/CPictureButton.h"
+#include "common/ui/WindowRoom.h"
 
 namespace vs_tests_widgets {
 namespace {
@@ -93,10 +94,13 @@ bool ColumnShares::eventFilter(QObject* watched, QEvent* event) {
 
 void ColumnShares::Apply() {
   const int w = m_list->width();
-  const int first = m_split == kFifths ? (2 * w) / 5 : w / 2;
-  const int second = m_split == kFifths ? (3 * w) / 5 : w / 2;
-  m_list->SetColumnWidth(0, qMax(kNarrowestColumn, first - m_firstLess));
-  m_list->SetColumnWidth(1, qMax(kNarrowestColumn, second - m_secondLess));
+  // Labels and values: two fifths and three at the hand-held size; above it the labels' column
+  // is as wide as its longest label.
+  const QSize widths = m_split == kFifths
+                           ? window_room::ItemValueWidths(*m_list, w, m_firstLess, m_secondLess)
+                           : QSize(w / 2 - m_firstLess, w / 2 - m_secondLess);
+  m_list->SetColumnWidth(0, qMax(kNarrowestColumn, widths.width()));
+  m_list->SetColumnWidth(1, qMax(kNarrowestColumn, widths.height()));
 }
 
 }  // namespace vs_tests_widgets

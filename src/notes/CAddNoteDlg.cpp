@@ -18,6 +18,7 @@
 #include "common/ui/CPictureButton.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/QtControls.h"
+#include "common/ui/WindowRoom.h"
 #include "notes/NoteWidgets.h"
 
 namespace {
@@ -114,8 +115,8 @@ CAddNoteDlg::CAddNoteDlg(QWidget* parent)
   GetCurrentTime(date);
   time = date;
   UpdateData(false);
-  // Full screen: the dialog covers the device's desktop.
-  setGeometry(input_panel::Desktop());
+  // Full screen at the hand-held size; over the main window at its content's size above it.
+  window_room::PlaceEntryDialog(*this);
 
   connect(m_next, &QAbstractButton::clicked, this, &CAddNoteDlg::OnNext);
   connect(m_cancel, &QAbstractButton::clicked, this, &CAddNoteDlg::OnCancel);

@@ -11,6 +11,7 @@
 #include "common/ui/Accessibility.h"
 #include "common/ui/InputPanel.h"
 #include "common/ui/UiSeams.h"
+#include "common/ui/WindowRoom.h"
 #include "notes/CNoteSheetPage.h"
 
 CNoteSheet::CNoteSheet(const QString& caption, QWidget* parent)
@@ -27,8 +28,8 @@ CNoteSheet::CNoteSheet(const QString& caption, QWidget* parent)
   layout->setSpacing(0);
   layout->addWidget(m_stack, 1);
   layout->addWidget(m_tabs);
-  // Full screen: the sheet covers the device's desktop.
-  setGeometry(input_panel::Desktop());
+  // Full screen at the hand-held size; over the main window at its content's size above it.
+  window_room::PlaceEntryDialog(*this);
   connect(m_tabs, &QTabBar::currentChanged, this, &CNoteSheet::OnTabChanged);
 }
 

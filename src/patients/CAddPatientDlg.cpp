@@ -11,6 +11,7 @@
 #include "common/ui/CEditCategoriesDlg.h"
 #include "common/ui/CPictureButton.h"
 #include "common/ui/InputPanel.h"
+#include "common/ui/WindowRoom.h"
 #include "patients/CPatientForm.h"
 #include "patients/PatientFields.h"
 
@@ -39,8 +40,8 @@ CAddPatientDlg::CAddPatientDlg(CDBPatient& patientStore, QWidget* parent)
   FILETIME now;
   GetCurrentTime(now);
   m_form->Clear(now);
-  // Full screen: the dialog covers the device's desktop.
-  setGeometry(input_panel::Desktop());
+  // Full screen at the hand-held size; over the main window at its content's size above it.
+  window_room::PlaceEntryDialog(*this);
   FitToInputPanel();
 
   connect(m_save, &QAbstractButton::clicked, this, &CAddPatientDlg::OnSave);

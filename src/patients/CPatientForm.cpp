@@ -11,6 +11,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "common/ui/QtControls.h"
+#include "common/ui/WindowRoom.h"
 #include "patients/PatientFields.h"
 
 namespace {
@@ -172,8 +173,9 @@ bool CPatientForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CPatientForm::SizeColumns() {
-  // The "Item" and "Value" columns share the list's width w: (2 w) / 5 - 10 and (3 w) / 5 - 15.
-  const int w = m_list->width();
-  m_list->SetColumnWidth(CBaseListCtrl::kLabelColumn, qMax(20, (2 * w) / 5 - 10));
-  m_list->SetColumnWidth(CBaseListCtrl::kValueColumn, qMax(20, (3 * w) / 5 - 15));
+  // The "Item" and "Value" columns share the list's width w: (2 w) / 5 - 10 and (3 w) / 5 - 15
+  // at the hand-held size; above it "Item" is as wide as its longest label.
+  const QSize widths = window_room::ItemValueWidths(*m_list, m_list->width(), 10, 15);
+  m_list->SetColumnWidth(CBaseListCtrl::kLabelColumn, qMax(20, widths.width()));
+  m_list->SetColumnWidth(CBaseListCtrl::kValueColumn, qMax(20, widths.height()));
 }

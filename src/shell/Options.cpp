@@ -102,6 +102,18 @@ bool WriteOptions(const QString* password, const QString* hint, const uint32_t* 
   return written;
 }
 
+bool ReadSplitPosition(const QString& valueName, uint32_t& height) {
+  platform::RegistryKey key;
+  return key.Open(platform::Hive::CurrentUser, Name(kOptionsKey)) &&
+         key.QueryDword(valueName, height);
+}
+
+bool WriteSplitPosition(const QString& valueName, uint32_t height) {
+  platform::RegistryKey key;
+  return key.Create(platform::Hive::CurrentUser, Name(kOptionsKey)) &&
+         key.SetDword(valueName, height);
+}
+
 bool DesktopCompanionInstalled() {
   platform::RegistryKey key;
   if (!key.Open(platform::Hive::LocalMachine, Name(kInstallKey))) {

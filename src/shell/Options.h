@@ -43,6 +43,11 @@ void ReadOptions(QString* password, QString* hint, uint32_t* timeout);
 // Writes the options given (nullptr = leave as stored), creating the key when needed.
 bool WriteOptions(const QString* password, const QString* hint, const uint32_t* timeout);
 
+// Where a person left the line between the two lists of a page (the lower list's height, in the
+// desktop's logical pixels), one DWORD value a page. Read answers false when none is stored.
+bool ReadSplitPosition(const QString& valueName, uint32_t& height);
+bool WriteSplitPosition(const QString& valueName, uint32_t height);
+
 // True when a desktop companion is installed (the "DCVersion" value exists, of any type).
 bool DesktopCompanionInstalled();
 

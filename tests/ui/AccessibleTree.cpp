@@ -66,6 +66,12 @@ bool IsOperated(QAccessible::Role role) {
   }
 }
 
+// A control by its role, or a divider between two lists: a separator the keyboard moves.
+bool IsControl(const QAccessibleInterface& object) {
+  return IsControl(object.role()) ||
+         (object.role() == QAccessible::Separator && object.state().focusable);
+}
+
 bool IsButton(QAccessible::Role role) {
   return role == QAccessible::PushButton || role == QAccessible::CheckBox ||
          role == QAccessible::RadioButton || role == QAccessible::ButtonMenu ||
@@ -115,7 +121,7 @@ class Walker {
       }
       return;
     }
-    if (IsControl(role) && name.trimmed().isEmpty() && !IsBlankText(object)) {
+    if (IsControl(object) && name.trimmed().isEmpty() && !IsBlankText(object)) {
       Add(path, QStringLiteral("has no name"));
     }
     if (IsButton(role) && !state.disabled) {
@@ -414,7 +420,7 @@ std::vector<Finding> Check(QWidget& window) {
   QAccessibleInterface* focus = focused != nullptr && focused->isVisible()
                                     ? QAccessible::queryAccessibleInterface(focused)
                                     : nullptr;
-  if (focus != nullptr && IsControl(focus->role()) && focus->text(QAccessible::Name).isEmpty()) {
+  if (focus != nullptr && IsControl(*focus) && focus->text(QAccessible::Name).isEmpty()) {
     walker.findings.push_back(
         {Walker::Describe(*focus), QStringLiteral("has the focus and no name")});
   }
@@ -446,7 +452,9 @@ void CollectOperated(QAccessibleInterface& object, std::vector<QAccessibleInterf
     return;
   }
   const QAccessible::Role role = object.role();
-  if (IsReachedByTab(role) && !state.disabled && qobject_cast<QWidget*>(object.object())) {
+  const bool divider = role == QAccessible::Separator && state.focusable;
+  if ((IsReachedByTab(role) || divider) && !state.disabled &&
+      qobject_cast<QWidget*>(object.object())) {
     found.push_back(&object);
   }
   if (role == QAccessible::PageTabList || role == QAccessible::ComboBox ||

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -317,6 +318,53 @@ TEST_F(ListTest, ATapOnAnotherRowWhileAMultiLineEditorIsOpenEndsItInItsOwnRow) {
   EXPECT_EQ(list.GetValue(1), QStringLiteral("Unconfirmed"));
   // Closed, the rows are as tall as their text again.
   EXPECT_LT(list.visualRect(list.model()->index(0, 1)).height(), 60);
+}
+
+TEST_F(ListTest, AMultiLineValueTakesReturnAsANewLineAndEndsWithCtrlReturnOrTabOrEscape) {
+  list.UnpackList(std::vector<CListItem>{
+      PickRow(ids::kLabelDx, CDBCategories::kDiagnosisList, CListItem::kPickListMultiline),
+      Row(ids::kLabelAge, CListItem::kText)});
+  list.SetValue(0, QStringLiteral("Cough"));
+  const auto open = [this]() -> QPlainTextEdit* {
+    return list.EditRow(0) ? list.Editor()->findChild<QPlainTextEdit*>(QStringLiteral("text"))
+                           : nullptr;
+  };
+  // Return is a new line; Ctrl+Return ends the edit and keeps both lines.
+  QPlainTextEdit* text = open();
+  ASSERT_NE(text, nullptr);
+  QTest::keyClick(text, Qt::Key_Return);
+  QTest::keyClicks(text, QStringLiteral("Fever"));
+  ASSERT_TRUE(list.IsEditing());
+  QTest::keyClick(text, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_FALSE(list.IsEditing());
+  EXPECT_EQ(list.GetValue(0), QStringLiteral("Cough\nFever"));
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_FALSE(ends[0].cancelled);
+  EXPECT_TRUE(activations.empty()) << "the key that ends the edit does not open the row";
+
+  // Escape ends it and drops the change.
+  text = open();
+  ASSERT_NE(text, nullptr);
+  QTest::keyClicks(text, QStringLiteral(" for days"));
+  QTest::keyClick(text, Qt::Key_Escape);
+  EXPECT_FALSE(list.IsEditing());
+  EXPECT_EQ(list.GetValue(0), QStringLiteral("Cough\nFever"));
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_TRUE(ends[1].cancelled);
+
+  // Tab ends it and keeps the text, and Alt+Down opens the picks before that.
+  AddCategory(CDBCategories::kDiagnosisList, QStringLiteral("Asthma"));
+  text = open();
+  ASSERT_NE(text, nullptr);
+  QTest::keyClicks(text, QStringLiteral(", wheeze"));
+  QComboBox* offered = list.Editor()->findChild<QComboBox*>(QStringLiteral("picks"));
+  ASSERT_NE(offered, nullptr);
+  QTest::keyClick(text, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_TRUE(offered->view()->isVisible());
+  offered->hidePopup();
+  QTest::keyClick(text, Qt::Key_Tab);
+  EXPECT_FALSE(list.IsEditing());
+  EXPECT_EQ(list.GetValue(0), QStringLiteral("Cough\nFever, wheeze"));
 }
 
 TEST_F(ListTest, DateRowOffersNoDateAndTheDecadesAndADecadeOpensThePicker) {

@@ -378,6 +378,11 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
   if (className == QLatin1String("QLabel")) {
     return new LabelInterface(static_cast<QLabel*>(widget));
   }
+  if (className == QLatin1String("QSplitterHandle")) {
+    // The divider between two lists: a separator that takes the focus, as such dividers are
+    // announced, rather than Qt's grip, which is not counted among the controls.
+    return new QAccessibleWidget(widget, QAccessible::Separator);
+  }
   if (className == QLatin1String("QScrollBar")) {
     NameScrollBar(static_cast<QScrollBar&>(*widget));
   }

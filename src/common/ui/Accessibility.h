@@ -19,6 +19,7 @@ class QWidget;
 // - a label given a name of its own still tells the text it shows (as value and description),
 //   and a label says which control it stands for;
 // - the tool bar's "more commands" arrow is unavailable while it is hidden.
+// - the divider between two lists of a page is a separator that takes the focus.
 namespace accessibility {
 
 // Installs the interfaces above for every control made afterwards; once per process, after the

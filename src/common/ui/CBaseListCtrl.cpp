@@ -196,6 +196,40 @@ void CBaseListCtrl::SetChoiceColumn(int column) {
   m_choiceColumn = column;
 }
 
+void CBaseListCtrl::SetSizeHintFromRows(bool on) {
+  m_hintFromRows = on;
+  updateGeometry();
+}
+
+QSize CBaseListCtrl::sizeHint() const {
+  QSize hint = QTreeWidget::sizeHint();
+  if (!m_hintFromRows) {
+    return hint;
+  }
+  int height = 2 * frameWidth();
+  if (!header()->isHidden()) {
+    height += header()->sizeHint().height();
+  }
+  // Room for a multi-line editor too: its row grows while it is open.
+  int editorRoom = 0;
+  for (int row = 0; row < topLevelItemCount(); ++row) {
+    const int rowHeight = indexRowSizeHint(model()->index(row, 0));
+    height += rowHeight;
+    const CListItem* item = GetRowItem(row);
+    if (item != nullptr &&
+        (item->kind == CListItem::kAllergies || item->kind == CListItem::kPickListMultiline)) {
+      editorRoom = qMax(editorRoom, list_editors::MultiLineEditor::kHeight - rowHeight);
+    }
+  }
+  hint.setHeight(height + editorRoom);
+  return hint;
+}
+
+int CBaseListCtrl::LabelColumnWidth() const {
+  const int heading = header()->isHidden() ? 0 : header()->sectionSizeHint(kLabelColumn);
+  return qMax(heading, sizeHintForColumn(kLabelColumn));
+}
+
 // ---------------------------------------------------------------- rows of CListItems
 
 void CBaseListCtrl::UnpackList(const std::vector<CListItem>& items) {

@@ -100,6 +100,13 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   // kind (the todo list: column 0 = priority choices, column 1 = text). Rows of kind 0 are then
   // not editable. -1 = off (the default).
   void SetChoiceColumn(int column);
+  // Makes the size hint the height of the heading and every row (and of a multi-line editor
+  // where a row has one), so that a window sized to its content shows all rows (off by default:
+  // the list then takes the room its layout gives it).
+  void SetSizeHintFromRows(bool on);
+  QSize sizeHint() const override;
+  // Width of the label column (column 0) that shows its longest text and its heading.
+  int LabelColumnWidth() const;
 
   // --- rows of CListItems
   void UnpackList(const std::vector<CListItem>& items);
@@ -242,6 +249,7 @@ class CBaseListCtrl : public QTreeWidget, public IListControl {
   unsigned m_styles = 0;
   bool m_readOnly = false;
   int m_choiceColumn = -1;
+  bool m_hintFromRows = false;
   QList<QIcon> m_icons;
   std::vector<QPointer<QWidget>> m_companions;
   std::vector<QPoint> m_companionOffsets;

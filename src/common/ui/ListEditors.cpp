@@ -264,8 +264,24 @@ void MultiLineEditor::SetPicks(const std::vector<CListItem::Choice>& choices) {
   m_picks->setCurrentIndex(-1);
 }
 
+// Return alone is a new line of the text; Tab would otherwise only step to the picks below it.
 bool MultiLineEditor::IsCommitKey(int key, Qt::KeyboardModifiers modifiers) const {
-  return IsEnter(key) && (modifiers & Qt::ControlModifier) != 0;
+  return (IsEnter(key) && (modifiers & Qt::ControlModifier) != 0) || key == Qt::Key_Tab ||
+         key == Qt::Key_Backtab;
+}
+
+// The picks stay in reach of the keyboard now that Tab ends the edit: Alt+Down opens them, as
+// it opens any drop-down.
+bool MultiLineEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_text && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier) != 0 &&
+        m_picks->count() > 0) {
+      m_picks->showPopup();
+      return true;
+    }
+  }
+  return CellEditor::eventFilter(watched, event);
 }
 
 DateChoicesEditor::DateChoicesEditor(QWidget* parent, const QString& text)

@@ -113,8 +113,9 @@ class PickListEditor : public CellEditor {
   QComboBox* m_combo;
 };
 
-// Kinds 2 and 8: several lines of text and, under them, a drop-down of the picks. Ctrl+Return
-// ends the edit (Return alone makes a new line).
+// Kinds 2 and 8: several lines of text and, under them, a drop-down of the picks. Return makes a
+// new line; Ctrl+Return and Tab end the edit and keep the text (Escape drops it, as everywhere);
+// Alt+Down opens the picks.
 class MultiLineEditor : public CellEditor {
   Q_OBJECT
 
@@ -123,7 +124,8 @@ class MultiLineEditor : public CellEditor {
   QString Text() const override;
   bool InsertText(const QString& text) override;
   QComboBox* Picks() const override { return m_picks; }
-  int Height() const override { return 96; }
+  static constexpr int kHeight = 96;
+  int Height() const override { return kHeight; }
   // A pick adds to the text at the caret: after ", " when it follows text without a blank.
   void InsertPick(const QString& pick);
   // Offers these picks instead (after the category editor changed the list).
@@ -131,6 +133,7 @@ class MultiLineEditor : public CellEditor {
 
  protected:
   bool IsCommitKey(int key, Qt::KeyboardModifiers modifiers) const override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QPlainTextEdit* m_text;
