@@ -830,6 +830,19 @@ bool Session::ApplyLink(const DeviceLink& link) {
          change_log::Link(link.id, link.serverId, link.serverVersion, link.versionRead + 1);
 }
 
+// Whether the device's record already holds what the server's row (in the members) says.
+bool HoldsAlready(const Kind& kind, CDBBaseDatabase& incoming, RecordId id) {
+  std::unique_ptr<CDBBaseDatabase> stored = kind.make();
+  if (!stored->ReadByCEOID(id)) {
+    return false;
+  }
+  // The lists carry no marks.
+  const bool marksAgree =
+      kind.scope == Scope::List ||
+      (stored->desktopId == incoming.desktopId && stored->accessState == incoming.accessState);
+  return marksAgree && kind.toRow(*stored) == kind.toRow(incoming);
+}
+
 bool Session::ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString& error) {
   const Kind& kind = *row.kind;
   std::unique_ptr<CDBBaseDatabase> store = kind.make();
@@ -838,12 +851,12 @@ bool Session::ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString
   if (id != 0 && knownRecord == 0 && !StillUnchanged(id)) {
     return true;  // changed here since this sync read it: the next sync settles it
   }
-  ++m_report.received;
-  m_report.deviceChanged = true;
   if (row.Deleted()) {
     if (id == 0) {
       return true;
     }
+    ++m_report.received;
+    m_report.deviceChanged = true;
     if (kind.scope == Scope::Patient && store->ReadByCEOID(id)) {
       return patient_records::DeletePatient(static_cast<CDBPatient&>(*store).name);
     }
@@ -865,20 +878,25 @@ bool Session::ApplyServerRow(const ServerRow& row, RecordId knownRecord, QString
       error = QStringLiteral("Row %1 of ward.patients has no name").arg(row.Id());
       return false;
     } else if (stored.FindByName(patient.name)) {
-      --m_report.received;  // another patient of that name is here, not merged
-      return true;
+      return true;  // another patient of that name is here, not merged
     }
   }
   if (kind.scope == Scope::Chart) {
     const DevicePatient& owner = FindPatient(row.PatientName());
     if (owner.name.isEmpty() || owner.serverId != row.PatientId()) {
-      --m_report.received;  // its patient is not on the device (not merged)
-      return true;
+      return true;  // its patient is not on the device (not merged)
     }
     static_cast<CDBChartStore&>(*store).patient = owner.name;
   }
   store->desktopId = static_cast<int32_t>(row.Id());
   store->accessState = row.Access();
+  if (id != 0 && HoldsAlready(kind, *store, id)) {
+    // The same as the device's: linked, nothing written.
+    const std::optional<change_log::Entry> entry = change_log::Find(id);
+    return entry && change_log::Link(id, row.Id(), row.Version(), entry->version);
+  }
+  ++m_report.received;
+  m_report.deviceChanged = true;
   id = store->StoreReceived(id);
   if (id == 0) {
     return false;

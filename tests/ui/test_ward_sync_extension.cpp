@@ -111,7 +111,7 @@ TEST_F(WardSyncExtensionTest, SynchroniseBringsAColleaguesPatientAndSaysWhatItDi
   Choose("Synchronise");
   EXPECT_TRUE(LastMessage().startsWith("Synchronised with ward_nurse@ward"))
       << LastMessage().toStdString();
-  EXPECT_TRUE(LastMessage().contains("1 change received"));
+  EXPECT_TRUE(LastMessage().contains("1 change received")) << LastMessage().toStdString();
   EXPECT_EQ(ListPage().List()->GetItemText(0, 0), "Ng, Bo");
 }
 
