@@ -964,9 +964,20 @@ bool Session::Run(QString& error) {
     return false;
   }
   m_device = identity.Pin().toHex();
-  if (!Connect(conninfo, error) || !CheckWard(error) || !CollectLocal(error) ||
-      !ExchangeWithServer(error) || Cancelled(error)) {
-    return false;  // the connection closes without a commit: the server keeps nothing of it
+  if (!Connect(conninfo, error) || !CheckWard(error) || !CollectLocal(error)) {
+    return false;
+  }
+  {
+    // The exchange reads the device too (its patients' links): a failed read must not pass for a
+    // patient the server lacks.
+    const platform::StoreErrorScope failures;
+    const bool exchanged = ExchangeWithServer(error);
+    if (exchanged && failures.Failed()) {
+      error = QStringLiteral("Could not read the device: %1").arg(failures.Error().Describe());
+    }
+    if (!exchanged || failures.Failed() || Cancelled(error)) {
+      return false;  // the connection closes without a commit: the server keeps nothing of it
+    }
   }
   // The server commits first. Should the device's part then fail (or the process die), the
   // device still holds its changes as pending: the next sync sends them again, and the server

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QTabBar>
 #include <memory>
 
@@ -76,6 +78,25 @@ class AppTest : public ::testing::Test {
     return m_app->Initialise(options);
   }
   bool Start() { return Start(Options()); }
+
+  // The program as built, with the extensions beside it.
+  bool StartAsBuilt() {
+    m_app.reset();
+    StartOptions options = Options();
+    options.extensionsFolder = QFileInfo(QStringLiteral(OVELIN_TRENDS_MODULE)).absolutePath();
+    return Start(options);
+  }
+
+  // The File menu's entry of that text, as a person chooses it.
+  void ChooseMenuEntry(const QString& text) {
+    for (QAction* action : Frame()->findChildren<QAction*>()) {
+      if (action->text() == text) {
+        action->trigger();
+        return;
+      }
+    }
+    ADD_FAILURE() << "no menu entry " << text.toStdString();
+  }
 
   CMainFrame* Frame() const { return m_app->MainFrame(); }
   CPatientTabCtrl* Strip() const { return Frame()->View()->TabCtrl(); }

@@ -37,25 +37,6 @@ class FhirExtensionTest : public app_test::AppTest {
     AppTest::TearDown();
   }
 
-  // The program as built, with the extensions beside it.
-  bool StartAsBuilt() {
-    m_app.reset();
-    StartOptions options = Options();
-    options.extensionsFolder = QFileInfo(QStringLiteral(OVELIN_TRENDS_MODULE)).absolutePath();
-    return Start(options);
-  }
-
-  // The File menu's entry of that text, as a person chooses it.
-  void Choose(const QString& text) {
-    for (QAction* action : Frame()->findChildren<QAction*>()) {
-      if (action->text() == text) {
-        action->trigger();
-        return;
-      }
-    }
-    ADD_FAILURE() << "no menu entry " << text.toStdString();
-  }
-
   QTemporaryDir m_folder;
   QString m_chosen = m_folder.filePath("chart.json");
   QString m_proposed;
@@ -63,7 +44,7 @@ class FhirExtensionTest : public app_test::AppTest {
 
 TEST_F(FhirExtensionTest, SavesTheCurrentPatientsChartOrAsksForAPatient) {
   ASSERT_TRUE(StartAsBuilt());  // a device without patients
-  Choose("Export Chart as FHIR...");
+  ChooseMenuEntry("Export Chart as FHIR...");
   ASSERT_EQ(messages::DefaultRecorder().Messages().size(), 1u);
   EXPECT_EQ(messages::DefaultRecorder().Messages()[0].text,
             "Select a patient, then export the chart.");
@@ -73,7 +54,7 @@ TEST_F(FhirExtensionTest, SavesTheCurrentPatientsChartOrAsksForAPatient) {
   ASSERT_TRUE(StartAsBuilt());
   ListPage().List()->SelectRow(0);
   ASSERT_EQ(Strip()->currentPatient, ann);
-  Choose("Export Chart as FHIR...");
+  ChooseMenuEntry("Export Chart as FHIR...");
   EXPECT_EQ(m_proposed, "Smith_Ann.fhir.json");
   QFile saved(m_chosen);
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));

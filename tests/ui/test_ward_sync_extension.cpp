@@ -42,22 +42,6 @@ class WardSyncExtensionTest : public app_test::AppTest {
     AppTest::TearDown();
   }
 
-  bool StartAsBuilt() {
-    StartOptions options = Options();
-    options.extensionsFolder = QFileInfo(QStringLiteral(OVELIN_TRENDS_MODULE)).absolutePath();
-    return Start(options);
-  }
-
-  void Choose(const QString& text) {
-    for (QAction* action : Frame()->findChildren<QAction*>()) {
-      if (action->text() == text) {
-        action->trigger();
-        return;
-      }
-    }
-    ADD_FAILURE() << "no menu entry " << text.toStdString();
-  }
-
   QString LastMessage() const {
     const auto& shown = messages::DefaultRecorder().Messages();
     return shown.empty() ? QString() : shown.back().text;
@@ -94,7 +78,7 @@ TEST_F(WardSyncExtensionTest, SynchroniseBringsAColleaguesPatientAndSaysWhatItDi
       RunCli({"--device", colleague.path(), "sync", "--server", server.ConnInfo("ward_nurse")}), 0);
 
   ASSERT_TRUE(StartAsBuilt());
-  Choose("Synchronise");
+  ChooseMenuEntry("Synchronise");
   EXPECT_TRUE(LastMessage().contains("No ward server is set")) << LastMessage().toStdString();
 
   const QString address =
@@ -108,7 +92,7 @@ TEST_F(WardSyncExtensionTest, SynchroniseBringsAColleaguesPatientAndSaysWhatItDi
   ASSERT_TRUE(key.QueryString(QStringLiteral("Server"), stored));
   EXPECT_EQ(stored, address);
 
-  Choose("Synchronise");
+  ChooseMenuEntry("Synchronise");
   EXPECT_TRUE(LastMessage().startsWith("Synchronised with ward_nurse@ward"))
       << LastMessage().toStdString();
   EXPECT_TRUE(LastMessage().contains("1 change received")) << LastMessage().toStdString();
