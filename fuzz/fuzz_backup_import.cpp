@@ -1,8 +1,7 @@
-// The backup parser: a JSON document read and checked, and when it passes, restored in one
-// transaction. A refused document must leave the device unchanged.
+// The backup reader: a document read as a stream and stored as it goes, in one transaction. A
+// refused document must leave the device unchanged.
 
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QBuffer>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -26,14 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = (FuzzQuietQt(), true);
   static_cast<void>(ready);
   device.Next();
-  const QJsonDocument document = QJsonDocument::fromJson(
-      QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
-  if (!document.isObject()) {
-    return 0;
-  }
+  QByteArray bytes =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  QBuffer input(&bytes);
+  input.open(QIODevice::ReadOnly);
   const uint32_t before = PatientCount();
   QString error;
-  if (!backup::Import(document.object(), error) && PatientCount() != before) {
+  if (!backup::Import(input, error) && PatientCount() != before) {
     std::abort();  // a refused import stored something
   }
   CDBPatient::ClearReadOnlyCache();

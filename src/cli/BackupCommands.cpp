@@ -1,9 +1,7 @@
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
-#include <algorithm>
+#include <QStringDecoder>
+#include <QTemporaryFile>
 #include <optional>
 
 #include "cli/Command.h"
@@ -16,99 +14,41 @@
 namespace cli {
 namespace {
 
-// The largest backup document that export writes and import reads. A larger input is refused
-// before it is parsed, so that a malformed or hostile file cannot exhaust memory (parsing takes
-// about four times the document's size); export keeps to the same limit so that every backup it
-// writes can be restored. A ward of 2,000 patients with a few years' records makes about 130 MiB.
-qint64 maxBackupBytes = qint64{512} * 1024 * 1024;
-
-QString TooLarge() {
-  return QStringLiteral("the document is larger than %1 MiB").arg(maxBackupBytes >> 20);
-}
-
-// The input is read a piece at a time, so that its progress can be told.
-constexpr qint64 kReadPiece = qint64{4} * 1024 * 1024;
-
-// Reads the whole input up to the limit; false with the reason when it cannot be read or is
-// larger. Tells its progress in bytes read of the file's size (not known for standard input).
-bool ReadBounded(QFile& file, QByteArray& bytes, QString& error,
-                 const platform::ProgressCallback& progress = {}) {
-  const qint64 limit = maxBackupBytes + 1;
-  const qint64 size = file.isSequential() ? 0 : std::min(file.size(), limit);
-  bytes.clear();
-  bytes.reserve(size);
-  platform::Report(progress, 0, static_cast<uint64_t>(size));
-  while (bytes.size() < limit) {
-    const QByteArray piece = file.read(std::min(kReadPiece, limit - bytes.size()));
-    if (piece.isEmpty()) {
-      break;
-    }
-    bytes.append(piece);
-    platform::Report(progress, static_cast<uint64_t>(bytes.size()), static_cast<uint64_t>(size));
-  }
-  if (file.error() != QFileDevice::NoError) {
-    error = file.errorString();
-    return false;
-  }
-  if (bytes.size() > maxBackupBytes) {
-    error = TooLarge();
-    return false;
-  }
-  return true;
-}
+// Standard output gets the finished document in pieces of this size.
+constexpr qint64 kCopyPiece = qint64{1} << 20;
 
 // How many patients the backup at path holds: 0 for an empty file, nothing when the file cannot be
-// read as a backup document.
-std::optional<qsizetype> PatientsInBackup(const QString& path) {
+// read as a backup document. The file is read as a stream, whatever its size.
+std::optional<size_t> PatientsInBackup(const QString& path) {
   QFile file(path);
-  QByteArray bytes;
-  QString error;
-  if (!file.open(QIODevice::ReadOnly) || !ReadBounded(file, bytes, error)) {
+  if (!file.open(QIODevice::ReadOnly)) {
     return std::nullopt;
   }
-  if (bytes.trimmed().isEmpty()) {
+  if (file.size() == 0) {
     return 0;
   }
-  const QJsonDocument document = QJsonDocument::fromJson(bytes);
-  const QJsonValue patients = document.object().value(QLatin1String("patients"));
-  if (!patients.isArray()) {
-    return std::nullopt;
-  }
-  return patients.toArray().size();
+  return backup::CountPatients(file);
 }
 
 // A backup is not replaced by one that holds fewer patients (a device emptied or damaged would
 // otherwise wipe out the last good copy of it), nor is a file that is not a backup, unless the
 // user says so with --force. Answers the reason for refusing, or nothing.
-std::optional<QString> ReplacingLoses(const QString& path, const QJsonObject& document) {
+std::optional<QString> ReplacingLoses(const QString& path, size_t patients) {
   if (!QFileInfo::exists(path)) {
     return std::nullopt;
   }
-  const std::optional<qsizetype> old = PatientsInBackup(path);
-  const qsizetype now = document.value(QLatin1String("patients")).toArray().size();
+  const std::optional<size_t> old = PatientsInBackup(path);
   if (!old) {
     return QStringLiteral("%1 exists and is not a backup that can be read").arg(path);
   }
-  if (now < *old) {
+  if (patients < *old) {
     return QStringLiteral("%1 holds %2 patients, the new backup only %3")
         .arg(path)
         .arg(*old)
-        .arg(now);
+        .arg(patients);
   }
   return std::nullopt;
 }
-
-}  // namespace
-
-qint64 MaxBackupBytes() {
-  return maxBackupBytes;
-}
-
-void SetMaxBackupBytes(qint64 bytes) {
-  maxBackupBytes = bytes;
-}
-
-namespace {
 
 // export --format fhir: the FHIR bundle on standard output or into FILE, and what could not be
 // coded counted on standard error.
@@ -159,6 +99,70 @@ int ExportFhir(Context& context, const Arguments& args) {
   return kSuccess;
 }
 
+// Writes the finished document on standard output, a piece at a time.
+int CopyToStandardOutput(Context& context, QTemporaryFile& scratch) {
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  if (!scratch.seek(0)) {
+    return Failure(context, QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
+  }
+  while (!scratch.atEnd()) {
+    const QByteArray piece = scratch.read(kCopyPiece);
+    if (piece.isEmpty()) {
+      return Failure(context,
+                     QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
+    }
+    context.out << utf8.decode(piece);
+  }
+  context.out.flush();
+  return kSuccess;
+}
+
+// export [--format backup]: the document is streamed into a private file beside the target (or a
+// private scratch file, for standard output) and given its place only once it is whole.
+int ExportBackup(Context& context, const Arguments& args) {
+  const auto output = args.Option("output");
+  QTemporaryFile scratch;
+  QString error;
+  if (!output && !scratch.open()) {
+    return Failure(
+        context,
+        QStringLiteral("nothing was exported: no scratch file: %1").arg(scratch.errorString()));
+  }
+  // Readable by its owner only, as the scratch file is: a backup holds the whole device.
+  platform::PrivateFileWriter file(output.value_or(QString()));
+  if (output && !file.Open(error)) {
+    return Failure(context, error);
+  }
+  const backup::Sink write = [&](const QByteArray& bytes) {
+    return output ? file.Write(bytes) : scratch.write(bytes) == bytes.size();
+  };
+  size_t patients = 0;
+  context.progress.Start(QStringLiteral("exporting"), ProgressLine::Unit::kPatients);
+  if (!backup::Export(args.OptionOr("patient", {}), write, patients, error,
+                      context.progress.Callback())) {
+    if (context.DeviceFailed()) {
+      return Failure(context, QStringLiteral("nothing was exported"));
+    }
+    return error.startsWith(QLatin1String("no patient named"))
+               ? BadInput(context, error)
+               : Failure(context, QStringLiteral("nothing was exported: %1").arg(error));
+  }
+  context.progress.Clear();
+  if (!output) {
+    return CopyToStandardOutput(context, scratch);
+  }
+  if (!args.Has("force")) {
+    if (const std::optional<QString> loss = ReplacingLoses(*output, patients)) {
+      return Failure(context,
+                     QStringLiteral("nothing was exported: %1; --force replaces it").arg(*loss));
+    }
+  }
+  if (!file.Commit(error)) {
+    return Failure(context, error);
+  }
+  return kSuccess;
+}
+
 }  // namespace
 
 // export [--format backup|fhir] [--patient NAME] [--output FILE [--force]]: the backup document
@@ -180,37 +184,7 @@ int RunExport(Context& context, const QStringList& arguments) {
   if (format != QLatin1String("backup")) {
     return BadInput(context, QStringLiteral("--format must be backup or fhir"));
   }
-  QJsonObject document;
-  context.progress.Start(QStringLiteral("exporting"), ProgressLine::Unit::kPatients);
-  if (!backup::Export(args.OptionOr("patient", {}), document, error, context.progress.Callback())) {
-    return context.DeviceFailed() ? Failure(context, QStringLiteral("nothing was exported"))
-                                  : BadInput(context, error);
-  }
-  context.progress.Start(QStringLiteral("writing the backup"));
-  const QByteArray json = QJsonDocument(document).toJson(QJsonDocument::Indented);
-  if (json.size() > maxBackupBytes) {
-    return Failure(context, QStringLiteral("nothing was exported: %1, which import would not "
-                                           "read; export fewer patients at a time with --patient")
-                                .arg(TooLarge()));
-  }
-  const auto output = args.Option("output");
-  if (!output) {
-    context.progress.Clear();
-    context.out << QString::fromUtf8(json);
-    context.out.flush();
-    return kSuccess;
-  }
-  if (!args.Has("force")) {
-    if (const std::optional<QString> loss = ReplacingLoses(*output, document)) {
-      return Failure(context,
-                     QStringLiteral("nothing was exported: %1; --force replaces it").arg(*loss));
-    }
-  }
-  // Written whole or not at all, and readable by its owner only: a backup holds the whole device.
-  if (!platform::WritePrivateFileAtomically(*output, json, error)) {
-    return Failure(context, error);
-  }
-  return kSuccess;
+  return ExportBackup(context, args);
 }
 
 // import FILE: restores a backup document ("-" reads standard input).
@@ -228,22 +202,10 @@ int RunImport(Context& context, const QStringList& arguments) {
   }
   const QString name = arguments[0] == QLatin1String("-") ? QStringLiteral("standard input")
                                                           : QFileInfo(arguments[0]).fileName();
-  context.progress.Start(QStringLiteral("reading %1").arg(name), ProgressLine::Unit::kBytes);
-  QByteArray bytes;
-  QString readError;
-  if (!ReadBounded(file, bytes, readError, context.progress.Callback())) {
-    return BadInput(context, QStringLiteral("cannot read %1: %2").arg(arguments[0], readError));
-  }
-  context.progress.Start(QStringLiteral("importing %1").arg(name), ProgressLine::Unit::kPatients);
-  QJsonParseError parseError;
-  const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-  if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
-    return BadInput(context, QStringLiteral("%1 is not a JSON document: %2 at offset %3")
-                                 .arg(arguments[0], parseError.errorString())
-                                 .arg(parseError.offset));
-  }
+  context.progress.Start(QStringLiteral("importing %1").arg(name), ProgressLine::Unit::kBytes);
   QString error;
-  if (!backup::Import(document.object(), error, context.progress.Callback())) {
+  const uint64_t size = file.isSequential() ? 0 : static_cast<uint64_t>(file.size());
+  if (!backup::Import(file, error, context.progress.Callback(), size)) {
     return context.DeviceFailed()
                ? Failure(context, QStringLiteral("%1: nothing was imported").arg(arguments[0]))
                : BadInput(context, QStringLiteral("%1: %2").arg(arguments[0], error));

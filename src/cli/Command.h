@@ -53,9 +53,6 @@ int RunRegistry(Context& context, const QStringList& arguments);
 int RunDump(Context& context, const QStringList& arguments);
 int RunExport(Context& context, const QStringList& arguments);
 int RunImport(Context& context, const QStringList& arguments);
-// The largest backup document that export writes and import reads (512 MiB); tests lower it.
-qint64 MaxBackupBytes();
-void SetMaxBackupBytes(qint64 bytes);
 int RunPost(Context& context, const QStringList& arguments);
 int RunBeam(Context& context, const QStringList& arguments);
 int RunPair(Context& context, const QStringList& arguments);

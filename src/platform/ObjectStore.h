@@ -34,6 +34,9 @@ struct Connection {
   // Whether the file has the table that names the match indexes (a file that an older version
   // made and that is opened read-only may lack it).
   bool hasMatchIndexes = false;
+  // While set, a write inside a transaction of the caller's takes no savepoint of its own: the
+  // caller takes its whole transaction back on any failure (an import, all or nothing).
+  bool wholeTransactionWrites = false;
 
   // The cached statement for sql; nullptr (reported) when it cannot be prepared.
   sqlite3_stmt* Prepare(const std::string& sql);
@@ -81,6 +84,7 @@ class Transaction {
 
   Connection& m_connection;
   bool m_nested;
+  bool m_savepoint;  // nested, with a savepoint of its own
   bool m_active = false;
 };
 

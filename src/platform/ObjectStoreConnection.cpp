@@ -167,9 +167,19 @@ bool ExecuteScript(sqlite3* db, const std::string& sql) {
 }
 
 Transaction::Transaction(Connection& connection)
-    : m_connection(connection), m_nested(sqlite3_get_autocommit(connection.db) == 0) {
-  m_active = ChangesAllowed() &&
-             Execute(m_connection, m_nested ? "SAVEPOINT ov_change" : "BEGIN IMMEDIATE");
+    : m_connection(connection),
+      m_nested(sqlite3_get_autocommit(connection.db) == 0),
+      m_savepoint(m_nested && !connection.wholeTransactionWrites) {
+  if (!ChangesAllowed()) {
+    return;
+  }
+  if (!m_nested) {
+    m_active = Execute(m_connection, "BEGIN IMMEDIATE");
+  } else if (m_savepoint) {
+    m_active = Execute(m_connection, "SAVEPOINT ov_change");
+  } else {
+    m_active = true;  // within the caller's transaction as it stands
+  }
 }
 
 bool Transaction::Commit() {
@@ -179,6 +189,10 @@ bool Transaction::Commit() {
   if (!ChangesAllowed()) {
     Rollback();
     return false;
+  }
+  if (m_nested && !m_savepoint) {
+    m_active = false;
+    return true;
   }
   if (!Execute(m_connection, m_nested ? "RELEASE ov_change" : "COMMIT")) {
     Rollback();
@@ -193,10 +207,10 @@ void Transaction::Rollback() {
     return;
   }
   m_active = false;
-  if (m_nested) {
+  if (m_savepoint) {
     Execute(m_connection, "ROLLBACK TO ov_change");
     Execute(m_connection, "RELEASE ov_change");
-  } else if (sqlite3_get_autocommit(m_connection.db) == 0) {
+  } else if (!m_nested && sqlite3_get_autocommit(m_connection.db) == 0) {
     Execute(m_connection, "ROLLBACK");
   }
 }

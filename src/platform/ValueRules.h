@@ -10,6 +10,10 @@
 // every other (above all: what is received or entered can be exported and restored).
 namespace value_rules {
 
+// The longest text the device takes in from outside (a backup, a ward server), in UTF-16 units:
+// about 300 pages of a note, and what keeps a hostile input from exhausting memory.
+inline constexpr qsizetype kMaxTextLength = 1 << 20;
+
 // A text: no NUL character (a backup's reader refuses it, and the hand-held's texts end there).
 bool ValidText(const QString& text);
 // A patient's name, the key of all of the patient's records: a valid text that is not empty.

@@ -1,17 +1,18 @@
 #include "store/Backup.h"
 
-#include <QJsonArray>
-#include <QRegularExpression>
-#include <cmath>
-#include <functional>
-#include <memory>
+#include <QJsonDocument>
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 #include "common/CDBCategories.h"
 #include "common/CDBPatient.h"
 #include "common/MemoryControls.h"
 #include "platform/BulkWriteScope.h"
+#include "platform/JsonWriter.h"
 #include "platform/PropertyDatabase.h"
 #include "platform/ValueRules.h"
+#include "store/BackupSections.h"
 #include "store/CDBLabValues.h"
 #include "store/CDBLists.h"
 #include "store/CDBMeds.h"
@@ -20,99 +21,21 @@
 #include "store/CDBTest.h"
 #include "store/CDBToDo.h"
 #include "store/CDBVitals.h"
-#include "store/RecordFields.h"
 
 namespace backup {
-namespace {
 
 using namespace record_fields;
+using platform::JsonWriter;
 
-constexpr const char* kFormatName = "ovelin-backup";
-constexpr int kFormatVersion = 1;
-
-QJsonObject ToJson(const Fields& fields) {
-  QJsonObject object;
-  for (const auto& [name, value] : fields.texts) {
-    object.insert(QLatin1String(name), *value);
-  }
-  for (const auto& [name, value] : fields.times) {
-    object.insert(QLatin1String(name), filetime::IsZero(*value) ? QJsonValue(QJsonValue::Null)
-                                                                : QJsonValue(IsoTime(*value)));
-  }
-  for (const Number& number : fields.numbers) {
-    object.insert(QLatin1String(number.name), *number.value);
-  }
-  for (const auto& [name, value] : fields.unsignedNumbers) {
-    object.insert(QLatin1String(name), static_cast<qint64>(*value));
-  }
-  return object;
-}
-
-bool IsWholeNumber(const QJsonValue& value, double low, double high) {
-  const double number = value.toDouble();
-  return value.isDouble() && number >= low && number <= high && number == std::floor(number);
-}
-
-// Fills the bound members from an object; every field must be present with the right type.
-bool FromJson(const QJsonObject& object, const Fields& fields, const QString& where,
-              QString& error) {
-  const auto fail = [&](const char* name, const char* expected) {
-    error = QStringLiteral("%1: field \"%2\" must be %3")
-                .arg(where, QLatin1String(name), QLatin1String(expected));
-    return false;
-  };
-  for (const auto& [name, value] : fields.texts) {
-    const QJsonValue field = object.value(QLatin1String(name));
-    if (!field.isString()) {
-      return fail(name, "a text");
-    }
-    if (!value_rules::ValidText(field.toString())) {
-      return fail(name, "a text without NUL characters");
-    }
-    *value = field.toString();
-  }
-  for (const auto& [name, value] : fields.times) {
-    const QJsonValue field = object.value(QLatin1String(name));
-    if (field.isNull()) {
-      *value = FILETIME{};
-    } else if (!field.isString() || !ParseIsoTime(field.toString(), *value)) {
-      return fail(name, "null or a time YYYY-MM-DDThh:mm:ss");
-    }
-  }
-  for (const Number& number : fields.numbers) {
-    const QJsonValue field = object.value(QLatin1String(number.name));
-    if (!IsWholeNumber(field, number.low, number.high)) {
-      if (number.low == INT32_MIN && number.high == INT32_MAX) {
-        return fail(number.name, "a 32-bit integer");
-      }
-      const QByteArray range =
-          QStringLiteral("an integer from %1 to %2").arg(number.low).arg(number.high).toLatin1();
-      return fail(number.name, range.constData());
-    }
-    *number.value = static_cast<int32_t>(field.toDouble());
-  }
-  for (const auto& [name, value] : fields.unsignedNumbers) {
-    const QJsonValue field = object.value(QLatin1String(name));
-    if (!IsWholeNumber(field, 0, UINT32_MAX)) {
-      return fail(name, "an unsigned 32-bit integer");
-    }
-    *value = static_cast<uint32_t>(field.toDouble());
-  }
-  return true;
-}
-
-// The sections of a patient, in the order the beam protocol sends them.
-struct Section {
-  const char* name;
-  std::function<std::unique_ptr<CDBChartStore>()> make;
-  std::function<Fields(CDBChartStore&)> bind;
-};
+namespace {
 
 template <typename Store>
 Section MakeSection(const char* name) {
   return Section{name, [] { return std::make_unique<Store>(); },
                  [](CDBChartStore& store) { return Bind(static_cast<Store&>(store)); }};
 }
+
+}  // namespace
 
 const std::vector<Section>& Sections() {
   static const std::vector<Section> sections = {
@@ -122,303 +45,265 @@ const std::vector<Section>& Sections() {
   return sections;
 }
 
-QJsonObject ExportPatient(const QString& name) {
+namespace {
+
+// One member of a record's object: a bound field, or (for a patient) the array of a section.
+struct Member {
+  enum class Kind { kText, kTime, kNumber, kUnsigned, kSection } kind;
+  const char* name;
+  size_t index;
+};
+
+// The members in the document's order, that of QJsonObject's keys.
+std::vector<Member> OrderedMembers(const Fields& fields, bool withSections) {
+  std::vector<Member> members;
+  const auto add = [&members](Member::Kind kind, const auto& list) {
+    for (size_t i = 0; i < list.size(); ++i) {
+      if constexpr (std::is_same_v<std::decay_t<decltype(list[i])>, Number>) {
+        members.push_back({kind, list[i].name, i});
+      } else {
+        members.push_back({kind, list[i].first, i});
+      }
+    }
+  };
+  add(Member::Kind::kText, fields.texts);
+  add(Member::Kind::kTime, fields.times);
+  add(Member::Kind::kNumber, fields.numbers);
+  add(Member::Kind::kUnsigned, fields.unsignedNumbers);
+  if (withSections) {
+    for (size_t i = 0; i < Sections().size(); ++i) {
+      members.push_back({Member::Kind::kSection, Sections()[i].name, i});
+    }
+  }
+  std::sort(members.begin(), members.end(),
+            [](const Member& a, const Member& b) { return std::strcmp(a.name, b.name) < 0; });
+  return members;
+}
+
+// Writes the members of a record to the document. A text longer than a backup's reader takes
+// is refused: a backup that cannot be restored must not be written.
+class RecordWriter {
+ public:
+  RecordWriter(JsonWriter& json, QString& error) : m_json(json), m_error(error) {}
+
+  bool Field(const Fields& fields, const Member& member) {
+    m_json.Key(member.name);
+    switch (member.kind) {
+      case Member::Kind::kText: {
+        const QString& text = *fields.texts[member.index].second;
+        if (text.size() > value_rules::kMaxTextLength) {
+          m_error = QStringLiteral(
+                        "the field \"%1\" of %2 holds %3 characters, more than a "
+                        "backup can take back (%4)")
+                        .arg(QLatin1String(member.name), m_owner)
+                        .arg(text.size())
+                        .arg(value_rules::kMaxTextLength);
+          return false;
+        }
+        m_json.String(text);
+        break;
+      }
+      case Member::Kind::kTime: {
+        const FILETIME& time = *fields.times[member.index].second;
+        filetime::IsZero(time) ? m_json.Null() : m_json.String(IsoTime(time));
+        break;
+      }
+      case Member::Kind::kNumber:
+        m_json.Number(*fields.numbers[member.index].value);
+        break;
+      case Member::Kind::kUnsigned:
+        m_json.Number(*fields.unsignedNumbers[member.index].second);
+        break;
+      case Member::Kind::kSection:
+        break;
+    }
+    return true;
+  }
+
+  bool Record(const Fields& fields, const std::vector<Member>& members) {
+    m_json.BeginObject();
+    for (const Member& member : members) {
+      if (!Field(fields, member)) {
+        return false;
+      }
+    }
+    m_json.EndObject();
+    return true;
+  }
+
+  void SetOwner(const QString& owner) { m_owner = owner; }
+
+ private:
+  JsonWriter& m_json;
+  QString& m_error;
+  QString m_owner;
+};
+
+bool ExportSection(RecordWriter& records, const Section& section, const QString& owner) {
+  std::unique_ptr<CDBChartStore> store = section.make();
+  const Fields fields = section.bind(*store);
+  const std::vector<Member> members = OrderedMembers(fields, false);
+  for (bool more = store->FindFirstOfPatient(owner); more; more = store->FindNextOfPatient(owner)) {
+    if (!records.Record(fields, members)) {
+      store->CloseWalk();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ExportPatient(JsonWriter& json, const QString& name, QString& error) {
   CDBPatient patient;
   patient.FindByName(name);
-  QJsonObject object = ToJson(Bind(patient));
-  for (const Section& section : Sections()) {
-    QJsonArray records;
-    std::unique_ptr<CDBChartStore> store = section.make();
-    const Fields fields = section.bind(*store);
-    for (bool more = store->FindFirstOfPatient(patient.name); more;
-         more = store->FindNextOfPatient(patient.name)) {
-      records.append(ToJson(fields));
+  const Fields fields = Bind(patient);
+  RecordWriter records(json, error);
+  records.SetOwner(patient.name);
+  json.BeginObject();
+  for (const Member& member : OrderedMembers(fields, true)) {
+    if (member.kind != Member::Kind::kSection) {
+      if (!records.Field(fields, member)) {
+        return false;
+      }
+      continue;
     }
-    object.insert(QLatin1String(section.name), records);
+    json.Key(member.name);
+    json.BeginArray();
+    if (!ExportSection(records, Sections()[member.index], patient.name)) {
+      return false;
+    }
+    json.EndArray();
   }
-  return object;
+  json.EndObject();
+  return true;
 }
 
-QJsonArray ExportCategories() {
-  QJsonArray entries;
-  CDBCategories categories;
-  for (bool more = categories.First(); more; more = categories.Next()) {
-    entries.append(QJsonObject{{"list", categories.type}, {"text", categories.text}});
-  }
-  return entries;
-}
-
-QJsonArray ExportAutoTextLists() {
-  QJsonArray lists;
+void ExportAutoTextLists(JsonWriter& json) {
   CDBLists store;
   QStringList keys;
   store.PopulateStringList(keys);
+  json.BeginArray();
   for (const QString& key : keys) {
     if (store.FindByName(key)) {
-      lists.append(QJsonObject{{"list", store.patient}, {"content", store.content}});
+      json.BeginObject();
+      json.Key("content");
+      json.String(store.content);
+      json.Key("list");
+      json.String(store.patient);
+      json.EndObject();
     }
   }
-  return lists;
+  json.EndArray();
 }
 
-QJsonArray ExportFavorites() {
-  QJsonArray favorites;
+void ExportCategories(JsonWriter& json) {
+  CDBCategories categories;
+  json.BeginArray();
+  for (bool more = categories.First(); more; more = categories.Next()) {
+    json.BeginObject();
+    json.Key("list");
+    json.Number(categories.type);
+    json.Key("text");
+    json.String(categories.text);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+bool ExportFavorites(JsonWriter& json, QString& error) {
   CDBMedsFavorites store;
   const Fields fields = Bind(store);
+  const std::vector<Member> members = OrderedMembers(fields, false);
+  RecordWriter records(json, error);
+  records.SetOwner(QStringLiteral("a favourite"));
+  json.BeginArray();
   for (bool more = store.First(); more; more = store.Next()) {
-    favorites.append(ToJson(fields));
-  }
-  return favorites;
-}
-
-// What a document holds, checked and read into memory before anything is stored.
-struct PatientData {
-  QJsonObject patient;
-  std::vector<std::vector<QJsonObject>> sections;
-};
-
-bool ArrayOfObjects(const QJsonObject& parent, const char* name, const QString& where,
-                    QJsonArray& out, QString& error) {
-  const QJsonValue value = parent.value(QLatin1String(name));
-  if (!value.isArray()) {
-    error = QStringLiteral("%1: \"%2\" must be an array").arg(where, QLatin1String(name));
-    return false;
-  }
-  out = value.toArray();
-  for (qsizetype i = 0; i < out.size(); ++i) {
-    if (!out[i].isObject()) {
-      error = QStringLiteral("%1.%2[%3] must be an object").arg(where, QLatin1String(name)).arg(i);
+    if (!records.Record(fields, members)) {
       return false;
     }
   }
+  json.EndArray();
   return true;
 }
 
-// Checks every record of the document by reading it into a scratch store object.
-bool Check(const QJsonObject& document, QString& error) {
-  if (document.value("format").toString() != QLatin1String(kFormatName) ||
-      document.value("version").toInt() != kFormatVersion) {
-    error = QStringLiteral("not an Ovelin backup of version %1").arg(kFormatVersion);
-    return false;
-  }
-  QJsonArray patients;
-  if (!ArrayOfObjects(document, "patients", "document", patients, error)) {
-    return false;
-  }
-  for (qsizetype i = 0; i < patients.size(); ++i) {
-    const QString where = QStringLiteral("patients[%1]").arg(i);
-    const QJsonObject object = patients[i].toObject();
-    CDBPatient patient;
-    if (!FromJson(object, Bind(patient), where, error)) {
-      return false;
-    }
-    if (!value_rules::ValidName(patient.name)) {
-      error = where + QStringLiteral(": the patient has no name");
-      return false;
-    }
-    for (const Section& section : Sections()) {
-      QJsonArray records;
-      if (!ArrayOfObjects(object, section.name, where, records, error)) {
+bool ExportPatients(JsonWriter& json, const QString& onlyPatient, size_t& written, QString& error,
+                    const platform::ProgressCallback& progress) {
+  memory_controls::List list;
+  const std::vector<CDBPatient::PatientRow> rows = CDBPatient().PopulatePatientList(list, {});
+  platform::Report(progress, 0, rows.size());
+  json.BeginArray();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (onlyPatient.isEmpty() || rows[i].name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
+      if (!ExportPatient(json, rows[i].name, error)) {
         return false;
       }
-      std::unique_ptr<CDBChartStore> store = section.make();
-      for (qsizetype r = 0; r < records.size(); ++r) {
-        const QString recordWhere = QStringLiteral("%1.%2[%3]").arg(where).arg(section.name).arg(r);
-        if (!FromJson(records[r].toObject(), section.bind(*store), recordWhere, error)) {
-          return false;
-        }
-      }
+      ++written;
     }
-  }
-  QJsonArray entries;
-  if (!ArrayOfObjects(document, "categories", "document", entries, error)) {
-    return false;
-  }
-  for (qsizetype i = 0; i < entries.size(); ++i) {
-    const QJsonObject entry = entries[i].toObject();
-    if (!IsWholeNumber(entry.value("list"), 0, 65535) || !entry.value("text").isString() ||
-        !value_rules::ValidText(entry.value("text").toString())) {
-      error = QStringLiteral(
-                  "categories[%1] needs a list number 0-65535 and a text without NUL "
-                  "characters")
-                  .arg(i);
+    platform::Report(progress, i + 1, rows.size());
+    if (json.Failed()) {
       return false;
     }
   }
-  if (!ArrayOfObjects(document, "autoTextLists", "document", entries, error)) {
-    return false;
-  }
-  for (qsizetype i = 0; i < entries.size(); ++i) {
-    const QJsonObject entry = entries[i].toObject();
-    if (!entry.value("list").isString() || entry.value("list").toString().isEmpty() ||
-        !entry.value("content").isString() ||
-        !value_rules::ValidText(entry.value("list").toString()) ||
-        !value_rules::ValidText(entry.value("content").toString())) {
-      error = QStringLiteral(
-                  "autoTextLists[%1] needs a list id text and a content text, without "
-                  "NUL characters")
-                  .arg(i);
-      return false;
-    }
-  }
-  if (!ArrayOfObjects(document, "favorites", "document", entries, error)) {
-    return false;
-  }
-  CDBMedsFavorites favorite;
-  for (qsizetype i = 0; i < entries.size(); ++i) {
-    if (!FromJson(entries[i].toObject(), Bind(favorite), QStringLiteral("favorites[%1]").arg(i),
-                  error)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-bool RestorePatient(const QJsonObject& object, QString& error) {
-  CDBPatient patient;
-  FromJson(object, Bind(patient), {}, error);
-  if (!patient.FileReceived()) {
-    error = QStringLiteral("the patient %1 could not be stored").arg(patient.name);
-    return false;
-  }
-  // Records are filed under the name on file, which may differ from the document's in letter case.
-  const QString owner = CDBPatient::LastPatientWritten();
-  for (const Section& section : Sections()) {
-    std::unique_ptr<CDBChartStore> store = section.make();
-    const Fields fields = section.bind(*store);
-    for (const QJsonValue& record : object.value(QLatin1String(section.name)).toArray()) {
-      FromJson(record.toObject(), fields, {}, error);
-      store->patient = owner;
-      if (!store->FileRestored()) {
-        error = QStringLiteral("a record of %1 could not be stored").arg(owner);
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
-bool RestoreCategories(const QJsonArray& entries, QString& error) {
-  CDBCategories categories;
-  for (const QJsonValue& entry : entries) {
-    categories.text = entry["text"].toString();
-    if (!categories.AddNew(entry["list"].toInt())) {
-      error = QStringLiteral("the category %1 could not be stored").arg(categories.text);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool RestoreAutoTextLists(const QJsonArray& lists, QString& error) {
-  CDBLists store;
-  for (const QJsonValue& list : lists) {
-    const QString id = list["list"].toString();
-    const QString content = list["content"].toString();
-    bool stored = false;
-    if (store.FindByName(id)) {
-      stored = store.UpdateValues(store.recordId, content);
-    } else {
-      store.patient = id;
-      store.content = content;
-      stored = store.AddNew();
-    }
-    if (!stored) {
-      error = QStringLiteral("the auto-text list %1 could not be stored").arg(id);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool RestoreFavorites(const QJsonArray& favorites, QString& error) {
-  CDBMedsFavorites store;
-  QString ignored;
-  for (const QJsonValue& favorite : favorites) {
-    FromJson(favorite.toObject(), Bind(store), {}, ignored);
-    if (!store.AddNew()) {
-      error = QStringLiteral("the favourite %1 could not be stored").arg(store.drug);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool RestorePatients(const QJsonArray& patients, QString& error,
-                     const platform::ProgressCallback& progress) {
-  const auto total = static_cast<uint64_t>(patients.size());
-  platform::Report(progress, 0, total);
-  for (qsizetype i = 0; i < patients.size(); ++i) {
-    if (!RestorePatient(patients[i].toObject(), error)) {
-      return false;
-    }
-    platform::Report(progress, static_cast<uint64_t>(i + 1), total);
-  }
+  json.EndArray();
   return true;
 }
 
 }  // namespace
 
-bool Export(const QString& onlyPatient, QJsonObject& document, QString& error,
+bool Export(const QString& onlyPatient, const Sink& write, size_t& patients, QString& error,
             const platform::ProgressCallback& progress) {
   // A backup is written only from a device read whole: a read that failed would leave records out.
   platform::StoreErrorScope failures;
-  memory_controls::List list;
-  QJsonArray patients;
-  const std::vector<CDBPatient::PatientRow> rows = CDBPatient().PopulatePatientList(list, {});
-  platform::Report(progress, 0, rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (onlyPatient.isEmpty() || rows[i].name.compare(onlyPatient, Qt::CaseInsensitive) == 0) {
-      patients.append(ExportPatient(rows[i].name));
-    }
-    platform::Report(progress, i + 1, rows.size());
+  const platform::UnmappedReadScope onePass;
+  patients = 0;
+  JsonWriter json(write);
+  json.BeginObject();
+  json.Key("autoTextLists");
+  ExportAutoTextLists(json);
+  json.Key("categories");
+  ExportCategories(json);
+  json.Key("favorites");
+  bool whole = ExportFavorites(json, error);
+  if (whole) {
+    json.Key("format");
+    json.String(QLatin1String(kFormatName));
+    json.Key("patients");
+    whole = ExportPatients(json, onlyPatient, patients, error, progress);
   }
-  if (!onlyPatient.isEmpty() && patients.isEmpty() && !failures.Failed()) {
-    error = QStringLiteral("no patient named %1").arg(onlyPatient);
-    return false;
-  }
-  QJsonObject whole{{"format", kFormatName},
-                    {"version", kFormatVersion},
-                    {"patients", patients},
-                    {"categories", ExportCategories()},
-                    {"autoTextLists", ExportAutoTextLists()},
-                    {"favorites", ExportFavorites()}};
   if (failures.Failed()) {
     error =
         QStringLiteral("the device could not be read whole: %1").arg(failures.Error().Describe());
     return false;
   }
-  document = whole;
+  if (!whole) {
+    return false;
+  }
+  if (!onlyPatient.isEmpty() && patients == 0) {
+    error = QStringLiteral("no patient named %1").arg(onlyPatient);
+    return false;
+  }
+  json.Key("version");
+  json.Number(kFormatVersion);
+  json.EndObject();
+  if (json.Failed()) {
+    error = QStringLiteral("the backup could not be written");
+    return false;
+  }
   return true;
 }
 
-bool Import(const QJsonObject& document, QString& error,
+bool Export(const QString& onlyPatient, QJsonObject& document, QString& error,
             const platform::ProgressCallback& progress) {
-  if (!Check(document, error)) {
+  QByteArray text;
+  size_t patients = 0;
+  const Sink append = [&text](const QByteArray& bytes) {
+    text += bytes;
+    return true;
+  };
+  if (!Export(onlyPatient, append, patients, error, progress)) {
     return false;
   }
-  // One transaction over every store: a failure, a refusal or a crash midway leaves the device
-  // exactly as it was.
-  platform::StoreErrorScope failures;
-  const platform::BulkWriteScope bulk;
-  platform::StoreTransaction transaction;
-  bool restored = transaction.Active() &&
-                  RestoreCategories(document.value("categories").toArray(), error) &&
-                  RestoreAutoTextLists(document.value("autoTextLists").toArray(), error) &&
-                  RestoreFavorites(document.value("favorites").toArray(), error);
-  if (restored) {
-    restored = RestorePatients(document.value("patients").toArray(), error, progress);
-  }
-  CDBPatient::ResetLastPatientWritten();
-  restored = restored && !failures.Failed() && transaction.Commit();
-  if (!restored) {
-    // The cache may hold states of patients that the rollback took away again.
-    CDBPatient::ClearReadOnlyCache();
-    if (failures.Failed()) {
-      error = QStringLiteral("nothing was stored: %1").arg(failures.Error().Describe());
-    }
-  }
-  return restored;
+  document = QJsonDocument::fromJson(text).object();
+  return true;
 }
 
 }  // namespace backup

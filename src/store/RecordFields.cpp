@@ -1,7 +1,5 @@
 #include "store/RecordFields.h"
 
-#include <QRegularExpression>
-
 #include "common/CDBPatient.h"
 #include "store/CDBLabValues.h"
 #include "store/CDBMeds.h"
@@ -122,28 +120,53 @@ QString IsoTime(const FILETIME& time) {
   return text;
 }
 
+namespace {
+
+// The value of count ASCII digits from text[at]; false when any is not one.
+bool Digits(const QString& text, qsizetype at, qsizetype count, uint32_t& value) {
+  value = 0;
+  for (qsizetype i = at; i < at + count; ++i) {
+    const char16_t unit = text[i].unicode();
+    if (unit < u'0' || unit > u'9') {
+      return false;
+    }
+    value = value * 10 + (unit - u'0');
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ParseIsoTime(const QString& text, FILETIME& out) {
-  // \A and \z: nothing may stand before or after the time, not even a line feed.
-  static const QRegularExpression pattern(
-      QStringLiteral(R"(\A(\d{4})-(\d{2})-(\d{2})T(\d{2}):(\d{2}):(\d{2})(?:\.(\d{1,7}))?\z)"));
-  const QRegularExpressionMatch match = pattern.match(text);
-  if (!match.hasMatch()) {
+  // YYYY-MM-DDThh:mm:ss, then optionally a point and 1 to 7 digits; nothing before or after.
+  constexpr qsizetype kWhole = 19;
+  if (text.size() < kWhole || text.size() == kWhole + 1 || text.size() > kWhole + 8 ||
+      text[4] != u'-' || text[7] != u'-' || text[10] != u'T' || text[13] != u':' ||
+      text[16] != u':' || (text.size() > kWhole && text[kWhole] != u'.')) {
     return false;
   }
+  uint32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, fraction = 0;
+  const qsizetype fractionDigits = text.size() > kWhole ? text.size() - kWhole - 1 : 0;
+  if (!Digits(text, 0, 4, year) || !Digits(text, 5, 2, month) || !Digits(text, 8, 2, day) ||
+      !Digits(text, 11, 2, hour) || !Digits(text, 14, 2, minute) || !Digits(text, 17, 2, second) ||
+      !Digits(text, kWhole + 1, fractionDigits, fraction)) {
+    return false;
+  }
+  for (qsizetype i = fractionDigits; i < 7; ++i) {
+    fraction *= 10;  // ".5" is five tenths of a second
+  }
   SYSTEMTIME parts;
-  parts.wYear = static_cast<uint16_t>(match.captured(1).toUInt());
-  parts.wMonth = static_cast<uint16_t>(match.captured(2).toUInt());
-  parts.wDay = static_cast<uint16_t>(match.captured(3).toUInt());
-  parts.wHour = static_cast<uint16_t>(match.captured(4).toUInt());
-  parts.wMinute = static_cast<uint16_t>(match.captured(5).toUInt());
-  parts.wSecond = static_cast<uint16_t>(match.captured(6).toUInt());
+  parts.wYear = static_cast<uint16_t>(year);
+  parts.wMonth = static_cast<uint16_t>(month);
+  parts.wDay = static_cast<uint16_t>(day);
+  parts.wHour = static_cast<uint16_t>(hour);
+  parts.wMinute = static_cast<uint16_t>(minute);
+  parts.wSecond = static_cast<uint16_t>(second);
   FILETIME whole;
   if (!filetime::FromSystemTime(parts, whole)) {
     return false;
   }
-  const QString fraction = match.captured(7).leftJustified(7, QLatin1Char('0'));
-  out = filetime::FromTicks(filetime::ToTicks(whole) +
-                            (fraction.isEmpty() ? 0 : fraction.toULongLong()));
+  out = filetime::FromTicks(filetime::ToTicks(whole) + fraction);
   return true;
 }
 

@@ -104,10 +104,10 @@ ward::Values RowOf(const Fields& fields) {
 bool ReadText(const ward::Result& result, int row, int column, const QString& name, QString& out,
               QString& error) {
   out = result.IsNull(row, column) ? QString() : result.Text(row, column);
-  if (out.size() > kMaxTextLength || !value_rules::ValidText(out)) {
+  if (out.size() > value_rules::kMaxTextLength || !value_rules::ValidText(out)) {
     error = QStringLiteral("column %1 holds a text longer than %2 characters")
                 .arg(name)
-                .arg(kMaxTextLength);
+                .arg(value_rules::kMaxTextLength);
     return false;
   }
   return true;

@@ -41,7 +41,4 @@ struct Kind {
 // Patients first, so that every chart row can name its patient; then the charts, then the lists.
 const std::vector<Kind>& Kinds();
 
-// The longest text the device takes from a server row, in UTF-16 units.
-inline constexpr qsizetype kMaxTextLength = 1 << 20;
-
 }  // namespace ward_sync

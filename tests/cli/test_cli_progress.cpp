@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
@@ -206,7 +207,9 @@ TEST(CliProgressCallbacks, EveryLongLoopCountsFromZeroUpToItsTotal) {
   QString error;
   Told imported;
   ASSERT_TRUE(backup::Import(document, error, imported.Callback())) << error.toStdString();
-  ExpectCountedUpTo(imported, 4);
+  // The import counts the bytes of the document it reads.
+  ExpectCountedUpTo(imported, static_cast<uint64_t>(
+                                  QJsonDocument(document).toJson(QJsonDocument::Compact).size()));
 }
 
 // ---- The real program under a terminal and through pipes ---------------------------------------
@@ -338,17 +341,13 @@ TEST(CliProgress, EveryLongCommandShowsItOnATerminalOnlyAndPrintsTheSameSummary)
                          "generating the ward: 0 of 20 patients");
   // The read-only commands run on one device both ways, so that their output must be equal.
   CompareTerminalAndPipe(a, a, {"check"}, "checking the device: 0 of ");
-  const QString exported = CompareTerminalAndPipe(a, a, {"export"}, "exporting: 0 of 20 patients");
-  EXPECT_TRUE(exported.contains("writing the backup")) << exported.toStdString();
+  CompareTerminalAndPipe(a, a, {"export"}, "exporting: 0 of 20 patients");
   ASSERT_EQ(RunThroughPipes({"--device", a, "export", "--output", backup}).code, 0);
 
-  const QString imported =
-      CompareTerminalAndPipe(work.path() + "/c", work.path() + "/d", {"import", backup},
-                             "importing backup.json: 0 of 20 patients");
-  EXPECT_TRUE(
-      imported.contains(QStringLiteral("reading backup.json: 0.0 of %1 MiB")
-                            .arg(static_cast<double>(QFile(backup).size()) / 1048576.0, 0, 'f', 1)))
-      << imported.toStdString();
+  CompareTerminalAndPipe(
+      work.path() + "/c", work.path() + "/d", {"import", backup},
+      QStringLiteral("importing backup.json: 0.0 of %1 MiB")
+          .arg(static_cast<double>(QFile(backup).size()) / 1048576.0, 0, 'f', 1));
   EXPECT_EQ(RunThroughPipes({"--device", work.path() + "/c", "patient", "list"}).out,
             RunThroughPipes({"--device", a, "patient", "list"}).out);
 }
@@ -366,7 +365,7 @@ TEST(CliProgress, AFailureLineStartsAtTheMarginAndTheOptionsOverrideTheTerminal)
   const Ran throughPipes = RunThroughPipes({"--device", device, "import", broken});
   EXPECT_EQ(onTerminal.code, 2);
   EXPECT_EQ(throughPipes.code, 2);
-  EXPECT_TRUE(onTerminal.err.contains("reading broken.json")) << onTerminal.err.toStdString();
+  EXPECT_TRUE(onTerminal.err.contains("importing broken.json")) << onTerminal.err.toStdString();
   EXPECT_TRUE(throughPipes.err.startsWith("ovelin-cli: ")) << throughPipes.err.toStdString();
   EXPECT_EQ(Screen(onTerminal.err).join('|').toStdString(),
             Screen(throughPipes.err).join('|').toStdString());

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
+#include <QBuffer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -8,6 +10,7 @@
 #include "common/CDBPatient.h"
 #include "common/MemoryControls.h"
 #include "platform/Clock.h"
+#include "platform/ValueRules.h"
 #include "store/Backup.h"
 #include "store/CDBLabValues.h"
 #include "store/CDBLists.h"
@@ -351,6 +354,151 @@ TEST_F(Backup, DeletingAPatientRemovesEveryRecordOfThatPatientOnly) {
     ASSERT_TRUE(db.Open(QString::fromLatin1(volume)));
     EXPECT_EQ(db.RecordCount(), 1u) << volume;
   }
+}
+
+// ---- The document as a stream ------------------------------------------------------------------
+
+// What the export writes, as text.
+QByteArray ExportText() {
+  QByteArray text;
+  size_t patients = 0;
+  QString error;
+  EXPECT_TRUE(backup::Export(
+      {},
+      [&text](const QByteArray& bytes) {
+        text += bytes;
+        return true;
+      },
+      patients, error))
+      << error.toStdString();
+  return text;
+}
+
+bool ImportText(QByteArray text, QString& error) {
+  QBuffer input(&text);
+  input.open(QIODevice::ReadOnly);
+  return backup::Import(input, error);
+}
+
+// The value as JSON text with every object's keys in reverse order, and with a member that no
+// reader knows, holding arrays and objects, in each object.
+QByteArray Reordered(const QJsonValue& value) {
+  if (value.isArray()) {
+    QByteArrayList items;
+    for (const QJsonValue& item : value.toArray()) {
+      items << Reordered(item);
+    }
+    return "[" + items.join(",") + "]";
+  }
+  if (value.isObject()) {
+    const QJsonObject object = value.toObject();
+    QByteArrayList members{R"("zzUnknown": [{"a": [1, {"b": null}]}, "text", 2])"};
+    const QStringList keys = object.keys();
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+      members << "\"" + key->toUtf8() + "\": " + Reordered(object.value(*key));
+    }
+    return "{" + members.join(",") + "}";
+  }
+  const QByteArray single = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+  return single.mid(1, single.size() - 2);
+}
+
+TEST_F(Backup, ABackupOfHardCasesIsRestoredAndWrittenAgainByteForByte) {
+  // Written by the export that built the whole document in memory before writing it: names and
+  // texts in many scripts, a character outside the BMP, control characters, quotes and
+  // backslashes, CR LF, the extremes of every number, fractions of a second, null times, the
+  // first and last instants a time may hold, and a patient without records.
+  QFile file(QStringLiteral(OVELIN_BACKUP_SAMPLE));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray sample = file.readAll();
+  TempDevice device;
+  QString error;
+  ASSERT_TRUE(ImportText(sample, error)) << error.toStdString();
+  EXPECT_EQ(ExportText().toStdString(), sample.toStdString());
+}
+
+TEST_F(Backup, ADocumentIsReadWhateverTheOrderOfItsMembersAndUnknownMembersAreSkipped) {
+  QByteArray written;
+  {
+    TempDevice source;
+    AddPatient("Ann", "Smith");
+    AddPatient("Jo", "Smith");
+    AddRecords("Smith, Ann");
+    CDBMedsFavorites favorite;
+    favorite.drug = "Tylenol";
+    ASSERT_TRUE(favorite.AddNew());
+    written = ExportText();
+  }
+  // Reversed, a patient's name comes after four of its sections and before the other two.
+  const QByteArray reordered = Reordered(QJsonDocument::fromJson(written).object());
+  TempDevice target;
+  QString error;
+  ASSERT_TRUE(ImportText(reordered, error)) << error.toStdString();
+  EXPECT_EQ(ExportText().toStdString(), written.toStdString());
+}
+
+TEST_F(Backup, ATextUpToTheLimitGoesBothWaysAndALongerOneNeither) {
+  QByteArray atLimit;
+  {
+    TempDevice source;
+    AddPatient("Ann", "Smith");
+    AddRecords("Smith, Ann");
+    CDBPatient patient;
+    ASSERT_TRUE(patient.FindByName("Smith, Ann"));
+    patient.problems = QString(value_rules::kMaxTextLength, QLatin1Char('p'));
+    ASSERT_TRUE(patient.UpdateRecord("Smith, Ann", false));
+    atLimit = ExportText();
+
+    patient.problems += QLatin1Char('p');
+    ASSERT_TRUE(patient.UpdateRecord("Smith, Ann", false));
+    size_t patients = 0;
+    QString error;
+    EXPECT_FALSE(backup::Export(
+        {}, [](const QByteArray&) { return true; }, patients, error));
+    EXPECT_TRUE(error.contains("\"problems\" of Smith, Ann")) << error.toStdString();
+  }
+  {
+    TempDevice target;
+    QString error;
+    ASSERT_TRUE(ImportText(atLimit, error)) << error.toStdString();
+    CDBPatient patient;
+    ASSERT_TRUE(patient.FindByName("Smith, Ann"));
+    EXPECT_EQ(patient.problems.size(), value_rules::kMaxTextLength);
+  }
+  TempDevice target;
+  QByteArray tooLong = atLimit;
+  tooLong.replace(QByteArray(value_rules::kMaxTextLength, 'p'),
+                  QByteArray(value_rules::kMaxTextLength + 1, 'p'));
+  QString error;
+  EXPECT_FALSE(ImportText(tooLong, error));
+  EXPECT_TRUE(error.startsWith(
+      "patients[0], field \"problems\": a text longer than 1048576 characters at offset "))
+      << error.toStdString();
+  EXPECT_FALSE(CDBPatient().FindByName("Smith, Ann"));
+}
+
+TEST_F(Backup, ASurrogateWithoutItsPartnerIsWrittenAndReadBackAsItWas) {
+  // A text cut in the middle of a pair (a received one, say) holds half a pair; it is written as
+  // its escape, as QJsonDocument wrote it, and must come back unchanged.
+  const QString halfPair =
+      QStringLiteral("a") + QChar(static_cast<char16_t>(0xD83D)) + QStringLiteral("b");
+  QByteArray written;
+  {
+    TempDevice source;
+    AddPatient("Ann", "Smith");
+    CDBPatient patient;
+    ASSERT_TRUE(patient.FindByName("Smith, Ann"));
+    patient.problems = halfPair;
+    ASSERT_TRUE(patient.UpdateRecord("Smith, Ann", false));
+    written = ExportText();
+  }
+  ASSERT_TRUE(written.contains(R"("problems": "a\ud83db")")) << written.toStdString();
+  TempDevice target;
+  QString error;
+  ASSERT_TRUE(ImportText(written, error)) << error.toStdString();
+  CDBPatient patient;
+  ASSERT_TRUE(patient.FindByName("Smith, Ann"));
+  EXPECT_EQ(patient.problems, halfPair);
 }
 
 }  // namespace
