@@ -29,9 +29,9 @@ bool CopyFolder(const QString& from, const QString& to) {
   return true;
 }
 
-// A line of /proc/self/status, in KiB.
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
+// A line of the process's /proc status, in KiB; 0 when it cannot be read.
+long StatusKiB(const char* field, const std::string& process) {
+  std::ifstream status("/proc/" + process + "/status");
   std::string name;
   while (status >> name) {
     if (name == field) {
@@ -187,17 +187,8 @@ void PrintRatio(const RatioReporter& reporter, const std::string& base, const st
               b->cpu / a->cpu);
 }
 
-long PeakResidentKiB() {
-  return StatusKiB("VmHWM:");
-}
-
-long ResidentKiB() {
-  return StatusKiB("VmRSS:");
-}
-
-void ResetPeakResident() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
+long PeakResidentKiB(pid_t process) {
+  return StatusKiB("VmHWM:", std::to_string(process));
 }
 
 std::vector<Row> StoredRows(const QString& folder) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 // What the benchmark programs share: temporary devices, the generated ward, one run's figures
 // and their ratios, and the process's peak memory.
 
@@ -86,11 +88,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 void PrintRatio(const RatioReporter& reporter, const std::string& base, const std::string& other,
                 const char* what);
 
-// The process's peak resident memory so far (VmHWM), and its current, in KiB.
-long PeakResidentKiB();
-long ResidentKiB();
-// Lets the next PeakResidentKiB start again from the current resident size.
-void ResetPeakResident();
+// Another process's peak resident memory (VmHWM) in KiB, read while it runs: a child's own
+// high-water mark, which the kernel's figure after its end (ru_maxrss) is not: that starts from
+// the peak of the process that started it.
+long PeakResidentKiB(pid_t process);
 
 // What plain SQLite does with the same rows, without any of the program's store code.
 // A record as the object store holds it: its key and its properties.

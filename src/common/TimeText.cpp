@@ -18,6 +18,23 @@ bool AllDigits(QStringView text) {
   return true;
 }
 
+// The value with at least width digits, zeros in front, as "%0*u" writes it (without its cost:
+// every record filed makes its day and hour strings).
+void AppendPadded(QString& out, unsigned value, int width) {
+  char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (int i = count; i < width; ++i) {
+    out += QLatin1Char('0');
+  }
+  while (count > 0) {
+    out += QLatin1Char(digits[--count]);
+  }
+}
+
 uint16_t Number(QStringView text) {
   return static_cast<uint16_t>(text.toUInt());
 }
@@ -32,12 +49,22 @@ QString CDBBaseDatabase::GetCurrentTimeStamp() {
 
 QString CDBBaseDatabase::TimeToDayString(const FILETIME& time) {
   const SYSTEMTIME parts = Parts(time);
-  return QString::asprintf("%04u%02u%02u", parts.wYear, parts.wMonth, parts.wDay);
+  QString text;
+  text.reserve(8);
+  AppendPadded(text, parts.wYear, 4);
+  AppendPadded(text, parts.wMonth, 2);
+  AppendPadded(text, parts.wDay, 2);
+  return text;
 }
 
 QString CDBBaseDatabase::TimeToHourString(const FILETIME& time) {
   const SYSTEMTIME parts = Parts(time);
-  return QString::asprintf("%02u%02u%02u", parts.wHour, parts.wMinute, parts.wSecond);
+  QString text;
+  text.reserve(6);
+  AppendPadded(text, parts.wHour, 2);
+  AppendPadded(text, parts.wMinute, 2);
+  AppendPadded(text, parts.wSecond, 2);
+  return text;
 }
 
 QString CDBBaseDatabase::TimeToDayHourString(const FILETIME& time) {

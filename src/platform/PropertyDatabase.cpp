@@ -75,6 +75,24 @@ bool WriteProperties(Connection& connection, int64_t volume, RecordId id,
   return true;
 }
 
+// The properties of a record just added, which has none yet: one insert each, in property id
+// order (the match index's triggers make a record's text when its last indexed property arrives).
+bool InsertProperties(Connection& connection, int64_t volume, RecordId id,
+                      const std::map<PropId, QString>& values) {
+  Statement insert(connection,
+                   "INSERT INTO " + PropTable(volume) + "(rec, pid, val) VALUES(?1, ?2, ?3)");
+  for (const auto& [pid, value] : values) {
+    insert.Reset();
+    insert.Bind(1, int64_t{id});
+    insert.Bind(2, int64_t{pid});
+    insert.Bind(3, value);
+    if (!insert.Run()) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---- Record and PropertyDatabase --------------------------------------------------------------
@@ -456,7 +474,7 @@ RecordId PropertyDatabase::Add(const Record& record) {
   if (sortProperties.size() == 2) {
     insert.Bind(3, keyOf(sortProperties[1]));
   }
-  if (!insert.Run() || !WriteProperties(*connection, m_volume, id, values) ||
+  if (!insert.Run() || !InsertProperties(*connection, m_volume, id, values) ||
       !NoteChange(*connection, m_volume, id) || !transaction.Commit()) {
     return 0;
   }

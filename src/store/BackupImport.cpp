@@ -76,7 +76,9 @@ class RecordReader {
   bool Has(const QString& name) const { return Find(name) != nullptr; }
 
   // Sets the field from the value; false with the reason when its type or range is wrong.
-  bool Set(const QString& name, const Scalar& value, const QString& where, QString& error) {
+  // where names the record, made only for a message.
+  template <typename Where>
+  bool Set(const QString& name, const Scalar& value, Where where, QString& error) {
     const Slot* slot = Find(name);
     m_seen[static_cast<size_t>(slot - m_byName.data())] = true;
     switch (slot->kind) {
@@ -124,7 +126,8 @@ class RecordReader {
   }
 
   // Every field must have been given; false naming the first one that was not.
-  bool Complete(const QString& where, QString& error) const {
+  template <typename Where>
+  bool Complete(Where where, QString& error) const {
     for (size_t i = 0; i < m_byName.size(); ++i) {
       if (!m_seen[i]) {
         const char* expected = "a text";
@@ -156,9 +159,10 @@ class RecordReader {
     return nullptr;
   }
 
-  static bool Fail(QString& error, const QString& where, const char* name, const char* expected) {
+  template <typename Where>
+  static bool Fail(QString& error, Where where, const char* name, const char* expected) {
     error = QStringLiteral("%1: field \"%2\" must be %3")
-                .arg(where, QLatin1String(name), QLatin1String(expected));
+                .arg(where(), QLatin1String(name), QLatin1String(expected));
     return false;
   }
 
@@ -210,11 +214,22 @@ void Restore(const HeldRecord& held, const Fields& fields) {
 // One section's store, its fields, and the records of the current patient held for it.
 struct SectionState {
   explicit SectionState(const Section& section)
-      : store(section.make()), reader(section.bind(*store)) {}
+      : store(section.make()), reader(section.bind(*store)), merge(!Empty(*store)) {}
+
+  // Whether the device holds no record of the store's kind.
+  static bool Empty(const CDBChartStore& store) {
+    platform::PropertyDatabase db;
+    return !platform::PropertyDatabase::Exists(store.VolumeName()) ||
+           (db.Open(store.VolumeName()) && db.RecordCount() == 0);
+  }
+
   std::unique_ptr<CDBChartStore> store;
   RecordReader reader;
   std::vector<HeldRecord> held;
   bool seen = false;  // the patient has given this section's array
+  // Whether records are merged by the store's match rule: not into a device that held none of
+  // the kind when the import began, where the backup is filed as it stands.
+  bool merge;
 };
 
 // The arrays of the document's object.
@@ -320,6 +335,14 @@ class DocumentReader : public platform::JsonHandler {
         .arg(CurrentSection().held.size());
   }
 
+  // The same, made only when a message needs them.
+  auto ElementPlace() const {
+    return [this] { return ElementWhere(); };
+  }
+  auto RecordPlace() const {
+    return [this] { return RecordWhere(); };
+  }
+
   SectionState& CurrentSection() { return m_sections[m_section]; }
   const SectionState& CurrentSection() const { return m_sections[m_section]; }
   // Whether the record open now is a chart record, rather than an entry of the document's lists.
@@ -406,7 +429,7 @@ class DocumentReader : public platform::JsonHandler {
       }
     }
     if (m_patient.Has(m_key)) {
-      return m_patient.Set(m_key, {Scalar::Type::kBool}, ElementWhere(), m_error);
+      return m_patient.Set(m_key, {Scalar::Type::kBool}, ElementPlace(), m_error);
     }
     m_levels.push_back(Level::kSkipped);
     return true;
@@ -459,7 +482,7 @@ class DocumentReader : public platform::JsonHandler {
                       QStringLiteral(" must be an object"));
       case Level::kPatient:
         if (m_patient.Has(m_key)) {
-          return m_patient.Set(m_key, value, ElementWhere(), m_error);
+          return m_patient.Set(m_key, value, ElementPlace(), m_error);
         }
         for (const Section& section : Sections()) {
           if (m_key == QLatin1String(section.name)) {
@@ -506,10 +529,10 @@ class DocumentReader : public platform::JsonHandler {
     }
     if (chart) {
       RecordReader& reader = CurrentSection().reader;
-      return !reader.Has(m_key) || reader.Set(m_key, value, RecordWhere(), m_error);
+      return !reader.Has(m_key) || reader.Set(m_key, value, RecordPlace(), m_error);
     }
     if (m_list == List::kFavorites) {
-      return !m_favorite.Has(m_key) || m_favorite.Set(m_key, value, ElementWhere(), m_error);
+      return !m_favorite.Has(m_key) || m_favorite.Set(m_key, value, ElementPlace(), m_error);
     }
     const bool text = value.type == Scalar::Type::kString && value_rules::ValidText(value.text);
     const bool category = m_list == List::kCategories;
@@ -527,7 +550,7 @@ class DocumentReader : public platform::JsonHandler {
 
   bool HoldChartRecord() {
     SectionState& section = CurrentSection();
-    if (!section.reader.Complete(RecordWhere(), m_error)) {
+    if (!section.reader.Complete(RecordPlace(), m_error)) {
       return false;
     }
     section.held.push_back(Hold(section.reader.Bound()));
@@ -536,7 +559,7 @@ class DocumentReader : public platform::JsonHandler {
 
   bool StorePatient() {
     const QString where = ElementWhere();
-    if (!m_patient.Complete(where, m_error)) {
+    if (!m_patient.Complete(ElementPlace(), m_error)) {
       return false;
     }
     if (!value_rules::ValidName(m_patientStore.name)) {
@@ -558,7 +581,7 @@ class DocumentReader : public platform::JsonHandler {
       for (const HeldRecord& record : section.held) {
         Restore(record, section.reader.Bound());
         section.store->patient = owner;
-        if (!section.store->FileRestored()) {
+        if (!(section.merge ? section.store->FileRestored() : section.store->AddRestored())) {
           return Refuse(QStringLiteral("a record of %1 could not be stored").arg(owner));
         }
       }
@@ -574,7 +597,7 @@ class DocumentReader : public platform::JsonHandler {
     ++m_element;
     switch (m_list) {
       case List::kFavorites:
-        if (!m_favorite.Complete(where, m_error)) {
+        if (!m_favorite.Complete(ElementPlace(), m_error)) {
           return false;
         }
         return m_favoriteStore.AddNew() ||

@@ -47,6 +47,10 @@ class CDBChartStore : public CDBBaseDatabase {
   // the record that the store's match rule calls the same, else added with its own time stamp,
   // desktop identifier and access state.
   [[nodiscard]] bool FileRestored() { return MergeReceived(); }
+  // Files the members, patient included, as a restored record without looking for one the match
+  // rule calls the same: for a restore into a device that held no record of the kind, which
+  // reproduces the backup as it stands.
+  [[nodiscard]] virtual bool AddRestored() = 0;
 
   QString patient;
 

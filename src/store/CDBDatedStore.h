@@ -91,6 +91,11 @@ class CDBDatedStore : public CDBChartStore {
   // Overwrites the first stored record with the received key that IsSameRecord accepts with the
   // received time stamp, access state, desktop identifier and changeable fields; else adds it.
   [[nodiscard]] bool MergeReceived() override;
+
+ public:
+  [[nodiscard]] bool AddRestored() override { return AddNew(true); }
+
+ protected:
   // Also past the patient: a key that goes on from the name at or after kAfterAllDates, as
   // another patient's whose name extends this one with a letter ("Smith, Jo" after "Smith, J").
   bool PastOwnerKeys(const QString& key, const QString& name) const override;

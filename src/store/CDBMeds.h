@@ -82,6 +82,11 @@ class CDBMeds : public CDBChartStore {
   bool ReadFields(bytes::Reader& reader) override;
   // Files the received medication unless the patient already has the same one.
   [[nodiscard]] bool MergeReceived() override;
+
+ public:
+  [[nodiscard]] bool AddRestored() override { return AddNew(true); }
+
+ protected:
   // The patient's medications share the one key, the name: a key that differs from it other than
   // in case belongs to another patient, and so does every key after it.
   bool PastOwnerKeys(const QString& key, const QString& name) const override;

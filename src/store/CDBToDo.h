@@ -95,6 +95,10 @@ class CDBToDo : public CDBChartStore {
   bool ReadFields(bytes::Reader& reader) override;
   [[nodiscard]] bool MergeReceived() override;
 
+ public:
+  [[nodiscard]] bool AddRestored() override { return AddNew(true) != 0; }
+
+ protected:
  private:
   // isOpen, with the database reopened when a walk of the base class closed it.
   bool Ready();
