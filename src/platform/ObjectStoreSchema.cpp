@@ -44,9 +44,10 @@ int64_t LargestRecordId(Connection& connection) {
   return largest;
 }
 
-// The record id counter is kept twice (store_meta and record_id_copy). Should either row be lost
-// or set back, both are set to the largest of the two and of every id in use, so that no id is
-// ever handed out again.
+// The record id counter is kept in store_meta; record_id_copy holds at least the largest id that
+// a deleted record had (a deletion brings it up; an add does not touch it). Should either row be
+// lost, or the counter be set back, both are set to the largest of the two and of every id in use,
+// so that no id is ever handed out again: every id handed out is either in use or was deleted.
 bool RepairRecordIdCounter(Connection& connection) {
   int64_t counter = -1;
   int64_t copy = -1;
@@ -65,8 +66,8 @@ bool RepairRecordIdCounter(Connection& connection) {
     return false;
   }
   const int64_t last = std::max({counter, copy, inUse, int64_t{0}});
-  if (counter == last && copy == last) {
-    return true;
+  if (counter == last && copy >= 0) {
+    return true;  // the copy lags the counter between deletions, as it should
   }
   Statement setCounter(connection,
                        "INSERT INTO store_meta VALUES('last_record_id', ?1)"

@@ -454,13 +454,6 @@ RecordId PropertyDatabase::Add(const Record& record) {
                         QStringLiteral("no record id is left to hand out")});
     return 0;
   }
-  {
-    Statement copy(*connection, "UPDATE record_id_copy SET value = ?1");
-    copy.Bind(1, int64_t{id});
-    if (!copy.Run()) {
-      return 0;
-    }
-  }
   const auto keyOf = [&values](PropId pid) {
     const auto found = values.find(pid);
     return found == values.end() ? QString() : found->second;
@@ -553,8 +546,14 @@ bool PropertyDatabase::Delete(RecordId id) {
   }
   Statement removeProperties(*connection, "DELETE FROM " + PropTable(m_volume) + " WHERE rec = ?1");
   removeProperties.Bind(1, int64_t{id});
+  // The copy of the id counter covers every id that no record holds any more; the ids in use
+  // cover the rest (see RepairRecordIdCounter). Adding a record leaves it alone, which spares
+  // every durable add a page.
+  Statement copy(*connection, "UPDATE record_id_copy SET value = max(value, ?1)");
+  copy.Bind(1, int64_t{id});
   // The position is kept: a later SeekNext or SeekPrevious moves on from where the record stood.
-  return removeProperties.Run() && NoteDeletion(*connection, id) && transaction.Commit();
+  return removeProperties.Run() && copy.Run() && NoteDeletion(*connection, id) &&
+         transaction.Commit();
 }
 
 uint32_t PropertyDatabase::RecordCount() {
