@@ -501,4 +501,28 @@ TEST_F(Backup, ASurrogateWithoutItsPartnerIsWrittenAndReadBackAsItWas) {
   EXPECT_EQ(patient.problems, halfPair);
 }
 
+TEST_F(Backup, AnEmptyDeviceTakesTheBackupAsItStandsAndAFullOneMergesIt) {
+  // The same medication entered twice on the device that made the backup.
+  QJsonObject document;
+  {
+    TempDevice source;
+    AddPatient("Ann", "Smith");
+    for (int i = 0; i < 2; ++i) {
+      CDBMeds med;
+      med.patient = "Smith, Ann";
+      med.drug = "Lasix";
+      med.dose = "40mg";
+      ASSERT_TRUE(med.AddNew(false));
+    }
+    document = ExportAll();
+  }
+  TempDevice target;
+  const auto medications = [] { return ExportAll()["patients"][0]["meds"].toArray().size(); };
+  QString error;
+  ASSERT_TRUE(backup::Import(document, error)) << error.toStdString();
+  EXPECT_EQ(medications(), 2);
+  ASSERT_TRUE(backup::Import(document, error)) << error.toStdString();
+  EXPECT_EQ(medications(), 2);
+}
+
 }  // namespace
