@@ -12,6 +12,7 @@
 #include "common/CDBPatient.h"
 #include "common/MemoryControls.h"
 #include "common/PackedValues.h"
+#include "platform/BulkWriteScope.h"
 #include "platform/FileTime.h"
 #include "platform/StoreError.h"
 #include "store/CDBLabValues.h"
@@ -475,6 +476,7 @@ bool Export(const QString& onlyPatient, const QByteArray& idSeed, const Sink& wr
             Summary& summary, QString& error, const platform::ProgressCallback& progress) {
   // A bundle is made only from a device read whole: a read that failed would leave records out.
   platform::StoreErrorScope failures;
+  const platform::UnmappedReadScope onePass;
   summary = Summary{};
   const QString bundleId = QUuid::createUuidV5(QUuid(), QByteArrayLiteral("ovelin bundle ") +
                                                             idSeed + onlyPatient.toUtf8())
