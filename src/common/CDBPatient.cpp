@@ -180,32 +180,47 @@ int CDBPatient::FindReadOnlyByName(const QString& patientName) {
   return state;
 }
 
-std::vector<CDBPatient::PatientRow> CDBPatient::PopulatePatientList(IListControl& list,
-                                                                    const QString& type) {
-  list.DeleteAllItems();
+bool CDBPatient::PatientRow::OfType(const QString& type) const {
+  return type.isEmpty() || patientType.compare(type, Qt::CaseInsensitive) == 0;
+}
+
+std::vector<CDBPatient::PatientRow> CDBPatient::ReadPatientRows(const QString& type) {
   std::vector<PatientRow> rows;
   if (!OpenByName()) {
     return rows;
   }
-  Record record;
-  for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
-    if (!ReadCurrent(record)) {
-      if (ReadFailed()) {
-        break;
+  {
+    // The store's lock is taken once for the walk rather than at every seek and read.
+    const platform::StoreSnapshot snapshot;
+    Record record;
+    for (RecordId id = m_db.SeekFirst(); id != 0; id = m_db.SeekNext()) {
+      if (!ReadCurrent(record)) {
+        if (ReadFailed()) {
+          break;
+        }
+        continue;
       }
-      continue;
+      PatientRow row{name, mrNumber, room, static_cast<uint8_t>(accessState), patientType};
+      if (row.OfType(type)) {
+        rows.push_back(std::move(row));
+      }
     }
-    if (!type.isEmpty() && patientType.compare(type, Qt::CaseInsensitive) != 0) {
-      continue;
-    }
-    const auto index = static_cast<uint32_t>(rows.size());
-    const int row = list.InsertItem(list.GetItemCount(), name);
-    list.SetItemText(row, 1, mrNumber);
-    list.SetItemText(row, 2, room);
-    list.SetItemData(row, index);
-    rows.push_back({name, mrNumber, room, static_cast<uint8_t>(accessState)});
   }
   m_db.Close();
+  return rows;
+}
+
+std::vector<CDBPatient::PatientRow> CDBPatient::PopulatePatientList(IListControl& list,
+                                                                    const QString& type) {
+  list.DeleteAllItems();
+  std::vector<PatientRow> rows = ReadPatientRows(type);
+  for (size_t index = 0; index < rows.size(); ++index) {
+    const PatientRow& shown = rows[index];
+    const int row = list.InsertItem(list.GetItemCount(), shown.name);
+    list.SetItemText(row, 1, shown.mrNumber);
+    list.SetItemText(row, 2, shown.room);
+    list.SetItemData(row, static_cast<uint32_t>(index));
+  }
   return rows;
 }
 

@@ -59,13 +59,21 @@ class CDBPatient : public CDBBaseDatabase {
   // Writes the fields over the patient of that name (the name itself does not change).
   [[nodiscard]] bool UpdateRecord(const QString& patientName, bool received);
   [[nodiscard]] bool MovePatient(const QString& patientName, const QString& type);
-  // One row of a patient list: the patient's name, MR number, room and access state.
+  // One row of a patient list: the patient's name, MR number, room, access state and type.
   struct PatientRow {
     QString name;
     QString mrNumber;
     QString room;
     uint8_t accessState = 0;
+    QString patientType;
+
+    // Whether the row is listed under the type: every row under "" (all types), else the rows
+    // whose type is that text in any letter case.
+    bool OfType(const QString& type) const;
   };
+  // The rows of the patients of a type ("" = all) in store order, read under one snapshot of the
+  // store. A read that fails ends the walk: the rows before it are answered.
+  std::vector<PatientRow> ReadPatientRows(const QString& type);
   // Fills the list with columns name, MR number and room of the patients of a type ("" = all) in
   // store order and answers the rows; a row's item data is its index into them.
   std::vector<PatientRow> PopulatePatientList(IListControl& list, const QString& type);

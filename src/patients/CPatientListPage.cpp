@@ -23,6 +23,7 @@
 #include "common/ui/QtControls.h"
 #include "platform/Device.h"
 #include "platform/Registry.h"
+#include "platform/StoreChangeMark.h"
 #include "platform/StoreError.h"
 #include "shell/IPageHost.h"
 #include "shell/IShell.h"
@@ -121,6 +122,19 @@ void CPatientListCtrl::SelectRow(int row) {
 int CPatientListCtrl::GetSelectedRow() const {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   return selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.first());
+}
+
+void CPatientListCtrl::ShowRows(const std::vector<CDBPatient::PatientRow>& rows) {
+  clear();
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(rows.size()));
+  for (size_t index = 0; index < rows.size(); ++index) {
+    const CDBPatient::PatientRow& row = rows[index];
+    auto* item = new QTreeWidgetItem(QStringList{row.name, row.mrNumber, row.room});
+    item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<uint32_t>(index)));
+    items.append(item);
+  }
+  addTopLevelItems(items);
 }
 
 void CPatientListCtrl::resizeEvent(QResizeEvent* event) {
@@ -323,7 +337,12 @@ QString CPatientListPage::CurrentType() const {
 }
 
 void CPatientListPage::OnTypeSelected() {
-  RefillPatientList(false, false);
+  // Flipping through the types reads the store once: the patients read last are listed again
+  // unless a change of the store may have been committed since they were read.
+  if (!m_patientsMark.has_value() || m_patientsMark != platform::CurrentStoreChangeMark()) {
+    ReadPatients();
+  }
+  ShowPatients(false);
 }
 
 void CPatientListPage::OnTypeDropDown() {
@@ -340,9 +359,39 @@ void CPatientListPage::OnTypeDropDown() {
 
 void CPatientListPage::RefillPatientList(bool keepSelection, bool refreshTypes) {
   const QString previousType = m_type->currentText();
+  ReadPatients();
+  ShowPatients(keepSelection);
+  if (refreshTypes) {
+    FillTypeList();
+    const int index = m_type->findText(previousType, Qt::MatchExactly);
+    const QSignalBlocker blocker(m_type);
+    m_type->setCurrentIndex(index >= 0 ? index : 0);
+  }
+}
+
+void CPatientListPage::ReadPatients() {
+  // The mark is taken before the read: a change committed during the read then shows as a
+  // different mark later, and the patients are read again.
+  m_patientsMark = platform::CurrentStoreChangeMark();
+  const platform::StoreErrorScope failures;
+  m_patients = CDBPatient().ReadPatientRows(QString());
+  if (failures.Failed()) {
+    // The walk stopped at the failure; the next type change tries the store again.
+    m_patientsMark.reset();
+  }
+}
+
+void CPatientListPage::ShowPatients(bool keepSelection) {
+  const QString type = CurrentType();
   {
     const QScopedValueRollback filling(m_filling, true);
-    m_rows = CDBPatient().PopulatePatientList(*m_list, CurrentType());
+    m_rows.clear();
+    for (const CDBPatient::PatientRow& patient : m_patients) {
+      if (patient.OfType(type)) {
+        m_rows.push_back(patient);
+      }
+    }
+    m_list->ShowRows(m_rows);
   }
 
   bool selected = false;
@@ -372,12 +421,6 @@ void CPatientListPage::RefillPatientList(bool keepSelection, bool refreshTypes) 
       m_list->scrollToItem(m_list->topLevelItem(0));
       EnableButtons(true);
     }
-  }
-  if (refreshTypes) {
-    FillTypeList();
-    const int index = m_type->findText(previousType, Qt::MatchExactly);
-    const QSignalBlocker blocker(m_type);
-    m_type->setCurrentIndex(index >= 0 ? index : 0);
   }
 }
 

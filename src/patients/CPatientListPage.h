@@ -4,10 +4,12 @@
 #include <QString>
 #include <QTreeWidget>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "common/CDBPatient.h"
 #include "common/Controls.h"
+#include "platform/StoreChangeMark.h"
 #include "shell/CPatientTabPage.h"
 #include "shell/Options.h"
 
@@ -16,8 +18,9 @@ class CPopupListCtrl;
 class QLabel;
 class QLineEdit;
 
-// The patient list of the "Main" tab: a report list that the patient store fills through
-// IListControl. Item data is kept under Qt::UserRole; rows carry no editors.
+// The patient list of the "Main" tab: a report list that its page fills at once (ShowRows) and
+// that the patient store can fill through IListControl. Item data is kept under Qt::UserRole; rows
+// carry no editors.
 class CPatientListCtrl : public QTreeWidget, public IListControl {
   Q_OBJECT
 
@@ -42,6 +45,10 @@ class CPatientListCtrl : public QTreeWidget, public IListControl {
 
   // Index of the selected row, -1 when none.
   int GetSelectedRow() const;
+  // Shows the rows in their order in place of every row: the columns name, MR number and room,
+  // and as item data a row's index into rows. The rows go in at once, so the view lays itself out
+  // once rather than at every row.
+  void ShowRows(const std::vector<CDBPatient::PatientRow>& rows);
 
  signals:
   void resized();
@@ -117,6 +124,11 @@ class CPatientListPage : public CPatientTabPage {
   const QString& RememberedPatient() const { return m_rememberedPatient; }
 
  private:
+  // Reads every patient from the store into m_patients.
+  void ReadPatients();
+  // Fills the list with the read patients of the type shown and selects a row: the current
+  // patient's when keepSelection and the patient is listed, else the first.
+  void ShowPatients(bool keepSelection);
   void FillTypeList();
   void SelectTypeStartingWith(const QString& text);
   void OnTypeSelected();
@@ -141,7 +153,12 @@ class CPatientListPage : public CPatientTabPage {
   CPictureButton* m_noMove;
   CPopupListCtrl* m_typePopup;
 
-  // Filled by the patient store; a row's item data is its index here.
+  // Every patient, as the store held them when m_patientsMark was taken just before they were
+  // read. A change of the type shown lists them again without a read while the store's mark is
+  // still the same; without a mark they are read again.
+  std::vector<CDBPatient::PatientRow> m_patients;
+  std::optional<platform::StoreChangeMark> m_patientsMark;
+  // The listed patients, those of the type shown; a row's item data is its index here.
   std::vector<CDBPatient::PatientRow> m_rows;
 
   int m_sortColumn = -1;

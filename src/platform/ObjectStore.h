@@ -27,8 +27,11 @@ inline constexpr const char* kBinary = "ov_binary";
 // What the property database keeps for one SQLite connection: its prepared statements, kept for
 // the connection's life, and whether the store's tables have been checked on it.
 struct Connection {
-  explicit Connection(sqlite3* handle) : db(handle) {}
+  explicit Connection(sqlite3* handle);
   sqlite3* db;
+  // Numbers the connections of the process from 1, so that one opened later at a closed one's
+  // address is told apart from it.
+  uint64_t serial;
   std::unordered_map<std::string, sqlite3_stmt*> statements;
   bool schemaReady = false;
   // Whether the file has the table that names the match indexes (a file that an older version

@@ -3,6 +3,7 @@
 
 #include <QChar>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -72,6 +73,11 @@ std::unordered_map<sqlite3*, Connection*>& Connections() {
   return connections;
 }
 
+uint64_t NextSerial() {
+  static std::atomic<uint64_t> attached{0};
+  return ++attached;
+}
+
 // Destructor of the case-insensitive collation: SQLite calls it when the connection really closes,
 // after every statement on it was finalized (the Device finalizes them before closing). So the
 // entry goes before another connection can be opened at the same address.
@@ -106,6 +112,8 @@ Connection* Attach(sqlite3* db) {
 }
 
 }  // namespace
+
+Connection::Connection(sqlite3* handle) : db(handle), serial(NextSerial()) {}
 
 sqlite3_stmt* Connection::Prepare(const std::string& sql) {
   const auto found = statements.find(sql);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <thread>
 
 #include "FakeHost.h"
 #include "common/CDBCategories.h"
@@ -17,6 +18,7 @@
 #include "platform/Device.h"
 #include "platform/Registry.h"
 #include "shell/Options.h"
+#include "store/PatientDeletion.h"
 #include "support/TempDevice.h"
 #include "support/TestGuard.h"
 #include "test_app_support.h"
@@ -380,6 +382,45 @@ TEST_F(PatientListTest, ChoosingATypeRefillsAndOpeningTheListShowsNewTypes) {
   Page().TypeCombo()->hidePopup();
   EXPECT_GE(Page().TypeCombo()->findText("Rehab"), 0);
   EXPECT_EQ(Page().TypeCombo()->currentText(), "All");
+}
+
+// A type change lists the patients read before again while the store is unchanged, so every change
+// of the store in the meantime must show: this program's own writes that did not refill the list,
+// and the writes of another program on the device (here another connection to its file).
+TEST_F(PatientListTest, ATypeChangeListsThePatientsAsTheStoreHoldsThemNow) {
+  AddPatient("Ana", "Chen", "Clinic", "1", "100");
+  AddPatient("Maria", "Alvarez", "Hospital", "2", "200");
+  QComboBox* type = Page().TypeCombo();
+  const int clinic = type->findText("Clinic");
+  const int hospital = type->findText("Hospital");
+  ASSERT_EQ(type->currentIndex(), clinic);
+  type->setCurrentIndex(0);
+  EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Chen, Ana"}));
+
+  AddPatient("Lena", "Novak", "Clinic", "3", "300");
+  ASSERT_TRUE(CDBPatient().MovePatient("Chen, Ana", "Hospital"));
+  CDBPatient maria;
+  ASSERT_TRUE(maria.FindByName("Alvarez, Maria"));
+  maria.room = "12";
+  ASSERT_TRUE(maria.UpdateRecord("Alvarez, Maria", false));
+  type->setCurrentIndex(hospital);
+  EXPECT_EQ(Column(0), (QStringList{"Alvarez, Maria", "Chen, Ana"}));
+  EXPECT_EQ(Column(CPatientListPage::kRoomColumn), (QStringList{"12", "1"}));
+
+  ASSERT_TRUE(patient_records::DeletePatient("Alvarez, Maria"));
+  type->setCurrentIndex(0);
+  EXPECT_EQ(Column(0), (QStringList{"Chen, Ana", "Novak, Lena"}));
+  EXPECT_EQ(m_host.patient, "Chen, Ana");
+
+  std::thread([this] {
+    platform::Device other(m_device.folder());
+    const platform::DeviceScope scope(other);
+    AddPatient("Zoe", "Young", "Clinic");
+    EXPECT_TRUE(CDBPatient().MovePatient("Novak, Lena", "Rehab"));
+  }).join();
+  type->setCurrentIndex(clinic);
+  EXPECT_EQ(Column(0), QStringList{"Young, Zoe"});
+  EXPECT_EQ(m_host.patient, "Young, Zoe");
 }
 
 TEST_F(PatientListTest, SelectingAPatientTellsTheHostAndTheListeners) {
