@@ -7,6 +7,7 @@
 #include "cli/Command.h"
 #include "platform/Device.h"
 #include "platform/DeviceIdentity.h"
+#include "platform/InstanceChannel.h"
 #include "platform/PrivateFile.h"
 #include "store/Backup.h"
 #include "store/FhirExport.h"
@@ -210,6 +211,8 @@ int RunImport(Context& context, const QStringList& arguments) {
                ? Failure(context, QStringLiteral("%1: nothing was imported").arg(arguments[0]))
                : BadInput(context, QStringLiteral("%1: %2").arg(arguments[0], error));
   }
+  // A program running on this device shows what came (when none runs, nobody hears).
+  instance_channel::Send(platform::Device::Current()->Folder(), "message OvelinRefreshScreen");
   return kSuccess;
 }
 

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -271,6 +272,29 @@ TEST_F(AppStartTest, RefreshScreenFromTheCommandLineRefillsAndKeepsTheSelection)
   EXPECT_EQ(list->GetItemText(0, 0), "Aaron, Bea");
   EXPECT_EQ(list->GetItemText(list->GetSelectedRow(), 0), "Becker, John");
   EXPECT_EQ(Strip()->currentPatient, "Becker, John");
+}
+
+TEST_F(AppStartTest, ABackupImportedFromTheCommandLineShowsInTheRunningProgram) {
+  AddPatient("Maria", "Alvarez", "Clinic");
+  ASSERT_TRUE(Start());
+  CPatientListCtrl* list = ListPage().List();
+  ASSERT_EQ(list->GetItemCount(), 1);
+
+  QTemporaryDir other;
+  const QString backup = other.path() + "/backup.json";
+  const auto cli = [](const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(OVELIN_CLI_PATH), arguments);
+    return process.waitForFinished(60000) && process.exitCode() == 0;
+  };
+  ASSERT_TRUE(cli({"--device", other.path() + "/device", "patient", "add", "--first", "Bea",
+                   "--last", "Aaron", "--type", "Clinic"}));
+  ASSERT_TRUE(cli({"--device", other.path() + "/device", "export", "--output", backup}));
+  ASSERT_TRUE(cli({"--device", m_device.folder(), "import", backup}));
+
+  ASSERT_TRUE(test_wait::Until([&] { return list->GetItemCount() == 2; }))
+      << "waited for list->GetItemCount()";
+  EXPECT_EQ(list->GetItemText(0, 0), "Aaron, Bea");
 }
 
 TEST_F(AppStartTest, PostFailsWhenNoProgramRunsOnTheDevice) {
