@@ -25,11 +25,14 @@ TEST(JsonWriter, EveryCharacterIsEscapedAsQtEscapesIt) {
 }
 
 TEST(JsonWriter, NestingEmptyContainersAndNumbersAreLaidOutAsQtLaysThemOut) {
+  // Appended, since a braced list of one array copies it in some compilers' reading.
+  QJsonArray emptyInside;
+  emptyInside.append(QJsonArray{});
   const QJsonObject document{
       {"a", QJsonArray{}},
       {"b", QJsonObject{}},
       {"c", QJsonArray{1, INT32_MIN, static_cast<qint64>(UINT32_MAX), 0.5, QJsonValue::Null, "x",
-                       QJsonObject{{"d", QJsonArray{}}}, QJsonArray{QJsonArray{}}}},
+                       QJsonObject{{"d", QJsonArray{}}}, emptyInside}},
       {"e", QJsonObject{{"f", QJsonObject{{"g", QJsonArray{2}}}}}}};
   QByteArray written;
   JsonWriter json([&written](const QByteArray& bytes) {
