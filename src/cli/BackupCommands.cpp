@@ -51,6 +51,24 @@ std::optional<QString> ReplacingLoses(const QString& path, size_t patients) {
   return std::nullopt;
 }
 
+// Writes the finished document on standard output, a piece at a time.
+int CopyToStandardOutput(Context& context, QTemporaryFile& scratch) {
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  if (!scratch.seek(0)) {
+    return Failure(context, QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
+  }
+  while (!scratch.atEnd()) {
+    const QByteArray piece = scratch.read(kCopyPiece);
+    if (piece.isEmpty()) {
+      return Failure(context,
+                     QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
+    }
+    context.out << utf8.decode(piece);
+  }
+  context.out.flush();
+  return kSuccess;
+}
+
 // export --format fhir: the FHIR bundle on standard output or into FILE, and what could not be
 // coded counted on standard error.
 int ExportFhir(Context& context, const Arguments& args) {
@@ -81,40 +99,28 @@ int ExportFhir(Context& context, const Arguments& args) {
       return Failure(context, error);
     }
   } else {
-    // Standard output gets the bundle only once it is whole.
-    QByteArray json;
-    const fhir::Sink write = [&json](const QByteArray& bytes) {
-      json += bytes;
-      return true;
+    // Standard output gets the bundle only once it is whole, kept meanwhile in a private scratch
+    // file rather than in memory (the ward's bundle is 760 MiB).
+    QTemporaryFile scratch;
+    if (!scratch.open()) {
+      return Failure(
+          context,
+          QStringLiteral("nothing was exported: no scratch file: %1").arg(scratch.errorString()));
+    }
+    const fhir::Sink write = [&scratch](const QByteArray& bytes) {
+      return scratch.write(bytes) == bytes.size();
     };
     if (!fhir::Export(patient, identity.Pin(), write, summary, error,
                       context.progress.Callback())) {
       return failed();
     }
     context.progress.Clear();
-    context.out << QString::fromUtf8(json);
-    context.out.flush();
+    if (const int copied = CopyToStandardOutput(context, scratch); copied != kSuccess) {
+      return copied;
+    }
   }
   context.progress.Clear();
   context.err << "ovelin-cli: exported " << summary.Describe() << Qt::endl;
-  return kSuccess;
-}
-
-// Writes the finished document on standard output, a piece at a time.
-int CopyToStandardOutput(Context& context, QTemporaryFile& scratch) {
-  QStringDecoder utf8(QStringDecoder::Utf8);
-  if (!scratch.seek(0)) {
-    return Failure(context, QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
-  }
-  while (!scratch.atEnd()) {
-    const QByteArray piece = scratch.read(kCopyPiece);
-    if (piece.isEmpty()) {
-      return Failure(context,
-                     QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
-    }
-    context.out << utf8.decode(piece);
-  }
-  context.out.flush();
   return kSuccess;
 }
 
