@@ -51,23 +51,59 @@ std::optional<QString> ReplacingLoses(const QString& path, size_t patients) {
   return std::nullopt;
 }
 
-// Writes the finished document on standard output, a piece at a time.
-int CopyToStandardOutput(Context& context, QTemporaryFile& scratch) {
-  QStringDecoder utf8(QStringDecoder::Utf8);
-  if (!scratch.seek(0)) {
-    return Failure(context, QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
-  }
-  while (!scratch.atEnd()) {
-    const QByteArray piece = scratch.read(kCopyPiece);
-    if (piece.isEmpty()) {
-      return Failure(context,
-                     QStringLiteral("nothing was exported: %1").arg(scratch.errorString()));
+// Where an export goes: FILE, written beside it, readable by its owner only, and renamed over it
+// once whole; or standard output, which gets the document only once it is whole, kept meanwhile in
+// a private scratch file rather than in memory (the ward's FHIR bundle is 760 MiB).
+class ExportTarget {
+ public:
+  explicit ExportTarget(std::optional<QString> output)
+      : m_output(std::move(output)), m_file(m_output.value_or(QString())) {}
+
+  // False with the reason when the file or the scratch file cannot be made.
+  bool Open(QString& error) {
+    if (m_output) {
+      return m_file.Open(error);
     }
-    context.out << utf8.decode(piece);
+    if (!m_scratch.open()) {
+      error =
+          QStringLiteral("nothing was exported: no scratch file: %1").arg(m_scratch.errorString());
+      return false;
+    }
+    return true;
   }
-  context.out.flush();
-  return kSuccess;
-}
+
+  bool Write(const QByteArray& bytes) {
+    return m_output ? m_file.Write(bytes) : m_scratch.write(bytes) == bytes.size();
+  }
+
+  // Gives the finished document its place; the exit code.
+  int Finish(Context& context) {
+    QString error;
+    if (m_output) {
+      return m_file.Commit(error) ? kSuccess : Failure(context, error);
+    }
+    if (!m_scratch.seek(0)) {
+      return Failure(context,
+                     QStringLiteral("nothing was exported: %1").arg(m_scratch.errorString()));
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    while (!m_scratch.atEnd()) {
+      const QByteArray piece = m_scratch.read(kCopyPiece);
+      if (piece.isEmpty()) {
+        return Failure(context,
+                       QStringLiteral("nothing was exported: %1").arg(m_scratch.errorString()));
+      }
+      context.out << utf8.decode(piece);
+    }
+    context.out.flush();
+    return kSuccess;
+  }
+
+ private:
+  std::optional<QString> m_output;
+  platform::PrivateFileWriter m_file;
+  QTemporaryFile m_scratch;
+};
 
 // export --format fhir: the FHIR bundle on standard output or into FILE, and what could not be
 // coded counted on standard error.
@@ -84,65 +120,33 @@ int ExportFhir(Context& context, const Arguments& args) {
     return context.DeviceFailed() ? Failure(context, QStringLiteral("nothing was exported"))
                                   : BadInput(context, error);
   };
-  if (const auto output = args.Option("output")) {
-    // Written piece by piece, whole or not at all, readable by its owner only.
-    platform::PrivateFileWriter file(*output);
-    if (!file.Open(error)) {
-      return Failure(context, error);
-    }
-    const fhir::Sink write = [&file](const QByteArray& bytes) { return file.Write(bytes); };
-    if (!fhir::Export(patient, identity.Pin(), write, summary, error,
-                      context.progress.Callback())) {
-      return failed();
-    }
-    if (!file.Commit(error)) {
-      return Failure(context, error);
-    }
-  } else {
-    // Standard output gets the bundle only once it is whole, kept meanwhile in a private scratch
-    // file rather than in memory (the ward's bundle is 760 MiB).
-    QTemporaryFile scratch;
-    if (!scratch.open()) {
-      return Failure(
-          context,
-          QStringLiteral("nothing was exported: no scratch file: %1").arg(scratch.errorString()));
-    }
-    const fhir::Sink write = [&scratch](const QByteArray& bytes) {
-      return scratch.write(bytes) == bytes.size();
-    };
-    if (!fhir::Export(patient, identity.Pin(), write, summary, error,
-                      context.progress.Callback())) {
-      return failed();
-    }
-    context.progress.Clear();
-    if (const int copied = CopyToStandardOutput(context, scratch); copied != kSuccess) {
-      return copied;
-    }
+  ExportTarget target(args.Option("output"));
+  if (!target.Open(error)) {
+    return Failure(context, error);
+  }
+  const fhir::Sink write = [&target](const QByteArray& bytes) { return target.Write(bytes); };
+  if (!fhir::Export(patient, identity.Pin(), write, summary, error, context.progress.Callback())) {
+    return failed();
+  }
+  context.progress.Clear();
+  if (const int placed = target.Finish(context); placed != kSuccess) {
+    return placed;
   }
   context.progress.Clear();
   context.err << "ovelin-cli: exported " << summary.Describe() << Qt::endl;
   return kSuccess;
 }
 
-// export [--format backup]: the document is streamed into a private file beside the target (or a
-// private scratch file, for standard output) and given its place only once it is whole.
+// export [--format backup]: the document is streamed to its target, and an existing FILE is
+// replaced only by a backup of at least as many patients.
 int ExportBackup(Context& context, const Arguments& args) {
   const auto output = args.Option("output");
-  QTemporaryFile scratch;
+  ExportTarget target(output);
   QString error;
-  if (!output && !scratch.open()) {
-    return Failure(
-        context,
-        QStringLiteral("nothing was exported: no scratch file: %1").arg(scratch.errorString()));
-  }
-  // Readable by its owner only, as the scratch file is: a backup holds the whole device.
-  platform::PrivateFileWriter file(output.value_or(QString()));
-  if (output && !file.Open(error)) {
+  if (!target.Open(error)) {
     return Failure(context, error);
   }
-  const backup::Sink write = [&](const QByteArray& bytes) {
-    return output ? file.Write(bytes) : scratch.write(bytes) == bytes.size();
-  };
+  const backup::Sink write = [&target](const QByteArray& bytes) { return target.Write(bytes); };
   size_t patients = 0;
   context.progress.Start(QStringLiteral("exporting"), ProgressLine::Unit::kPatients);
   if (!backup::Export(args.OptionOr("patient", {}), write, patients, error,
@@ -155,19 +159,13 @@ int ExportBackup(Context& context, const Arguments& args) {
                : Failure(context, QStringLiteral("nothing was exported: %1").arg(error));
   }
   context.progress.Clear();
-  if (!output) {
-    return CopyToStandardOutput(context, scratch);
-  }
-  if (!args.Has("force")) {
+  if (output && !args.Has("force")) {
     if (const std::optional<QString> loss = ReplacingLoses(*output, patients)) {
       return Failure(context,
                      QStringLiteral("nothing was exported: %1; --force replaces it").arg(*loss));
     }
   }
-  if (!file.Commit(error)) {
-    return Failure(context, error);
-  }
-  return kSuccess;
+  return target.Finish(context);
 }
 
 }  // namespace

@@ -84,10 +84,12 @@ class RecordReader {
     switch (slot->kind) {
       case Kind::kText:
         if (value.type != Scalar::Type::kString) {
-          return Fail(error, where, slot->name, "a text");
+          return Fail(error, where, *slot);
         }
         if (!value_rules::ValidText(value.text)) {
-          return Fail(error, where, slot->name, "a text without NUL characters");
+          error = QStringLiteral("%1: field \"%2\" must be a text without NUL characters")
+                      .arg(where(), QLatin1String(slot->name));
+          return false;
         }
         *m_fields.texts[slot->index].second = value.text;
         return true;
@@ -96,28 +98,21 @@ class RecordReader {
         if (value.type == Scalar::Type::kNull) {
           time = FILETIME{};
         } else if (value.type != Scalar::Type::kString || !ParseIsoTime(value.text, time)) {
-          return Fail(error, where, slot->name, "null or a time YYYY-MM-DDThh:mm:ss");
+          return Fail(error, where, *slot);
         }
         return true;
       }
       case Kind::kNumber: {
         const Number& number = m_fields.numbers[slot->index];
         if (!IsWholeNumber(value, number.low, number.high)) {
-          if (number.low == INT32_MIN && number.high == INT32_MAX) {
-            return Fail(error, where, slot->name, "a 32-bit integer");
-          }
-          const QByteArray range = QStringLiteral("an integer from %1 to %2")
-                                       .arg(number.low)
-                                       .arg(number.high)
-                                       .toLatin1();
-          return Fail(error, where, slot->name, range.constData());
+          return Fail(error, where, *slot);
         }
         *number.value = static_cast<int32_t>(value.number);
         return true;
       }
       case Kind::kUnsigned:
         if (!IsWholeNumber(value, 0, UINT32_MAX)) {
-          return Fail(error, where, slot->name, "an unsigned 32-bit integer");
+          return Fail(error, where, *slot);
         }
         *m_fields.unsignedNumbers[slot->index].second = static_cast<uint32_t>(value.number);
         return true;
@@ -130,13 +125,7 @@ class RecordReader {
   bool Complete(Where where, QString& error) const {
     for (size_t i = 0; i < m_byName.size(); ++i) {
       if (!m_seen[i]) {
-        const char* expected = "a text";
-        if (m_byName[i].kind == Kind::kTime) {
-          expected = "null or a time YYYY-MM-DDThh:mm:ss";
-        } else if (m_byName[i].kind != Kind::kText) {
-          expected = "a number";
-        }
-        return Fail(error, where, m_byName[i].name, expected);
+        return Fail(error, where, m_byName[i]);
       }
     }
     return true;
@@ -159,10 +148,30 @@ class RecordReader {
     return nullptr;
   }
 
+  // What the field must hold, for a field missing or of the wrong type or range.
+  QString Expected(const Slot& slot) const {
+    switch (slot.kind) {
+      case Kind::kText:
+        return QStringLiteral("a text");
+      case Kind::kTime:
+        return QStringLiteral("null or a time YYYY-MM-DDThh:mm:ss");
+      case Kind::kNumber: {
+        const Number& number = m_fields.numbers[slot.index];
+        if (number.low == INT32_MIN && number.high == INT32_MAX) {
+          return QStringLiteral("a 32-bit integer");
+        }
+        return QStringLiteral("an integer from %1 to %2").arg(number.low).arg(number.high);
+      }
+      case Kind::kUnsigned:
+        return QStringLiteral("an unsigned 32-bit integer");
+    }
+    return {};
+  }
+
   template <typename Where>
-  static bool Fail(QString& error, Where where, const char* name, const char* expected) {
+  bool Fail(QString& error, Where where, const Slot& slot) const {
     error = QStringLiteral("%1: field \"%2\" must be %3")
-                .arg(where(), QLatin1String(name), QLatin1String(expected));
+                .arg(where(), QLatin1String(slot.name), Expected(slot));
     return false;
   }
 
@@ -457,9 +466,8 @@ class DocumentReader : public platform::JsonHandler {
     switch (closing) {
       case Level::kDocument:
       case Level::kList:
-      case Level::kSkipped:
-        return true;
       case Level::kSection:
+      case Level::kSkipped:
         return true;
       case Level::kPatient:
         return StorePatient();
